@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need, and only those missing.
+# Safe to run again: with everything present it only checks and returns.
+set -euo pipefail
+
+packages=(
+    # toolchain
+    g++ make cmake ninja-build pkg-config clang libclang-rt-14-dev
+    # libraries
+    nlohmann-json3-dev libssl-dev libcurl4-openssl-dev qt6-base-dev libsecret-1-dev
+    libxcb1-dev libxcb-res0-dev libqrencode-dev
+    # tests: GoogleTest, a private session bus, a Secret Service, an X display, the openssl command
+    libgtest-dev libgmock-dev dbus dbus-bin gnome-keyring xvfb xauth openssl
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "install-deps: run as root or install sudo (missing: ${missing[*]})" >&2; exit 1; }
+    as_root=(sudo)
+fi
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

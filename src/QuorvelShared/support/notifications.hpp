@@ -1,0 +1,23 @@
+#pragma once
+
+// Distributed notifications: a name, no payload, delivered to every observer of that name in the
+// user's processes. Shared code only posts; each program installs the real poster at start.
+#include <memory>
+#include <string_view>
+
+namespace quorvel {
+
+class NotificationPoster {
+public:
+    virtual ~NotificationPoster() = default;
+    virtual void post(std::string_view name) = 0;
+};
+
+// Installs the process's poster (replacing any earlier one). Call once at start.
+void installNotificationPoster(std::shared_ptr<NotificationPoster> poster);
+
+// Posts through the installed poster. Posting with none installed is a programming error: it
+// throws std::logic_error rather than dropping the notification silently.
+void postNotification(std::string_view name);
+
+}  // namespace quorvel

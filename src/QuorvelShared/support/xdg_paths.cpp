@@ -1,0 +1,54 @@
+#include "QuorvelShared/support/xdg_paths.hpp"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "QuorvelShared/support/files.hpp"
+
+namespace quorvel::paths {
+namespace {
+
+std::filesystem::path homeFolder() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
+        return home;
+    }
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* result = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &result) == 0 &&
+        result != nullptr && result->pw_dir != nullptr) {
+        return result->pw_dir;
+    }
+    return "/";
+}
+
+std::filesystem::path xdgFolder(const char* variable, const char* fallbackBelowHome) {
+    if (const char* value = std::getenv(variable); value != nullptr && value[0] == '/') {
+        return value;
+    }
+    return homeFolder() / fallbackBelowHome;
+}
+
+}  // namespace
+
+std::filesystem::path dataHome() { return xdgFolder("XDG_DATA_HOME", ".local/share"); }
+
+std::filesystem::path configHome() { return xdgFolder("XDG_CONFIG_HOME", ".config"); }
+
+std::filesystem::path sharedStateFolder() {
+    const std::filesystem::path folder = dataHome() / "Quorvel";
+    try {
+        files::createDirectories(folder.parent_path());
+        files::createDirectories(folder, std::filesystem::perms::owner_all);
+    } catch (const std::exception&) {
+        // Reported by the operation that uses the folder.
+    }
+    return folder;
+}
+
+std::filesystem::path sharedStateFile(std::string_view name) { return sharedStateFolder() / name; }
+
+}  // namespace quorvel::paths

@@ -1,0 +1,102 @@
+#include "QuorvelShared/support/files.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+
+#include "testkit/child_process.hpp"
+#include "testkit/temp_xdg.hpp"
+
+namespace quorvel {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FilesTest : public ::testing::Test {
+protected:
+    testkit::TempXdgHome home;
+    fs::path file = home.root() / "state.json";
+
+    std::vector<std::string> folderEntries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(home.root())) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(FilesTest, MissingFileReadsAsNoValue) {
+    EXPECT_EQ(files::readIfPresent(file), std::nullopt);
+}
+
+TEST_F(FilesTest, AtomicWriteReplacesContentWithOwnerOnlyMode) {
+    files::writeAtomically(file, "first");
+    files::writeAtomically(file, "second");
+    EXPECT_EQ(files::readIfPresent(file), "second");
+    struct stat info {};
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(folderEntries(), (std::vector<std::string>{"config", "data", "state.json"}));
+}
+
+TEST_F(FilesTest, FailedWriteLeavesTheOldFileAndNoTemporary) {
+    files::writeAtomically(file, "old content");
+    // A file-size limit makes the write itself fail part way, as a full disk would.
+    const pid_t child = testkit::startChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{4, 4};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            files::writeAtomically(file, "new content that is longer than four bytes");
+        } catch (const std::system_error& error) {
+            return error.code().value() == EFBIG ? 0 : 2;
+        }
+        return 1;
+    });
+    EXPECT_EQ(testkit::waitForChild(child), 0);
+    EXPECT_EQ(files::readIfPresent(file), "old content");
+    EXPECT_EQ(folderEntries(), (std::vector<std::string>{"config", "data", "state.json"}));
+}
+
+TEST_F(FilesTest, WriteIntoMissingFolderFails) {
+    EXPECT_THROW(files::writeAtomically(home.root() / "absent" / "f.json", "x"), std::system_error);
+}
+
+TEST_F(FilesTest, ReadOfSomethingThatIsNotAFileThrows) {
+    fs::create_directories(file);
+    EXPECT_THROW(files::readIfPresent(file), std::system_error);
+}
+
+TEST_F(FilesTest, InjectedReadFailureThrowsUntilLifted) {
+    files::writeAtomically(file, "intact");
+    {
+        files::ScopedReadFailureForTesting failure(file, EIO);
+        try {
+            files::readIfPresent(file);
+            FAIL() << "expected a read error";
+        } catch (const std::system_error& error) {
+            EXPECT_EQ(error.code().value(), EIO);
+        }
+    }
+    EXPECT_EQ(files::readIfPresent(file), "intact");
+}
+
+TEST_F(FilesTest, RemoveIfPresentIgnoresMissingFiles) {
+    files::removeIfPresent(file);
+    files::writeAtomically(file, "x");
+    files::removeIfPresent(file);
+    EXPECT_FALSE(files::exists(file));
+}
+
+TEST_F(FilesTest, CreateDirectoriesRefusesAFileInTheWay) {
+    files::writeAtomically(file, "x");
+    EXPECT_THROW(files::createDirectories(file / "sub"), fs::filesystem_error);
+    EXPECT_THROW(files::createDirectories(file), fs::filesystem_error);
+}
+
+}  // namespace
+}  // namespace quorvel

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace quorvel::testkit {
+
+// Points XDG_DATA_HOME and XDG_CONFIG_HOME at a fresh temporary folder for the object's lifetime,
+// so a test never touches the real home; restores the previous values and removes the folder.
+class TempXdgHome {
+public:
+    TempXdgHome();
+    ~TempXdgHome();
+    TempXdgHome(const TempXdgHome&) = delete;
+    TempXdgHome& operator=(const TempXdgHome&) = delete;
+
+    const std::filesystem::path& root() const { return root_; }
+    std::filesystem::path dataHome() const { return root_ / "data"; }
+    std::filesystem::path configHome() const { return root_ / "config"; }
+    // Where the shared state folder lies (not created by this object).
+    std::filesystem::path stateFolder() const { return dataHome() / "Quorvel"; }
+
+private:
+    std::filesystem::path root_;
+    std::optional<std::string> previousData_;
+    std::optional<std::string> previousConfig_;
+};
+
+// Reads a whole file; fails the test when it cannot.
+std::string readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::string& contents);
+
+}  // namespace quorvel::testkit
