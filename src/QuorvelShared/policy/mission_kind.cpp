@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "QuorvelShared/policy/quorvel_localization.hpp"
+
 namespace quorvel {
 namespace {
 
@@ -56,6 +58,14 @@ std::string_view displayNameKey(MissionKind kind) {
 
 std::string_view unitLabelKey(MissionKind kind) {
     return traitsOf(kind).unitLabelKey;
+}
+
+std::string displayName(MissionKind kind, const QuorvelLocalization& localization) {
+    return quorvelLocalized(localization, displayNameKey(kind));
+}
+
+std::string unitLabel(MissionKind kind, const QuorvelLocalization& localization) {
+    return quorvelLocalized(localization, unitLabelKey(kind));
 }
 
 }  // namespace quorvel

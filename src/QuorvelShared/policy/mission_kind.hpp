@@ -10,6 +10,8 @@
 
 namespace quorvel {
 
+class QuorvelLocalization;
+
 enum class MissionKind {
     squat,
     shake,
@@ -51,6 +53,11 @@ std::size_t presentationIndex(MissionKind kind);
 // the same time the wording shown in Japanese.
 std::string_view displayNameKey(MissionKind kind);
 std::string_view unitLabelKey(MissionKind kind);
+
+// The name and unit in the chosen interface language, looked up at each call so that a change of
+// language shows at once.
+std::string displayName(MissionKind kind, const QuorvelLocalization& localization);
+std::string unitLabel(MissionKind kind, const QuorvelLocalization& localization);
 
 inline Json toJson(MissionKind value) {
     return enumJson<MissionKind>(value, missionKindNames);
