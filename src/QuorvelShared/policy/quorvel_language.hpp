@@ -72,7 +72,7 @@ std::string_view titleLocalizationKey(QuorvelLanguage language);
 // "_" as "-", lower case: the form in which identifiers are compared.
 std::string normalizedLanguageIdentifier(std::string_view identifier);
 
-// The identifiers to try for `identifier`, most specific first: itself, the Chinese script its
+// The identifiers to try for `identifier`, narrowest first: itself, the Chinese script its
 // region implies, and its bare language ("zh_TW" -> zh-tw, zh-hant, zh).
 std::vector<std::string> candidateLanguageIdentifiers(std::string_view identifier);
 
