@@ -28,6 +28,9 @@ LocalizationBundle LocalizationBundle::installed() {
 
 std::vector<std::string> LocalizationBundle::localizations() const {
     std::vector<std::string> names;
+    if (resourcesFolder_.empty()) {
+        return names;
+    }
     std::error_code error;
     for (std::filesystem::directory_iterator it(resourcesFolder_, error), end; !error && it != end;
          it.increment(error)) {
@@ -43,7 +46,7 @@ std::vector<std::string> LocalizationBundle::localizations() const {
 
 bool LocalizationBundle::hasLocalization(std::string_view name) const {
     std::error_code error;
-    return !name.empty() &&
+    return !name.empty() && !resourcesFolder_.empty() &&
            std::filesystem::is_directory(
                resourcesFolder_ / (std::string(name) + std::string(folderSuffix)), error);
 }

@@ -14,10 +14,12 @@ namespace quorvel {
 
 class LocalizationBundle {
 public:
+    // An empty path is a bundle without tables (never the working directory).
     explicit LocalizationBundle(std::filesystem::path resourcesFolder);
 
     // The tables installed beside the running program: "share/quorvel/localizations" in the
-    // parent of the executable's folder.
+    // parent of the executable's folder. When the executable cannot be found, a bundle without
+    // tables.
     static LocalizationBundle installed();
 
     const std::filesystem::path& resourcesFolder() const { return resourcesFolder_; }

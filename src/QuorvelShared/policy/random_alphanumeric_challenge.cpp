@@ -1,7 +1,9 @@
 #include "QuorvelShared/policy/random_alphanumeric_challenge.hpp"
 
+#include <algorithm>
 #include <utility>
 
+#include "QuorvelShared/policy/settings_relaxation_protection_configuration.hpp"
 #include "QuorvelShared/policy/user_perceived_characters.hpp"
 
 namespace quorvel {
@@ -22,7 +24,11 @@ std::string RandomAlphanumericChallenge::generate(std::int64_t length, RandomSou
     code += pick(uppercase, random);
     code += pick(lowercase, random);
     code += pick(digits, random);
-    while (static_cast<std::int64_t>(code.size()) < length) {
+    // A stored configuration keeps its length unclamped; no valid code is longer than the
+    // maximum, and a length from a damaged file must not exhaust memory.
+    const std::int64_t wanted =
+        std::min(length, SettingsRelaxationProtectionConfiguration::maximumCodeLength);
+    while (static_cast<std::int64_t>(code.size()) < wanted) {
         code += pick(all, random);
     }
     // Fisher-Yates, so the guaranteed three do not always lead.

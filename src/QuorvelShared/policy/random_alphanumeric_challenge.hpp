@@ -18,8 +18,9 @@ struct RandomAlphanumericChallenge {
     static constexpr std::string_view all =
         "ABCDEFGHJKLMNPQRSTUVWXYZabcdefghijkmnopqrstuvwxyz23456789";
 
-    // A code of max(length, 3) characters holding at least one upper-case letter, one lower-case
-    // letter and one digit, drawn with unbiased picks from the system's secure source.
+    // A code of max(length, 3) characters, at most maximumCodeLength (50), holding at least one
+    // upper-case letter, one lower-case letter and one digit, drawn with unbiased picks from the
+    // system's secure source.
     static std::string generate(std::int64_t length);
     // The same with the caller's random source.
     static std::string generate(std::int64_t length, RandomSource& random);

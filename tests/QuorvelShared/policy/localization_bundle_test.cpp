@@ -41,6 +41,15 @@ TEST(LocalizationBundle, MissingResourcesFolder) {
     EXPECT_FALSE(bundle.hasLocalization("ja"));
     EXPECT_EQ(bundle.string("ja", "回"), std::nullopt);
     EXPECT_EQ(supportedLanguageCodes(bundle.localizations()), std::vector<std::string>{"en"});
+
+    // An empty path never means the working directory.
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::create_directories(home.root() / "ja.lproj");
+    std::filesystem::current_path(home.root());
+    const LocalizationBundle none{std::filesystem::path()};
+    EXPECT_TRUE(none.localizations().empty());
+    EXPECT_FALSE(none.hasLocalization("ja"));
+    std::filesystem::current_path(previous);
 }
 
 }  // namespace

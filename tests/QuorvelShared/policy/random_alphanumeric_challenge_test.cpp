@@ -30,8 +30,8 @@ TEST(RandomAlphanumericChallenge, Alphabets) {
 
 TEST(RandomAlphanumericChallenge, CodesHoldEveryGroup) {
     testkit::SeededRandomSource random(7);
-    const std::pair<std::int64_t, std::size_t> lengths[] = {{16, 16}, {50, 50}, {3, 3},
-                                                            {0, 3},   {-5, 3},  {4, 4}};
+    const std::pair<std::int64_t, std::size_t> lengths[] = {
+        {16, 16}, {50, 50}, {3, 3}, {0, 3}, {-5, 3}, {4, 4}, {51, 50}, {INT64_MAX, 50}};
     for (const auto& [requested, expected] : lengths) {
         for (int round = 0; round < 200; ++round) {
             const std::string code = Challenge::generate(requested, random);
