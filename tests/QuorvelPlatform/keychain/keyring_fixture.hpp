@@ -67,6 +67,13 @@ inline std::vector<StoredItem> search(GHashTable* attributes) {
         while (g_hash_table_iter_next(&iter, &key, &value)) {
             stored.attributes[static_cast<const char*>(key)] = static_cast<const char*>(value);
         }
+        // gnome-keyring reports its default item type as a schema attribute once it has read
+        // the item back from its file; that one is the daemon's, not ours.
+        if (const auto schema = stored.attributes.find("xdg:schema");
+            schema != stored.attributes.end() &&
+            schema->second == "org.freedesktop.Secret.Generic") {
+            stored.attributes.erase(schema);
+        }
         g_hash_table_unref(itemAttributes);
         if (SecretValue* secret = secret_item_get_secret(item)) {
             gsize length = 0;
@@ -107,6 +114,26 @@ inline std::vector<StoredItem> itemsOfService(const std::string& service) {
     auto items = detail::search(table);
     g_hash_table_unref(table);
     return items;
+}
+
+// Deletes every item carrying this service attribute, as a user could in a password manager.
+inline void removeItemsOfService(const std::string& service) {
+    SecretService* secretService = detail::service();
+    GHashTable* table = detail::attributes(service, nullptr);
+    GError* error = nullptr;
+    GList* found = secret_service_search_sync(secretService, nullptr, table, SECRET_SEARCH_ALL,
+                                              nullptr, &error);
+    g_hash_table_unref(table);
+    g_object_unref(secretService);
+    detail::check(error, "searching");
+    for (GList* node = found; node != nullptr; node = node->next) {
+        secret_item_delete_sync(static_cast<SecretItem*>(node->data), nullptr, &error);
+        if (error != nullptr) {
+            g_list_free_full(found, g_object_unref);
+            detail::check(error, "deleting");
+        }
+    }
+    g_list_free_full(found, g_object_unref);
 }
 
 // A keyring of its own holding one item of `service` and `account`, locked. Made through

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "keyring_fixture.hpp"
+#include "testkit/temp_xdg.hpp"
 
 namespace quorvel {
 namespace {
@@ -121,18 +122,23 @@ TEST(SecretServiceKeychain, AnItemInALockedKeyringIsReportedAsLockedNeverAsMissi
     EXPECT_EQ(itemsWith(service, "dev.signing").size(), 1u);
 }
 
-// Runs the keychain in a process of its own on the given bus, returning its first output line.
-std::string copyInOtherProcess(const QString& busAddress) {
+// Runs the peer tool on the given bus; returns its status and what it wrote on both channels.
+struct PeerRun {
+    int status = -1;
+    std::string output;
+};
+PeerRun runPeer(const QStringList& arguments, const QString& busAddress) {
     QProcess peer;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
     environment.remove(QStringLiteral("DISPLAY"));
     peer.setProcessEnvironment(environment);
-    peer.start(QStringLiteral(QUORVEL_KEYCHAIN_PEER),
-               {"copy", "app.quorvel.device-keys", "dev.signing"});
+    peer.setProcessChannelMode(QProcess::MergedChannels);
+    peer.start(QStringLiteral(QUORVEL_KEYCHAIN_PEER), arguments);
+    peer.write("go\n");
+    peer.closeWriteChannel();
     EXPECT_TRUE(peer.waitForFinished(patienceMs));
-    EXPECT_EQ(peer.exitCode(), 0) << peer.readAllStandardError().toStdString();
-    return peer.readAllStandardOutput().toStdString();
+    return PeerRun{peer.exitCode(), peer.readAllStandardOutput().toStdString()};
 }
 
 TEST(SecretServiceKeychain, WithNoSecretServiceTheStatusSaysSo) {
@@ -165,9 +171,19 @@ TEST(SecretServiceKeychain, WithNoSecretServiceTheStatusSaysSo) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string output = copyInOtherProcess(c.address);
-        EXPECT_EQ(output.rfind("status -25291\n", 0), 0u) << output;
-        EXPECT_NE(output.find("no Secret Service answers"), std::string::npos) << output;
+        const PeerRun copied =
+            runPeer({"copy", "app.quorvel.device-keys", "mac.signing"}, c.address);
+        EXPECT_EQ(copied.status, 0);
+        EXPECT_EQ(copied.output.rfind("status -25291\n", 0), 0u) << copied.output;
+        EXPECT_NE(copied.output.find("no Secret Service answers"), std::string::npos);
+
+        // The key store passes the cause on and writes nothing anywhere else.
+        testkit::TempXdgHome home;
+        const PeerRun loaded = runPeer({"load", "app.quorvel.device-keys", "mac"}, c.address);
+        EXPECT_EQ(loaded.status, 1);
+        EXPECT_NE(loaded.output.find("keychain status -25291: no Secret Service answers"),
+                  std::string::npos)
+            << loaded.output;
     }
     bus.terminate();
     bus.waitForFinished(patienceMs);
