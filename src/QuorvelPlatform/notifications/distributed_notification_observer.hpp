@@ -11,7 +11,7 @@ namespace quorvel {
 // Calls a handler each time a distributed notification of one name is posted by any process of
 // the user, this one included. The handler runs on the event loop of the thread that created
 // the observer, on a later turn of that loop, never inside post(). Observation ends when the
-// object is destroyed.
+// object is destroyed; a handler that wants to end it uses deleteLater(), not delete.
 class DistributedNotificationObserver final : public QObject {
     Q_OBJECT
 
