@@ -1,0 +1,204 @@
+#include "QuorvelPlatform/keychain/secret_service_keychain.hpp"
+
+#include <libsecret/secret.h>
+
+#include <memory>
+#include <string>
+
+namespace quorvel {
+namespace {
+
+struct GObjectUnref {
+    void operator()(gpointer object) const { g_object_unref(object); }
+};
+template <class T>
+using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
+
+struct GErrorFree {
+    void operator()(GError* error) const { g_error_free(error); }
+};
+using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
+
+struct SecretValueUnref {
+    void operator()(SecretValue* value) const { secret_value_unref(value); }
+};
+using SecretValuePtr = std::unique_ptr<SecretValue, SecretValueUnref>;
+
+struct HashTableUnref {
+    void operator()(GHashTable* table) const { g_hash_table_unref(table); }
+};
+using Attributes = std::unique_ptr<GHashTable, HashTableUnref>;
+
+// A list of items whose elements each hold a reference.
+struct ItemList {
+    GList* items = nullptr;
+    ~ItemList() { g_list_free_full(items, g_object_unref); }
+};
+
+KeychainStatus failure(std::int32_t code, std::string message) {
+    return KeychainStatus{code, std::move(message)};
+}
+
+bool meansNoService(const GError& error) {
+    if (error.domain == G_DBUS_ERROR) {
+        switch (error.code) {
+            case G_DBUS_ERROR_SERVICE_UNKNOWN:
+            case G_DBUS_ERROR_NAME_HAS_NO_OWNER:
+            case G_DBUS_ERROR_NO_REPLY:
+            case G_DBUS_ERROR_TIMEOUT:
+            case G_DBUS_ERROR_SPAWN_FAILED:
+            case G_DBUS_ERROR_SPAWN_CHILD_EXITED:
+            case G_DBUS_ERROR_DISCONNECTED:
+            case G_DBUS_ERROR_NO_SERVER:
+                return true;
+            default:
+                return false;
+        }
+    }
+    return error.domain == G_IO_ERROR &&
+           (error.code == G_IO_ERROR_CLOSED || error.code == G_IO_ERROR_CONNECTION_CLOSED);
+}
+
+KeychainStatus fromError(const GError& error, const std::string& doing) {
+    const std::string what = doing + ": " + error.message;
+    if (meansNoService(error)) {
+        return failure(keychainstatus::notAvailable, "no Secret Service answers (" + what + ")");
+    }
+    if (error.domain == SECRET_ERROR && error.code == SECRET_ERROR_IS_LOCKED) {
+        return failure(keychainstatus::interactionNotAllowed,
+                       "the keyring is locked (" + what + ")");
+    }
+    return failure(keychainstatus::internalComponent, what);
+}
+
+// The connected service with an open session for secrets, or the status saying why not.
+GObjectPtr<SecretService> connectService(KeychainStatus& status) {
+    GError* raw = nullptr;
+    SecretService* service = secret_service_get_sync(SECRET_SERVICE_OPEN_SESSION, nullptr, &raw);
+    if (service == nullptr) {
+        GErrorPtr error(raw);
+        status = failure(keychainstatus::notAvailable,
+                         "no Secret Service answers on the session bus: " +
+                             std::string(error ? error->message : "no reason given"));
+        return nullptr;
+    }
+    return GObjectPtr<SecretService>(service);
+}
+
+Attributes attributesFor(const std::string& service, const std::string& account) {
+    Attributes attributes(g_hash_table_new(g_str_hash, g_str_equal));
+    // The table only borrows the texts; they outlive it.
+    g_hash_table_insert(attributes.get(), const_cast<char*>("service"),
+                        const_cast<char*>(service.c_str()));
+    g_hash_table_insert(attributes.get(), const_cast<char*>("account"),
+                        const_cast<char*>(account.c_str()));
+    return attributes;
+}
+
+// Every item of the service and account, locked ones included; nothing is unlocked, so no
+// prompt can appear.
+bool search(SecretService* secretService, const std::string& service, const std::string& account,
+            SecretSearchFlags flags, ItemList& found, KeychainStatus& status) {
+    const Attributes attributes = attributesFor(service, account);
+    GError* raw = nullptr;
+    found.items = secret_service_search_sync(
+        secretService, nullptr, attributes.get(),
+        static_cast<SecretSearchFlags>(SECRET_SEARCH_ALL | flags), nullptr, &raw);
+    if (raw != nullptr) {
+        GErrorPtr error(raw);
+        status = fromError(*error, "searching the keyring for " + account);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+KeychainItemRead SecretServiceKeychain::copyGenericPassword(const std::string& service,
+                                                            const std::string& account) {
+    KeychainItemRead result;
+    const auto secretService = connectService(result.status);
+    if (!secretService) {
+        return result;
+    }
+    ItemList found;
+    if (!search(secretService.get(), service, account, SECRET_SEARCH_LOAD_SECRETS, found,
+                result.status)) {
+        return result;
+    }
+    if (found.items == nullptr) {
+        result.status = failure(keychainstatus::itemNotFound, "no item for " + account);
+        return result;
+    }
+    for (GList* node = found.items; node != nullptr; node = node->next) {
+        auto* item = static_cast<SecretItem*>(node->data);
+        if (secret_item_get_locked(item)) {
+            continue;
+        }
+        if (SecretValuePtr value{secret_item_get_secret(item)}) {
+            gsize length = 0;
+            const auto* bytes =
+                reinterpret_cast<const std::uint8_t*>(secret_value_get(value.get(), &length));
+            result.data = Bytes(bytes, bytes + length);
+        }
+        return result;
+    }
+    // Reading "not found" here would make the caller create a second key beside the one it
+    // cannot see.
+    result.status = failure(keychainstatus::interactionNotAllowed,
+                            "the keyring holding " + account +
+                                " is locked; unlock it in the desktop's password manager");
+    return result;
+}
+
+KeychainStatus SecretServiceKeychain::addGenericPassword(const std::string& service,
+                                                         const std::string& account,
+                                                         ByteView data) {
+    KeychainStatus status;
+    const auto secretService = connectService(status);
+    if (!secretService) {
+        return status;
+    }
+    ItemList found;
+    if (!search(secretService.get(), service, account, SECRET_SEARCH_NONE, found, status)) {
+        return status;
+    }
+    if (found.items != nullptr) {
+        return failure(keychainstatus::duplicateItem, "an item for " + account + " exists");
+    }
+
+    GError* raw = nullptr;
+    const GObjectPtr<SecretCollection> collection(secret_collection_for_alias_sync(
+        secretService.get(), SECRET_COLLECTION_DEFAULT, SECRET_COLLECTION_NONE, nullptr, &raw));
+    if (raw != nullptr) {
+        GErrorPtr error(raw);
+        return fromError(*error, "finding the default keyring");
+    }
+    if (!collection) {
+        return failure(keychainstatus::noSuchKeychain,
+                       "the Secret Service has no default keyring to store " + account + " in");
+    }
+    if (secret_collection_get_locked(collection.get())) {
+        return failure(keychainstatus::interactionNotAllowed,
+                       "the default keyring is locked; unlock it in the desktop's password "
+                       "manager to store " +
+                           account);
+    }
+
+    const SecretValuePtr value(secret_value_new(reinterpret_cast<const gchar*>(data.data()),
+                                                static_cast<gssize>(data.size()),
+                                                "application/octet-stream"));
+    const Attributes attributes = attributesFor(service, account);
+    const std::string label = service + ": " + account;
+    // No replace flag: an item that appeared since the search above is kept, never overwritten.
+    const GObjectPtr<SecretItem> item(
+        secret_item_create_sync(collection.get(), nullptr, attributes.get(), label.c_str(),
+                                value.get(), SECRET_ITEM_CREATE_NONE, nullptr, &raw));
+    if (raw != nullptr) {
+        GErrorPtr error(raw);
+        return fromError(*error, "storing " + account);
+    }
+    return status;
+}
+
+}  // namespace quorvel

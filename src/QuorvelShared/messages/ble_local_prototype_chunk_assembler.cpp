@@ -1,0 +1,69 @@
+#include "QuorvelShared/messages/ble_local_prototype_chunk_assembler.hpp"
+
+namespace quorvel {
+
+void BLELocalPrototypeChunkAssembler::remove(Partials::iterator partial) {
+    bufferedBytes_ -= partial->second.bytes;
+    partials_.erase(partial);
+}
+
+BLELocalPrototypeChunkAssembler::Partials::iterator BLELocalPrototypeChunkAssembler::oldestExcept(
+    const Uuid* keep) {
+    auto oldest = partials_.end();
+    for (auto it = partials_.begin(); it != partials_.end(); ++it) {
+        if (keep != nullptr && it->first == *keep) {
+            continue;
+        }
+        if (oldest == partials_.end() || it->second.startOrder < oldest->second.startOrder) {
+            oldest = it;
+        }
+    }
+    return oldest;
+}
+
+std::optional<Bytes> BLELocalPrototypeChunkAssembler::append(ByteView frame) {
+    BLELocalPrototypeChunk chunk = BLELocalPrototypeChunkCodec::decode(frame);
+
+    auto partial = partials_.find(chunk.messageId);
+    if (partial != partials_.end() && partial->second.count != chunk.count) {
+        remove(partial);
+        throwChunkError(BLELocalPrototypeChunkError::invalidIndex);
+    }
+    if (partial == partials_.end()) {
+        while (!partials_.empty() && partials_.size() >= limits_.maximumPartialMessages) {
+            remove(oldestExcept(nullptr));
+        }
+        partial = partials_.emplace(chunk.messageId, Partial{chunk.count, {}, nextStartOrder_++, 0})
+                      .first;
+    }
+
+    Partial& message = partial->second;
+    Bytes& slot = message.chunks[chunk.index];
+    message.bytes -= slot.size();
+    bufferedBytes_ -= slot.size();
+    message.bytes += chunk.payload.size();
+    bufferedBytes_ += chunk.payload.size();
+    slot = std::move(chunk.payload);
+
+    if (static_cast<std::int64_t>(message.chunks.size()) == message.count) {
+        Bytes whole;
+        whole.reserve(message.bytes);
+        for (const auto& [index, payload] : message.chunks) {
+            whole.insert(whole.end(), payload.begin(), payload.end());
+        }
+        remove(partial);
+        return whole;
+    }
+
+    while (bufferedBytes_ > limits_.maximumBufferedBytes) {
+        const auto oldest = oldestExcept(&chunk.messageId);
+        if (oldest == partials_.end()) {
+            remove(partial);
+            throwChunkError(BLELocalPrototypeChunkError::tooManyFrames);
+        }
+        remove(oldest);
+    }
+    return std::nullopt;
+}
+
+}  // namespace quorvel

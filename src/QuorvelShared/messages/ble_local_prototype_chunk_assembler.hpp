@@ -1,0 +1,60 @@
+#pragma once
+
+// Puts received frames back together, per message id, in any order and interleaved with other
+// messages. Any nearby Bluetooth device can write frames, so what it keeps is bounded:
+//   - at most `maximumPartialMessages` unfinished messages (default 32); a frame that starts one
+//     more evicts the partial message that was started first;
+//   - at most `maximumBufferedBytes` of payload over all unfinished messages (default 8 MiB);
+//     beyond it the oldest other partial messages are evicted, and a message that alone holds
+//     more is dropped with tooManyFrames.
+// The largest legitimate message, a synced target list sealed twice over in base64, stays far
+// below a megabyte for any realistic number of targets, and the iPhone sends one message at a
+// time. Nothing else ages a partial message out: one whose frames never come waits until the
+// bounds push it out.
+#include <cstdint>
+#include <map>
+#include <optional>
+
+#include "QuorvelShared/messages/ble_local_prototype_chunk.hpp"
+
+namespace quorvel {
+
+class BLELocalPrototypeChunkAssembler {
+public:
+    struct Limits {
+        std::size_t maximumPartialMessages = 32;
+        std::size_t maximumBufferedBytes = 8 * 1024 * 1024;
+    };
+
+    BLELocalPrototypeChunkAssembler() = default;
+    explicit BLELocalPrototypeChunkAssembler(Limits limits) : limits_(limits) {}
+
+    // Takes one received frame; returns the whole message when this frame completed it. A frame
+    // that does not decode throws the codec's error and changes nothing; a frame whose count
+    // disagrees with its message's earlier frames drops that message and throws invalidIndex. A
+    // repeated index replaces the payload stored for it.
+    std::optional<Bytes> append(ByteView frame);
+
+    std::size_t partialMessageCount() const { return partials_.size(); }
+    std::size_t bufferedBytes() const { return bufferedBytes_; }
+
+private:
+    struct Partial {
+        std::int64_t count = 0;
+        std::map<std::int64_t, Bytes> chunks;
+        std::uint64_t startOrder = 0;
+        std::size_t bytes = 0;
+    };
+    using Partials = std::map<Uuid, Partial>;
+
+    void remove(Partials::iterator partial);
+    // The partial started first, leaving out `keep`; end() when there is none.
+    Partials::iterator oldestExcept(const Uuid* keep);
+
+    Limits limits_;
+    Partials partials_;
+    std::uint64_t nextStartOrder_ = 0;
+    std::size_t bufferedBytes_ = 0;
+};
+
+}  // namespace quorvel
