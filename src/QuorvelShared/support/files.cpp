@@ -65,7 +65,7 @@ std::optional<std::string> readIfPresent(const std::filesystem::path& path) {
     }
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
-        if (errno == ENOENT) {
+        if (errno == ENOENT || errno == ENOTDIR) {
             return std::nullopt;
         }
         throwErrno(errno, "open " + path.string());
@@ -130,7 +130,7 @@ bool exists(const std::filesystem::path& path) {
 }
 
 void removeIfPresent(const std::filesystem::path& path) {
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT && errno != ENOTDIR) {
         throwErrno(errno, "remove " + path.string());
     }
 }

@@ -7,9 +7,10 @@
 
 namespace quorvel::files {
 
-// The whole file, or no value when no file exists at `path`. Every other failure (permission,
-// I/O, a folder in the file's place) throws std::system_error: a caller that writes afterwards
-// must never take a failed read for an empty file.
+// The whole file, or no value when no file exists at `path` (also when a plain file stands where
+// one of its folders should be). Every other failure (permission, I/O, a folder in the file's
+// place) throws std::system_error: a caller that writes afterwards must never take a failed read
+// for an empty file.
 std::optional<std::string> readIfPresent(const std::filesystem::path& path);
 
 // Replaces the file in one step: the bytes go to a temporary file in the same folder, which is
@@ -21,7 +22,8 @@ void writeAtomically(const std::filesystem::path& path, std::string_view content
 // True when something exists at `path`; false also when that cannot be determined.
 bool exists(const std::filesystem::path& path);
 
-// Removes the file; no file is no error. Other failures throw std::system_error.
+// Removes the file; no file (as for readIfPresent) is no error. Other failures throw
+// std::system_error.
 void removeIfPresent(const std::filesystem::path& path);
 
 // Makes the folder and its parents; an existing folder is no error. Throws

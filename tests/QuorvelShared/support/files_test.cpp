@@ -33,6 +33,13 @@ TEST_F(FilesTest, MissingFileReadsAsNoValue) {
     EXPECT_EQ(files::readIfPresent(file), std::nullopt);
 }
 
+TEST_F(FilesTest, AFileWhereAFolderShouldBeMeansNoFileBelowIt) {
+    files::writeAtomically(file, "x");
+    EXPECT_EQ(files::readIfPresent(file / "inner.json"), std::nullopt);
+    files::removeIfPresent(file / "inner.json");
+    EXPECT_EQ(files::readIfPresent(file), "x");
+}
+
 TEST_F(FilesTest, AtomicWriteReplacesContentWithOwnerOnlyMode) {
     files::writeAtomically(file, "first");
     files::writeAtomically(file, "second");

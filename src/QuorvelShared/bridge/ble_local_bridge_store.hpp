@@ -1,0 +1,28 @@
+#pragma once
+
+// The mailbox as both programs use it: the file "ble-bridge-state.json" in the shared state
+// folder, stamped with the system clock. Requesters post requestNotification after each
+// successful saveRequest; the daemon posts responseNotification after each saveResponse (and
+// when it picks up a request whose response is already stored). Requesters poll loadResponse.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "QuorvelShared/bridge/ble_local_bridge_request.hpp"
+
+namespace quorvel::BLELocalBridgeStore {
+
+inline constexpr std::string_view requestNotification = "app.quorvel.bleBridge.request";
+inline constexpr std::string_view responseNotification = "app.quorvel.bleBridge.response";
+
+// Computed on each call, so the shared state folder is made (0700) before the mailbox is used.
+std::filesystem::path stateURL();
+
+void saveRequest(const BLELocalBridgeRequest& request);
+std::vector<BLELocalBridgeRequest> loadPendingRequests();
+void saveResponse(const BLELocalBridgeResponse& response);
+std::optional<BLELocalBridgeResponse> loadResponse(const std::string& requestId);
+
+}  // namespace quorvel::BLELocalBridgeStore
