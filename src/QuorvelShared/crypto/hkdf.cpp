@@ -18,7 +18,7 @@ void* mutableData(ByteView bytes) {
 Bytes hkdfSha256(ByteView inputKeyMaterial, ByteView salt, ByteView info,
                  std::size_t outputLength) {
     constexpr std::size_t digestSize = 32;
-    if (outputLength == 0 || outputLength > 255 * digestSize) {
+    if (inputKeyMaterial.empty() || outputLength == 0 || outputLength > 255 * digestSize) {
         throwCryptoError(CryptoErrorKind::operationFailed);
     }
     openssl::Kdf kdf(EVP_KDF_fetch(nullptr, OSSL_KDF_NAME_HKDF, nullptr));
@@ -27,14 +27,12 @@ Bytes hkdfSha256(ByteView inputKeyMaterial, ByteView salt, ByteView info,
         throwCryptoError(CryptoErrorKind::operationFailed);
     }
     char digest[] = "SHA256";
-    // An HMAC key shorter than the block is padded with zeros, so an empty key material or salt
-    // means the same as the all-zero one of the hash's length; OpenSSL wants a key, though.
-    const Bytes zeros(digestSize, 0);
-    const ByteView key = inputKeyMaterial.empty() ? ByteView(zeros) : inputKeyMaterial;
     std::vector<OSSL_PARAM> params;
     params.push_back(OSSL_PARAM_construct_utf8_string(OSSL_KDF_PARAM_DIGEST, digest, 0));
-    params.push_back(
-        OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_KEY, mutableData(key), key.size()));
+    params.push_back(OSSL_PARAM_construct_octet_string(
+        OSSL_KDF_PARAM_KEY, mutableData(inputKeyMaterial), inputKeyMaterial.size()));
+    // The salt is the extract step's HMAC key, which HMAC pads with zeros: leaving an empty salt
+    // out gives the RFC's all-zero salt of the hash's length, the same result.
     if (!salt.empty()) {
         params.push_back(
             OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_SALT, mutableData(salt), salt.size()));

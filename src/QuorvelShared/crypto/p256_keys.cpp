@@ -1,6 +1,8 @@
 #include <openssl/crypto.h>
 #include <openssl/rand.h>
 
+#include <algorithm>
+
 #include "QuorvelShared/crypto/crypto_error.hpp"
 #include "QuorvelShared/crypto/p256_internal.hpp"
 #include "QuorvelShared/crypto/p256_private_keys.hpp"

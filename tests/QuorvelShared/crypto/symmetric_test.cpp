@@ -50,6 +50,8 @@ TEST(HkdfSha256, InfoAndSaltSeparateKeys) {
     EXPECT_EQ(a.size(), 32u);
     EXPECT_NE(a, hkdfSha256(secret, bytesOf("salt"), bytesOf("req_2"), 32));
     EXPECT_NE(a, hkdfSha256(secret, bytesOf("salt2"), bytesOf("req_1"), 32));
+    EXPECT_EQ(errorOf([&] { (void)hkdfSha256({}, bytesOf("salt"), {}, 32); }),
+              CryptoErrorKind::operationFailed);
     EXPECT_EQ(errorOf([&] { (void)hkdfSha256(secret, {}, {}, 0); }),
               CryptoErrorKind::operationFailed);
     EXPECT_EQ(errorOf([&] { (void)hkdfSha256(secret, {}, {}, 255 * 32 + 1); }),
