@@ -1,0 +1,34 @@
+#include "QuorvelShared/unlockstate/linked_unlock_local_state_applier.hpp"
+
+#include <set>
+
+#include "QuorvelShared/support/typed_error.hpp"
+#include "QuorvelShared/unlockstate/allow_window_state_store.hpp"
+#include "QuorvelShared/unlockstate/linked_unlock_revision_state_store.hpp"
+
+namespace quorvel::LinkedUnlockLocalStateApplier {
+
+bool apply(const std::string& linkedTargetId, std::int64_t revision, Date approvedUntil,
+           const std::vector<std::string>& webTargetIds, Date now,
+           const std::filesystem::path& revisionFileURL,
+           const std::filesystem::path& allowWindowsFileURL) {
+    const std::set<std::string> targets(webTargetIds.begin(), webTargetIds.end());
+    if (targets.empty()) {
+        throw Error<LinkedUnlockLocalStateApplyError>(
+            LinkedUnlockLocalStateApplyError::noLinkedWebTargets,
+            "the linked unlock names no web target");
+    }
+    if (!LinkedUnlockRevisionStateStore::accept(linkedTargetId, revision, revisionFileURL)) {
+        return false;
+    }
+    AllowWindowMap grants;
+    if (approvedUntil > now) {
+        for (const std::string& targetId : targets) {
+            grants.emplace(targetId, approvedUntil);
+        }
+    }
+    AllowWindowStateStore::reconcileLinkedTargets(targets, grants, now, allowWindowsFileURL);
+    return true;
+}
+
+}  // namespace quorvel::LinkedUnlockLocalStateApplier
