@@ -136,6 +136,9 @@ void removeIfPresent(const std::filesystem::path& path) {
 }
 
 void createDirectories(const std::filesystem::path& folder, std::filesystem::perms mode) {
+    if (folder.empty()) {
+        return;  // the folder of a bare file name: the working folder
+    }
     std::error_code error;
     if (std::filesystem::is_directory(folder, error)) {
         return;

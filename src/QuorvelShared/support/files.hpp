@@ -26,8 +26,9 @@ bool exists(const std::filesystem::path& path);
 // std::system_error.
 void removeIfPresent(const std::filesystem::path& path);
 
-// Makes the folder and its parents; an existing folder is no error. Throws
-// std::filesystem::filesystem_error. New folders get `mode` (as reduced by the umask).
+// Makes the folder and its parents; an existing folder is no error, nor is the empty path (the
+// folder of a bare file name, i.e. the working folder). Throws std::filesystem::filesystem_error.
+// New folders get `mode` (as reduced by the umask).
 void createDirectories(const std::filesystem::path& folder,
                        std::filesystem::perms mode = std::filesystem::perms::all);
 

@@ -105,5 +105,12 @@ TEST_F(FilesTest, CreateDirectoriesRefusesAFileInTheWay) {
     EXPECT_THROW(files::createDirectories(file), fs::filesystem_error);
 }
 
+// The folder of a bare relative file name is the empty path: the current folder, which exists.
+TEST_F(FilesTest, CreateDirectoriesTakesTheEmptyPathForTheCurrentFolder) {
+    const fs::path bare = "state.json";
+    ASSERT_EQ(bare.parent_path(), fs::path());
+    EXPECT_NO_THROW(files::createDirectories(bare.parent_path()));
+}
+
 }  // namespace
 }  // namespace quorvel

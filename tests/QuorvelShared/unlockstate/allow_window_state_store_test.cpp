@@ -135,6 +135,17 @@ TEST_F(AllowWindowStoreTest, AnEncodingFailureLeavesTheFile) {
     EXPECT_EQ(contents(), before);
 }
 
+// A location given as a bare file name lies in the working folder; its folder is the empty path.
+TEST_F(AllowWindowStoreTest, ABareFileNameWorksInTheWorkingFolder) {
+    const pid_t child = testkit::startChild([&] {
+        fs::current_path(file.parent_path());
+        AllowWindowStateStore::grant("a", at(60), "allow-windows.json", clock);
+        return 0;
+    });
+    ASSERT_EQ(testkit::waitForChild(child), 0);
+    EXPECT_EQ(AllowWindowStateStore::load(file, now), (AllowWindowMap{{"a", at(60)}}));
+}
+
 TEST_F(AllowWindowStoreTest, ProcessesGrantingAtOnceKeepEachOthersWindows) {
     constexpr int processes = 4;
     constexpr int grantsEach = 25;

@@ -248,6 +248,18 @@ TEST_F(RemoteOpenStoreTest, FailingReadStopsEveryOperationAndLeavesTheFile) {
     EXPECT_EQ(testkit::readFile(file), before);
 }
 
+// A location given as a bare file name lies in the working folder; its folder is the empty path.
+TEST_F(RemoteOpenStoreTest, ABareFileNameWorksInTheWorkingFolder) {
+    const pid_t child = testkit::startChild([&] {
+        fs::current_path(home.stateFolder());
+        RemoteOpenEventStore bare("remote-open-events.json");
+        return bare.recordImpression("p", "t", t0) ? 0 : 1;
+    });
+    ASSERT_EQ(testkit::waitForChild(child), 0);
+    EXPECT_EQ(countOf("t"), 1);
+    EXPECT_TRUE(fs::exists(lockFile));
+}
+
 TEST_F(RemoteOpenStoreTest, ProcessesReportingAtOnceLoseNoCount) {
     constexpr int processes = 4;
     constexpr int reportsEach = 20;
