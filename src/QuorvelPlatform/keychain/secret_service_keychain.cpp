@@ -71,6 +71,21 @@ KeychainStatus fromError(const GError& error, const std::string& doing) {
     return failure(keychainstatus::internalComponent, what);
 }
 
+// A D-Bus string holds UTF-8 text without NUL. Handed anything else, libsecret would cut a name
+// at its NUL or drop the attribute from the query, and so reach another item than the one named.
+bool canNameAnItem(const std::string& service, const std::string& account, KeychainStatus& status) {
+    for (const std::string* text : {&service, &account}) {
+        if (!g_utf8_validate_len(text->data(), static_cast<gsize>(text->size()), nullptr)) {
+            status = failure(keychainstatus::invalidParameter,
+                             std::string(text == &service ? "the service" : "the account") +
+                                 " is not UTF-8 text without NUL, so no keychain item can "
+                                 "carry it");
+            return false;
+        }
+    }
+    return true;
+}
+
 // The connected service with an open session for secrets, or the status saying why not.
 GObjectPtr<SecretService> connectService(KeychainStatus& status) {
     GError* raw = nullptr;
@@ -117,6 +132,9 @@ bool search(SecretService* secretService, const std::string& service, const std:
 KeychainItemRead SecretServiceKeychain::copyGenericPassword(const std::string& service,
                                                             const std::string& account) {
     KeychainItemRead result;
+    if (!canNameAnItem(service, account, result.status)) {
+        return result;
+    }
     const auto secretService = connectService(result.status);
     if (!secretService) {
         return result;
@@ -155,6 +173,9 @@ KeychainStatus SecretServiceKeychain::addGenericPassword(const std::string& serv
                                                          const std::string& account,
                                                          ByteView data) {
     KeychainStatus status;
+    if (!canNameAnItem(service, account, status)) {
+        return status;
+    }
     const auto secretService = connectService(status);
     if (!secretService) {
         return status;

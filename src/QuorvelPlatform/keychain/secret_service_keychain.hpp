@@ -16,6 +16,9 @@ namespace quorvel {
 // Statuses beyond the three the store tells apart, with the peer platform's values so that a
 // logged status reads the same on both.
 namespace keychainstatus {
+// A service or account that cannot name an item: the Secret Service carries both as D-Bus
+// strings, which hold UTF-8 text without NUL.
+inline constexpr std::int32_t invalidParameter = -50;
 // No Secret Service answers: no session bus, no daemon, or the daemon failed to start.
 inline constexpr std::int32_t notAvailable = -25291;
 // The Secret Service has no default keyring to add items to.

@@ -19,7 +19,8 @@ QDBusConnection connectedSessionBus() {
 }
 
 void checkName(const QString& name) {
-    if (name.isEmpty() || name.contains(u'\'') || name.contains(u'\\')) {
+    // A NUL would end the name on the bus early and so post (or match) a shorter, other name.
+    if (name.isEmpty() || name.contains(u'\'') || name.contains(u'\\') || name.contains(QChar())) {
         throw Error<DistributedNotificationError>(
             DistributedNotificationError::invalidName,
             "not a distributed notification name: \"" + name.toStdString() + "\"");

@@ -24,8 +24,8 @@ enum class DistributedNotificationError {
     noSessionBus,
     // The bus refused to take the signal.
     postFailed,
-    // A name that cannot be posted or matched (empty, or with a quote or backslash, which a
-    // match rule cannot carry).
+    // A name that cannot be posted or matched (empty, with a quote or backslash, which a match
+    // rule cannot carry, or with a NUL, which a D-Bus string cannot).
     invalidName,
 };
 

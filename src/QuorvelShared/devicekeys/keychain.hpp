@@ -37,7 +37,9 @@ public:
     virtual ~Keychain() = default;
 
     // The item of `service` and `account`: success with its bytes, itemNotFound, or any other
-    // status with the library's message. Never asks the user anything.
+    // status with the library's message. Never asks the user anything. A service or account
+    // that the keychain cannot store exactly (the Secret Service takes no NUL and only UTF-8)
+    // answers a status of its own, never another item's bytes.
     virtual KeychainItemRead copyGenericPassword(const std::string& service,
                                                  const std::string& account) = 0;
 

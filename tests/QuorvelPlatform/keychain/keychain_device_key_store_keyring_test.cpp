@@ -76,6 +76,20 @@ TEST_F(KeyringDeviceKeyStoreTest, AMissingRoleIsCreatedAlone) {
     EXPECT_EQ(secrets.at("mac.encryption"), pair.encryptionPrivateKey.rawRepresentation());
 }
 
+TEST_F(KeyringDeviceKeyStoreTest, ADeviceIdThatCannotNameAnItemFailsAndStoresNothing) {
+    // Cut at the NUL, both roles would share one item and so one private key.
+    KeychainDeviceKeyStore store(keychain, service);
+    for (const std::string& deviceId : {std::string("mac\0one", 7), std::string("mac\xff")}) {
+        try {
+            store.loadOrCreateDeviceKeys(deviceId);
+            ADD_FAILURE() << "keys were made";
+        } catch (const DeviceKeyStoreError& error) {
+            EXPECT_EQ(error.status(), keychainstatus::invalidParameter);
+        }
+    }
+    EXPECT_TRUE(itemsOfService(service).empty());
+}
+
 TEST_F(KeyringDeviceKeyStoreTest, ProcessesRacingOnANewDeviceEndWithOneKeyPair) {
     constexpr int processCount = 8;
     std::vector<std::unique_ptr<QProcess>> peers;

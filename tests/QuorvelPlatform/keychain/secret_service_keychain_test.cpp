@@ -69,6 +69,40 @@ TEST(SecretServiceKeychain, ItemsCarryOnlyServiceAndAccount) {
     EXPECT_EQ(items[0].attributes, expected);
 }
 
+TEST(SecretServiceKeychain, NamesThatAreNoTextAreRefusedBeforeTheServiceIsAsked) {
+    // The Secret Service carries attributes as D-Bus strings: a NUL would cut the name short
+    // (so "dev\0x.signing" and "dev\0x.encryption" would both become "dev") and bytes that are
+    // not UTF-8 would drop the attribute from the query, so that any item of the service
+    // matched.
+    SecretServiceKeychain keychain;
+    const std::string service = uniqueKeychainService();
+    ASSERT_EQ(keychain.addGenericPassword(service, "dev", Bytes(32, 1)).code,
+              keychainstatus::success);
+    struct Case {
+        const char* what;
+        std::string service;
+        std::string account;
+    };
+    const std::vector<Case> cases = {
+        {"a NUL in the account", service, std::string("dev\0x.signing", 13)},
+        {"an account that is not UTF-8", service, "dev\xff.signing"},
+        {"a NUL in the service", service + std::string("\0x", 2), "dev"},
+        {"a service that is not UTF-8", service + "\xc3", "dev"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const KeychainItemRead read = keychain.copyGenericPassword(c.service, c.account);
+        EXPECT_EQ(read.status.code, keychainstatus::invalidParameter);
+        EXPECT_FALSE(read.status.message.empty());
+        EXPECT_FALSE(read.data.has_value());
+        EXPECT_EQ(keychain.addGenericPassword(c.service, c.account, Bytes(32, 2)).code,
+                  keychainstatus::invalidParameter);
+    }
+    const auto items = itemsOfService(service);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].secret, Bytes(32, 1));
+}
+
 TEST(SecretServiceKeychain, LookupMatchesServiceAndAccountExactly) {
     SecretServiceKeychain keychain;
     const std::string service = uniqueKeychainService();

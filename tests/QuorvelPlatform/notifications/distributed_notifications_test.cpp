@@ -202,8 +202,8 @@ TEST(DistributedNotifications, ADestroyedObserverIsNoLongerCalled) {
 
 TEST(DistributedNotifications, NamesThatCannotTravelAreRefused) {
     const auto poster = DBusNotificationPoster::connect();
-    for (const std::string& name :
-         {std::string(), std::string("it's"), std::string("a\\b"), std::string("bad\xff-utf8")}) {
+    for (const std::string& name : {std::string(), std::string("it's"), std::string("a\\b"),
+                                    std::string("bad\xff-utf8"), std::string("cut\0short", 9)}) {
         SCOPED_TRACE(name);
         try {
             poster->post(name);
