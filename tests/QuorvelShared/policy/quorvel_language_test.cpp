@@ -58,7 +58,9 @@ TEST(QuorvelLanguage, CandidateIdentifiers) {
         {"EN", {"en"}},
         {"", {}},
         {"-", {"-"}},
-        {"_x", {"-x"}},
+        // The bare language is the first non-empty part, as the region check reads it.
+        {"_x", {"-x", "x"}},
+        {"-zh-TW", {"-zh-tw", "zh-hant", "zh"}},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(candidateLanguageIdentifiers(row.identifier), row.candidates) << row.identifier;
