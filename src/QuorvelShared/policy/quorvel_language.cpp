@@ -93,7 +93,7 @@ std::vector<std::string> candidateLanguageIdentifiers(std::string_view identifie
             addOnce(candidates, "zh-hans");
         }
     }
-    addOnce(candidates, normalized.substr(0, normalized.find('-')));
+    addOnce(candidates, parts.empty() ? std::string() : parts.front());
     return candidates;
 }
 

@@ -51,6 +51,8 @@ TEST(QuorvelLanguage, CandidateIdentifiers) {
         {"zh-Hans-CN", {"zh-hans-cn", "zh-hans", "zh"}},
         {"zh-HK", {"zh-hk", "zh-hant", "zh"}},
         {"zh-SG", {"zh-sg", "zh-hans", "zh"}},
+        {"zh_MY", {"zh-my", "zh-hans", "zh"}},
+        {"zh-MO", {"zh-mo", "zh-hant", "zh"}},
         {"zh-Hant-CN", {"zh-hant-cn", "zh-hant", "zh"}},
         {"zh", {"zh"}},
         {"en-GB", {"en-gb", "en"}},
@@ -58,7 +60,9 @@ TEST(QuorvelLanguage, CandidateIdentifiers) {
         {"EN", {"en"}},
         {"", {}},
         {"-", {"-"}},
-        {"_x", {"-x"}},
+        // The bare language is the first non-empty part, as the region check reads it.
+        {"_x", {"-x", "x"}},
+        {"-zh-TW", {"-zh-tw", "zh-hant", "zh"}},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(candidateLanguageIdentifiers(row.identifier), row.candidates) << row.identifier;

@@ -48,6 +48,12 @@ TEST(SettingsRelaxationClassifier, EveryCheck) {
              to.usageLimitSecondsPerDay = 1800;
          },
          false},
+        {"usage limit kept",
+         [](auto& from, auto& to) {
+             from.usageLimitSecondsPerDay = 3600;
+             to.usageLimitSecondsPerDay = 3600;
+         },
+         false},
         {"usage limit raised",
          [](auto& from, auto& to) {
              from.usageLimitSecondsPerDay = 1800;
