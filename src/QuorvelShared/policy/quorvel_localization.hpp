@@ -37,6 +37,8 @@ public:
     // The language's code; for `system` the best supported code for the user's first preferred
     // language.
     std::string localeIdentifier(QuorvelLanguage language) const;
+    // The same code under the name the language settings screen uses.
+    std::string languageCode(QuorvelLanguage language) const { return localeIdentifier(language); }
     std::string systemLocaleIdentifier() const;
     std::vector<std::string> supportedLanguageCodes() const;
     std::string bestSupportedLanguageCode(std::string_view identifier) const;

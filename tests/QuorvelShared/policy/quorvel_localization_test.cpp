@@ -82,6 +82,7 @@ TEST_F(QuorvelLocalizationTest, SystemLanguageFollowsThePreferredLanguages) {
         EXPECT_EQ(languages.localeIdentifier(QuorvelLanguage::system), row.code);
     }
     EXPECT_EQ(languages.localeIdentifier(QuorvelLanguage::simplifiedChinese), "zh-Hans");
+    EXPECT_EQ(languages.languageCode(QuorvelLanguage::simplifiedChinese), "zh-Hans");
     EXPECT_EQ(languages.bestSupportedLanguageCode("zh-TW"), "zh-Hant");
 }
 
