@@ -3,21 +3,11 @@
 #include <string_view>
 
 #include "QuorvelShared/support/json_reader.hpp"
+#include "QuorvelShared/support/uri_characters.hpp"
 
 namespace quorvel {
 namespace {
 
-bool isHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-// The unreserved and reserved characters of a URI reference.
-bool isUrlCharacter(char c) {
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) {
-        return true;
-    }
-    return std::string_view("-._~:/?#[]@!$&'()*+,;=").find(c) != std::string_view::npos;
-}
 
 std::string readUrl(const Json& value, const std::string& path) {
     std::string text = json::readString(value, path);
@@ -39,20 +29,10 @@ bool MacLinkConfiguration::isUsableForPairing() const {
 }
 
 bool isUrlText(const std::string& text) {
-    if (text.empty()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%') {
-            if (i + 2 >= text.size() || !isHexDigit(text[i + 1]) || !isHexDigit(text[i + 2])) {
-                return false;
-            }
-            i += 2;
-        } else if (!isUrlCharacter(text[i])) {
-            return false;
-        }
-    }
-    return true;
+    // The unreserved and reserved characters of a URI reference.
+    return !text.empty() && uri::consistsOf(text, [](char c) {
+        return uri::isUnreserved(c) || uri::isGenDelimiter(c) || uri::isSubDelimiter(c);
+    });
 }
 
 Json toJson(const MacLinkConfiguration& configuration) {

@@ -1,41 +1,22 @@
 #include "QuorvelShared/policy/url_host.hpp"
 
+#include "QuorvelShared/support/uri_characters.hpp"
+
 namespace quorvel {
 namespace {
 
-bool isAlpha(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-bool isHexDigit(char c) {
-    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-bool isUnreserved(char c) {
-    return isAlpha(c) || isDigit(c) || c == '-' || c == '.' || c == '_' || c == '~';
-}
-bool isSubDelimiter(char c) {
-    return std::string_view("!$&'()*+,;=").find(c) != std::string_view::npos;
-}
+using uri::isAlpha;
+using uri::isDigit;
+using uri::isHexDigit;
+using uri::isSubDelimiter;
+using uri::isUnreserved;
 
 // True when every character is unreserved, a sub-delimiter, one of `extra`, or a complete
 // percent escape.
 bool consistsOf(std::string_view text, std::string_view extra) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '%') {
-            if (i + 2 >= text.size() || !isHexDigit(text[i + 1]) || !isHexDigit(text[i + 2])) {
-                return false;
-            }
-            i += 2;
-            continue;
-        }
-        if (!isUnreserved(c) && !isSubDelimiter(c) && extra.find(c) == std::string_view::npos) {
-            return false;
-        }
-    }
-    return true;
+    return uri::consistsOf(text, [extra](char c) {
+        return isUnreserved(c) || isSubDelimiter(c) || extra.find(c) != std::string_view::npos;
+    });
 }
 
 bool isScheme(std::string_view text) {
