@@ -10,8 +10,8 @@
 using namespace quorvel;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const BLELocalPrototypeChunkAssembler::Limits limits{.maximumPartialMessages = 4,
-                                                         .maximumBufferedBytes = 2048};
+    const BLELocalPrototypeChunkAssembler::Limits limits{
+        .maximumPartialMessages = 4, .maximumBufferedBytes = 2048, .maximumBufferedFrames = 64};
     BLELocalPrototypeChunkAssembler assembler(limits);
     std::size_t offset = 0;
     while (offset < size) {
@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         offset += take;
         if (assembler.partialMessageCount() > limits.maximumPartialMessages ||
-            assembler.bufferedBytes() > limits.maximumBufferedBytes) {
+            assembler.bufferedBytes() > limits.maximumBufferedBytes ||
+            assembler.bufferedFrames() > limits.maximumBufferedFrames) {
             std::abort();
         }
     }

@@ -30,7 +30,7 @@ enum class BLELocalPrototypeChunkError {
     invalidIndex,    // a count of 0, an index not below the count, or a count that disagrees
                      // with the frames already collected for the message
     tooManyFrames,   // a message needing more than 65535 frames, or (when reassembling) more
-                     // bytes than the assembler holds for all partial messages together
+                     // bytes or frames than the assembler holds for all partial messages together
 };
 
 constexpr EnumName<BLELocalPrototypeChunkError> bleLocalPrototypeChunkErrorNames[] = {

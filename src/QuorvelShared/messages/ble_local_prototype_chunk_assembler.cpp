@@ -4,6 +4,7 @@ namespace quorvel {
 
 void BLELocalPrototypeChunkAssembler::remove(Partials::iterator partial) {
     bufferedBytes_ -= partial->second.bytes;
+    bufferedFrames_ -= partial->second.chunks.size();
     partials_.erase(partial);
 }
 
@@ -38,7 +39,11 @@ std::optional<Bytes> BLELocalPrototypeChunkAssembler::append(ByteView frame) {
     }
 
     Partial& message = partial->second;
-    Bytes& slot = message.chunks[chunk.index];
+    const auto [stored, isNewIndex] = message.chunks.try_emplace(chunk.index);
+    if (isNewIndex) {
+        ++bufferedFrames_;
+    }
+    Bytes& slot = stored->second;
     message.bytes -= slot.size();
     bufferedBytes_ -= slot.size();
     message.bytes += chunk.payload.size();
@@ -55,7 +60,8 @@ std::optional<Bytes> BLELocalPrototypeChunkAssembler::append(ByteView frame) {
         return whole;
     }
 
-    while (bufferedBytes_ > limits_.maximumBufferedBytes) {
+    while (bufferedBytes_ > limits_.maximumBufferedBytes ||
+           bufferedFrames_ > limits_.maximumBufferedFrames) {
         const auto oldest = oldestExcept(&chunk.messageId);
         if (oldest == partials_.end()) {
             remove(partial);

@@ -4,9 +4,12 @@
 // messages. Any nearby Bluetooth device can write frames, so what it keeps is bounded:
 //   - at most `maximumPartialMessages` unfinished messages (default 32); a frame that starts one
 //     more evicts the partial message that was started first;
-//   - at most `maximumBufferedBytes` of payload over all unfinished messages (default 8 MiB);
-//     beyond it the oldest other partial messages are evicted, and a message that alone holds
-//     more is dropped with tooManyFrames.
+//   - at most `maximumBufferedBytes` of payload over all unfinished messages (default 8 MiB)
+//     and at most `maximumBufferedFrames` frames kept for them (default 65535, the most frames
+//     any one message has). Every kept frame costs its bookkeeping even when its payload is
+//     empty, so bytes alone would let a flood of bare headers hold far more memory than the
+//     byte cap. Beyond either cap the oldest other partial messages are evicted, and a message
+//     that alone holds more is dropped with tooManyFrames.
 // The largest legitimate message, a synced target list sealed twice over in base64, stays far
 // below a megabyte for any realistic number of targets, and the iPhone sends one message at a
 // time. Nothing else ages a partial message out: one whose frames never come waits until the
@@ -24,6 +27,7 @@ public:
     struct Limits {
         std::size_t maximumPartialMessages = 32;
         std::size_t maximumBufferedBytes = 8 * 1024 * 1024;
+        std::size_t maximumBufferedFrames = 65535;
     };
 
     BLELocalPrototypeChunkAssembler() = default;
@@ -37,6 +41,7 @@ public:
 
     std::size_t partialMessageCount() const { return partials_.size(); }
     std::size_t bufferedBytes() const { return bufferedBytes_; }
+    std::size_t bufferedFrames() const { return bufferedFrames_; }
 
 private:
     struct Partial {
@@ -55,6 +60,7 @@ private:
     Partials partials_;
     std::uint64_t nextStartOrder_ = 0;
     std::size_t bufferedBytes_ = 0;
+    std::size_t bufferedFrames_ = 0;
 };
 
 }  // namespace quorvel

@@ -141,10 +141,13 @@ TEST_F(SealedEnvelopeTest, OpeningChecksInItsOrder) {
         {"not base64", "envelope:invalidBase64"},
         {base64Encode(bytesOf("not json")), "json:dataCorrupted"},
         {textFor(missingTag), "json:keyNotFound"},
-        // The version is refused before any field or key is looked at.
+        // The version is refused before any field or key is looked at: a sound envelope of
+        // another version, and one whose key work would fail otherwise.
+        {changed([](auto& e) { e.version = 2; }), "envelope:invalidEnvelope"},
+        {changed([](auto& e) { e.version = 0; }), "envelope:invalidEnvelope"},
         {changed([&](auto& e) {
              e.version = 2;
-             e.ephemeralPublicKeyBase64 = "!";
+             e.ephemeralPublicKeyBase64 = offCurve;
          }),
          "envelope:invalidEnvelope"},
         {changed([](auto& e) { e.nonceBase64 = "AAAA AAAA"; }), "envelope:invalidEnvelope"},

@@ -251,6 +251,46 @@ TEST(BLELocalPrototypeChunkAssembler, TooManyBytesEvictTheOldestOthers) {
     EXPECT_EQ(assembler.bufferedBytes(), 0u);
 }
 
+TEST(BLELocalPrototypeChunkAssembler, BareFramesCountAgainstTheFrameCap) {
+    // Frames with empty payloads hold no payload bytes but still cost memory each.
+    BLELocalPrototypeChunkAssembler assembler(
+        {.maximumPartialMessages = 10, .maximumBufferedBytes = 1000, .maximumBufferedFrames = 4});
+    EXPECT_FALSE(assembler.append(frameOf(1, 0, 3, 0)));
+    EXPECT_FALSE(assembler.append(frameOf(1, 1, 3, 0)));
+    EXPECT_FALSE(assembler.append(frameOf(2, 0, 3, 0)));
+    EXPECT_FALSE(assembler.append(frameOf(2, 1, 3, 0)));
+    EXPECT_FALSE(assembler.append(frameOf(2, 1, 3, 0)));  // a repeat is counted once
+    EXPECT_EQ(assembler.bufferedFrames(), 4u);
+    EXPECT_FALSE(assembler.append(frameOf(3, 0, 3, 0)));  // five frames: message 1 goes
+    EXPECT_EQ(assembler.partialMessageCount(), 2u);
+    EXPECT_EQ(assembler.bufferedFrames(), 3u);
+    EXPECT_EQ(assembler.bufferedBytes(), 0u);
+
+    // A message that alone needs more frames than the cap is dropped with an error.
+    BLELocalPrototypeChunkAssembler alone(
+        {.maximumPartialMessages = 10, .maximumBufferedBytes = 1000, .maximumBufferedFrames = 4});
+    for (std::int64_t index = 0; index < 4; ++index) {
+        EXPECT_FALSE(alone.append(frameOf(5, index, 9, 0)));
+    }
+    EXPECT_EQ(errorOf([&] { (void)alone.append(frameOf(5, 4, 9, 0)); }), ChunkError::tooManyFrames);
+    EXPECT_EQ(alone.partialMessageCount(), 0u);
+    EXPECT_EQ(alone.bufferedFrames(), 0u);
+}
+
+TEST(BLELocalPrototypeChunkAssembler, DefaultBoundsHoldAFloodOfBareFrames) {
+    // Message 1 waits for its second frame while a stranger floods bare headers of one message
+    // with the highest count; message 2 then starts and pushes the total past one message's worth
+    // of frames, which evicts message 1.
+    BLELocalPrototypeChunkAssembler assembler;
+    EXPECT_FALSE(assembler.append(frameOf(1, 0, 2, 1)));
+    for (std::int64_t index = 0; index < 65534; ++index) {
+        EXPECT_FALSE(assembler.append(frameOf(9, index, 65535, 0)));
+    }
+    EXPECT_FALSE(assembler.append(frameOf(2, 0, 2, 1)));
+    EXPECT_FALSE(assembler.append(frameOf(1, 1, 2, 1)));  // starts anew instead of completing
+    EXPECT_LE(assembler.bufferedFrames(), 65535u);
+}
+
 TEST(BLELocalPrototypeChunkAssembler, RepeatedFramesAreCountedOnce) {
     BLELocalPrototypeChunkAssembler assembler(
         {.maximumPartialMessages = 10, .maximumBufferedBytes = 100});
