@@ -102,7 +102,8 @@ std::optional<Date> parseIsoDate(std::string_view text) {
         return std::nullopt;
     }
     const std::int64_t days = daysFromCivil(*year, *month, *day);
-    const double unix = static_cast<double>(days * 86400 + *hour * 3600 + *minute * 60 + *second);
+    const std::int64_t secondOfDay = std::int64_t{*hour} * 3600 + *minute * 60 + *second;
+    const double unix = static_cast<double>(days * 86400 + secondOfDay);
     return Date::fromUnixSeconds(unix);
 }
 
