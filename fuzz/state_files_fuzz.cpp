@@ -51,10 +51,7 @@ void roundTripMap(std::string_view text, json::Style style, Read read, Write wri
 template <class Read>
 void roundTripList(std::string_view text, json::Style style, Read read) {
     const auto list = json::readArray(json::parse(text), "", read);
-    Json value = Json::array();
-    for (const auto& element : list) {
-        value.push_back(toJson(element));
-    }
+    const Json value = json::arrayOf(list);
     if (!(json::readArray(json::parse(json::write(value, style)), "", read) == list)) {
         std::abort();
     }
@@ -71,11 +68,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto compact = json::Style::compact;
     try {
         switch (data[0] % 11) {
-            case 0: roundTrip(text, pretty, bleLocalBridgeStateFromJson); break;
-            case 1: roundTrip(text, pretty, macLinkConfigurationFromJson); break;
-            case 2: roundTrip(text, compact, bleLocalConnectionSnapshotFromJson); break;
-            case 3: roundTrip(text, compact, bleLocalPairingSessionFromJson); break;
-            case 4: roundTripList(text, pretty, chromeProfileConnectionFromJson); break;
+            case 0:
+                roundTrip(text, pretty, bleLocalBridgeStateFromJson);
+                break;
+            case 1:
+                roundTrip(text, pretty, macLinkConfigurationFromJson);
+                break;
+            case 2:
+                roundTrip(text, compact, bleLocalConnectionSnapshotFromJson);
+                break;
+            case 3:
+                roundTrip(text, compact, bleLocalPairingSessionFromJson);
+                break;
+            case 4:
+                roundTripList(text, pretty, chromeProfileConnectionFromJson);
+                break;
             case 5:
                 roundTripMap(text, pretty, defaultLockPolicyFromJson,
                              [](const DefaultLockPolicy& p) { return toJson(p); });
@@ -91,8 +98,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 roundTripMap(text, pretty, bleLocalAcceptedApprovalReceiptFromJson,
                              [](const BLELocalAcceptedApprovalReceipt& r) { return toJson(r); });
                 break;
-            case 9: roundTrip(text, pretty, syncedTargetListFromJson); break;
-            case 10: roundTrip(text, compact, remoteopen::stateFromJson); break;
+            case 9:
+                roundTrip(text, pretty, syncedTargetListFromJson);
+                break;
+            case 10:
+                roundTrip(text, compact, remoteopen::stateFromJson);
+                break;
         }
     } catch (const json::DecodeError&) {
     }

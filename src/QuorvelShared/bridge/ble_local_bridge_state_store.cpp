@@ -66,14 +66,10 @@ const std::string& responseIdOf(const ResponseEntry& entry) {
 }  // namespace
 
 Json toJson(const State& state) {
-    Json requests = Json::array();
-    for (const auto& entry : state.requests) {
-        requests.push_back(toJson(entry));
-    }
-    Json responses = Json::array();
-    for (const auto& entry : state.responses) {
-        responses.push_back(toJson(entry));
-    }
+    // The entries' writers are local to this file, out of reach of argument-dependent lookup.
+    Json requests = json::arrayOf(state.requests, [](const RequestEntry& e) { return toJson(e); });
+    Json responses =
+        json::arrayOf(state.responses, [](const ResponseEntry& e) { return toJson(e); });
     Json value = Json::object();
     value["requests"] = std::move(requests);
     value["responses"] = std::move(responses);

@@ -21,10 +21,7 @@ void sortLatestFirst(std::vector<ChromeProfileConnection>& connections) {
 void save(const std::vector<ChromeProfileConnection>& connections) {
     const std::filesystem::path file = fileURL();
     files::createDirectories(file.parent_path(), std::filesystem::perms::owner_all);
-    Json value = Json::array();
-    for (const auto& connection : connections) {
-        value.push_back(toJson(connection));
-    }
+    Json value = json::arrayOf(connections);
     files::writeAtomically(file, json::write(value, json::Style::prettySorted));
 }
 

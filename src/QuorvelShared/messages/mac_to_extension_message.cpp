@@ -15,15 +15,6 @@ Json objectOfType(std::string_view type) {
     return object;
 }
 
-template <class T>
-Json arrayOf(const std::vector<T>& items) {
-    Json array = Json::array();
-    for (const T& item : items) {
-        array.push_back(toJson(item));
-    }
-    return array;
-}
-
 Json fieldsOf(const M::LockRequired& m) {
     Json object = objectOfType(m.type);
     object["targetLocalId"] = m.targetLocalId;
@@ -56,13 +47,13 @@ Json fieldsOf(const M::TargetsState& m) {
     Json object = objectOfType(m.type);
     object["version"] = m.version;
     object["managed"] = m.managed;
-    object["targets"] = arrayOf(m.targets);
+    object["targets"] = json::arrayOf(m.targets);
     return object;
 }
 
 Json fieldsOf(const M::AllowState& m) {
     Json object = objectOfType(m.type);
-    object["allows"] = arrayOf(m.allows);
+    object["allows"] = json::arrayOf(m.allows);
     return object;
 }
 

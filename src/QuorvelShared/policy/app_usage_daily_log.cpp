@@ -109,18 +109,9 @@ MissionRunTally missionRunTallyFromJson(const Json& value, const std::string& pa
 }
 
 Json toJson(const AppUsageDailyLog& log) {
-    Json tallies = Json::array();
-    for (const auto& tally : log.missionRuns) {
-        tallies.push_back(toJson(tally));
-    }
-    Json exhausted = Json::array();
-    for (const Date date : log.allowanceExhaustedAt) {
-        exhausted.push_back(json::isoDateValue(date));
-    }
-    Json events = Json::array();
-    for (const auto& event : log.unlockEvents) {
-        events.push_back(toJson(event));
-    }
+    Json tallies = json::arrayOf(log.missionRuns);
+    Json exhausted = json::arrayOf(log.allowanceExhaustedAt, json::isoDateValue);
+    Json events = json::arrayOf(log.unlockEvents);
     Json value = Json::object();
     value["targetId"] = log.targetId;
     value["dateKey"] = log.dateKey;

@@ -1,6 +1,7 @@
 #include "QuorvelShared/policy/daily_local_stats.hpp"
 
 #include "QuorvelShared/support/json_reader.hpp"
+#include "QuorvelShared/support/json_writer.hpp"
 
 namespace quorvel {
 namespace {
@@ -30,10 +31,7 @@ DailyLocalStats::TargetStats targetStatsFromJson(const Json& value, const std::s
 }
 
 Json toJson(const DailyLocalStats& stats) {
-    Json targets = Json::array();
-    for (const auto& target : stats.targetStats) {
-        targets.push_back(toJson(target));
-    }
+    Json targets = json::arrayOf(stats.targetStats);
     Json value = Json::object();
     value["date"] = stats.date;
     value["totalUnlockedSeconds"] = stats.totalUnlockedSeconds;

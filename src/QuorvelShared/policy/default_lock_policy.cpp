@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "QuorvelShared/support/arithmetic.hpp"
+#include "QuorvelShared/support/json_writer.hpp"
 
 namespace quorvel {
 namespace {
@@ -101,10 +102,7 @@ std::vector<std::int64_t> DefaultLockPolicy::normalizedPresetOptions(
 }
 
 Json toJson(const DefaultLockPolicy& policy) {
-    Json missions = Json::array();
-    for (const auto& mission : policy.missions) {
-        missions.push_back(toJson(mission));
-    }
+    Json missions = json::arrayOf(policy.missions);
     Json value = Json::object();
     value["lockMode"] = toJson(policy.lockMode);
     value["allowanceSecondsPerDay"] = policy.allowanceSecondsPerDay;

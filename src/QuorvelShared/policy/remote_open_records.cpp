@@ -63,10 +63,7 @@ RemoteOpenDailyCount remoteOpenDailyCountFromJson(const Json& value, const std::
 }
 
 Json toJson(const RemoteOpenEventBatch& batch) {
-    Json entries = Json::array();
-    for (const auto& entry : batch.entries) {
-        entries.push_back(toJson(entry));
-    }
+    Json entries = json::arrayOf(batch.entries);
     Json value = Json::object();
     value["id"] = batch.id;
     value["createdAt"] = json::isoDateValue(batch.createdAt);

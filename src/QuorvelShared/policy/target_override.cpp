@@ -1,6 +1,7 @@
 #include "QuorvelShared/policy/target_override.hpp"
 
 #include "QuorvelShared/support/json_reader.hpp"
+#include "QuorvelShared/support/json_writer.hpp"
 
 namespace quorvel {
 namespace {
@@ -33,10 +34,7 @@ Json toJson(const TargetOverride& override) {
         value["customDurationSelectionEnabled"] = *override.customDurationSelectionEnabled;
     }
     if (override.missions) {
-        Json missions = Json::array();
-        for (const auto& mission : *override.missions) {
-            missions.push_back(toJson(mission));
-        }
+        Json missions = json::arrayOf(*override.missions);
         value["missions"] = std::move(missions);
     }
     if (override.warningBeforeEndSeconds) {

@@ -7,11 +7,7 @@ namespace quorvel {
 namespace {
 
 Json missionsJson(const std::vector<MissionPolicy>& missions) {
-    Json list = Json::array();
-    for (const auto& mission : missions) {
-        list.push_back(toJson(mission));
-    }
-    return list;
+    return json::arrayOf(missions);
 }
 
 std::vector<std::int64_t> readDurations(const Json& value, const std::string& path) {
@@ -102,10 +98,7 @@ Json toJson(const UnlockContextPlaintext& context) {
     value["policySnapshot"] = toJson(context.policySnapshot);
     value["createdAt"] = json::isoDateValue(context.createdAt);
     if (context.remoteOpenBatches) {
-        Json batches = Json::array();
-        for (const auto& batch : *context.remoteOpenBatches) {
-            batches.push_back(toJson(batch));
-        }
+        Json batches = json::arrayOf(*context.remoteOpenBatches);
         value["remoteOpenBatches"] = std::move(batches);
     }
     return value;

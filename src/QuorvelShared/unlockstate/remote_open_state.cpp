@@ -25,18 +25,9 @@ RecentImpression recentImpressionFromJson(const Json& value, const std::string& 
 }
 
 Json toJson(const State& state) {
-    Json active = Json::array();
-    for (const auto& entry : state.activeEntries) {
-        active.push_back(quorvel::toJson(entry));
-    }
-    Json frozen = Json::array();
-    for (const auto& batch : state.frozenBatches) {
-        frozen.push_back(quorvel::toJson(batch));
-    }
-    Json impressions = Json::array();
-    for (const auto& impression : state.recentImpressions) {
-        impressions.push_back(toJson(impression));
-    }
+    Json active = json::arrayOf(state.activeEntries);
+    Json frozen = json::arrayOf(state.frozenBatches);
+    Json impressions = json::arrayOf(state.recentImpressions);
     Json value = Json::object();
     value["activeEntries"] = std::move(active);
     value["frozenBatches"] = std::move(frozen);

@@ -31,10 +31,7 @@ SyncedWebTarget syncedWebTargetFromJson(const Json& value, const std::string& pa
 }
 
 Json toJson(const SyncedTargetList& list) {
-    Json targets = Json::array();
-    for (const auto& target : list.webTargets) {
-        targets.push_back(toJson(target));
-    }
+    Json targets = json::arrayOf(list.webTargets);
     Json value = Json::object();
     value["version"] = list.version;
     value["generatedAt"] = json::isoDateValue(list.generatedAt);
