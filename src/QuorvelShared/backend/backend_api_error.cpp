@@ -21,7 +21,8 @@ struct ErrorPayload {
 // No value when the body is not an object whose two members (where present) are strings.
 std::optional<ErrorPayload> decodePayload(const std::string& body) {
     try {
-        const json::ObjectReader reader(json::parse(body), "");
+        const Json value = json::parse(body);
+        const json::ObjectReader reader(value, "");
         return ErrorPayload{reader.optionalString("code"), reader.optionalString("message")};
     } catch (const json::DecodeError&) {
         return std::nullopt;
