@@ -49,11 +49,12 @@ TEST(BackendRecordsTest, SignInAndRegistration) {
 TEST(BackendRecordsTest, UnlockRequests) {
     const std::string required =
         R"("request_id":"r","mac_device_id":"m","status":"weird","encrypted_context":"e","expires_at":"2024-05-01T10:00:00Z")";
-    const UnlockRequestFetchResponse bare{.requestId = "r",
-                                          .macDeviceId = "m",
-                                          .status = "weird",
-                                          .encryptedContext = "e",
-                                          .expiresAt = at};
+    UnlockRequestFetchResponse bare;
+    bare.requestId = "r";
+    bare.macDeviceId = "m";
+    bare.status = "weird";
+    bare.encryptedContext = "e";
+    bare.expiresAt = at;
     UnlockRequestFetchResponse full = bare;
     full.approvedDurationSeconds = 600;
     full.approvedUntil = at;
