@@ -34,7 +34,9 @@ void installNotificationPoster(std::shared_ptr<NotificationPoster> poster) {
     installedPoster() = std::move(poster);
 }
 
-void postNotification(std::string_view name) { posterFor(name)->post(name); }
+void postNotification(std::string_view name) {
+    posterFor(name)->post(name);
+}
 
 void postAfterWrite(std::string_view name) {
     const std::shared_ptr<NotificationPoster> poster = posterFor(name);
@@ -44,8 +46,7 @@ void postAfterWrite(std::string_view name) {
         std::cerr << "quorvel: the file was saved, but posting " << name
                   << " failed: " << error.what() << std::endl;
     } catch (...) {
-        std::cerr << "quorvel: the file was saved, but posting " << name << " failed"
-                  << std::endl;
+        std::cerr << "quorvel: the file was saved, but posting " << name << " failed" << std::endl;
     }
 }
 

@@ -51,7 +51,9 @@ std::string trimWhitespaceAndNewlines(std::string_view text) {
     return std::string(text.substr(begin, end - begin));
 }
 
-bool isBlank(std::string_view text) { return trimWhitespaceAndNewlines(text).empty(); }
+bool isBlank(std::string_view text) {
+    return trimWhitespaceAndNewlines(text).empty();
+}
 
 std::string asciiLowercased(std::string_view text) {
     std::string out(text);

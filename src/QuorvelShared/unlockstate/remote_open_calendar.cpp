@@ -26,8 +26,8 @@ struct LocalCalendar {
     LocalCalendar() {
         UErrorCode status = U_ZERO_ERROR;
         const icu::Locale posix("en_US_POSIX");
-        calendar = std::make_unique<icu::GregorianCalendar>(icu::TimeZone::createDefault(), posix,
-                                                            status);
+        calendar =
+            std::make_unique<icu::GregorianCalendar>(icu::TimeZone::createDefault(), posix, status);
         calendar->setLenient(false);
         dayFormat = std::make_unique<icu::SimpleDateFormat>(icu::UnicodeString(u"yyyy-MM-dd"),
                                                             posix, status);

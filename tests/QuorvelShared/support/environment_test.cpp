@@ -36,16 +36,15 @@ TEST(SharedStateFolder, StaysPrivateWhicheverPathMakesItAgain) {
         std::function<void(const fs::path& file)> make;
     };
     const Row rows[] = {
-        {"a coordinated file's lock", [](const fs::path& file) {
-             files::withCoordinatedFile(file, [] {});
-         }},
-        {"a fixed lock file", [](const fs::path& file) {
+        {"a coordinated file's lock",
+         [](const fs::path& file) { files::withCoordinatedFile(file, [] {}); }},
+        {"a fixed lock file",
+         [](const fs::path& file) {
              std::mutex lock;
              files::withLockedFile(lock, file.parent_path() / ".fixed.lock", [] {});
          }},
-        {"a store making its file's folder", [](const fs::path& file) {
-             files::createDirectories(file.parent_path());
-         }},
+        {"a store making its file's folder",
+         [](const fs::path& file) { files::createDirectories(file.parent_path()); }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);

@@ -11,13 +11,13 @@ TEST(Text, TrimsUnicodeWhitespaceAndNewlinesAtBothEnds) {
     const std::pair<std::string, std::string> cases[] = {
         {"  a b  ", "a b"},
         {"\t\n\r\v\fx\n", "x"},
-        {"\u3000全角\u3000", "全角"},           // ideographic space
-        {"\u00a0nbsp\u2028", "nbsp"},            // no-break space, line separator
-        {"\u0085x\u2009\u202f\u205f", "x"},      // next line, thin and narrow spaces
-        {"\u200bzero", "\u200bzero"},            // zero-width space is not white space
+        {"\u3000全角\u3000", "全角"},        // ideographic space
+        {"\u00a0nbsp\u2028", "nbsp"},        // no-break space, line separator
+        {"\u0085x\u2009\u202f\u205f", "x"},  // next line, thin and narrow spaces
+        {"\u200bzero", "\u200bzero"},        // zero-width space is not white space
         {"   ", ""},
         {"", ""},
-        {"\xff  ", "\xff"},                      // stray byte kept, spaces after it trimmed
+        {"\xff  ", "\xff"},  // stray byte kept, spaces after it trimmed
     };
     for (const auto& [input, expected] : cases) {
         EXPECT_EQ(trimWhitespaceAndNewlines(input), expected) << input;
@@ -28,11 +28,11 @@ TEST(Text, TrimsUnicodeWhitespaceAndNewlinesAtBothEnds) {
 
 TEST(Text, IllFormedBytesAreNeverTakenForWhiteSpace) {
     const std::pair<std::string, std::string> cases[] = {
-        {"\xC0\xA0x", "\xC0\xA0x"},                  // overlong space, two bytes
-        {"x\xE0\x80\xA0", "x\xE0\x80\xA0"},          // overlong space, three bytes
+        {"\xC0\xA0x", "\xC0\xA0x"},                   // overlong space, two bytes
+        {"x\xE0\x80\xA0", "x\xE0\x80\xA0"},           // overlong space, three bytes
         {"\xF0\x80\x80\xA0x ", "\xF0\x80\x80\xA0x"},  // overlong space, four bytes
-        {"x\xE0\x82\x85", "x\xE0\x82\x85"},          // overlong next line
-        {" \xE3\x81 ", "\xE3\x81"},                  // truncated sequence between spaces
+        {"x\xE0\x82\x85", "x\xE0\x82\x85"},           // overlong next line
+        {" \xE3\x81 ", "\xE3\x81"},                   // truncated sequence between spaces
         {"\xE3\x80\x80\xE3\x80", "\xE3\x80"},         // a space, then its truncated copy
     };
     for (const auto& [input, expected] : cases) {
@@ -73,14 +73,14 @@ TEST(Text, NormalisesToCanonicalComposition) {
     const std::pair<std::string, std::string> cases[] = {
         {"", ""},
         {"app.example", "app.example"},
-        {"e\u0301", "\u00E9"},                // combining acute composes
-        {"\u00E9", "\u00E9"},                 // already composed
-        {"\u212B", "\u00C5"},                 // angstrom sign is a letter A with ring
-        {"q\u0307\u0323", "q\u0323\u0307"},     // marks in canonical order
-        {"\u304B\u3099", "\u304C"},           // kana with voiced mark
-        {"\u1100\u1161\u11A8", "\uAC01"},      // Hangul jamo compose to a syllable
-        {"\uFB01", "\uFB01"},                 // compatibility ligature stays
-        {"e\xCC\x81\xFF", "\u00E9\xFF"},       // ill-formed byte kept
+        {"e\u0301", "\u00E9"},               // combining acute composes
+        {"\u00E9", "\u00E9"},                // already composed
+        {"\u212B", "\u00C5"},                // angstrom sign is a letter A with ring
+        {"q\u0307\u0323", "q\u0323\u0307"},  // marks in canonical order
+        {"\u304B\u3099", "\u304C"},          // kana with voiced mark
+        {"\u1100\u1161\u11A8", "\uAC01"},    // Hangul jamo compose to a syllable
+        {"\uFB01", "\uFB01"},                // compatibility ligature stays
+        {"e\xCC\x81\xFF", "\u00E9\xFF"},     // ill-formed byte kept
     };
     for (const auto& [input, expected] : cases) {
         EXPECT_EQ(nfcNormalized(input), expected) << input;

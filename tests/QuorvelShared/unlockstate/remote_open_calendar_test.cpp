@@ -71,7 +71,7 @@ TEST(RemoteOpenCalendar, PlacesInstantsInTheLocalDayAndHour) {
     };
     const Row rows[] = {
         {"UTC", 1714575600, {"2024-05-01", 15}},
-        {"Asia/Kolkata", 1714575600, {"2024-05-01", 20}},    // +05:30
+        {"Asia/Kolkata", 1714575600, {"2024-05-01", 20}},     // +05:30
         {"America/New_York", 1710054000, {"2024-03-10", 3}},  // 07:00Z, just after the clocks go on
         {"America/New_York", 1710053999, {"2024-03-10", 1}},
         {"UTC", 253402300799, {"9999-12-31", 23}},
@@ -87,9 +87,9 @@ TEST(RemoteOpenCalendar, PlacesInstantsInTheLocalDayAndHour) {
 }
 
 TEST(RemoteOpenCalendar, RefusesDatesItCannotPlace) {
-    for (const double seconds : {std::numeric_limits<double>::quiet_NaN(),
-                                 std::numeric_limits<double>::infinity(),
-                                 -std::numeric_limits<double>::infinity(), 1e300, -1e300}) {
+    for (const double seconds :
+         {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+          -std::numeric_limits<double>::infinity(), 1e300, -1e300}) {
         EXPECT_THROW(localDayAndHour(Date{seconds}), std::out_of_range);
     }
 }

@@ -57,7 +57,8 @@ TEST(SyncedTargetStore, AFailedPostAfterTheWriteLeavesTheSaveStanding) {
     };
     const Row rows[] = {
         {"save", [] { SyncedTargetStateStore::save(sampleSyncedList(1)); }, 1},
-        {"saveIfNewer", [&] { EXPECT_TRUE(SyncedTargetStateStore::saveIfNewer(sampleSyncedList(2), file)); }, 2},
+        {"saveIfNewer",
+         [&] { EXPECT_TRUE(SyncedTargetStateStore::saveIfNewer(sampleSyncedList(2), file)); }, 2},
     };
     int attempts = 0;
     for (const Row& row : rows) {
