@@ -11,7 +11,9 @@ namespace {
 
 constexpr int requestTimeoutSeconds = 60;
 
-bool isHttpStatus(int status) { return status >= 100 && status <= 599; }
+bool isHttpStatus(int status) {
+    return status >= 100 && status <= 599;
+}
 
 }  // namespace
 

@@ -36,9 +36,9 @@ bool isSignedByPairedIPhone(const LinkedUnlockState& grant,
 }  // namespace
 
 std::map<std::string, Date> LinkedUnlockStateRestorer::restore(
-    const MacLinkConfiguration& configuration, const SyncedTargetList& targetList,
-    Date now) const {
-    const LinkedUnlockStateResponse response = fetcher->fetchLinkedUnlocks(configuration.macDeviceId);
+    const MacLinkConfiguration& configuration, const SyncedTargetList& targetList, Date now) const {
+    const LinkedUnlockStateResponse response =
+        fetcher->fetchLinkedUnlocks(configuration.macDeviceId);
 
     std::map<std::string, Date> grantsByLinkedTarget;
     for (const LinkedUnlockState& grant : response.unlocks) {
@@ -52,7 +52,8 @@ std::map<std::string, Date> LinkedUnlockStateRestorer::restore(
         if (grant.approvedUntil <= now) {
             continue;
         }
-        auto [entry, inserted] = grantsByLinkedTarget.try_emplace(grant.targetId, grant.approvedUntil);
+        auto [entry, inserted] =
+            grantsByLinkedTarget.try_emplace(grant.targetId, grant.approvedUntil);
         if (!inserted && entry->second < grant.approvedUntil) {
             entry->second = grant.approvedUntil;
         }

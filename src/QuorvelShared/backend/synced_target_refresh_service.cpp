@@ -30,8 +30,8 @@ std::optional<SyncedTargetList> SyncedTargetRefreshService::refresh(
     }
 
     const DeviceKeyPair keys = deviceKeyStore->loadOrCreateDeviceKeys(macDeviceId);
-    SyncedTargetList list = TargetSyncCrypto::decrypt(state.encryptedPayload,
-                                                      keys.encryptionPrivateKey, macDeviceId);
+    SyncedTargetList list =
+        TargetSyncCrypto::decrypt(state.encryptedPayload, keys.encryptionPrivateKey, macDeviceId);
     if (list.version != state.version) {
         throw SyncedTargetRefreshError(state.version, list.version);
     }

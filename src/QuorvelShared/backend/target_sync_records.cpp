@@ -77,8 +77,8 @@ LinkedUnlockStateResponse linkedUnlockStateResponseFromJson(const Json& value,
                                                             const std::string& path) {
     const json::ObjectReader reader(value, path);
     return {.unlocks = reader.required("unlocks", [](const Json& list, const std::string& at) {
-                return json::readArray(list, at, linkedUnlockStateFromJson);
-            })};
+        return json::readArray(list, at, linkedUnlockStateFromJson);
+    })};
 }
 
 }  // namespace quorvel::backend

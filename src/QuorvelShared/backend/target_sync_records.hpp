@@ -62,8 +62,7 @@ TargetSyncPutResponse targetSyncPutResponseFromJson(const Json& value, const std
 
 // {"state": {"version", "encrypted_payload", "updated_at"}}; a present state must be complete.
 Json toJson(const TargetSyncStateResponse& response);
-TargetSyncStateResponse targetSyncStateResponseFromJson(const Json& value,
-                                                        const std::string& path);
+TargetSyncStateResponse targetSyncStateResponseFromJson(const Json& value, const std::string& path);
 
 // {"ios_device_id", "target_id", "approved_until", "signature", "revision"}, all required.
 Json toJson(const LinkedUnlockState& state);

@@ -79,7 +79,7 @@ TEST(BackendClientPipelineTest, SuccessIsAnyStatusFrom200To299) {
         int status;
         bool success;
     };
-    const Case cases[] = {{199, false}, {200, true}, {201, true}, {204, true},
+    const Case cases[] = {{199, false}, {200, true},  {201, true},  {204, true},
                           {299, true},  {300, false}, {302, false}, {404, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.status);

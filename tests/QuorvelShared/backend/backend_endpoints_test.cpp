@@ -59,11 +59,10 @@ std::vector<EndpointCase> endpointCases() {
          R"({"request_id":"r","status":"pending","expires_at":"2024-05-01T10:00:00Z"})", "POST",
          base + "/v1/unlock-requests",
          R"({"request_id":"req_1","mac_device_id":"m","ios_device_id":"i","encrypted_context":"ctx"})"},
-        {"fetch an unlock request", [](auto& c) { c.fetchUnlockRequest("req_A-1"); },
-         unlockFetched, "GET", base + "/v1/unlock-requests/req_A-1", std::nullopt},
+        {"fetch an unlock request", [](auto& c) { c.fetchUnlockRequest("req_A-1"); }, unlockFetched,
+         "GET", base + "/v1/unlock-requests/req_A-1", std::nullopt},
         {"fetch the pending request", [](auto& c) { c.fetchPendingUnlockRequest("my phone"); },
-         "{}", "GET", base + "/v1/unlock-requests/pending?ios_device_id=my%20phone",
-         std::nullopt},
+         "{}", "GET", base + "/v1/unlock-requests/pending?ios_device_id=my%20phone", std::nullopt},
         {"approve without linked fields",
          [](auto& c) { c.approveUnlockRequest("req_1", "i", 600, until, "sig"); }, "", "POST",
          base + "/v1/unlock-requests/req_1/approve",
@@ -79,7 +78,9 @@ std::vector<EndpointCase> endpointCases() {
          R"("approved_until":"2024-05-01T10:00:00Z","signature":"sig","linked_target_id":"target",)"
          R"("linked_revision":9007199254740993,"linked_signature":"lsig"})"},
         {"approve with only a revision",
-         [](auto& c) { c.approveUnlockRequest("r", "i", 1, until, "s", {std::nullopt, 3, {}}); },
+         [](auto& c) {
+             c.approveUnlockRequest("r", "i", 1, until, "s", {std::nullopt, 3, {}});
+         },
          "", "POST", base + "/v1/unlock-requests/r/approve",
          R"({"ios_device_id":"i","approved_duration_seconds":1,)"
          R"("approved_until":"2024-05-01T10:00:00Z","signature":"s","linked_revision":3})"},

@@ -64,10 +64,12 @@ TEST(BackendRecordsTest, UnlockRequests) {
     full.linkedSignature = "ls";
 
     EXPECT_EQ(decode("{" + required + "}", unlockRequestFetchResponseFromJson), bare);
-    EXPECT_EQ(decode("{" + required +
-                         R"(,"approved_duration_seconds":null,"approved_until":null,"linked_revision":null})",
-                     unlockRequestFetchResponseFromJson),
-              bare);
+    EXPECT_EQ(
+        decode(
+            "{" + required +
+                R"(,"approved_duration_seconds":null,"approved_until":null,"linked_revision":null})",
+            unlockRequestFetchResponseFromJson),
+        bare);
     const std::string fullText =
         "{" + required +
         R"(,"approved_duration_seconds":600,"approved_until":"2024-05-01T10:00:00Z",)"
@@ -102,40 +104,46 @@ TEST(BackendRecordsTest, UnlockRequests) {
     EXPECT_EQ(decode(R"({"request_id":"r","status":"pending","expires_at":"2024-05-01T10:00:00Z"})",
                      unlockRequestCreateResponseFromJson),
               (UnlockRequestCreateResponse{"r", "pending", at}));
-    EXPECT_EQ(decode(R"({"request_id":"r","status":"pending"})",
-                     unlockRequestCreateResponseFromJson),
-              std::nullopt);
+    EXPECT_EQ(
+        decode(R"({"request_id":"r","status":"pending"})", unlockRequestCreateResponseFromJson),
+        std::nullopt);
 }
 
 TEST(BackendRecordsTest, PairingSessions) {
-    const std::string keysText =
-        R"({"public_signing_key":"S","public_encryption_key":"E"})";
-    EXPECT_EQ(decode(R"({"pairing_session_id":"p","code":"123456","qr_url":"quorvel://pair?x","expires_at":"2024-05-01T10:00:00Z"})",
-                     pairingSessionCreateResponseFromJson),
-              (PairingSessionCreateResponse{"p", "123456", "quorvel://pair?x", at}));
+    const std::string keysText = R"({"public_signing_key":"S","public_encryption_key":"E"})";
+    EXPECT_EQ(
+        decode(
+            R"({"pairing_session_id":"p","code":"123456","qr_url":"quorvel://pair?x","expires_at":"2024-05-01T10:00:00Z"})",
+            pairingSessionCreateResponseFromJson),
+        (PairingSessionCreateResponse{"p", "123456", "quorvel://pair?x", at}));
     EXPECT_EQ(decode(R"({"pairing_session_id":"p","code":"1","expires_at":"2024-05-01T10:00:00Z"})",
                      pairingSessionCreateResponseFromJson),
               std::nullopt);
-    EXPECT_EQ(decode(R"({"pairing_session_id":"p","code":"1","qr_url":"q","expires_at":"2024-05-01T10:00:00.1Z"})",
-                     pairingSessionCreateResponseFromJson),
-              std::nullopt);
+    EXPECT_EQ(
+        decode(
+            R"({"pairing_session_id":"p","code":"1","qr_url":"q","expires_at":"2024-05-01T10:00:00.1Z"})",
+            pairingSessionCreateResponseFromJson),
+        std::nullopt);
 
-    const PairingSessionStatusResponse bare{"p", "某状態", at, std::nullopt, std::nullopt,
-                                            std::nullopt};
+    const PairingSessionStatusResponse bare{"p",          "某状態",     at,
+                                            std::nullopt, std::nullopt, std::nullopt};
     const std::string bareText =
         R"({"pairing_session_id":"p","status":"某状態","expires_at":"2024-05-01T10:00:00Z"})";
     EXPECT_EQ(decode(bareText, pairingSessionStatusResponseFromJson), bare);
     EXPECT_EQ(compact(bare), bareText);
-    const PairingSessionStatusResponse full{"p", "approved", at, "m", "i",
-                                            DevicePublicKeyBundle{"S", "E"}};
-    EXPECT_EQ(decode(R"({"pairing_session_id":"p","status":"approved","expires_at":"2024-05-01T10:00:00Z","mac_device_id":"m","ios_device_id":"i","ios_public_keys":)" +
-                         keysText + "}",
-                     pairingSessionStatusResponseFromJson),
-              full);
+    const PairingSessionStatusResponse full{"p", "approved", at,
+                                            "m", "i",        DevicePublicKeyBundle{"S", "E"}};
+    EXPECT_EQ(
+        decode(
+            R"({"pairing_session_id":"p","status":"approved","expires_at":"2024-05-01T10:00:00Z","mac_device_id":"m","ios_device_id":"i","ios_public_keys":)" +
+                keysText + "}",
+            pairingSessionStatusResponseFromJson),
+        full);
 
-    EXPECT_EQ(decode(R"({"status":"approved","mac_device_id":"m","mac_public_keys":)" + keysText + "}",
-                     pairingApproveResponseFromJson),
-              (PairingApproveResponse{"approved", "m", DevicePublicKeyBundle{"S", "E"}}));
+    EXPECT_EQ(
+        decode(R"({"status":"approved","mac_device_id":"m","mac_public_keys":)" + keysText + "}",
+               pairingApproveResponseFromJson),
+        (PairingApproveResponse{"approved", "m", DevicePublicKeyBundle{"S", "E"}}));
     EXPECT_EQ(decode(R"({"status":"anything"})", pairingApproveResponseFromJson),
               (PairingApproveResponse{"anything", std::nullopt, std::nullopt}));
     EXPECT_EQ(decode(R"({"status":"approved","mac_public_keys":{"public_signing_key":"S"}})",
@@ -164,15 +172,17 @@ TEST(BackendRecordsTest, TargetSyncAndLinkedUnlocks) {
         R"({"ios_device_id":"i","target_id":"t","approved_until":"2024-05-01T10:00:00Z","signature":"s","revision":4})";
     EXPECT_EQ(decode(R"({"unlocks":[]})", linkedUnlockStateResponseFromJson),
               LinkedUnlockStateResponse{});
-    EXPECT_EQ(decode(R"({"unlocks":[)" + grant + "," + grant + "]}",
-                     linkedUnlockStateResponseFromJson),
-              (LinkedUnlockStateResponse{{{"i", "t", at, "s", 4}, {"i", "t", at, "s", 4}}}));
+    EXPECT_EQ(
+        decode(R"({"unlocks":[)" + grant + "," + grant + "]}", linkedUnlockStateResponseFromJson),
+        (LinkedUnlockStateResponse{{{"i", "t", at, "s", 4}, {"i", "t", at, "s", 4}}}));
     EXPECT_EQ(decode("{}", linkedUnlockStateResponseFromJson), std::nullopt);
     EXPECT_EQ(decode(R"({"unlocks":null})", linkedUnlockStateResponseFromJson), std::nullopt);
-    EXPECT_EQ(decode(R"({"unlocks":[)" + grant +
-                         R"(,{"ios_device_id":"i","target_id":"t","approved_until":"2024-05-01T10:00:00Z","revision":4}]})",
-                     linkedUnlockStateResponseFromJson),
-              std::nullopt);
+    EXPECT_EQ(
+        decode(
+            R"({"unlocks":[)" + grant +
+                R"(,{"ios_device_id":"i","target_id":"t","approved_until":"2024-05-01T10:00:00Z","revision":4}]})",
+            linkedUnlockStateResponseFromJson),
+        std::nullopt);
     EXPECT_EQ(compact(LinkedUnlockStateResponse{{{"i", "t", at, "s", 4}}}),
               R"({"unlocks":[)" + grant + "]}");
 }

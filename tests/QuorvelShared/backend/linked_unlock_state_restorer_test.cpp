@@ -21,7 +21,9 @@ namespace {
 namespace fs = std::filesystem;
 
 const Date now = Date::fromUnixSeconds(1714557600);
-Date at(double secondsFromNow) { return now.addingSeconds(secondsFromNow); }
+Date at(double secondsFromNow) {
+    return now.addingSeconds(secondsFromNow);
+}
 
 class FakeLinkedUnlocks final : public LinkedUnlockStateFetching {
 public:
@@ -99,8 +101,8 @@ protected:
 TEST_F(LinkedUnlockRestorerTest, GrantsAreCheckedOneByOne) {
     const P256SigningPrivateKey stranger = P256SigningPrivateKey::generate();
     LinkedUnlockState forged = grant("T1", at(600), 6);
-    forged.signature = UnlockContextCrypto::signLinkedUnlock(
-        {"mac-1", "T1", at(600), "iPhone-A", 6}, stranger);
+    forged.signature =
+        UnlockContextCrypto::signLinkedUnlock({"mac-1", "T1", at(600), "iPhone-A", 6}, stranger);
     LinkedUnlockState extended = grant("T1", at(600), 6);
     extended.approvedUntil = at(6000);  // signed for 600 seconds
 
@@ -112,27 +114,36 @@ TEST_F(LinkedUnlockRestorerTest, GrantsAreCheckedOneByOne) {
     };
     const Case cases[] = {
         {"no grants", {}, {}, {{"T1", 5}}},
-        {"a good grant covers both linked web targets", {grant("T1", at(600), 6)},
-         {{"w1", at(600)}, {"w2", at(600)}}, {{"T1", 6}}},
-        {"the recorded revision itself is accepted", {grant("T1", at(600), 5)},
-         {{"w1", at(600)}, {"w2", at(600)}}, {{"T1", 5}}},
+        {"a good grant covers both linked web targets",
+         {grant("T1", at(600), 6)},
+         {{"w1", at(600)}, {"w2", at(600)}},
+         {{"T1", 6}}},
+        {"the recorded revision itself is accepted",
+         {grant("T1", at(600), 5)},
+         {{"w1", at(600)}, {"w2", at(600)}},
+         {{"T1", 5}}},
         {"an older revision is skipped", {grant("T1", at(600), 4)}, {}, {{"T1", 5}}},
         {"another iPhone is skipped", {grant("T1", at(600), 6, "iPhone-B")}, {}, {{"T1", 5}}},
-        {"the device id is compared case-sensitively", {grant("T1", at(600), 6, "iphone-a")}, {},
+        {"the device id is compared case-sensitively",
+         {grant("T1", at(600), 6, "iphone-a")},
+         {},
          {{"T1", 5}}},
-        {"signed for another Mac", {grant("T1", at(600), 6, "iPhone-A", "mac-2")}, {},
-         {{"T1", 5}}},
+        {"signed for another Mac", {grant("T1", at(600), 6, "iPhone-A", "mac-2")}, {}, {{"T1", 5}}},
         {"signed by another key", {forged}, {}, {{"T1", 5}}},
         {"a changed end time", {extended}, {}, {{"T1", 5}}},
-        {"ending exactly now still records its revision", {grant("T1", now, 8)}, {},
-         {{"T1", 8}}},
+        {"ending exactly now still records its revision", {grant("T1", now, 8)}, {}, {{"T1", 8}}},
         {"an ended grant", {grant("T1", at(-1), 6)}, {}, {{"T1", 6}}},
         {"the later end time wins, whatever the order",
          {grant("T1", at(900), 6), grant("T1", at(300), 7)},
-         {{"w1", at(900)}, {"w2", at(900)}}, {{"T1", 7}}},
-        {"a disabled web target is linked all the same", {grant("T2", at(60), 1)},
-         {{"w3", at(60)}}, {{"T1", 5}, {"T2", 1}}},
-        {"a target that no web target names", {grant("T9", at(600), 3)}, {},
+         {{"w1", at(900)}, {"w2", at(900)}},
+         {{"T1", 7}}},
+        {"a disabled web target is linked all the same",
+         {grant("T2", at(60), 1)},
+         {{"w3", at(60)}},
+         {{"T1", 5}, {"T2", 1}}},
+        {"a target that no web target names",
+         {grant("T9", at(600), 3)},
+         {},
          {{"T1", 5}, {"T9", 3}}},
     };
     for (const Case& c : cases) {
@@ -175,7 +186,8 @@ TEST_F(LinkedUnlockRestorerTest, AFailedFetchTouchesNoFile) {
     fetcher->response.unlocks = {grant("T1", at(600), 9)};
     EXPECT_THROW(restorer.restore(configuration, targets, now), BackendAPIError);
     EXPECT_EQ(testkit::readFile(windows), before);
-    EXPECT_EQ(LinkedUnlockRevisionStateStore::load(revisions), (LinkedUnlockRevisionMap{{"T1", 5}}));
+    EXPECT_EQ(LinkedUnlockRevisionStateStore::load(revisions),
+              (LinkedUnlockRevisionMap{{"T1", 5}}));
 }
 
 TEST_F(LinkedUnlockRestorerTest, ARevisionStoreFailureStopsBeforeTheWindows) {
@@ -192,7 +204,8 @@ TEST_F(LinkedUnlockRestorerTest, AWindowStoreFailureKeepsTheRecordedRevisions) {
     fetcher->response.unlocks = {grant("T1", at(600), 6)};
     const files::ScopedReadFailureForTesting failing(windows, EIO);
     EXPECT_THROW(restorer.restore(configuration, targets, now), std::system_error);
-    EXPECT_EQ(LinkedUnlockRevisionStateStore::load(revisions), (LinkedUnlockRevisionMap{{"T1", 6}}));
+    EXPECT_EQ(LinkedUnlockRevisionStateStore::load(revisions),
+              (LinkedUnlockRevisionMap{{"T1", 6}}));
 }
 
 }  // namespace

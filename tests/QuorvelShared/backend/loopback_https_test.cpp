@@ -23,8 +23,8 @@ class LoopbackHttpsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         // Only loopback: no proxy from the environment may take the requests elsewhere.
-        for (const char* name : {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy",
-                                 "ALL_PROXY"}) {
+        for (const char* name :
+             {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
             unsetenv(name);
         }
     }
@@ -64,9 +64,8 @@ TEST_F(LoopbackHttpsTest, ARecordComesBack) {
 }
 
 TEST_F(LoopbackHttpsTest, AnEmptySuccessNeedsNoBody) {
-    server.answer([](const httplib::Request&, httplib::Response& response) {
-        response.status = 204;
-    });
+    server.answer(
+        [](const httplib::Request&, httplib::Response& response) { response.status = 204; });
     auto backend = client(std::nullopt);
     EXPECT_NO_THROW(backend.deleteAccount());
 
@@ -161,9 +160,9 @@ TEST_F(LoopbackHttpsTest, UntrustedOrMismatchedCertificatesAreRefused) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        BackendAPIClient backend({c.baseURL, "tok"},
-                                 std::make_shared<CurlHttpTransport>(
-                                     CurlHttpTransportOptions{.trustedCertificatesPem = c.trusted}));
+        BackendAPIClient backend(
+            {c.baseURL, "tok"}, std::make_shared<CurlHttpTransport>(
+                                    CurlHttpTransportOptions{.trustedCertificatesPem = c.trusted}));
         try {
             backend.deleteAccount();
             ADD_FAILURE() << "no error";

@@ -182,9 +182,7 @@ TEST_F(SyncedTargetRefreshTest, FailuresLeaveTheLocalFileAsItWas) {
          [](auto& s, auto& c) { EXPECT_THROW(s.refresh(c), CryptoError); }},
         {"the payload is not base64",
          [](auto& backend, auto&) { backend.response.state->encryptedPayload = "%%"; },
-         [](auto& s, auto& c) {
-             EXPECT_THROW(s.refresh(c), Error<UnlockContextCryptoError>);
-         }},
+         [](auto& s, auto& c) { EXPECT_THROW(s.refresh(c), Error<UnlockContextCryptoError>); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
