@@ -108,6 +108,8 @@ HttpResponse CurlHttpTransport::send(const HttpRequest& request) {
         trusted.len = options_.trustedCertificatesPem->size();
         trusted.flags = CURL_BLOB_NOCOPY;
         curl_easy_setopt(curl, CURLOPT_CAINFO_BLOB, &trusted);
+        // The named certificates alone: not also the system's certificate folder.
+        curl_easy_setopt(curl, CURLOPT_CAPATH, nullptr);
     }
 
     const CURLcode result = curl_easy_perform(curl);
