@@ -5,9 +5,10 @@
 //
 //   quorvel-fake-bridge-daemon --answer MODE --signing-key BASE64 --ios-device-id ID
 //       --mac-device-id ID [--receipt] [--allow-seconds N] [--answer-delay-ms N]
-//       [--linked-target ID --linked-revision N] [--record FILE]
+//       [--linked-target ID --linked-revision N] [--record FILE] [--request-index N]
 //
 // MODE: approve, wrong-id, bad-signature, cancel, empty, error:WORD, revision-only, pickup-only.
+// --request-index N serves the N-th unlock request of the mailbox (oldest first, from 0).
 // Exits 0 after answering, 2 on bad arguments, 3 when no request came within 60 seconds.
 #include <chrono>
 #include <cmath>
@@ -42,11 +43,12 @@ std::map<std::string, std::string> parseArguments(int argc, char** argv, std::se
     return values;
 }
 
-std::optional<BLELocalBridgeRequest> waitForUnlockRequest() {
+std::optional<BLELocalBridgeRequest> waitForUnlockRequest(int index) {
     const auto giveUpAt = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (std::chrono::steady_clock::now() < giveUpAt) {
+        int seen = 0;
         for (const auto& request : BLELocalBridgeStore::loadPendingRequests())
-            if (request.message.kind == BLELocalPrototypeMessageKind::unlockRequest) return request;
+            if (request.message.kind == BLELocalPrototypeMessageKind::unlockRequest && seen++ == index) return request;
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
     }
     return std::nullopt;
@@ -69,7 +71,7 @@ int main(int argc, char** argv) {
         std::cerr << "usage: see the head of fake_bridge_daemon.cpp\n";
         return 2;
     }
-    const auto request = waitForUnlockRequest();
+    const auto request = waitForUnlockRequest(args["--request-index"].empty() ? 0 : std::stoi(args["--request-index"]));
     if (!request) return 3;
     const std::string& requestId = request->requestId;
     if (!args["--record"].empty())

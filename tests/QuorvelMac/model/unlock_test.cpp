@@ -214,6 +214,24 @@ TEST_F(UnlockTest, FrozenRemoteOpensRideAgainAfterAFailureAndAreAcknowledgedOnce
     EXPECT_TRUE(remoteOpens.snapshotForUnlock(systemClock().now()).empty());
 }
 
+TEST_F(UnlockTest, FailureOfOneRequestKeepsTheBookkeepingOfAnotherForTheSameTarget) {
+    pair();
+    RemoteOpenEventStore remoteOpens(RemoteOpenEventStore::defaultFileURL());
+    ASSERT_TRUE(remoteOpens.recordImpression("profile-1", "web-x", systemClock().now()));
+    startModel();
+    // The first request finds no daemon; the second is served, and answered only after the
+    // first has failed.
+    model->setOverlay(LockOverlayState{target(), LockOverlayState::Status::locked()});
+    model->requestUnlock(target());
+    ASSERT_TRUE(runUntil([&] { return BLELocalBridgeStore::loadPendingRequests().size() == 1; }));
+    model->requestUnlock(target());
+    ASSERT_TRUE(runUntil([&] { return BLELocalBridgeStore::loadPendingRequests().size() == 2; }));
+    startFakeDaemon({"--answer", "approve", "--request-index", "1", "--answer-delay-ms", "7000"});
+    ASSERT_TRUE(runUntil([&] { return model->allowUntil(target().id).has_value(); }));
+    // The answered request acknowledged the batch it carried: nothing is left frozen.
+    EXPECT_TRUE(remoteOpens.snapshotForUnlock(systemClock().now()).empty());
+}
+
 TEST_F(UnlockTest, LinkedApprovalOpensEveryLinkedWebTargetAndWarnsForTheApprovedOne) {
     pair();
     SyncedTargetList list;
