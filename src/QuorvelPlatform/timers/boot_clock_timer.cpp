@@ -1,10 +1,13 @@
 #include "QuorvelPlatform/timers/boot_clock_timer.hpp"
 
+#include "QuorvelShared/support/boot_clock.hpp"
+
 #include <sys/timerfd.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <system_error>
@@ -30,9 +33,7 @@ timespec toTimespec(double seconds) {
 }  // namespace
 
 double bootClockSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_BOOTTIME, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+    return std::chrono::duration<double>(BootClock::now().time_since_epoch()).count();
 }
 
 BootClockTimer::BootClockTimer(QObject* parent) : QObject(parent) {
