@@ -43,8 +43,11 @@ std::shared_ptr<const Clock> clockOrSystem(std::shared_ptr<const Clock> clock) {
     return std::shared_ptr<const Clock>(&systemClock(), [](const Clock*) {});
 }
 
-MacAppModel::Dependencies withClock(MacAppModel::Dependencies deps) {
+// The program passes every collaborator; these fill what a caller may leave out.
+MacAppModel::Dependencies withDefaults(MacAppModel::Dependencies deps) {
     deps.clock = clockOrSystem(std::move(deps.clock));
+    if (!deps.userDefaults) deps.userDefaults = std::make_shared<JsonFilePreferences>(std::string(MacAppModel::ownApplicationIdentifier));
+    if (deps.manifestFiles.empty()) deps.manifestFiles = NativeMessagingRegistrar::defaultManifestFiles();
     return deps;
 }
 
@@ -52,7 +55,7 @@ MacAppModel::Dependencies withClock(MacAppModel::Dependencies deps) {
 
 MacAppModel::MacAppModel(Dependencies dependencies, bool marketingFixture, QObject* parent)
     : QObject(parent),
-      deps_(withClock(std::move(dependencies))),
+      deps_(withDefaults(std::move(dependencies))),
       isMarketingFixture_(marketingFixture),
       authorizationStore_(AllowWindowStateStore::load(deps_.clock->now()), deps_.clock->now()),
       setupProgressStore_{deps_.userDefaults} {

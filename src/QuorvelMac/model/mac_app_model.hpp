@@ -48,8 +48,9 @@ class MacAppModel final : public QObject {
 
 public:
     struct Dependencies {
+        // Absent: the system clock.
         std::shared_ptr<const Clock> clock;
-        // The application's user defaults (the setup progress).
+        // The application's user defaults (the setup progress). Absent: the "app.quorvel.mac" domain.
         std::shared_ptr<Preferences> userDefaults;
         std::shared_ptr<DeviceKeyStoring> deviceKeyStore;
         std::shared_ptr<BridgeDaemonLauncher> bridgeDaemon;
@@ -57,8 +58,9 @@ public:
         std::shared_ptr<AccessibilityProbe> accessibility;
         std::shared_ptr<LoginItem> loginItem;
         std::shared_ptr<UserNotificationCenter> userNotifications;
-        // Where the browser manifests go (the first is the one whose presence is reported) and
-        // the absolute path of the native-messaging host they name.
+        // Where the browser manifests go (the first is the one whose presence is reported; none
+        // given: NativeMessagingRegistrar::defaultManifestFiles()) and the absolute path of the
+        // native-messaging host they name (empty: QuorvelNativeHost beside the running program).
         std::vector<std::filesystem::path> manifestFiles;
         std::string nativeHostPath;
         // Our own desktop-entry id: never a lock target.
