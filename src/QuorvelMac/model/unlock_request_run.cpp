@@ -47,7 +47,11 @@ UnlockFailure linkedUnlockFailure(const char* caseName) {
 }  // namespace
 
 UnlockRequestRun::UnlockRequestRun(MacAppModel* model, MacLockTarget target)
-    : QObject(model), model_(model), target_(std::move(target)) {}
+    : QObject(model), model_(model), target_(std::move(target)) {
+    pollTimer_.setSingleShot(true);
+    pollTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&pollTimer_, &QTimer::timeout, this, &UnlockRequestRun::poll);
+}
 
 void UnlockRequestRun::startLater() {
     QTimer::singleShot(0, this, &UnlockRequestRun::begin);
@@ -103,14 +107,7 @@ void UnlockRequestRun::poll() {
             model_->updateOverlay(target_, LockOverlayState::Status::waitingForIPhone(expiresAt_));
         }
         if (!step.outcome) {
-            auto* timer = new QTimer(this);
-            timer->setSingleShot(true);
-            timer->setTimerType(Qt::PreciseTimer);
-            connect(timer, &QTimer::timeout, this, [this, timer] {
-                timer->deleteLater();
-                poll();
-            });
-            timer->start(step.pollAgainIn);
+            pollTimer_.start(step.pollAgainIn);
             return;
         }
         outcome = step.outcome;
