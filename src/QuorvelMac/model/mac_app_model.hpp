@@ -50,7 +50,8 @@ public:
     struct Dependencies {
         // Absent: the system clock.
         std::shared_ptr<const Clock> clock;
-        // The application's user defaults (the setup progress). Absent: the "app.quorvel.mac" domain.
+        // The application's user defaults (the setup progress). Absent: the "app.quorvel.mac"
+        // domain.
         std::shared_ptr<Preferences> userDefaults;
         std::shared_ptr<DeviceKeyStoring> deviceKeyStore;
         std::shared_ptr<BridgeDaemonLauncher> bridgeDaemon;
@@ -91,11 +92,17 @@ public:
     const std::vector<RecentUnlock>& recentUnlocks() const { return recentUnlocks_; }
     const std::optional<LockOverlayState>& overlay() const { return overlay_; }
     bool accessibilityPermissionGranted() const { return accessibilityPermissionGranted_; }
-    const std::optional<std::string>& applicationSelectionMessage() const { return applicationSelectionMessage_; }
+    const std::optional<std::string>& applicationSelectionMessage() const {
+        return applicationSelectionMessage_;
+    }
     long long authorizationRevision() const { return authorizationRevision_; }
-    const std::optional<MacLinkConfiguration>& macLinkConfiguration() const { return macLinkConfiguration_; }
+    const std::optional<MacLinkConfiguration>& macLinkConfiguration() const {
+        return macLinkConfiguration_;
+    }
     const std::optional<std::string>& targetStoreError() const { return targetStoreError_; }
-    const std::optional<std::string>& nativeHostInstallError() const { return nativeHostInstallError_; }
+    const std::optional<std::string>& nativeHostInstallError() const {
+        return nativeHostInstallError_;
+    }
     bool loginItemEnabled() const { return loginItemEnabled_; }
     const std::optional<std::string>& loginItemError() const { return loginItemError_; }
     // "not registered", "enabled", "requires approval", "not found" or "unknown".
@@ -109,7 +116,9 @@ public:
     const std::string& bluetoothStatus() const { return bluetoothStatus_; }
     const std::optional<std::string>& bluetoothStatusCode() const { return bluetoothStatusCode_; }
     bool appSelectionStepFinished() const { return appSelectionStepFinished_; }
-    const std::map<std::string, Date>& marketingAllowWindows() const { return marketingAllowWindows_; }
+    const std::map<std::string, Date>& marketingAllowWindows() const {
+        return marketingAllowWindows_;
+    }
 
     // Derived.
     MacSetupStatus setupStatus() const;
@@ -199,7 +208,8 @@ private:
     void scheduleAuthorizationExpiry(const std::string& targetId, Date allowUntil);
     void authorizationDidExpire(const std::string& targetId);
     void cancelExpiry(const std::string& targetId);
-    void scheduleWarning(const MacLockTarget& target, Date allowUntil, long long warningBeforeEndSeconds);
+    void scheduleWarning(const MacLockTarget& target, Date allowUntil,
+                         long long warningBeforeEndSeconds);
     void withdrawWarning(const std::string& targetId);
     void raiseAuthorizationRevision();
 

@@ -55,7 +55,7 @@ TEST_F(ModelTest, WarningComesAtEndMinusLeadWithTheExactTexts) {
     const std::vector<Case> cases = {
         {targets[0].id, 1200, 1140},  // built-in lead of 60 seconds
         {targets[0].id, 30, std::nullopt},
-        {targets[0].id, 60.5, 1},  // less than a second before the warning: one second
+        {targets[0].id, 60.5, 1},             // less than a second before the warning: one second
         {targets[1].id, 7200, std::nullopt},  // a lead of 0 never warns
     };
     for (const auto& c : cases) {
@@ -78,7 +78,8 @@ TEST_F(ModelTest, WarningComesAtEndMinusLeadWithTheExactTexts) {
 TEST_F(ModelTest, RefusedNotificationsGiveNoWarning) {
     userNotifications->authorised = false;
     auto model = makeModel();
-    model->applyApproval(model->targets()[0].id, systemClock().now().addingSeconds(1200), std::nullopt);
+    model->applyApproval(model->targets()[0].id, systemClock().now().addingSeconds(1200),
+                         std::nullopt);
     runFor(100);
     EXPECT_TRUE(userNotifications->scheduled.empty());
 }
@@ -88,12 +89,18 @@ TEST_F(ModelTest, PendingWarningIsWithdrawnAtEveryGrantAndAtTheEnd) {
     const auto id = model->targets()[0].id;
     const std::string identifier = "quorvel.mac.unlock-warning." + id;
     model->applyApproval(id, systemClock().now().addingSeconds(1200), std::nullopt);
-    EXPECT_EQ(std::count(userNotifications->removed.begin(), userNotifications->removed.end(), identifier), 1);
+    EXPECT_EQ(std::count(userNotifications->removed.begin(), userNotifications->removed.end(),
+                         identifier),
+              1);
     model->applyApproval(id, systemClock().now().addingSeconds(1), std::nullopt);
-    EXPECT_EQ(std::count(userNotifications->removed.begin(), userNotifications->removed.end(), identifier), 2);
+    EXPECT_EQ(std::count(userNotifications->removed.begin(), userNotifications->removed.end(),
+                         identifier),
+              2);
     ASSERT_TRUE(runUntil([&] { return !model->allowUntil(id); }));
     runFor(100);
-    EXPECT_GE(std::count(userNotifications->removed.begin(), userNotifications->removed.end(), identifier), 3);
+    EXPECT_GE(std::count(userNotifications->removed.begin(), userNotifications->removed.end(),
+                         identifier),
+              3);
     EXPECT_EQ(userNotifications->removed.back(), identifier);
 }
 

@@ -42,19 +42,23 @@ TEST(NativeMessagingRegistrar, TrimsAndDropsRepeatsKeepingTheOrder) {
     testkit::TempXdgHome home;
     const auto files = NativeMessagingRegistrar::defaultManifestFiles();
     ASSERT_EQ(files.size(), 2u);
-    EXPECT_EQ(files[0], home.configHome() / "google-chrome/NativeMessagingHosts/app.quorvel.native.json");
-    EXPECT_EQ(files[1], home.configHome() / "chromium/NativeMessagingHosts/app.quorvel.native.json");
-    NativeMessagingRegistrar::installManifest({first, " " + first + " ", second}, "/opt/a b/QuorvelNativeHost", files);
+    EXPECT_EQ(files[0],
+              home.configHome() / "google-chrome/NativeMessagingHosts/app.quorvel.native.json");
+    EXPECT_EQ(files[1],
+              home.configHome() / "chromium/NativeMessagingHosts/app.quorvel.native.json");
+    NativeMessagingRegistrar::installManifest({first, " " + first + " ", second},
+                                              "/opt/a b/QuorvelNativeHost", files);
     for (const auto& file : files) {
         const std::string text = testkit::readFile(file);
         const Json manifest = json::parse(text);
         EXPECT_EQ(json::readString(manifest.at("name"), "name"), "app.quorvel.native");
-        EXPECT_EQ(json::readString(manifest.at("description"), "d"), "Pellorim native messaging host");
+        EXPECT_EQ(json::readString(manifest.at("description"), "d"),
+                  "Pellorim native messaging host");
         EXPECT_EQ(json::readString(manifest.at("type"), "t"), "stdio");
         EXPECT_EQ(json::readString(manifest.at("path"), "p"), "/opt/a b/QuorvelNativeHost");
         const auto origins = json::readArray(manifest.at("allowed_origins"), "o", json::readString);
         EXPECT_EQ(origins, (std::vector<std::string>{"chrome-extension://" + first + "/",
-                                                      "chrome-extension://" + second + "/"}));
+                                                     "chrome-extension://" + second + "/"}));
         EXPECT_LT(text.find("\"allowed_origins\""), text.find("\"description\""));
         EXPECT_LT(text.find("\"name\""), text.find("\"path\""));
         EXPECT_LT(text.find("\"path\""), text.find("\"type\""));

@@ -1,9 +1,9 @@
 // The re-lock warning shown by a real notification server (dunst) on the test session's bus and
 // display, and withdrawn again when the window ends.
+#include <sys/stat.h>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QProcess>
-#include <sys/stat.h>
 
 #include "QuorvelPlatform/usernotifications/freedesktop_notification_center.hpp"
 #include "QuorvelShared/support/files.hpp"
@@ -19,30 +19,36 @@ public:
     explicit DunstServer(const std::filesystem::path& folder) : shownFolder_(folder / "shown") {
         std::filesystem::create_directories(shownFolder_);
         const auto script = folder / "record.sh";
-        testkit::writeFile(script, "#!/bin/sh\nprintf '%s\\n%s' \"$2\" \"$3\" > \"" + shownFolder_.string() +
-                                       "/$DUNST_ID\"\n");
+        testkit::writeFile(script, "#!/bin/sh\nprintf '%s\\n%s' \"$2\" \"$3\" > \"" +
+                                       shownFolder_.string() + "/$DUNST_ID\"\n");
         ::chmod(script.c_str(), 0700);
         const auto config = folder / "dunstrc";
-        testkit::writeFile(config, "[global]\n    always_run_script = true\n"
-                                   "[urgency_normal]\n    timeout = 0\n"
-                                   "[record]\n    appname = \"Pellorim\"\n    script = \"" + script.string() + "\"\n");
+        testkit::writeFile(config,
+                           "[global]\n    always_run_script = true\n"
+                           "[urgency_normal]\n    timeout = 0\n"
+                           "[record]\n    appname = \"Pellorim\"\n    script = \"" +
+                               script.string() + "\"\n");
         process_.setStandardOutputFile(QProcess::nullDevice());
         process_.setStandardErrorFile(QProcess::nullDevice());
         process_.start("dunst", {"-config", QString::fromStdString(config.string())});
     }
     ~DunstServer() {
         process_.terminate();
-        if (!process_.waitForFinished(10000)) process_.kill();
+        if (!process_.waitForFinished(10000))
+            process_.kill();
     }
     bool waitUntilServing() {
         return process_.waitForStarted(30000) && runUntil([] {
-                   return QDBusConnection::sessionBus().interface()->isServiceRegistered(
-                       "org.freedesktop.Notifications").value();
+                   return QDBusConnection::sessionBus()
+                       .interface()
+                       ->isServiceRegistered("org.freedesktop.Notifications")
+                       .value();
                });
     }
     // Starts the record of shown notifications afresh.
     void forget() {
-        for (const auto& entry : std::filesystem::directory_iterator(shownFolder_)) std::filesystem::remove(entry.path());
+        for (const auto& entry : std::filesystem::directory_iterator(shownFolder_))
+            std::filesystem::remove(entry.path());
     }
     std::map<unsigned, std::string> shown() const {
         std::map<unsigned, std::string> result;
@@ -60,7 +66,8 @@ private:
 int displayedCount() {
     QProcess control;
     control.start("dunstctl", {"count", "displayed"});
-    if (!control.waitForFinished(30000) || control.exitCode() != 0) return -1;
+    if (!control.waitForFinished(30000) || control.exitCode() != 0)
+        return -1;
     return control.readAllStandardOutput().trimmed().toInt();
 }
 
@@ -105,10 +112,12 @@ TEST_F(ModelTest, WarningIsShownByARealNotificationServerAndWithdrawnWhenItBecom
     EXPECT_TRUE(model.allowUntil(targets[0].id));
     const auto shown = dunst.shown();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown.begin()->second, "まもなく再ロック\n" + targets[0].displayName + " は 2秒後に再ロックされます。");
+    EXPECT_EQ(shown.begin()->second,
+              "まもなく再ロック\n" + targets[0].displayName + " は 2秒後に再ロックされます。");
     ASSERT_TRUE(runUntil([&] { return !shownIds.empty(); }));
     EXPECT_EQ(shownIds[0], shown.begin()->first);
-    EXPECT_EQ(notifications->center().serverId(MacAppModel::warningIdentifier(targets[0].id)), shownIds[0]);
+    EXPECT_EQ(notifications->center().serverId(MacAppModel::warningIdentifier(targets[0].id)),
+              shownIds[0]);
     EXPECT_EQ(displayedCount(), 1);
     ASSERT_TRUE(runUntil([&] { return !model.allowUntil(targets[0].id); }));
     // The warning announced a re-lock that has now happened: it leaves the screen.
