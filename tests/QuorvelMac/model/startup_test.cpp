@@ -200,6 +200,27 @@ TEST_F(ModelTest, SyncedTargetsNotificationAppliesTheStoredList) {
     EXPECT_EQ(changes, 1);
 }
 
+TEST_F(ModelTest, ConnectionChangedNotificationRefreshesTheBluetoothStatus) {
+    auto model = makeModel();
+    ASSERT_EQ(model->bluetoothStatus(), "準備中");
+    writeFile(stateFile("ble-connection-state.json"),
+              R"({"status":"connected","detail":"iPhoneと接続しています","updatedAt":700000000})");
+    DBusNotificationPoster::connect()->post("app.quorvel.bleBridge.connectionChanged");
+    ASSERT_TRUE(runUntil([&] { return model->bluetoothStatusCode().has_value(); }));
+    EXPECT_EQ(model->bluetoothStatusCode(), std::string("connected"));
+    EXPECT_EQ(model->bluetoothStatus(), "iPhoneと接続しています");
+}
+
+TEST_F(ModelTest, ObserverWorkAfterTheModelIsGoneDoesNothing) {
+    auto model = makeModel();
+    auto bus = DBusNotificationPoster::connect();
+    bus->post("app.quorvel.bleBridge.connectionChanged");
+    bus->post(SyncedTargetStateStore::changedNotification);
+    model.reset();
+    runFor(300);
+    SUCCEED();
+}
+
 TEST_F(ModelTest, DemonstrationModeStartsNothingAndWritesNothing) {
     auto model = makeModel(true);
     EXPECT_EQ(daemon->starts, 0);
