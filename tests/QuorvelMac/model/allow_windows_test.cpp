@@ -128,6 +128,22 @@ TEST_F(ModelTest, ReadersFilterByTheClockBeforeTheExpiryRuns) {
     EXPECT_FALSE(model.allowUntil("web-x"));
 }
 
+TEST_F(ModelTest, EqualValuesAreStoredSilently) {
+    auto model = makeModel();
+    int overlaySignals = 0, targetSignals = 0;
+    QObject::connect(model.get(), &MacAppModel::overlayChanged, [&] { ++overlaySignals; });
+    QObject::connect(model.get(), &MacAppModel::targetsChanged, [&] { ++targetSignals; });
+    const LockOverlayState locked{model->targets()[0], LockOverlayState::Status::locked()};
+    model->setOverlay(locked);
+    model->setOverlay(locked);
+    EXPECT_EQ(overlaySignals, 1);
+    model->setOverlay(LockOverlayState{model->targets()[0], LockOverlayState::Status::failed("a")});
+    model->setOverlay(LockOverlayState{model->targets()[0], LockOverlayState::Status::failed("b")});
+    EXPECT_EQ(overlaySignals, 3);
+    model->setTargets(model->targets());
+    EXPECT_EQ(targetSignals, 0);
+}
+
 TEST_F(ModelTest, OverlayOfTheApprovedTargetIsClearedAndAnotherStays) {
     auto model = makeModel();
     const auto first = model->targets()[0];
