@@ -15,6 +15,8 @@ packages=(
     libgtest-dev libgmock-dev dbus dbus-bin gnome-keyring xvfb xauth openssl
     # tests: a local HTTPS server for the backend client
     libcpp-httplib-dev
+    # model tests: a real notification server for the re-lock warning
+    dunst
 )
 
 missing=()
