@@ -10,14 +10,6 @@
 namespace quorvel::host {
 namespace {
 
-std::optional<SyncedTargetList> loadSyncedList() {
-    try {
-        return SyncedTargetStateStore::load();
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-}
-
 SyncedWebTargetSummary summaryOf(const SyncedWebTarget& target) {
     return SyncedWebTargetSummary{target.id, target.domain, target.displayName, target.enabled,
                                   target.linkedTargetId, target.policy.warningBeforeEndSeconds};
@@ -27,7 +19,7 @@ SyncedWebTargetSummary summaryOf(const SyncedWebTarget& target) {
 // so that the iPhone sees opens of one of its applications whichever site showed them.
 void countRemoteOpen(const ExtensionToMacMessage::TargetBlocked& blocked) {
     std::string reportTargetId = blocked.targetLocalId;
-    if (const auto list = loadSyncedList()) {
+    if (const auto list = loadSyncedListOrNone()) {
         for (const SyncedWebTarget& target : list->webTargets) {
             if (target.id == blocked.targetLocalId) {
                 if (target.linkedTargetId) reportTargetId = *target.linkedTargetId;
@@ -45,6 +37,14 @@ void countRemoteOpen(const ExtensionToMacMessage::TargetBlocked& blocked) {
 
 }  // namespace
 
+std::optional<SyncedTargetList> loadSyncedListOrNone() {
+    try {
+        return SyncedTargetStateStore::load();
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
 void recordProfileConnected(const std::string& profileId) {
     try {
         ChromeProfileConnectionStore::recordConnected(profileId, std::nullopt, systemClock().now());
@@ -55,7 +55,7 @@ void recordProfileConnected(const std::string& profileId) {
 
 MacToExtensionMessage targetsState() {
     MacToExtensionMessage::TargetsState state;
-    if (const auto list = loadSyncedList()) {
+    if (const auto list = loadSyncedListOrNone()) {
         state.version = list->version;
         state.managed = true;
         for (const SyncedWebTarget& target : list->webTargets) {

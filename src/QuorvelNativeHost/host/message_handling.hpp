@@ -8,8 +8,12 @@
 
 #include "QuorvelShared/messages/extension_to_mac_message.hpp"
 #include "QuorvelShared/messages/mac_to_extension_message.hpp"
+#include "QuorvelShared/unlockstate/synced_target_list.hpp"
 
 namespace quorvel::host {
+
+// The stored synced list; none when there is no file or it cannot be read or decoded.
+std::optional<SyncedTargetList> loadSyncedListOrNone();
 
 // Notes the profile's sighting in the browser-profile file; a failure is ignored.
 void recordProfileConnected(const std::string& profileId);

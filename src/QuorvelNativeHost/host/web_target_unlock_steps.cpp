@@ -6,6 +6,7 @@
 
 #include "QuorvelNativeHost/host/error_text.hpp"
 #include "QuorvelNativeHost/host/linked_web_target_ids.hpp"
+#include "QuorvelNativeHost/host/message_handling.hpp"
 #include "QuorvelShared/bridge/ble_local_unlock_timing.hpp"
 #include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
 #include "QuorvelShared/crypto/unlock_context_crypto.hpp"
@@ -17,18 +18,9 @@
 #include "QuorvelShared/unlockstate/ble_local_accepted_approval_receipt_store.hpp"
 #include "QuorvelShared/unlockstate/linked_unlock_revision_state_store.hpp"
 #include "QuorvelShared/unlockstate/remote_open_event_store.hpp"
-#include "QuorvelShared/unlockstate/synced_target_state_store.hpp"
 
 namespace quorvel::host {
 namespace {
-
-std::optional<SyncedTargetList> loadSyncedListOrNone() {
-    try {
-        return SyncedTargetStateStore::load();
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-}
 
 DefaultLockPolicy policyFor(const std::string& targetId, TargetType type,
                             const std::optional<SyncedTargetList>& list) {
