@@ -4,6 +4,7 @@
 // Properties.GetAll once. Type "peripheral" makes it connectable (without a Type it would be a
 // broadcast nobody can connect to); the service UUID is the only content, so the 31 bytes hold
 // the flags and one 128-bit UUID.
+#include <QtDBus/qtdbusglobal.h>
 #include <QObject>
 #include <QStringList>
 #include <functional>
@@ -26,9 +27,7 @@ public:
     QStringList serviceUUIDs() const { return {serviceUUID_}; }
 
 public Q_SLOTS:
-    Q_NOREPLY void Release() {
-        if (released_) released_();
-    }
+    Q_NOREPLY void Release();
 
 private:
     QString serviceUUID_;
