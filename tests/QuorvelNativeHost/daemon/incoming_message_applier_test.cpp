@@ -64,7 +64,7 @@ protected:
     SyncedTargetList list(std::int64_t version, const std::string& name = "Example") {
         SyncedTargetList targets;
         targets.version = version;
-        targets.generatedAt = inSeconds(0);
+        targets.generatedAt = Date{800000000.0};
         targets.webTargets = {{"web-1", "example.com", name, true, "app-7", {}},
                               {"web-2", "example.org", "Other", true, std::nullopt, {}},
                               {"web-3", "example.net", "Third", true, "app-7", {}}};
