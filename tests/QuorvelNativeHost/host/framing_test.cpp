@@ -116,5 +116,14 @@ TEST(HostFraming, MalformedOrUnknownMessagesEndTheHostAfterEarlierAnswers) {
     }
 }
 
+TEST(HostFraming, AReplyThatCannotBeWrittenEndsTheHostWithTheError) {
+    TempXdgHome home;
+    HostProcess host;
+    host.closeOutput();
+    host.send(targetsSync);
+    EXPECT_EQ(host.waitForExit(), 1);
+    EXPECT_FALSE(host.errorOutput().empty());
+}
+
 }  // namespace
 }  // namespace quorvel::testkit

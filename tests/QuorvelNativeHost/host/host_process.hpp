@@ -58,7 +58,7 @@ public:
             ::waitpid(pid_, nullptr, 0);
         }
         closeInput();
-        ::close(output_);
+        closeOutput();
         ::close(error_);
     }
 
@@ -89,6 +89,14 @@ public:
     bool send(const std::string& json) { return writeRaw(frameOf(json)); }
     bool send(const ExtensionToMacMessage& message) {
         return send(encodeExtensionToMacMessage(message));
+    }
+
+    // As a browser that stopped reading: the host's writes then fail.
+    void closeOutput() {
+        if (output_ >= 0) {
+            ::close(output_);
+            output_ = -1;
+        }
     }
 
     void closeInput() {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <thread>
 
 #include "fake_bridge_daemon.hpp"
 #include "host_fixture.hpp"
@@ -244,6 +245,28 @@ TEST_F(HostUnlock, AnApprovalWhoseReceiptCannotBeSavedIsStillApproved) {
     EXPECT_NE(host.errorOutput().find("receipt"), std::string::npos);
     EXPECT_EQ(waitForChild(daemon), 0);
     EXPECT_EQ(AllowWindowStateStore::load(systemClock().now()).count("t1"), 1u);
+}
+
+TEST_F(HostUnlock, BeforeASubscriptionAnUnlockRequestHoldsBackTheNextMessage) {
+    MacLinkConfigurationStore::save(phone.link());
+    const Date until = inAnHour();
+    const pid_t daemon = startFakeDaemon(phone, 1, [&](auto& r, auto&) {
+        DaemonReply reply{true, completed(r, phone.approval(r.requestId, until))};
+        reply.waitForGo = true;
+        return reply;
+    });
+    HostProcess host;
+    host.send(unlockMessage("t1"));
+    host.send(targetsSyncMessage());
+    // Time for the list's answer to overtake, were the loop still reading.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    writeFile(goFile(), "");
+    EXPECT_EQ(as<Out::UnlockApproved>(host.readMessage(std::chrono::seconds(60))).targetLocalId,
+              "t1");
+    as<Out::TargetsState>(host.readMessage());
+    host.closeInput();
+    EXPECT_EQ(host.waitForExit(), 0);
+    EXPECT_EQ(waitForChild(daemon), 0);
 }
 
 TEST_F(HostUnlock, AfterASubscriptionRequestsRunConcurrentlyAndAnswerInTheirOwnOrder) {
