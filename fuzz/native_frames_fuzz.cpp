@@ -13,7 +13,8 @@ using namespace quorvel;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const int fd = ::memfd_create("frames", MFD_CLOEXEC);
-    if (fd < 0) return 0;
+    if (fd < 0)
+        return 0;
     if (::write(fd, data, size) != static_cast<ssize_t>(size) || ::lseek(fd, 0, SEEK_SET) != 0) {
         ::close(fd);
         return 0;
@@ -22,10 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t consumed = 0;
     try {
         while (auto body = reader.readFramedMessage()) {
-            if (body->size() > host::maximumIncomingMessageLength) std::abort();
+            if (body->size() > host::maximumIncomingMessageLength)
+                std::abort();
             consumed += 4 + body->size();
         }
-        if (consumed != size) std::abort();
+        if (consumed != size)
+            std::abort();
     } catch (const host::NativeHostError& error) {
         if (error.code() != host::NativeHostErrorCase::messageTooLarge &&
             error.code() != host::NativeHostErrorCase::unexpectedEndOfInput) {

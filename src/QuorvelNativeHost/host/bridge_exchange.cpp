@@ -11,18 +11,18 @@ using Outcome = BLELocalBridgeWait::Outcome;
 
 BridgeExchange::Result resultOf(const Outcome& outcome) {
     switch (outcome.kind) {
-    case Outcome::Kind::answered:
-        return *outcome.message;
-    case Outcome::Kind::failed:
-        return std::make_exception_ptr(NativeHostError::bridgeFailed(outcome.error));
-    case Outcome::Kind::emptyAnswer:
-        return std::make_exception_ptr(
-            NativeHostError(NativeHostErrorCase::invalidBluetoothResponse));
-    case Outcome::Kind::notRunning:
-        return std::make_exception_ptr(NativeHostError(NativeHostErrorCase::macAppNotRunning));
-    case Outcome::Kind::timedOut:
-        return std::make_exception_ptr(
-            NativeHostError(NativeHostErrorCase::bluetoothBridgeTimeout));
+        case Outcome::Kind::answered:
+            return *outcome.message;
+        case Outcome::Kind::failed:
+            return std::make_exception_ptr(NativeHostError::bridgeFailed(outcome.error));
+        case Outcome::Kind::emptyAnswer:
+            return std::make_exception_ptr(
+                NativeHostError(NativeHostErrorCase::invalidBluetoothResponse));
+        case Outcome::Kind::notRunning:
+            return std::make_exception_ptr(NativeHostError(NativeHostErrorCase::macAppNotRunning));
+        case Outcome::Kind::timedOut:
+            return std::make_exception_ptr(
+                NativeHostError(NativeHostErrorCase::bluetoothBridgeTimeout));
     }
     return std::make_exception_ptr(NativeHostError(NativeHostErrorCase::invalidBluetoothResponse));
 }

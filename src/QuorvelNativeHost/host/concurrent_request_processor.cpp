@@ -30,7 +30,8 @@ void ConcurrentRequestProcessor::submit(const ExtensionToMacMessage::UnlockReque
 void ConcurrentRequestProcessor::cancelAll() {
     std::map<std::uint64_t, WebTargetUnlock*> running;
     running.swap(running_);
-    for (auto& [id, request] : running) delete request;
+    for (auto& [id, request] : running)
+        delete request;
 }
 
 }  // namespace quorvel::host

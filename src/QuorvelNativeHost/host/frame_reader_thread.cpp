@@ -4,8 +4,7 @@
 
 namespace quorvel::host {
 
-FrameReaderThread::FrameReaderThread(int fd, std::function<void(Result)> onFrame,
-                                     QObject* parent)
+FrameReaderThread::FrameReaderThread(int fd, std::function<void(Result)> onFrame, QObject* parent)
     : QObject(parent), reader_(fd), onFrame_(std::move(onFrame)), thread_([this] { run(); }) {}
 
 FrameReaderThread::~FrameReaderThread() {
@@ -37,7 +36,8 @@ void FrameReaderThread::run() {
         {
             std::unique_lock lock(mutex_);
             wake_.wait(lock, [this] { return wanted_ || stopping_; });
-            if (stopping_) return;
+            if (stopping_)
+                return;
             wanted_ = false;
             busy_ = true;
         }
@@ -51,7 +51,8 @@ void FrameReaderThread::run() {
         // and an event posted before it is dropped with the object.
         std::lock_guard lock(mutex_);
         busy_ = false;
-        if (stopping_) return;
+        if (stopping_)
+            return;
         QMetaObject::invokeMethod(
             this, [this, result = std::move(result)] { onFrame_(result); }, Qt::QueuedConnection);
     }

@@ -17,10 +17,13 @@ HostLoop::HostLoop(int inputFd, int outputFd, QObject* parent)
 
 HostLoop::~HostLoop() = default;
 
-void HostLoop::start() { reader_->readNext(); }
+void HostLoop::start() {
+    reader_->readNext();
+}
 
 void HostLoop::frameRead(const FrameReaderThread::Result& result) {
-    if (ended_) return;
+    if (ended_)
+        return;
     if (const auto* error = std::get_if<std::exception_ptr>(&result)) {
         end(1, *error);
         return;
@@ -55,12 +58,14 @@ void HostLoop::dispatch(const ExtensionToMacMessage& message) {
         } else {
             // Nothing more is read until this answer is written.
             inlineRequest_ = new WebTargetUnlock(
-                *request, [this](const MacToExtensionMessage& answer) {
+                *request,
+                [this](const MacToExtensionMessage& answer) {
                     WebTargetUnlock* finished = inlineRequest_.data();
                     inlineRequest_ = nullptr;
                     finished->deleteLater();
                     answerInline(answer);
-                }, this);
+                },
+                this);
         }
         return;
     }
@@ -69,7 +74,8 @@ void HostLoop::dispatch(const ExtensionToMacMessage& message) {
 
 void HostLoop::subscribe(const std::string& profileId) {
     recordProfileConnected(profileId);
-    if (subscribed_) return;
+    if (subscribed_)
+        return;
     subscribed_ = true;
     stream_ = new StoreEventStream(profileId, writer_, this);
 }

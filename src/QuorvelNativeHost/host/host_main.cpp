@@ -2,10 +2,10 @@
 
 #include <QCoreApplication>
 
+#include <unistd.h>
 #include <csignal>
 #include <exception>
 #include <memory>
-#include <unistd.h>
 
 #include "QuorvelNativeHost/host/host_loop.hpp"
 #include "QuorvelPlatform/notifications/dbus_notification_poster.hpp"
@@ -28,8 +28,7 @@ void installPoster() {
     try {
         installDBusNotificationPoster();
     } catch (...) {
-        installNotificationPoster(
-            std::make_shared<UnreachableBusPoster>(std::current_exception()));
+        installNotificationPoster(std::make_shared<UnreachableBusPoster>(std::current_exception()));
     }
 }
 

@@ -1,10 +1,10 @@
 #include "QuorvelNativeHost/host/message_framing.hpp"
 
+#include <unistd.h>
 #include <cerrno>
 #include <cstring>
 #include <limits>
 #include <system_error>
-#include <unistd.h>
 
 #include "QuorvelNativeHost/host/native_host_error.hpp"
 
@@ -17,11 +17,13 @@ std::optional<std::string> MessageReader::readExactly(std::size_t count) {
     while (filled < count) {
         const ssize_t got = ::read(fd_, buffer.data() + filled, count - filled);
         if (got < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             throw std::system_error(errno, std::generic_category(), "reading standard input");
         }
         if (got == 0) {
-            if (filled == 0) return std::nullopt;
+            if (filled == 0)
+                return std::nullopt;
             throw NativeHostError(NativeHostErrorCase::unexpectedEndOfInput);
         }
         filled += static_cast<std::size_t>(got);
@@ -31,14 +33,16 @@ std::optional<std::string> MessageReader::readExactly(std::size_t count) {
 
 std::optional<std::string> MessageReader::readFramedMessage() {
     const std::optional<std::string> header = readExactly(sizeof(std::uint32_t));
-    if (!header) return std::nullopt;
+    if (!header)
+        return std::nullopt;
     std::uint32_t length = 0;
     std::memcpy(&length, header->data(), sizeof length);
     if (length > maximumIncomingMessageLength) {
         throw NativeHostError(NativeHostErrorCase::messageTooLarge);
     }
     std::optional<std::string> body = readExactly(length);
-    if (!body) throw NativeHostError(NativeHostErrorCase::unexpectedEndOfInput);
+    if (!body)
+        throw NativeHostError(NativeHostErrorCase::unexpectedEndOfInput);
     return body;
 }
 
@@ -62,7 +66,8 @@ void MessageWriter::writeAll(const char* data, std::size_t size) {
     while (size > 0) {
         const ssize_t put = ::write(fd_, data, size);
         if (put < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             throw std::system_error(errno, std::generic_category(), "writing standard output");
         }
         data += put;

@@ -11,8 +11,9 @@ namespace quorvel::host {
 namespace {
 
 SyncedWebTargetSummary summaryOf(const SyncedWebTarget& target) {
-    return SyncedWebTargetSummary{target.id, target.domain, target.displayName, target.enabled,
-                                  target.linkedTargetId, target.policy.warningBeforeEndSeconds};
+    return SyncedWebTargetSummary{
+        target.id,      target.domain,         target.displayName,
+        target.enabled, target.linkedTargetId, target.policy.warningBeforeEndSeconds};
 }
 
 // Counts the open of a blocked target against its linked target when the synced list names one,
@@ -22,7 +23,8 @@ void countRemoteOpen(const ExtensionToMacMessage::TargetBlocked& blocked) {
     if (const auto list = loadSyncedListOrNone()) {
         for (const SyncedWebTarget& target : list->webTargets) {
             if (target.id == blocked.targetLocalId) {
-                if (target.linkedTargetId) reportTargetId = *target.linkedTargetId;
+                if (target.linkedTargetId)
+                    reportTargetId = *target.linkedTargetId;
                 break;
             }
         }
@@ -74,12 +76,14 @@ std::optional<MacToExtensionMessage> answerAtOnce(const ExtensionToMacMessage& m
     using In = ExtensionToMacMessage;
     using Out = MacToExtensionMessage;
     recordProfileConnected(profileIdOf(message));
-    if (std::holds_alternative<In::UnlockRequested>(message.value)) return std::nullopt;
+    if (std::holds_alternative<In::UnlockRequested>(message.value))
+        return std::nullopt;
     if (const auto* blocked = std::get_if<In::TargetBlocked>(&message.value)) {
         countRemoteOpen(*blocked);
         return Out{Out::LockRequired{blocked->targetLocalId}};
     }
-    if (std::holds_alternative<In::TargetsSync>(message.value)) return targetsState();
+    if (std::holds_alternative<In::TargetsSync>(message.value))
+        return targetsState();
     return Out{Out::PolicyUpdated{}};
 }
 

@@ -33,7 +33,8 @@ void StoreEventStream::pass() {
 void StoreEventStream::pushTargets() {
     const MacToExtensionMessage state = targetsState();
     const std::int64_t version = std::get<MacToExtensionMessage::TargetsState>(state.value).version;
-    if (lastSentVersion_ == version) return;
+    if (lastSentVersion_ == version)
+        return;
     writer_.write(state);
     lastSentVersion_ = version;
 }
@@ -51,7 +52,8 @@ void StoreEventStream::pushBluetooth() {
     } catch (const std::exception&) {
         snapshot.reset();
     }
-    if (snapshot == lastBluetooth_) return;
+    if (snapshot == lastBluetooth_)
+        return;
     lastBluetooth_ = snapshot;
     if (snapshot) {
         writer_.write(MacToExtensionMessage{

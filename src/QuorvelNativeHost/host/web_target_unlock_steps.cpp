@@ -26,10 +26,12 @@ DefaultLockPolicy policyFor(const std::string& targetId, TargetType type,
                             const std::optional<SyncedTargetList>& list) {
     if (list) {
         if (type == TargetType::macApp) {
-            if (list->macAppUnlockPolicy) return *list->macAppUnlockPolicy;
+            if (list->macAppUnlockPolicy)
+                return *list->macAppUnlockPolicy;
         } else {
             for (const SyncedWebTarget& target : list->webTargets) {
-                if (target.id == targetId) return target.policy;
+                if (target.id == targetId)
+                    return target.policy;
             }
         }
     }
@@ -46,7 +48,8 @@ PreparedUnlock sealRequest(const std::string& targetLocalId, TargetType targetTy
 
     RemoteOpenEventStore remoteOpens(RemoteOpenEventStore::defaultFileURL());
     std::vector<RemoteOpenEventBatch> batches = remoteOpens.snapshotForUnlock(now);
-    for (const RemoteOpenEventBatch& batch : batches) request.sentBatchIds.insert(batch.id);
+    for (const RemoteOpenEventBatch& batch : batches)
+        request.sentBatchIds.insert(batch.id);
 
     const DefaultLockPolicy policy = policyFor(targetLocalId, targetType, loadSyncedListOrNone());
     const UnlockContextPlaintext context =
@@ -97,7 +100,8 @@ MacToExtensionMessage applyApproval(const PreparedUnlock& request,
             return unlockDenied(target, DenialReason::linkedInvalidOrStale);
         }
         idsToOpen = linkedWebTargetIds(*answer.linkedTargetId);
-        if (idsToOpen.empty()) idsToOpen = {target};
+        if (idsToOpen.empty())
+            idsToOpen = {target};
     } else {
         idsToOpen = webTargetIdsOpenedWith(target);
     }
@@ -110,8 +114,8 @@ MacToExtensionMessage applyApproval(const PreparedUnlock& request,
     // says so. The failure goes to standard error; an unacknowledged batch rides again.
     try {
         if (auto receipt = BLELocalAcceptedApprovalReceipt::fromMessage(answer, now)) {
-            BLELocalAcceptedApprovalReceiptStore::save(*receipt,
-                                                       BLELocalAcceptedApprovalReceiptStore::fileURL());
+            BLELocalAcceptedApprovalReceiptStore::save(
+                *receipt, BLELocalAcceptedApprovalReceiptStore::fileURL());
         }
     } catch (...) {
         std::cerr << "QuorvelNativeHost: approval receipt not saved: "
@@ -133,12 +137,12 @@ MacToExtensionMessage unlockDenied(const std::string& targetLocalId, const std::
 }
 
 std::variant<PreparedUnlock, MacToExtensionMessage> prepareUnlock(
-    const std::string& targetLocalId, TargetType targetType,
-    const std::string& targetDisplayName, Date now) {
+    const std::string& targetLocalId, TargetType targetType, const std::string& targetDisplayName,
+    Date now) {
     try {
-        const std::optional<MacLinkConfiguration> configuration =
-            MacLinkConfigurationStore::load();
-        if (!configuration) return unlockDenied(targetLocalId, DenialReason::notConfigured);
+        const std::optional<MacLinkConfiguration> configuration = MacLinkConfigurationStore::load();
+        if (!configuration)
+            return unlockDenied(targetLocalId, DenialReason::notConfigured);
         if (!configuration->isUsableForUnlockRequests()) {
             return unlockDenied(targetLocalId, DenialReason::configIncomplete);
         }
@@ -166,7 +170,8 @@ MacToExtensionMessage finishUnlock(const PreparedUnlock& request,
 
 std::vector<std::string> webTargetIdsOpenedWith(const std::string& targetId) {
     const std::optional<SyncedTargetList> list = loadSyncedListOrNone();
-    if (!list) return {targetId};
+    if (!list)
+        return {targetId};
     const SyncedWebTarget* named = nullptr;
     for (const SyncedWebTarget& target : list->webTargets) {
         if (target.id == targetId) {
@@ -174,12 +179,15 @@ std::vector<std::string> webTargetIdsOpenedWith(const std::string& targetId) {
             break;
         }
     }
-    if (!named || !named->linkedTargetId) return {targetId};
+    if (!named || !named->linkedTargetId)
+        return {targetId};
     std::vector<std::string> ids;
     for (const SyncedWebTarget& target : list->webTargets) {
-        if (target.linkedTargetId == named->linkedTargetId) ids.push_back(target.id);
+        if (target.linkedTargetId == named->linkedTargetId)
+            ids.push_back(target.id);
     }
-    if (ids.empty()) ids.push_back(targetId);
+    if (ids.empty())
+        ids.push_back(targetId);
     return ids;
 }
 

@@ -42,8 +42,8 @@ MacToExtensionMessage unlockDenied(const std::string& targetLocalId, const std::
 // Loads the link, freezes the remote-open counts, resolves the target's policy and seals the
 // request. Either the request to send or the answer that ends it here.
 std::variant<PreparedUnlock, MacToExtensionMessage> prepareUnlock(
-    const std::string& targetLocalId, TargetType targetType,
-    const std::string& targetDisplayName, Date now);
+    const std::string& targetLocalId, TargetType targetType, const std::string& targetDisplayName,
+    Date now);
 
 // Checks the iPhone's answer and, for a valid approval, opens the allow windows, keeps the
 // receipt and acknowledges the sent batches.

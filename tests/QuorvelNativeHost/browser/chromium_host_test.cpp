@@ -65,9 +65,11 @@ public:
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         for (;;) {
             const int client = acceptBefore(deadline);
-            if (client < 0) return std::nullopt;
+            if (client < 0)
+                return std::nullopt;
             std::string request = readRequest(client, deadline);
-            const std::string ok = "HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+            const std::string ok =
+                "HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
             (void)!::write(client, ok.data(), ok.size());
             ::close(client);
             if (request.starts_with("POST")) {
@@ -81,7 +83,8 @@ private:
         pollfd entry{fd_, POLLIN, 0};
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || ::poll(&entry, 1, static_cast<int>(left.count())) <= 0) return -1;
+        if (left.count() <= 0 || ::poll(&entry, 1, static_cast<int>(left.count())) <= 0)
+            return -1;
         return ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
     }
 
@@ -94,7 +97,8 @@ private:
                 const auto at = request.find("Content-Length: ");
                 const std::size_t length =
                     at == std::string::npos ? 0 : std::stoul(request.substr(at + 16));
-                if (request.size() >= headerEnd + 4 + length) return request;
+                if (request.size() >= headerEnd + 4 + length)
+                    return request;
             }
             pollfd entry{client, POLLIN, 0};
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -103,7 +107,8 @@ private:
                 return request;
             }
             const ssize_t got = ::read(client, buffer, sizeof buffer);
-            if (got <= 0) return request;
+            if (got <= 0)
+                return request;
             request.append(buffer, static_cast<std::size_t>(got));
         }
     }

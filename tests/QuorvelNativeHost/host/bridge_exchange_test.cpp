@@ -20,15 +20,16 @@ struct Run {
 };
 
 BLELocalPrototypeWireMessage requestMessage(std::optional<std::string> id) {
-    auto message = BLELocalPrototypeWireMessage::unlockRequest("x", "sealed", Date{1}, Date{2}, "m");
+    auto message =
+        BLELocalPrototypeWireMessage::unlockRequest("x", "sealed", Date{1}, Date{2}, "m");
     message.requestId = std::move(id);
     return message;
 }
 
 // Runs the exchange until it completes; `duringWait` runs on every turn of the loop.
-BridgeExchange::Result exchange(const BLELocalPrototypeWireMessage& message,
-                                std::int64_t timeoutSeconds,
-                                const std::function<void()>& duringWait = [] {}) {
+BridgeExchange::Result exchange(
+    const BLELocalPrototypeWireMessage& message, std::int64_t timeoutSeconds,
+    const std::function<void()>& duringWait = [] {}) {
     std::optional<BridgeExchange::Result> result;
     auto* running = new BridgeExchange(message, timeoutSeconds,
                                        [&](BridgeExchange::Result r) { result = std::move(r); });
@@ -79,7 +80,9 @@ TEST(HostBridgeExchange, APickedUpRequestThatIsNeverAnsweredTimesOutAfterItsWind
 TEST(HostBridgeExchange, AFailingPostEndsTheExchangeWithItsError) {
     testkit::TempXdgHome home;
     struct Failing final : NotificationPoster {
-        void post(std::string_view) override { throw std::system_error(EIO, std::generic_category()); }
+        void post(std::string_view) override {
+            throw std::system_error(EIO, std::generic_category());
+        }
     };
     installNotificationPoster(std::make_shared<Failing>());
     EXPECT_EQ(failureText(exchange(requestMessage("req_1"), 1)), "systemError");
@@ -96,7 +99,8 @@ TEST(HostBridgeExchange, DestroyingTheExchangeCancelsItWithoutAnAnswer) {
     delete running.data();
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < 500) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    while (clock.elapsed() < 500)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_FALSE(completed);
 }
 

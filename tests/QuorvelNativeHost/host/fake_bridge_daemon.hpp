@@ -54,8 +54,8 @@ struct FakeIPhone {
         message.requestId = requestId;
         message.approvedDurationSeconds = duration;
         message.approvedUntil = until;
-        message.approvalSignature = UnlockContextCrypto::signApproval(
-            {requestId, duration, until, deviceId}, signingKey);
+        message.approvalSignature =
+            UnlockContextCrypto::signApproval({requestId, duration, until, deviceId}, signingKey);
         return message;
     }
 
@@ -64,8 +64,7 @@ struct FakeIPhone {
         approval.linkedTargetId = linkedTargetId;
         approval.linkedRevision = revision;
         approval.linkedSignature = UnlockContextCrypto::signLinkedUnlock(
-            {macDeviceId, linkedTargetId, *approval.approvedUntil, deviceId, revision},
-            signingKey);
+            {macDeviceId, linkedTargetId, *approval.approvedUntil, deviceId, revision}, signingKey);
     }
 };
 
@@ -98,8 +97,10 @@ inline pid_t startFakeDaemon(const FakeIPhone& phone, int requests, DaemonScript
         int done = 0;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
         while (done < requests && std::chrono::steady_clock::now() < deadline) {
-            for (const BLELocalBridgeRequest& request : BLELocalBridgeStore::loadPendingRequests()) {
-                if (!seen.insert(request.requestId).second) continue;
+            for (const BLELocalBridgeRequest& request :
+                 BLELocalBridgeStore::loadPendingRequests()) {
+                if (!seen.insert(request.requestId).second)
+                    continue;
                 const UnlockContextPlaintext context = UnlockContextCrypto::decrypt(
                     *request.message.encryptedContext, phone.encryptionKey, request.requestId);
                 Json record = Json::object();
@@ -121,7 +122,8 @@ inline pid_t startFakeDaemon(const FakeIPhone& phone, int requests, DaemonScript
                 }
             }
             if (!gated.empty() && std::filesystem::exists(goFile())) {
-                for (const auto& [id, response] : gated) BLELocalBridgeStore::saveResponse(response);
+                for (const auto& [id, response] : gated)
+                    BLELocalBridgeStore::saveResponse(response);
                 done += static_cast<int>(gated.size());
                 gated.clear();
             }

@@ -71,7 +71,8 @@ public:
         while (done < bytes.size()) {
             const ssize_t put = ::write(input_, bytes.data() + done, bytes.size() - done);
             if (put < 0) {
-                if (errno == EINTR) continue;
+                if (errno == EINTR)
+                    continue;
                 return false;
             }
             done += static_cast<std::size_t>(put);
@@ -110,7 +111,8 @@ public:
     // the end of output or when nothing came within `timeout`.
     std::optional<std::string> readFrame(std::chrono::milliseconds timeout = longWait) {
         std::string header;
-        if (!readExactly(output_, 4, header, timeout)) return std::nullopt;
+        if (!readExactly(output_, 4, header, timeout))
+            return std::nullopt;
         std::uint32_t length = 0;
         std::memcpy(&length, header.data(), 4);
         std::string body;
@@ -123,7 +125,8 @@ public:
 
     std::optional<MacToExtensionMessage> readMessage(std::chrono::milliseconds timeout = longWait) {
         auto body = readFrame(timeout);
-        if (!body) return std::nullopt;
+        if (!body)
+            return std::nullopt;
         return decodeMacToExtensionMessage(*body);
     }
 
@@ -133,9 +136,11 @@ public:
         char buffer[4096];
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         for (;;) {
-            if (!waitReadable(output_, deadline)) return false;
+            if (!waitReadable(output_, deadline))
+                return false;
             const ssize_t got = ::read(output_, buffer, sizeof buffer);
-            if (got <= 0) return rest.empty();
+            if (got <= 0)
+                return rest.empty();
             rest.append(buffer, static_cast<std::size_t>(got));
         }
     }
@@ -150,7 +155,8 @@ public:
                 status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
                 break;
             }
-            if (std::chrono::steady_clock::now() > deadline) return -2;
+            if (std::chrono::steady_clock::now() > deadline)
+                return -2;
             ::usleep(10'000);
         }
         return *status_;
@@ -161,9 +167,11 @@ public:
         std::string text;
         char buffer[4096];
         for (;;) {
-            if (!waitReadable(error_, std::chrono::steady_clock::now() + longWait)) break;
+            if (!waitReadable(error_, std::chrono::steady_clock::now() + longWait))
+                break;
             const ssize_t got = ::read(error_, buffer, sizeof buffer);
-            if (got <= 0) break;
+            if (got <= 0)
+                break;
             text.append(buffer, static_cast<std::size_t>(got));
         }
         return text;
@@ -174,11 +182,14 @@ private:
         for (;;) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());
-            if (left.count() < 0) return false;
+            if (left.count() < 0)
+                return false;
             pollfd entry{fd, POLLIN, 0};
             const int ready = ::poll(&entry, 1, static_cast<int>(left.count()));
-            if (ready > 0) return true;
-            if (ready < 0 && errno != EINTR) return false;
+            if (ready > 0)
+                return true;
+            if (ready < 0 && errno != EINTR)
+                return false;
         }
     }
 
@@ -188,10 +199,11 @@ private:
         out.clear();
         char buffer[65536];
         while (out.size() < count) {
-            if (!waitReadable(fd, deadline)) return false;
-            const ssize_t got =
-                ::read(fd, buffer, std::min(sizeof buffer, count - out.size()));
-            if (got <= 0) return false;
+            if (!waitReadable(fd, deadline))
+                return false;
+            const ssize_t got = ::read(fd, buffer, std::min(sizeof buffer, count - out.size()));
+            if (got <= 0)
+                return false;
             out.append(buffer, static_cast<std::size_t>(got));
         }
         return true;

@@ -3,13 +3,13 @@
 
 #include <filesystem>
 
-#include "host_fixture.hpp"
-#include "host_process.hpp"
 #include "QuorvelShared/bridge/ble_local_connection_store.hpp"
 #include "QuorvelShared/bridge/chrome_profile_connection_store.hpp"
 #include "QuorvelShared/support/clock.hpp"
 #include "QuorvelShared/unlockstate/allow_window_state_store.hpp"
 #include "QuorvelShared/unlockstate/remote_open_event_store.hpp"
+#include "host_fixture.hpp"
+#include "host_process.hpp"
 #include "testkit/recording_poster.hpp"
 #include "testkit/temp_xdg.hpp"
 
@@ -53,8 +53,8 @@ TEST_F(HostMessages, TargetsSyncReportsTheStoredListInOrderWithDisabledTargets) 
     EXPECT_EQ(state.version, 7);
     EXPECT_TRUE(state.managed);
     ASSERT_EQ(state.targets.size(), 2u);
-    EXPECT_EQ(state.targets[0], (SyncedWebTargetSummary{"b", "b.example", "Site b", true,
-                                                         "ios-app-1", 30}));
+    EXPECT_EQ(state.targets[0],
+              (SyncedWebTargetSummary{"b", "b.example", "Site b", true, "ios-app-1", 30}));
     EXPECT_EQ(state.targets[1],
               (SyncedWebTargetSummary{"a", "a.example", "Site a", false, std::nullopt, 90}));
 }
@@ -87,7 +87,8 @@ TEST_F(HostMessages, ABlockedTargetIsCountedAgainstItsLinkedTargetAndAnsweredWit
     const auto batches = store.snapshotForUnlock(systemClock().now());
     ASSERT_EQ(batches.size(), 1u);
     std::set<std::string> counted;
-    for (const auto& entry : batches[0].entries) counted.insert(entry.targetId);
+    for (const auto& entry : batches[0].entries)
+        counted.insert(entry.targetId);
     EXPECT_EQ(counted, (std::set<std::string>{"ios-app-1", "plain", "unknown"}));
 }
 

@@ -4,15 +4,15 @@
 #include <cmath>
 #include <thread>
 
-#include "fake_bridge_daemon.hpp"
-#include "host_fixture.hpp"
-#include "host_process.hpp"
 #include "QuorvelShared/support/clock.hpp"
 #include "QuorvelShared/support/json_reader.hpp"
 #include "QuorvelShared/unlockstate/allow_window_state_store.hpp"
 #include "QuorvelShared/unlockstate/ble_local_accepted_approval_receipt_store.hpp"
 #include "QuorvelShared/unlockstate/linked_unlock_revision_state_store.hpp"
 #include "QuorvelShared/unlockstate/remote_open_event_store.hpp"
+#include "fake_bridge_daemon.hpp"
+#include "host_fixture.hpp"
+#include "host_process.hpp"
 #include "testkit/recording_poster.hpp"
 
 namespace quorvel::testkit {
@@ -74,7 +74,9 @@ TEST_F(HostUnlock, EveryDaemonAnswerThatIsNoValidApprovalBecomesADenial) {
     const FakeIPhone stranger;
     const std::vector<Case> cases = {
         {"daemon failure",
-         [](auto& r, auto&) { return DaemonReply{true, completed(r, {}, "iphone_delivery_unconfirmed")}; },
+         [](auto& r, auto&) {
+             return DaemonReply{true, completed(r, {}, "iphone_delivery_unconfirmed")};
+         },
          R"(bluetoothBridgeFailed("iphone_delivery_unconfirmed"))"},
         {"failure with a message too",
          [](auto& r, auto& p) {
@@ -82,7 +84,9 @@ TEST_F(HostUnlock, EveryDaemonAnswerThatIsNoValidApprovalBecomesADenial) {
          },
          R"(bluetoothBridgeFailed("x"))"},
         {"completed without anything",
-         [](auto& r, auto&) { return DaemonReply{true, completed(r, {})}; },
+         [](auto& r, auto&) {
+             return DaemonReply{true, completed(r, {})};
+         },
          "invalidBluetoothResponse"},
         {"signed by another key",
          [&](auto& r, auto&) {
@@ -90,7 +94,9 @@ TEST_F(HostUnlock, EveryDaemonAnswerThatIsNoValidApprovalBecomesADenial) {
          },
          "approval_signature_invalid"},
         {"another request id",
-         [](auto& r, auto& p) { return DaemonReply{true, completed(r, p.approval("req_other", inAnHour()))}; },
+         [](auto& r, auto& p) {
+             return DaemonReply{true, completed(r, p.approval("req_other", inAnHour()))};
+         },
          "approval_incomplete"},
         {"no approvedUntil",
          [](auto& r, auto& p) {
@@ -186,7 +192,8 @@ TEST_F(HostUnlock, APlainApprovalOpensEveryWebTargetOfTheSameLinkedTarget) {
     std::optional<std::string> seen;
     for (const auto& entry :
          std::filesystem::directory_iterator(BLELocalBridgeStore::stateURL().parent_path())) {
-        if (entry.path().filename().string().starts_with("seen-")) seen = readFile(entry.path());
+        if (entry.path().filename().string().starts_with("seen-"))
+            seen = readFile(entry.path());
     }
     ASSERT_TRUE(seen);
     const Json record = json::parse(*seen);
@@ -206,8 +213,8 @@ TEST_F(HostUnlock, ALinkedApprovalOpensTheLinkedTargetsAndRaisesTheRevision) {
         std::string linkedTarget;
         AllowWindowMap::size_type opened;
     };
-    for (const Case c : {Case{"linked web targets", "ios-app", 2},
-                         Case{"no linked web target", "ios-other", 1}}) {
+    for (const Case c :
+         {Case{"linked web targets", "ios-app", 2}, Case{"no linked web target", "ios-other", 1}}) {
         SCOPED_TRACE(c.name);
         TempXdgHome caseHome;
         MacLinkConfigurationStore::save(phone.link());
