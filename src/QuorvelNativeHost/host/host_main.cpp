@@ -4,7 +4,6 @@
 
 #include <unistd.h>
 #include <csignal>
-#include <exception>
 #include <memory>
 
 #include "QuorvelNativeHost/host/host_loop.hpp"
@@ -13,24 +12,21 @@
 namespace quorvel::host {
 namespace {
 
-// Stands in for the bus poster when the session bus could not be reached at start: only unlock
-// requests post, and each of them then fails with the reason instead of the whole host.
-class UnreachableBusPoster final : public NotificationPoster {
+// Only unlock requests post, so the session bus is reached on the first post rather than at
+// start: a host that only answers questions never loads the bus machinery (time and memory of
+// every browser connection), and a bus that is missing fails those requests with the reason
+// instead of the whole host. A failed connection is tried again at the next post.
+class OnFirstPostBusPoster final : public NotificationPoster {
 public:
-    explicit UnreachableBusPoster(std::exception_ptr reason) : reason_(std::move(reason)) {}
-    void post(std::string_view) override { std::rethrow_exception(reason_); }
+    void post(std::string_view name) override {
+        if (!bus_)
+            bus_ = DBusNotificationPoster::connect();
+        bus_->post(name);
+    }
 
 private:
-    std::exception_ptr reason_;
+    std::shared_ptr<DBusNotificationPoster> bus_;
 };
-
-void installPoster() {
-    try {
-        installDBusNotificationPoster();
-    } catch (...) {
-        installNotificationPoster(std::make_shared<UnreachableBusPoster>(std::current_exception()));
-    }
-}
 
 }  // namespace
 
@@ -38,7 +34,7 @@ int runHost(int argc, char** argv) {
     // A browser that closed its end makes writes fail with EPIPE instead of killing the host.
     std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication application(argc, argv);
-    installPoster();
+    installNotificationPoster(std::make_shared<OnFirstPostBusPoster>());
     HostLoop loop(STDIN_FILENO, STDOUT_FILENO);
     loop.start();
     return QCoreApplication::exec();

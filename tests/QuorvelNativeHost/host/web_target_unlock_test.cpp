@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <thread>
 
 #include "QuorvelShared/support/clock.hpp"
@@ -63,6 +64,22 @@ TEST_F(HostUnlock, WithoutADaemonTheRequestIsDeniedAsMacAppNotRunning) {
     EXPECT_EQ(as<Out::UnlockDenied>(requestUnlock("t1")).reason, "macAppNotRunning");
     // The request stays in the mailbox for a daemon that may still come.
     EXPECT_EQ(BLELocalBridgeStore::loadPendingRequests().size(), 1u);
+}
+
+TEST_F(HostUnlock, WithoutASessionBusUnlockRequestsAreDeniedAndTheHostGoesOn) {
+    MacLinkConfigurationStore::save(phone.link());
+    const char* previous = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    const std::string saved = previous ? previous : "";
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quorvel-test-bus", 1);
+    HostProcess host;
+    previous ? ::setenv("DBUS_SESSION_BUS_ADDRESS", saved.c_str(), 1)
+             : ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    host.send(unlockMessage("t1"));
+    EXPECT_EQ(as<Out::UnlockDenied>(host.readMessage()).reason, "distributedNotificationError");
+    host.send(targetsSyncMessage());
+    as<Out::TargetsState>(host.readMessage());
+    host.closeInput();
+    EXPECT_EQ(host.waitForExit(), 0);
 }
 
 TEST_F(HostUnlock, EveryDaemonAnswerThatIsNoValidApprovalBecomesADenial) {
