@@ -17,6 +17,8 @@ packages=(
     libcpp-httplib-dev
     # model tests: a real notification server for the re-lock warning
     dunst
+    # the browser test of the native-messaging host: a real headless browser
+    chromium
 )
 
 missing=()

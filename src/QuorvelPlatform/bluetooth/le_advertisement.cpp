@@ -1,0 +1,11 @@
+#include "QuorvelPlatform/bluetooth/le_advertisement.hpp"
+
+namespace quorvel::bluetooth {
+
+void LEAdvertisement::Release() {
+    if (released_) {
+        released_();
+    }
+}
+
+}  // namespace quorvel::bluetooth

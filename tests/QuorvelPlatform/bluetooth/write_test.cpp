@@ -1,0 +1,108 @@
+// Writes from the phone and the answers it receives.
+#include <gtest/gtest.h>
+
+#include "bluez_test_support.hpp"
+
+namespace quorvel::testing {
+namespace {
+
+const QString phone = QStringLiteral("/org/bluez/hci0/dev_AA_BB_CC_DD_EE_01");
+
+class WriteTest : public BlueZFixture {
+protected:
+    void SetUp() override {
+        BlueZFixture::SetUp();
+        ASSERT_TRUE(waitForPublication());
+    }
+};
+
+struct ResultCase {
+    AttResult result;
+    QString errorName;  // what bluetoothd receives
+    std::uint8_t attCode;  // what it tells the phone
+};
+
+TEST_F(WriteTest, ResultsReachThePhoneAsTheirAttCodes) {
+    const ResultCase cases[] = {
+        {AttResult::success, QString(), 0x00},
+        {AttResult::requestNotSupported, QStringLiteral("org.bluez.Error.NotSupported"), 0x06},
+        {AttResult::unlikelyError, QStringLiteral("app.quorvel.Error.UnlikelyError"), 0x0E},
+    };
+    for (const ResultCase& c : cases) {
+        delegate.answer = c.result;
+        std::optional<QString> name;
+        bluez->write(phone, 185, Bytes{1, 2, 3}, [&](const QString& error, const QString&) { name = error; });
+        ASSERT_TRUE(waitUntil([&] { return name.has_value(); }));
+        EXPECT_EQ(*name, c.errorName);
+        EXPECT_EQ(attCodeForWriteError(*name, {}), c.attCode);
+    }
+    ASSERT_EQ(delegate.writes.size(), 3u);
+    EXPECT_EQ(delegate.writes[0], (std::pair<std::string, Bytes>{phone.toStdString(), Bytes{1, 2, 3}}));
+}
+
+TEST_F(WriteTest, AnswerMayComeLaterAndOnlyTheFirstCounts) {
+    delegate.keepWrites = true;
+    SimulatedPhone sender(*bluez, phone, 185);
+    sender.writeFrame(Bytes{9});
+    ASSERT_TRUE(waitUntil([&] { return delegate.keptWrites.size() == 1; }));
+    waitUntil([] { return false; }, 100);
+    EXPECT_TRUE(sender.writeResults().empty());
+    delegate.keptWrites[0].responder.respond(AttResult::requestNotSupported);
+    delegate.keptWrites[0].responder.respond(AttResult::success);
+    ASSERT_TRUE(waitUntil([&] { return sender.writeResults().size() == 1; }));
+    EXPECT_EQ(sender.writeResults()[0], 0x06);
+    // A second answer would have been a second reply to the same call.
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(sender.writeResults().size(), 1u);
+}
+
+TEST_F(WriteTest, ForgottenWriteIsAnsweredUnlikelyError) {
+    delegate.keepWrites = true;
+    SimulatedPhone sender(*bluez, phone, 185);
+    sender.writeFrame(Bytes{9});
+    ASSERT_TRUE(waitUntil([&] { return delegate.keptWrites.size() == 1; }));
+    delegate.keptWrites.clear();
+    ASSERT_TRUE(waitUntil([&] { return sender.writeResults().size() == 1; }));
+    EXPECT_EQ(sender.writeResults()[0], 0x0E);
+}
+
+TEST_F(WriteTest, WritesWithoutDelegateAreAnsweredUnlikelyError) {
+    peripheral->setDelegate(nullptr);
+    SimulatedPhone sender(*bluez, phone, 185);
+    sender.writeFrame(Bytes{9});
+    ASSERT_TRUE(waitUntil([&] { return sender.writeResults().size() == 1; }));
+    EXPECT_EQ(sender.writeResults()[0], 0x0E);
+}
+
+TEST_F(WriteTest, EmptyWriteStillReachesTheDelegate) {
+    SimulatedPhone sender(*bluez, phone, 185);
+    sender.writeFrame(Bytes{});
+    ASSERT_TRUE(waitUntil([&] { return sender.writeResults().size() == 1; }));
+    ASSERT_EQ(delegate.writes.size(), 1u);
+    EXPECT_TRUE(delegate.writes[0].second.empty());
+}
+
+TEST(AttCodes, BlueZMapsErrorNamesAsItsSourceDoes) {
+    struct Case {
+        const char* name;
+        const char* text;
+        std::uint8_t code;
+    };
+    const Case cases[] = {
+        {"", "", 0x00},
+        {"org.bluez.Error.NotSupported", "x", 0x06},
+        {"org.freedesktop.DBus.Error.NotSupported", "x", 0x0E},
+        {"org.bluez.Error.Failed", "0x91", 0x91},
+        {"org.bluez.Error.Failed", "rejected", 0x80},
+        {"org.bluez.Error.Failed", "0x05", 0x0E},
+        {"org.bluez.Error.Failed", "", 0x0E},
+        {"org.bluez.Error.NotPermitted", "", 0x03},
+        {"app.quorvel.Error.UnlikelyError", "", 0x0E},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(attCodeForWriteError(c.name, c.text), c.code) << c.name << " " << c.text;
+    }
+}
+
+}  // namespace
+}  // namespace quorvel::testing

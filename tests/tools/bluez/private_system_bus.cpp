@@ -1,0 +1,91 @@
+#include "bluez/private_system_bus.hpp"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+
+namespace quorvel::testing {
+namespace {
+
+constexpr const char* policy = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>custom</type>
+  <listen>unix:path=@SOCKET@</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow own="*"/>
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow receive_sender="*"/>
+    <allow eavesdrop="true"/>
+  </policy>
+</busconfig>
+)";
+
+std::filesystem::path makeFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "quorvel-system-bus.XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) {
+        throw std::system_error(errno, std::generic_category(), "mkdtemp");
+    }
+    return pattern;
+}
+
+}  // namespace
+
+PrivateSystemBus::PrivateSystemBus() : folder_(makeFolder()) {
+    std::string config = policy;
+    const std::string socket = (folder_ / "bus").string();
+    config.replace(config.find("@SOCKET@"), 8, socket);
+    const std::string configPath = (folder_ / "bus.conf").string();
+    std::ofstream(configPath) << config;
+
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) {
+        throw std::system_error(errno, std::generic_category(), "pipe");
+    }
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        if (out[1] == 3) {
+            ::fcntl(3, F_SETFD, 0);
+        } else {
+            ::dup2(out[1], 3);
+        }
+        // Its complaints (it cannot raise the fd limit as a user) go to a log beside the socket.
+        const int log = ::open((folder_ / "bus.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (log >= 0) ::dup2(log, 2);
+        const std::string configArgument = "--config-file=" + configPath;
+        ::execlp("dbus-daemon", "dbus-daemon", configArgument.c_str(), "--nofork",
+                 "--print-address=3", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    std::string line;
+    char c = 0;
+    while (::read(out[0], &c, 1) == 1 && c != '\n') {
+        line += c;
+    }
+    ::close(out[0]);
+    if (pid_ < 0 || line.empty()) {
+        throw std::runtime_error("dbus-daemon did not start (is the dbus package installed?)");
+    }
+    address_ = line;
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address_.c_str(), 1);
+}
+
+PrivateSystemBus::~PrivateSystemBus() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+}
+
+}  // namespace quorvel::testing
