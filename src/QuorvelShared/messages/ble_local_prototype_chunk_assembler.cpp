@@ -22,6 +22,19 @@ BLELocalPrototypeChunkAssembler::Partials::iterator BLELocalPrototypeChunkAssemb
     return oldest;
 }
 
+std::optional<Bytes> BLELocalPrototypeChunkAssembler::append(ByteView frame, double nowSeconds) {
+    nowSeconds_ = nowSeconds;
+    std::erase_if(partials_, [&](const auto& entry) {
+        if (nowSeconds - entry.second.startedAtSeconds <= limits_.maximumPartialAgeSeconds) {
+            return false;
+        }
+        bufferedBytes_ -= entry.second.bytes;
+        bufferedFrames_ -= entry.second.chunks.size();
+        return true;
+    });
+    return append(frame);
+}
+
 std::optional<Bytes> BLELocalPrototypeChunkAssembler::append(ByteView frame) {
     BLELocalPrototypeChunk chunk = BLELocalPrototypeChunkCodec::decode(frame);
 
@@ -34,7 +47,7 @@ std::optional<Bytes> BLELocalPrototypeChunkAssembler::append(ByteView frame) {
         while (!partials_.empty() && partials_.size() >= limits_.maximumPartialMessages) {
             remove(oldestExcept(nullptr));
         }
-        partial = partials_.emplace(chunk.messageId, Partial{chunk.count, {}, nextStartOrder_++, 0})
+        partial = partials_.emplace(chunk.messageId, Partial{chunk.count, {}, nextStartOrder_++, 0, nowSeconds_})
                       .first;
     }
 

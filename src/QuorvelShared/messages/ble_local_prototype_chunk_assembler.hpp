@@ -12,8 +12,9 @@
 //     that alone holds more is dropped with tooManyFrames.
 // The largest legitimate message, a synced target list sealed twice over in base64, stays far
 // below a megabyte for any realistic number of targets, and the iPhone sends one message at a
-// time. Nothing else ages a partial message out: one whose frames never come waits until the
-// bounds push it out.
+// time. A receiver that passes the time with each frame (the radio does) also drops partial
+// messages begun longer than `maximumPartialAgeSeconds` ago (default 60), so a message whose
+// frames never come does not linger until the bounds push it out.
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -28,6 +29,7 @@ public:
         std::size_t maximumPartialMessages = 32;
         std::size_t maximumBufferedBytes = 8 * 1024 * 1024;
         std::size_t maximumBufferedFrames = 65535;
+        double maximumPartialAgeSeconds = 60;
     };
 
     BLELocalPrototypeChunkAssembler() = default;
@@ -38,6 +40,9 @@ public:
     // disagrees with its message's earlier frames drops that message and throws invalidIndex. A
     // repeated index replaces the payload stored for it.
     std::optional<Bytes> append(ByteView frame);
+    // The same, first dropping the partial messages begun more than the age limit before
+    // `nowSeconds` (any monotonic clock, the same for every call).
+    std::optional<Bytes> append(ByteView frame, double nowSeconds);
 
     std::size_t partialMessageCount() const { return partials_.size(); }
     std::size_t bufferedBytes() const { return bufferedBytes_; }
@@ -49,6 +54,7 @@ private:
         std::map<std::int64_t, Bytes> chunks;
         std::uint64_t startOrder = 0;
         std::size_t bytes = 0;
+        double startedAtSeconds = 0;
     };
     using Partials = std::map<Uuid, Partial>;
 
@@ -61,6 +67,7 @@ private:
     std::uint64_t nextStartOrder_ = 0;
     std::size_t bufferedBytes_ = 0;
     std::size_t bufferedFrames_ = 0;
+    double nowSeconds_ = 0;
 };
 
 }  // namespace quorvel

@@ -312,5 +312,19 @@ TEST(BLELocalPrototypeChunkAssembler, DefaultBoundsHoldAFloodOfStrangers) {
     EXPECT_LE(assembler.bufferedBytes(), 8u * 1024 * 1024);
 }
 
+TEST(BLELocalPrototypeChunkAssembler, PartialsOlderThanTheAgeLimitAreDropped) {
+    BLELocalPrototypeChunkAssembler assembler;
+    EXPECT_FALSE(assembler.append(frameOf(1, 0, 2, 10), 100.0));
+    EXPECT_FALSE(assembler.append(frameOf(2, 0, 2, 10), 130.0));
+    // Exactly 60 s after its start a partial is still kept.
+    EXPECT_EQ(assembler.append(frameOf(1, 1, 2, 10), 160.0), Bytes(20, 1));
+    EXPECT_FALSE(assembler.append(frameOf(3, 0, 2, 10), 100.0 + 60.0));
+    // Message 2 began at 130: at 190.5 it is too old, so its second frame starts afresh.
+    EXPECT_FALSE(assembler.append(frameOf(2, 1, 2, 10), 190.5));
+    EXPECT_EQ(assembler.partialMessageCount(), 2u);  // message 3 (160) and the new message 2
+    EXPECT_EQ(assembler.bufferedBytes(), 20u);
+    EXPECT_EQ(assembler.bufferedFrames(), 2u);
+}
+
 }  // namespace
 }  // namespace quorvel

@@ -1,0 +1,58 @@
+#include "QuorvelNativeHost/daemon/bridge_daemon.hpp"
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QMetaObject>
+#include <exception>
+#include <iostream>
+#include <memory>
+
+#include "QuorvelNativeHost/daemon/bridge_daemon_core.hpp"
+#include "QuorvelNativeHost/daemon/parent_watch.hpp"
+#include "QuorvelNativeHost/daemon/standard_input_watch.hpp"
+#include "QuorvelPlatform/bluetooth/bluez_peripheral.hpp"
+#include "QuorvelPlatform/keychain/secret_service_keychain.hpp"
+#include "QuorvelPlatform/notifications/dbus_notification_poster.hpp"
+#include "QuorvelShared/devicekeys/caching_device_key_store.hpp"
+#include "QuorvelShared/devicekeys/keychain_device_key_store.hpp"
+
+namespace quorvel::daemon {
+
+namespace {
+
+// The device key store the program's two roles share: the Mac's keys in the keychain, kept in
+// memory once read.
+std::shared_ptr<DeviceKeyStoring> programDeviceKeyStore() {
+    return std::make_shared<CachingDeviceKeyStore>(std::make_unique<KeychainDeviceKeyStore>(
+        std::make_shared<SecretServiceKeychain>(), "app.quorvel.device-keys"));
+}
+
+}  // namespace
+
+int runBluetoothBridgeDaemon(int argc, char** argv, std::optional<std::int32_t> parentProcessId) {
+    if (parentProcessId) {
+        // Started for a parent that is already gone: nothing to serve.
+        if (::getppid() != *parentProcessId) return 0;
+        startBridgeParentWatchdog(*parentProcessId);
+    }
+    QCoreApplication application(argc, argv);
+    try {
+        installDBusNotificationPoster();
+    } catch (const std::exception& error) {
+        std::cerr << "QuorvelNativeHost: cannot post notifications: " << error.what() << '\n';
+    }
+    bluetooth::BlueZPeripheral platform(QDBusConnection::systemBus());
+    BridgeDaemonCore daemon(platform, programDeviceKeyStore());
+    {
+        StandardInputWatch input([&application] {
+            QMetaObject::invokeMethod(&application, &QCoreApplication::quit, Qt::QueuedConnection);
+        });
+        application.exec();
+    }
+    daemon.shutDown();
+    return 0;
+}
+
+}  // namespace quorvel::daemon

@@ -1,0 +1,62 @@
+#include "QuorvelNativeHost/daemon/bridge_daemon_core.hpp"
+
+#include <exception>
+#include <iostream>
+
+#include "QuorvelNativeHost/daemon/incoming_message_applier.hpp"
+#include "QuorvelShared/bridge/ble_local_bridge_store.hpp"
+#include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
+
+namespace quorvel::daemon {
+
+namespace {
+
+// Unpaired, or a configuration that cannot be read: the fixed default identity.
+std::optional<std::string> configuredMacDeviceId() {
+    try {
+        if (const auto configuration = MacLinkConfigurationStore::load()) {
+            return configuration->macDeviceId;
+        }
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+BridgeDaemonCore::BridgeDaemonCore(bluetooth::BlePeripheral& platform,
+                                   std::shared_ptr<DeviceKeyStoring> deviceKeys,
+                                   BridgeDaemonTiming timing, QObject* parent)
+    : QObject(parent),
+      handler_(new IncomingMessageHandler(std::move(deviceKeys),
+                                          timing.identityRefreshAfterPairingSeconds, this)) {
+    peripheral_ = new BLELocalUnlockPeripheralPrototype(
+        platform, configuredMacDeviceId(),
+        [handler = handler_](const BLELocalPrototypeWireMessage& message) {
+            handler->handle(message);
+        },
+        acceptBluetoothUnlockReceipt, timing.delivery, this);
+    handler_->setPeripheral(peripheral_);
+    try {
+        requests_ = new DistributedNotificationStream(
+            std::string(BLELocalBridgeStore::requestNotification), this);
+    } catch (const std::exception& error) {
+        // Without the session bus no requester can reach the daemon either; Bluetooth still runs.
+        std::cerr << "QuorvelNativeHost: request notifications unavailable: " << error.what()
+                  << '\n';
+    }
+    processor_ = new BLELocalBridgeRequestProcessor(*peripheral_, this);
+    if (requests_) {
+        connect(requests_, &DistributedNotificationStream::available, processor_, [this] {
+            if (requests_->take()) processor_->processPendingRequests();
+        });
+    }
+    processor_->processPendingRequests();
+}
+
+void BridgeDaemonCore::shutDown() {
+    if (requests_) requests_->finish();
+    processor_->cancelAll();
+}
+
+}  // namespace quorvel::daemon

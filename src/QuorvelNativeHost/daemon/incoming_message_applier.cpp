@@ -1,0 +1,241 @@
+#include "QuorvelNativeHost/daemon/incoming_message_applier.hpp"
+
+#include <exception>
+
+#include "QuorvelNativeHost/daemon/request_processor.hpp"
+#include "QuorvelNativeHost/host/linked_web_target_ids.hpp"
+#include "QuorvelNativeHost/host/native_host_error.hpp"
+#include "QuorvelShared/backend/quorvel_backend_defaults.hpp"
+#include "QuorvelShared/bridge/ble_local_bridge_store.hpp"
+#include "QuorvelShared/bridge/ble_local_pairing_session_store.hpp"
+#include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
+#include "QuorvelShared/crypto/unlock_context_signing.hpp"
+#include "QuorvelShared/support/clock.hpp"
+#include "QuorvelShared/support/notifications.hpp"
+#include "QuorvelShared/unlockstate/allow_window_state_store.hpp"
+#include "QuorvelShared/unlockstate/linked_unlock_local_state_applier.hpp"
+#include "QuorvelShared/unlockstate/linked_unlock_revision_state_store.hpp"
+#include "QuorvelShared/unlockstate/synced_target_state_store.hpp"
+#include "QuorvelShared/unlockstate/target_sync_crypto.hpp"
+
+namespace quorvel::daemon {
+
+using Kind = BLELocalPrototypeMessageKind;
+using Message = BLELocalPrototypeWireMessage;
+
+namespace {
+
+std::optional<MacLinkConfiguration> loadConfigurationOrNone() {
+    try {
+        return MacLinkConfigurationStore::load();
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+// A check that cannot even be made (undecodable signature or key) refuses like a wrong one.
+template <class Check>
+bool verified(Check check) {
+    try {
+        return check();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void postQuietly(std::string_view name) {
+    try {
+        postNotification(name);
+    } catch (const std::exception&) {
+        // The other programs also reload on their own schedule.
+    }
+}
+
+Message reply(Kind kind) {
+    Message message;
+    message.version = 1;
+    message.kind = kind;
+    return message;
+}
+
+Message pairingResult(const Message& approval, bool accepted) {
+    Message result = reply(Kind::pairingResult);
+    result.requestId = approval.requestId;
+    result.pairingSessionId = approval.pairingSessionId;
+    result.pairingAccepted = accepted;
+    if (!accepted) result.pairingError = std::string(pairingRefusedText);
+    return result;
+}
+
+std::optional<Message> applyTargetSync(const Message& message, const MacLinkConfiguration& link,
+                                       DeviceKeyStoring& deviceKeys) {
+    if (!message.requestId || message.iosDeviceId != link.iosDeviceId ||
+        !message.encryptedTargetPayload || !message.targetSyncVersion || !message.trustSignature) {
+        return std::nullopt;
+    }
+    const BLETrustedStateSigningPayload payload{Kind::targetSync, link.iosDeviceId,
+                                                *message.requestId, std::nullopt,
+                                                message.encryptedTargetPayload,
+                                                message.targetSyncVersion};
+    if (!verified([&] {
+            return UnlockContextCrypto::verifyBLETrustedStateSignature(
+                *message.trustSignature, payload, link.iosSigningPublicKeyBase64);
+        })) {
+        return std::nullopt;
+    }
+    const DeviceKeyPair keys = deviceKeys.loadOrCreateDeviceKeys(link.macDeviceId);
+    const SyncedTargetList received = TargetSyncCrypto::decrypt(
+        *message.encryptedTargetPayload, keys.encryptionPrivateKey, link.macDeviceId);
+    if (received.version != *message.targetSyncVersion) return std::nullopt;
+    SyncedTargetStateStore::saveIfNewer(received, SyncedTargetStateStore::fileURL());
+    const auto stored = SyncedTargetStateStore::load();
+    if (!stored) return std::nullopt;
+    // Answer with the version the Mac now holds: the one sent when it was stored or already
+    // there, or the Mac's newer one when the iPhone is behind.
+    if (!(*stored == received) && received.version >= stored->version) return std::nullopt;
+
+    Message receipt = reply(Kind::targetSyncReceipt);
+    receipt.requestId = message.requestId;
+    receipt.targetSyncVersion = stored->version;
+    receipt.macDeviceId = link.macDeviceId;
+    receipt.iosDeviceId = link.iosDeviceId;
+    receipt.trustSignature = UnlockContextCrypto::signTargetSyncReceipt(
+        {link.macDeviceId, link.iosDeviceId, *message.requestId, stored->version},
+        keys.signingPrivateKey);
+    return receipt;
+}
+
+std::optional<Message> applyLinkedUnlock(const Message& message, const MacLinkConfiguration& link,
+                                         DeviceKeyStoring& deviceKeys) {
+    if (!message.linkedTargetId || !message.linkedRevision || !message.approvedUntil ||
+        !message.linkedSignature) {
+        return std::nullopt;
+    }
+    const LinkedUnlockSigningPayload payload{link.macDeviceId, *message.linkedTargetId,
+                                             *message.approvedUntil, link.iosDeviceId,
+                                             *message.linkedRevision};
+    if (!verified([&] {
+            return UnlockContextCrypto::verifyLinkedUnlockSignature(
+                *message.linkedSignature, payload, link.iosSigningPublicKeyBase64);
+        })) {
+        return std::nullopt;
+    }
+    // A stale revision changes nothing, yet the iPhone still gets its receipt.
+    LinkedUnlockLocalStateApplier::apply(
+        *message.linkedTargetId, *message.linkedRevision, *message.approvedUntil,
+        host::linkedWebTargetIds(*message.linkedTargetId), systemClock().now(),
+        LinkedUnlockRevisionStateStore::fileURL(), AllowWindowStateStore::fileURL());
+
+    const DeviceKeyPair keys = deviceKeys.loadOrCreateDeviceKeys(link.macDeviceId);
+    Message receipt = reply(Kind::linkedUnlockReceipt);
+    receipt.linkedTargetId = message.linkedTargetId;
+    receipt.linkedRevision = message.linkedRevision;
+    receipt.macDeviceId = link.macDeviceId;
+    receipt.iosDeviceId = link.iosDeviceId;
+    receipt.trustSignature = UnlockContextCrypto::signLinkedUnlockReceipt(
+        {link.macDeviceId, link.iosDeviceId, *message.linkedTargetId, *message.linkedRevision},
+        keys.signingPrivateKey);
+    return receipt;
+}
+
+void applyUnpair(const Message& message, const MacLinkConfiguration& link) {
+    if (!message.requestId || message.iosDeviceId != link.iosDeviceId ||
+        message.macDeviceId != link.macDeviceId || !message.trustSignature) {
+        return;
+    }
+    const BLETrustedStateSigningPayload payload{Kind::unpair, link.iosDeviceId, *message.requestId,
+                                                link.macDeviceId, std::nullopt, std::nullopt};
+    if (!verified([&] {
+            return UnlockContextCrypto::verifyBLETrustedStateSignature(
+                *message.trustSignature, payload, link.iosSigningPublicKeyBase64);
+        })) {
+        return;
+    }
+    MacLinkConfigurationStore::clear();
+    postQuietly(BLELocalPairingSessionStore::configurationChangedNotification);
+}
+
+}  // namespace
+
+std::optional<Message> applyBluetoothIncomingMessage(const Message& message,
+                                                     DeviceKeyStoring& deviceKeys) {
+    if (message.kind == Kind::pairingApproval) {
+        try {
+            applyBluetoothPairingApproval(message);
+            return pairingResult(message, true);
+        } catch (const std::exception&) {
+            return pairingResult(message, false);
+        }
+    }
+    const auto link = loadConfigurationOrNone();
+    if (!link || link->macDeviceId.empty()) return std::nullopt;
+    try {
+        switch (message.kind) {
+        case Kind::targetSync:
+            return applyTargetSync(message, *link, deviceKeys);
+        case Kind::linkedUnlock:
+            return applyLinkedUnlock(message, *link, deviceKeys);
+        case Kind::unpair:
+            applyUnpair(message, *link);
+            return std::nullopt;
+        default:
+            return std::nullopt;
+        }
+    } catch (const std::exception&) {
+        return std::nullopt;  // what was already written stays written
+    }
+}
+
+void applyBluetoothPairingApproval(const Message& message) {
+    const auto refuse = [] {
+        throw host::NativeHostError(host::NativeHostErrorCase::invalidPairingApproval);
+    };
+    const auto offer = BLELocalPairingSessionStore::load();
+    if (!offer) refuse();
+    if (!(offer->expiresAt > systemClock().now())) refuse();
+    if (message.pairingSessionId != offer->sessionId) refuse();
+    if (message.pairingCode != offer->code) refuse();
+    if (!message.iosDeviceId || !message.iosEncryptionPublicKeyBase64 ||
+        !message.iosSigningPublicKeyBase64) {
+        refuse();
+    }
+    const auto existing = MacLinkConfigurationStore::load();
+    MacLinkConfiguration link;
+    link.backendBaseURL = existing ? existing->backendBaseURL : std::string(backend::kDefaultBaseURL);
+    link.accessToken = existing ? existing->accessToken : std::string();
+    link.macDeviceId = offer->macDeviceId;
+    link.iosDeviceId = *message.iosDeviceId;
+    link.iosSigningPublicKeyBase64 = *message.iosSigningPublicKeyBase64;
+    link.iosEncryptionPublicKeyBase64 = *message.iosEncryptionPublicKeyBase64;
+    link.defaultUnlockDurationSeconds = existing ? existing->defaultUnlockDurationSeconds : 600;
+    link.pollTimeoutSeconds = existing ? existing->pollTimeoutSeconds : 120;
+    MacLinkConfigurationStore::save(link);
+    postQuietly(BLELocalPairingSessionStore::configurationChangedNotification);
+}
+
+bool acceptBluetoothUnlockReceipt(const Message& message) {
+    if (message.kind != Kind::unlockReceipt || !message.requestId || !message.iosDeviceId ||
+        !message.trustSignature) {
+        return false;
+    }
+    const auto link = loadConfigurationOrNone();
+    if (!link || link->iosDeviceId != *message.iosDeviceId) return false;
+    const BLETrustedStateSigningPayload payload{Kind::unlockReceipt, *message.iosDeviceId,
+                                                *message.requestId, std::nullopt, std::nullopt,
+                                                std::nullopt};
+    if (!verified([&] {
+            return UnlockContextCrypto::verifyBLETrustedStateSignature(
+                *message.trustSignature, payload, link->iosSigningPublicKeyBase64);
+        })) {
+        return false;
+    }
+    try {
+        BLELocalBridgeStore::saveResponse({*message.requestId, false, message, std::nullopt});
+    } catch (const std::exception&) {
+        return false;
+    }
+    postResponseNotification();
+    return true;
+}
+
+}  // namespace quorvel::daemon

@@ -1,0 +1,54 @@
+#pragma once
+
+// The daemon's side of the mailbox. On every request notification (and once at start) it picks up
+// the requests that nothing of its own serves yet, marks each as picked up (the mark is how a
+// requester tells a running daemon from an absent one), hands it to the peripheral, writes the
+// final response and announces it. For a pairing offer it advertises the default identity for the
+// offer's lifetime and then returns to the paired one.
+#include <QObject>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "QuorvelNativeHost/daemon/unlock_peripheral.hpp"
+#include "QuorvelShared/bridge/ble_local_bridge_request.hpp"
+
+namespace quorvel::daemon {
+
+class BLELocalBridgeRequestProcessor final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit BLELocalBridgeRequestProcessor(BLELocalUnlockPeripheralPrototype& peripheral,
+                                            QObject* parent = nullptr);
+
+    // One pass over the mailbox. Requests are served on later turns of the loop.
+    void processPendingRequests();
+    // Stops serving: running requests write nothing more.
+    void cancelAll();
+
+    bool isServing(const std::string& requestId) const {
+        return tasksByRequestId_.contains(requestId);
+    }
+    std::int64_t passCount() const { return passCount_; }
+
+private:
+    struct Task {
+        bool cancelled = false;
+    };
+
+    void process(const BLELocalBridgeRequest& request, const std::shared_ptr<Task>& task);
+    void complete(const std::string& requestId, const std::shared_ptr<Task>& task,
+                  const UnlockOutcome& outcome, bool hasReply);
+    void schedulePairingIdentityRestoreIfNeeded(const BLELocalBridgeRequest& request);
+
+    BLELocalUnlockPeripheralPrototype& peripheral_;
+    std::map<std::string, std::shared_ptr<Task>> tasksByRequestId_;
+    std::int64_t passCount_ = 0;
+};
+
+// Posts the mailbox's response notification; a bus that refuses it changes nothing here.
+void postResponseNotification();
+
+}  // namespace quorvel::daemon

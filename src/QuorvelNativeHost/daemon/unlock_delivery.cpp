@@ -1,0 +1,152 @@
+// Carrying one unlock request to the phone: the first send, the delivery check 5 s after the
+// start with its one recovery (a restart of the service, so that the phone reconnects and gets
+// the request again), the last check 25 s later, and the request's own time-out.
+#include <algorithm>
+#include <cmath>
+#include <exception>
+
+#include "QuorvelNativeHost/daemon/unlock_peripheral.hpp"
+#include "QuorvelPlatform/timers/boot_clock_timer.hpp"
+
+namespace quorvel::daemon {
+
+namespace {
+
+// A mailbox file may say anything; a century is more than any request lives.
+constexpr double longestTimeoutSeconds = 100.0 * 365 * 24 * 3600;
+
+}  // namespace
+
+double unlockRequestTimeoutSeconds(std::int64_t timeoutSeconds) {
+    return std::clamp(static_cast<double>(std::max<std::int64_t>(timeoutSeconds, 1)), 1.0,
+                      longestTimeoutSeconds);
+}
+
+void BLELocalUnlockPeripheralPrototype::requestUnlock(const BLELocalPrototypeWireMessage& message,
+                                                      std::int64_t timeoutSeconds,
+                                                      UnlockCompletion completion) {
+    if (!message.requestId || message.requestId->empty()) {
+        completion(PeripheralFailure{errorDescription(BLELocalUnlockPrototypeError::invalidMessage)});
+        return;
+    }
+    const std::string id = *message.requestId;
+    if (unlockContinuations_.contains(id)) {
+        completion(PeripheralFailure{
+            errorDescription(BLELocalUnlockPrototypeError::requestAlreadyPending)});
+        return;
+    }
+    unlockContinuations_[id].completion = std::move(completion);
+    deliveryRecoveryState_.begin(message);
+    if (subscribedCentrals_.empty()) {
+        writeStatus("waiting", "iPhoneアプリまたはBluetooth接続を待っています");
+    } else {
+        std::optional<PeripheralFailure> failure;
+        if (const auto toSend = deliveryRecoveryState_.takeMessageForSend(id)) {
+            try {
+                enqueue(*toSend);
+                writeStatus("checking", "iPhoneへの到達を確認しています");
+            } catch (const std::exception& error) {
+                failure = PeripheralFailure{error.what()};
+            }
+        } else {
+            failure = PeripheralFailure{
+                errorDescription(BLELocalUnlockPrototypeError::invalidMessage)};
+        }
+        if (failure) {
+            auto request = takeContinuation(id);
+            deliveryRecoveryState_.finish(id);
+            (*request)(*failure);
+            return;
+        }
+    }
+    startDeliveryTimers(id, unlockRequestTimeoutSeconds(timeoutSeconds));
+}
+
+void BLELocalUnlockPeripheralPrototype::startDeliveryTimers(const std::string& requestId,
+                                                            double timeoutSeconds) {
+    PendingUnlock& request = unlockContinuations_.at(requestId);
+    request.timeoutDeadline = bootClockSeconds() + timeoutSeconds;
+    request.deliveryWatch = new BootClockTimer(this);
+    request.timeout = new BootClockTimer(this);
+    connect(request.deliveryWatch, &BootClockTimer::timeout, this,
+            [this, requestId] { onDeliveryCheck(requestId); });
+    connect(request.timeout, &BootClockTimer::timeout, this,
+            [this, requestId] { onTimeout(requestId); });
+    request.deliveryWatch->start(timing_.deliveryCheckSeconds);
+    request.timeout->start(timeoutSeconds);
+}
+
+std::optional<UnlockCompletion> BLELocalUnlockPeripheralPrototype::takeContinuation(
+    const std::string& requestId) {
+    const auto found = unlockContinuations_.find(requestId);
+    if (found == unlockContinuations_.end()) return std::nullopt;
+    PendingUnlock request = std::move(found->second);
+    unlockContinuations_.erase(found);
+    // The timers may be the ones firing right now: they go on a later turn.
+    for (auto* timer : {request.deliveryWatch.data(), request.timeout.data()}) {
+        if (timer) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    }
+    return std::move(request.completion);
+}
+
+void BLELocalUnlockPeripheralPrototype::onDeliveryCheck(const std::string& requestId) {
+    const auto found = unlockContinuations_.find(requestId);
+    if (found == unlockContinuations_.end()) return;
+    // A time-out due at the same instant as the check runs first.
+    if (bootClockSeconds() >= found->second.timeoutDeadline) {
+        timeout(requestId);
+        return;
+    }
+    if (!found->second.deliveryRechecked) {
+        if (recoverUnconfirmedDelivery(requestId)) {
+            PendingUnlock& request = unlockContinuations_.at(requestId);
+            request.deliveryRechecked = true;
+            request.deliveryWatch->start(timing_.recoveryRecheckSeconds);
+        }
+        return;
+    }
+    recoverUnconfirmedDelivery(requestId);
+}
+
+void BLELocalUnlockPeripheralPrototype::onTimeout(const std::string& requestId) {
+    timeout(requestId);
+}
+
+bool BLELocalUnlockPeripheralPrototype::recoverUnconfirmedDelivery(const std::string& requestId) {
+    if (deliveredRequestIds_.contains(requestId)) return false;
+    if (!unlockContinuations_.contains(requestId)) return false;
+    if (deliveryRecoveryState_.prepareRetry(requestId)) {
+        outboundFrames_.entries.clear();
+        subscribedCentrals_.clear();
+        writeStatus("starting", "iPhoneとのBluetooth接続を再確認しています");
+        restartPublishedService();
+        return true;
+    }
+    if (deliveryRecoveryState_.hasUsedRecovery(requestId)) deliveryTimeout(requestId);
+    return false;
+}
+
+void BLELocalUnlockPeripheralPrototype::deliveryTimeout(const std::string& requestId) {
+    if (deliveredRequestIds_.contains(requestId)) return;
+    auto request = takeContinuation(requestId);
+    if (!request) return;
+    deliveryRecoveryState_.finish(requestId);
+    outboundFrames_.removeRequest(requestId);
+    writeStatus("waiting", "iPhoneへの解除申請到達を確認できませんでした。再接続を待っています");
+    (*request)(PeripheralFailure{
+        errorDescription(BLELocalUnlockPrototypeError::deliveryUnconfirmed)});
+}
+
+void BLELocalUnlockPeripheralPrototype::timeout(const std::string& requestId) {
+    auto request = takeContinuation(requestId);
+    if (!request) return;
+    deliveredRequestIds_.erase(requestId);
+    deliveryRecoveryState_.finish(requestId);
+    outboundFrames_.removeRequest(requestId);
+    (*request)(PeripheralFailure{errorDescription(BLELocalUnlockPrototypeError::timeout)});
+}
+
+}  // namespace quorvel::daemon
