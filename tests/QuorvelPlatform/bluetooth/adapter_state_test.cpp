@@ -22,9 +22,9 @@ TEST_F(BlueZFixture, StartsPoweredOnAndPublishes) {
 TEST_F(BlueZFixture, PoweredOffAndBackGivesOffThenOnAndAFreshRegistration) {
     ASSERT_TRUE(waitForPublication());
     bluez->setPowered(false);
-    ASSERT_TRUE(waitUntil([&] { return delegate.states.back() == AdapterState::poweredOff; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return delegate.states.back() == AdapterState::poweredOff; }));
     EXPECT_FALSE(peripheral->isAdvertising());
-    ASSERT_TRUE(waitUntil([&] { return !bluez->advertisement(); }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return !bluez->advertisement(); }));
     bluez->setPowered(true);
     ASSERT_TRUE(waitForPublication(2));
     // The first report, before BlueZ answered, may be unknown.
@@ -38,24 +38,24 @@ TEST_F(BlueZFixture, PoweringOffEndsSubscriptionsOfUnbondedPhones) {
     ASSERT_TRUE(waitForPublication());
     SimulatedPhone simulated(*bluez, phone, 185);
     simulated.subscribe();
-    ASSERT_TRUE(waitUntil([&] { return simulated.subscribed() && delegate.subscribed.size() == 1; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return simulated.subscribed() && delegate.subscribed.size() == 1; }));
     bluez->setPowered(false);
-    ASSERT_TRUE(waitUntil([&] { return delegate.unsubscribed.size() == 1; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return delegate.unsubscribed.size() == 1; }));
 }
 
 TEST_F(BlueZFixture, LossAndReturnOfBlueZGiveResettingThenOnAndAFreshRegistration) {
     ASSERT_TRUE(waitForPublication());
     SimulatedPhone simulated(*bluez, phone, 185);
     simulated.subscribe();
-    ASSERT_TRUE(waitUntil([&] { return simulated.subscribed() && delegate.subscribed.size() == 1; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return simulated.subscribed() && delegate.subscribed.size() == 1; }));
 
     bluez->releaseName();
-    ASSERT_TRUE(waitUntil([&] { return delegate.states.back() == AdapterState::resetting; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return delegate.states.back() == AdapterState::resetting; }));
     EXPECT_FALSE(peripheral->isAdvertising());
-    ASSERT_TRUE(waitUntil([&] { return delegate.unsubscribed.size() == 1; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return delegate.unsubscribed.size() == 1; }));
 
     bluez->claimName();
-    ASSERT_TRUE(waitUntil([&] { return bluez->applicationRegistrations() == 2 &&
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return bluez->applicationRegistrations() == 2 &&
                                        bluez->advertisementRegistrations() == 2 &&
                                        delegate.advertisingStarts.size() == 2; }));
     EXPECT_EQ(withoutFirstUnknown(delegate.states), (std::vector<AdapterState>{AdapterState::poweredOn,
@@ -70,9 +70,9 @@ TEST_F(BlueZFixture, LossAndReturnOfBlueZGiveResettingThenOnAndAFreshRegistratio
 TEST_F(BlueZFixture, AdapterTakenAwayIsUnsupportedAndItsReturnIsOn) {
     ASSERT_TRUE(waitForPublication());
     bluez->setAdapterPresent(false);
-    ASSERT_TRUE(waitUntil([&] { return delegate.states.back() == AdapterState::unsupported; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return delegate.states.back() == AdapterState::unsupported; }));
     bluez->setAdapterPresent(true);
-    ASSERT_TRUE(waitUntil([&] { return delegate.states.back() == AdapterState::poweredOn; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return delegate.states.back() == AdapterState::poweredOn; }));
     ASSERT_TRUE(waitForPublication(2));
 }
 
@@ -94,11 +94,11 @@ protected:
 
 TEST_F(StartState, WithoutBlueZTheStateStaysUnknownUntilItAppears) {
     start();
-    ASSERT_TRUE(waitUntil([&] { return !delegate.states.empty(); }));
-    waitUntil([] { return false; }, 200);
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return !delegate.states.empty(); }));
+    testkit::runLoopUntil([] { return false; }, 200);
     EXPECT_EQ(delegate.states, std::vector<AdapterState>{AdapterState::unknown});
     bluez = std::make_unique<FakeBlueZ>(QString::fromStdString(privateSystemBusAddress));
-    ASSERT_TRUE(waitUntil([&] { return delegate.states.back() == AdapterState::poweredOn; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return delegate.states.back() == AdapterState::poweredOn; }));
 }
 
 TEST_F(StartState, TableOfFirstReports) {
@@ -122,9 +122,9 @@ TEST_F(StartState, TableOfFirstReports) {
         bluez->setRefuseAccess(c.refuse);
         delegate = RecordingDelegate();
         start();
-        ASSERT_TRUE(waitUntil([&] { return peripheral->state() != AdapterState::unknown; }));
+        ASSERT_TRUE(testkit::runLoopUntil([&] { return peripheral->state() != AdapterState::unknown; }));
         EXPECT_EQ(peripheral->state(), c.expected);
-        ASSERT_TRUE(waitUntil([&] { return !delegate.states.empty() && delegate.states.back() == c.expected; }));
+        ASSERT_TRUE(testkit::runLoopUntil([&] { return !delegate.states.empty() && delegate.states.back() == c.expected; }));
         peripheral.reset();
         bluez.reset();
     }

@@ -59,7 +59,7 @@ TEST_F(BlueZFixture, StoppingAdvertisingAndRemovingServicesUnregistersBoth) {
     peripheral->stopAdvertising();
     peripheral->removeAllServices();
     EXPECT_FALSE(peripheral->isAdvertising());
-    ASSERT_TRUE(waitUntil([&] { return !bluez->application() && !bluez->advertisement(); }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return !bluez->application() && !bluez->advertisement(); }));
 }
 
 TEST_F(BlueZFixture, NewIdentityReplacesTheRegisteredApplication) {
@@ -67,7 +67,7 @@ TEST_F(BlueZFixture, NewIdentityReplacesTheRegisteredApplication) {
     const GattServiceLayout next = testLayout("mac_other");
     peripheral->removeAllServices();
     peripheral->addService(next);
-    ASSERT_TRUE(waitUntil([&] { return bluez->applicationRegistrations() == 2; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return bluez->applicationRegistrations() == 2; }));
     const auto& app = *bluez->application();
     EXPECT_EQ(app.objects.value(QDBusObjectPath(app.servicePath))
                   .value(bluez::gattServiceInterface)
@@ -80,11 +80,11 @@ TEST_F(BlueZFixture, NewIdentityReplacesTheRegisteredApplication) {
 TEST_F(BlueZFixture, AddingTheServiceWhilePoweredOffIsAnsweredWithAnError) {
     ASSERT_TRUE(waitForPublication());
     bluez->setPowered(false);
-    ASSERT_TRUE(waitUntil([&] { return peripheral->state() == AdapterState::poweredOff; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return peripheral->state() == AdapterState::poweredOff; }));
     delegate.publishing = nullptr;
     const std::size_t before = delegate.servicesAdded.size();
     peripheral->addService(delegate.layout);
-    ASSERT_TRUE(waitUntil([&] { return delegate.servicesAdded.size() == before + 1; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return delegate.servicesAdded.size() == before + 1; }));
     EXPECT_TRUE(delegate.servicesAdded.back().has_value());
 }
 

@@ -32,7 +32,7 @@ TEST_F(WriteTest, ResultsReachThePhoneAsTheirAttCodes) {
         delegate.answer = c.result;
         std::optional<QString> name;
         bluez->write(phone, 185, Bytes{1, 2, 3}, [&](const QString& error, const QString&) { name = error; });
-        ASSERT_TRUE(waitUntil([&] { return name.has_value(); }));
+        ASSERT_TRUE(testkit::runLoopUntil([&] { return name.has_value(); }));
         EXPECT_EQ(*name, c.errorName);
         EXPECT_EQ(attCodeForWriteError(*name, {}), c.attCode);
     }
@@ -44,15 +44,15 @@ TEST_F(WriteTest, AnswerMayComeLaterAndOnlyTheFirstCounts) {
     delegate.keepWrites = true;
     SimulatedPhone sender(*bluez, phone, 185);
     sender.writeFrame(Bytes{9});
-    ASSERT_TRUE(waitUntil([&] { return delegate.keptWrites.size() == 1; }));
-    waitUntil([] { return false; }, 100);
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return delegate.keptWrites.size() == 1; }));
+    testkit::runLoopUntil([] { return false; }, 100);
     EXPECT_TRUE(sender.writeResults().empty());
     delegate.keptWrites[0].responder.respond(AttResult::requestNotSupported);
     delegate.keptWrites[0].responder.respond(AttResult::success);
-    ASSERT_TRUE(waitUntil([&] { return sender.writeResults().size() == 1; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return sender.writeResults().size() == 1; }));
     EXPECT_EQ(sender.writeResults()[0], 0x06);
     // A second answer would have been a second reply to the same call.
-    waitUntil([] { return false; }, 100);
+    testkit::runLoopUntil([] { return false; }, 100);
     EXPECT_EQ(sender.writeResults().size(), 1u);
 }
 
@@ -60,9 +60,9 @@ TEST_F(WriteTest, ForgottenWriteIsAnsweredUnlikelyError) {
     delegate.keepWrites = true;
     SimulatedPhone sender(*bluez, phone, 185);
     sender.writeFrame(Bytes{9});
-    ASSERT_TRUE(waitUntil([&] { return delegate.keptWrites.size() == 1; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return delegate.keptWrites.size() == 1; }));
     delegate.keptWrites.clear();
-    ASSERT_TRUE(waitUntil([&] { return sender.writeResults().size() == 1; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return sender.writeResults().size() == 1; }));
     EXPECT_EQ(sender.writeResults()[0], 0x0E);
 }
 
@@ -70,14 +70,14 @@ TEST_F(WriteTest, WritesWithoutDelegateAreAnsweredUnlikelyError) {
     peripheral->setDelegate(nullptr);
     SimulatedPhone sender(*bluez, phone, 185);
     sender.writeFrame(Bytes{9});
-    ASSERT_TRUE(waitUntil([&] { return sender.writeResults().size() == 1; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return sender.writeResults().size() == 1; }));
     EXPECT_EQ(sender.writeResults()[0], 0x0E);
 }
 
 TEST_F(WriteTest, EmptyWriteStillReachesTheDelegate) {
     SimulatedPhone sender(*bluez, phone, 185);
     sender.writeFrame(Bytes{});
-    ASSERT_TRUE(waitUntil([&] { return sender.writeResults().size() == 1; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return sender.writeResults().size() == 1; }));
     ASSERT_EQ(delegate.writes.size(), 1u);
     EXPECT_TRUE(delegate.writes[0].second.empty());
 }

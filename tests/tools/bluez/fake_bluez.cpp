@@ -9,7 +9,6 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusUnixFileDescriptor>
 #include <QDBusVariant>
-#include <QDeadlineTimer>
 #include <QSet>
 #include <atomic>
 #include <cerrno>
@@ -506,15 +505,6 @@ std::uint8_t attCodeForWriteError(const QString& errorName, const QString& error
         if (suffix == QLatin1String(mapping.suffix)) return mapping.code;
     }
     return 0x0E;
-}
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    return done();
 }
 
 }  // namespace quorvel::testing

@@ -155,7 +155,4 @@ private:
 // receives (empty name: success).
 std::uint8_t attCodeForWriteError(const QString& errorName, const QString& errorText);
 
-// Runs the event loop until `done` holds or `timeoutMs` passes; returns `done()`.
-bool waitUntil(const std::function<bool()>& done, int timeoutMs = 30000);
-
 }  // namespace quorvel::testing
