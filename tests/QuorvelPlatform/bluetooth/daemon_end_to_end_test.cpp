@@ -10,6 +10,7 @@
 #include "QuorvelPlatform/keychain/secret_service_keychain.hpp"
 #include "QuorvelPlatform/notifications/dbus_notification_poster.hpp"
 #include "QuorvelShared/bridge/ble_local_bridge_store.hpp"
+#include "QuorvelShared/bridge/ble_local_connection_store.hpp"
 #include "QuorvelShared/bridge/ble_local_pairing_session_store.hpp"
 #include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
 #include "QuorvelShared/crypto/unlock_context_signing.hpp"
@@ -205,6 +206,60 @@ TEST_F(DaemonEndToEnd, PairingApprovalForTheOfferWritesTheLinkFile) {
     EXPECT_EQ(link->iosEncryptionPublicKeyBase64, identity.encryptionPublicKeyBase64());
     // A moment later the Mac advertises its own identity.
     EXPECT_TRUE(waitForService(BLELocalAdvertisementIdentity::serviceUUID(macDeviceId)));
+}
+
+// Until the status file holds this status word and detail.
+bool waitForStatus(const std::string& status, const std::string& detail) {
+    return testkit::runLoopUntil([&] {
+        try {
+            const auto snapshot = BLELocalConnectionStore::load();
+            return snapshot && snapshot->status == status && snapshot->detail == detail;
+        } catch (const std::exception&) {
+            return false;  // caught between two writes
+        }
+    });
+}
+
+TEST_F(DaemonEndToEnd, AdapterOffAndBlueZRestartShowInTheStatusFileAndRegisterAfresh) {
+    saveLink();
+    startDaemon();
+    const std::string service = BLELocalAdvertisementIdentity::serviceUUID(macDeviceId);
+    ASSERT_TRUE(waitForService(service));
+    ASSERT_TRUE(waitForStatus("advertising", "iPhoneを待っています"));
+    connectPhone();
+    ASSERT_TRUE(waitForStatus("connected", "iPhoneからのBluetooth応答履歴あり。現在の到達は解除申請の送信時に確認します"));
+
+    bluez->setPowered(false);
+    ASSERT_TRUE(waitForStatus("off", "MacのBluetoothがオフです"));
+    bluez->setPowered(true);
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return bluez->applicationRegistrations() == 2; }));
+    ASSERT_TRUE(waitForService(service));
+    ASSERT_TRUE(waitForStatus("advertising", "iPhoneを待っています"));
+
+    bluez->releaseName();
+    ASSERT_TRUE(waitForStatus("starting", "Bluetoothを再準備中"));
+    bluez->claimName();
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return bluez->applicationRegistrations() == 3; }));
+    ASSERT_TRUE(waitForService(service));
+    ASSERT_TRUE(waitForStatus("advertising", "iPhoneを待っています"));
+    EXPECT_TRUE(bluez->problems().isEmpty()) << bluez->problems().join("; ").toStdString();
+}
+
+TEST_F(DaemonEndToEnd, UnpairRemovesTheLinkAndReturnsToTheDefaultIdentity) {
+    saveLink();
+    startDaemon();
+    ASSERT_TRUE(waitForService(BLELocalAdvertisementIdentity::serviceUUID(macDeviceId)));
+    connectPhone();
+    // Signed by another key: ignored.
+    auto forged = phone::unpair(identity, "unpair_" + newUuidText(), macDeviceId);
+    forged.trustSignature =
+        phone::unpair(PhoneIdentity::generate(identity.iosDeviceId), *forged.requestId, macDeviceId).trustSignature;
+    EXPECT_EQ(send(forged), 0x00);
+    EXPECT_TRUE(MacLinkConfigurationStore::load().has_value());
+
+    EXPECT_EQ(send(phone::unpair(identity, "unpair_" + newUuidText(), macDeviceId)), 0x00);
+    EXPECT_FALSE(MacLinkConfigurationStore::load().has_value());
+    EXPECT_TRUE(waitForService(std::string(BLELocalPrototypeUUIDs::service)));
 }
 
 class DaemonWithMacKeys : public DaemonEndToEnd {
