@@ -61,10 +61,12 @@ void BlueZAdapterMonitor::askOwner() {
         }
         if (reply.type() != QDBusMessage::ReplyMessage) {
             hasOwner_ = false;
+            owner_.clear();
             setState(AdapterState::unknown);
             return;
         }
         hasOwner_ = true;
+        owner_ = reply.arguments().value(0).toString();
         queryAdapters();
     });
 }
@@ -78,6 +80,7 @@ void BlueZAdapterMonitor::onOwnerChanged(const QString&, const QString& oldOwner
         setState(AdapterState::resetting);
     }
     hasOwner_ = !newOwner.isEmpty();
+    owner_ = newOwner;
     if (hasOwner_) {
         queryAdapters();
     }

@@ -110,10 +110,11 @@ void BlueZPeripheral::addService(const GattServiceLayout& layout) {
     const QString path = objectRoot_ + QStringLiteral("/app%1").arg(++nextObjectNumber_);
     application_ = std::make_unique<GattApplication>(
         bus_, path, layout,
-        [this](const QString& device, int mtu) { return acquire(device, mtu); },
-        [this](const QString& device, const QByteArray& value, WriteResponder responder) {
-            write(device, value, std::move(responder));
-        });
+        [this](const QString& sender, const QString& device, int mtu) {
+            return acquire(sender, device, mtu);
+        },
+        [this](const QString& sender, const QString& device, const QByteArray& value,
+               WriteResponder responder) { write(sender, device, value, std::move(responder)); });
     QString exportError;
     if (!application_->exportObjects(exportError)) {
         application_.reset();
@@ -231,7 +232,12 @@ void BlueZPeripheral::advertisementReleased(std::uint64_t generation) {
         Qt::QueuedConnection);
 }
 
-int BlueZPeripheral::acquire(const QString& device, int attMtu) {
+int BlueZPeripheral::acquire(const QString& sender, const QString& device, int attMtu) {
+    // Only bluetoothd may subscribe or write: the system bus's policy already keeps others out,
+    // and a bus that lets them through must not let them pose as a phone.
+    if (sender != monitor_.owner()) {
+        return -1;
+    }
     auto pair = NotifySocket::create();
     if (!pair || !layout_) {
         if (pair) ::close(pair->theirs);
@@ -277,9 +283,7 @@ void BlueZPeripheral::endSubscriptions(bool tellDelegate) {
             });
         }
     }
-    for (auto& [device, subscription] : subscriptions_) {
-        subscription.socket.release()->deleteLater();
-    }
+    // Never called from inside a socket's own signal, so the sockets can go at once.
     subscriptions_.clear();
     if (application_) application_->setNotifyAcquired(false);
 }
@@ -318,9 +322,9 @@ void BlueZPeripheral::readyAgain() {
     callLater([](BlePeripheralDelegate& d) { d.readyToUpdateSubscribers(); });
 }
 
-void BlueZPeripheral::write(const QString& device, const QByteArray& value,
+void BlueZPeripheral::write(const QString& sender, const QString& device, const QByteArray& value,
                             WriteResponder responder) {
-    if (!layout_) {
+    if (!layout_ || sender != monitor_.owner()) {
         responder.respond(AttResult::unlikelyError);
         return;
     }

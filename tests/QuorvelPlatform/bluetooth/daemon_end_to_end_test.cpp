@@ -1,7 +1,6 @@
 // The real QuorvelNativeHost --ble-bridge-daemon on the private system bus, against the fake
 // BlueZ and the simulated phone: the whole road from the mailbox to the phone and back.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QProcess>
 #include <cmath>
@@ -19,6 +18,7 @@
 #include "QuorvelShared/support/notifications.hpp"
 #include "QuorvelShared/support/uuid.hpp"
 #include "QuorvelShared/unlockstate/synced_target_state_store.hpp"
+#include "bluez/daemon_process.hpp"
 #include "bluez/phone_protocol.hpp"
 #include "bluez_test_support.hpp"
 #include "testkit/temp_xdg.hpp"
@@ -59,11 +59,7 @@ protected:
     }
 
     void startDaemon() {
-        daemon.setProgram(QStringLiteral(QUORVEL_NATIVE_HOST));
-        daemon.setArguments({"--ble-bridge-daemon", "--parent-pid", QString::number(::getpid())});
-        daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        daemon.start();
-        ASSERT_TRUE(daemon.waitForStarted());
+        ASSERT_TRUE(startBridgeDaemon(daemon, QStringLiteral(QUORVEL_NATIVE_HOST)));
     }
 
     void saveLink() {

@@ -1,6 +1,8 @@
 // Writes from the phone and the answers it receives.
 #include <gtest/gtest.h>
 
+#include <QDBusPendingCallWatcher>
+
 #include "bluez_test_support.hpp"
 
 namespace quorvel::testing {
@@ -102,6 +104,46 @@ TEST(AttCodes, BlueZMapsErrorNamesAsItsSourceDoes) {
     for (const Case& c : cases) {
         EXPECT_EQ(attCodeForWriteError(c.name, c.text), c.code) << c.name << " " << c.text;
     }
+}
+
+}  // namespace
+}  // namespace quorvel::testing
+
+namespace quorvel::testing {
+namespace {
+
+// Another program on a bus whose policy lets it call our objects.
+TEST_F(WriteTest, OnlyBlueZMayWriteOrSubscribe) {
+    QDBusConnection stranger =
+        QDBusConnection::connectToBus(QString::fromStdString(privateSystemBusAddress), "stranger");
+    const auto& app = *bluez->application();
+    const QVariantMap options{{"device", QVariant::fromValue(QDBusObjectPath(phone))},
+                              {"mtu", QVariant::fromValue(static_cast<ushort>(185))}};
+
+    QDBusMessage write = QDBusMessage::createMethodCall(app.owner, app.writePath,
+                                                        bluetooth::bluez::gattCharacteristicInterface,
+                                                        "WriteValue");
+    write << QByteArray("\x01\x02", 2) << options;
+    std::optional<QDBusMessage> writeAnswer;
+    auto* writeWatcher = new QDBusPendingCallWatcher(stranger.asyncCall(write), peripheral.get());
+    QObject::connect(writeWatcher, &QDBusPendingCallWatcher::finished, [&] { writeAnswer = writeWatcher->reply(); });
+
+    QDBusMessage acquire = QDBusMessage::createMethodCall(app.owner, app.notifyPath,
+                                                          bluetooth::bluez::gattCharacteristicInterface,
+                                                          "AcquireNotify");
+    acquire << options;
+    std::optional<QDBusMessage> acquireAnswer;
+    auto* acquireWatcher = new QDBusPendingCallWatcher(stranger.asyncCall(acquire), peripheral.get());
+    QObject::connect(acquireWatcher, &QDBusPendingCallWatcher::finished,
+                     [&] { acquireAnswer = acquireWatcher->reply(); });
+
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return writeAnswer && acquireAnswer; }));
+    EXPECT_EQ(writeAnswer->type(), QDBusMessage::ErrorMessage);
+    EXPECT_EQ(acquireAnswer->type(), QDBusMessage::ErrorMessage);
+    testkit::drainLoop();
+    EXPECT_TRUE(delegate.writes.empty());
+    EXPECT_TRUE(delegate.subscribed.empty());
+    QDBusConnection::disconnectFromBus("stranger");
 }
 
 }  // namespace
