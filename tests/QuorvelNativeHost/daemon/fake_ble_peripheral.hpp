@@ -35,7 +35,16 @@ public:
     void addService(const bluetooth::GattServiceLayout& layout) override {
         ++addServiceCalls;
         published = layout;
+        if (holdServiceAdded) {
+            ++heldServiceAdded;
+            return;
+        }
         later([this] { delegate_->serviceAdded(addServiceError); });
+    }
+    // Answers an addService held back by holdServiceAdded.
+    void answerAddService() {
+        --heldServiceAdded;
+        delegate_->serviceAdded(addServiceError);
     }
     void removeAllServices() override {
         ++removeAllServicesCalls;
@@ -104,6 +113,8 @@ public:
     std::optional<std::string> addServiceError;
     std::optional<std::string> advertisingError;
     std::vector<SentFrame> sent;
+    bool holdServiceAdded = false;
+    int heldServiceAdded = 0;
     int transmitRoom = -1;  // frames accepted before the queue is full; negative: unlimited
     int refusedUpdates = 0;
     int addServiceCalls = 0;

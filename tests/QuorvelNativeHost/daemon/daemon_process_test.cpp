@@ -1,0 +1,157 @@
+// The daemon as the application starts it: a real process, driven through its command line, its
+// standard input and the state files.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "QuorvelShared/bridge/ble_local_bridge_store.hpp"
+#include "QuorvelShared/messages/ble_local_prototype_wire_message.hpp"
+#include "testkit/temp_xdg.hpp"
+
+namespace quorvel::daemon {
+namespace {
+
+// Only guards against a hang; nothing here measures speed.
+constexpr auto patience = std::chrono::seconds(60);
+
+// Starts the daemon with `arguments` and `stdinFd` as its standard input; output is discarded.
+pid_t startDaemon(const std::vector<std::string>& arguments, int stdinFd) {
+    std::vector<char*> argv{const_cast<char*>(QUORVEL_NATIVE_HOST)};
+    for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(stdinFd, STDIN_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    return pid;
+}
+
+// The exit status, or -1 when the process did not end normally or did not end in time.
+int waitForExit(pid_t pid) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    int status = 0;
+    while (std::chrono::steady_clock::now() < deadline) {
+        const pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+    return -1;
+}
+
+void waitForFile(const std::filesystem::path& path) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (!std::filesystem::exists(path) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_TRUE(std::filesystem::exists(path));
+}
+
+int nullInput() { return ::open("/dev/null", O_RDONLY); }
+
+void writeRequest(const std::string& id) {
+    BLELocalPrototypeWireMessage message;
+    message.kind = BLELocalPrototypeMessageKind::targetSyncReceipt;
+    message.requestId = id;
+    BLELocalBridgeStore::saveRequest({id, message, 60});
+}
+
+TEST(DaemonProcess, InputAlreadyAtEndRunsOnePassAndExitsZero) {
+    testkit::TempXdgHome home;
+    writeRequest("early");
+    const int input = nullInput();
+    const pid_t daemon = startDaemon({"--ble-bridge-daemon"}, input);
+    ::close(input);
+    EXPECT_EQ(waitForExit(daemon), 0);
+    // Picked up (at least the pick-up mark; it may also have been served before the end).
+    EXPECT_TRUE(BLELocalBridgeStore::loadResponse("early"));
+}
+
+TEST(DaemonProcess, ClosingTheInputPipeEndsTheDaemonInOrder) {
+    testkit::TempXdgHome home;
+    int pipeFds[2];
+    ASSERT_EQ(::pipe2(pipeFds, O_CLOEXEC), 0);
+    const pid_t daemon = startDaemon({"--parent-pid", std::to_string(::getpid()),
+                                      "--ble-bridge-daemon"},
+                                     pipeFds[0]);
+    ::close(pipeFds[0]);
+    // Data on the pipe is read and discarded; only the end of input ends the daemon.
+    ASSERT_EQ(::write(pipeFds[1], "keep going\n", 11), 11);
+    // Running: its first pass writes the mailbox back.
+    waitForFile(home.stateFolder() / "ble-bridge-state.json");
+    EXPECT_EQ(::waitpid(daemon, nullptr, WNOHANG), 0);
+    ::close(pipeFds[1]);
+    EXPECT_EQ(waitForExit(daemon), 0);
+}
+
+TEST(DaemonProcess, AParentPidThatIsNotTheParentEndsAtOnceTouchingNothing) {
+    testkit::TempXdgHome home;
+    int pipeFds[2];
+    ASSERT_EQ(::pipe2(pipeFds, O_CLOEXEC), 0);
+    // The input stays open: only the start check can end this daemon.
+    const pid_t daemon = startDaemon({"--ble-bridge-daemon", "--parent-pid", "1"}, pipeFds[0]);
+    ::close(pipeFds[0]);
+    EXPECT_EQ(waitForExit(daemon), 0);
+    ::close(pipeFds[1]);
+    EXPECT_FALSE(std::filesystem::exists(home.stateFolder()));
+}
+
+TEST(DaemonProcess, UnusableParentPidsMeanNoWatchAndTheDaemonRunsUntilEndOfInput) {
+    for (const std::string value : {"0", "-7", "12a", ""}) {
+        testkit::TempXdgHome home;
+        const int input = nullInput();
+        const pid_t daemon = startDaemon({"--ble-bridge-daemon", "--parent-pid", value}, input);
+        ::close(input);
+        EXPECT_EQ(waitForExit(daemon), 0) << value;
+        EXPECT_TRUE(std::filesystem::exists(home.stateFolder() / "ble-bridge-state.json"))
+            << value;
+    }
+}
+
+TEST(DaemonProcess, TheDaemonEndsSoonAfterItsParentIsKilled) {
+    testkit::TempXdgHome home;
+    // Orphans come to this process, so the daemon can be waited for once its parent is gone.
+    ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    int input[2];
+    int report[2];
+    ASSERT_EQ(::pipe2(input, O_CLOEXEC), 0);
+    ASSERT_EQ(::pipe(report), 0);
+    const pid_t parent = ::fork();
+    if (parent == 0) {
+        ::close(report[0]);
+        const pid_t daemon = startDaemon(
+            {"--ble-bridge-daemon", "--parent-pid", std::to_string(::getpid())}, input[0]);
+        (void)!::write(report[1], &daemon, sizeof daemon);
+        for (;;) ::pause();
+    }
+    ::close(report[1]);
+    pid_t daemon = 0;
+    ASSERT_EQ(::read(report[0], &daemon, sizeof daemon), static_cast<ssize_t>(sizeof daemon));
+    ::close(report[0]);
+    // Let it get going: its first pass writes the mailbox back.
+    waitForFile(home.stateFolder() / "ble-bridge-state.json");
+    ::kill(parent, SIGKILL);
+    ::waitpid(parent, nullptr, 0);
+    // The standard input is still open here: only the parent watch can end the daemon.
+    EXPECT_EQ(waitForExit(daemon), 0);
+    ::close(input[0]);
+    ::close(input[1]);
+}
+
+}  // namespace
+}  // namespace quorvel::daemon
