@@ -39,7 +39,8 @@ using Kind = BLELocalPrototypeMessageKind;
 void spinUntil(const std::function<bool()>& done, int patienceMs = 60000) {
     QDeadlineTimer deadline(patienceMs);
     while (!done()) {
-        if (deadline.hasExpired()) throw std::runtime_error("the bench waited too long");
+        if (deadline.hasExpired())
+            throw std::runtime_error("the bench waited too long");
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
     }
 }
@@ -56,7 +57,8 @@ Date wholeSecondsFromNow(double seconds) {
 
 bool hasMessage(const SimulatedPhone& phone, Kind kind, const std::string& requestId) {
     for (const auto& message : phone.wireMessages()) {
-        if (message.kind == kind && message.requestId == requestId) return true;
+        if (message.kind == kind && message.requestId == requestId)
+            return true;
     }
     return false;
 }
@@ -69,8 +71,10 @@ double millisecondsSince(Clock::time_point start) {
 class TemporaryHome {
 public:
     TemporaryHome() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quorvel-bench.XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("no temporary folder");
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "quorvel-bench.XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("no temporary folder");
         root_ = pattern;
         ::setenv("XDG_DATA_HOME", (root_ / "data").c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
@@ -93,11 +97,12 @@ int run(int argc, char** argv) {
 
     const PhoneIdentity identity = PhoneIdentity::generate("ios_bench");
     const std::string macDeviceId = "mac_bench";
-    MacLinkConfigurationStore::save({"https://api.example.com", "", macDeviceId, identity.iosDeviceId,
-                                     identity.signingPublicKeyBase64(), identity.encryptionPublicKeyBase64(),
-                                     600, 120});
+    MacLinkConfigurationStore::save({"https://api.example.com", "", macDeviceId,
+                                     identity.iosDeviceId, identity.signingPublicKeyBase64(),
+                                     identity.encryptionPublicKeyBase64(), 600, 120});
     QProcess daemon;
-    if (!startBridgeDaemon(daemon, QStringLiteral(QUORVEL_NATIVE_HOST))) throw std::runtime_error("the daemon did not start");
+    if (!startBridgeDaemon(daemon, QStringLiteral(QUORVEL_NATIVE_HOST)))
+        throw std::runtime_error("the daemon did not start");
     spinUntil([&] { return bluez.application() && bluez.advertisement(); });
 
     SimulatedPhone phone(bluez, QStringLiteral("/org/bluez/hci0/dev_AA_BB_CC_DD_EE_01"), 185);
@@ -108,7 +113,8 @@ int run(int argc, char** argv) {
     std::vector<double> bare;
     for (int i = 0; i < 1000; ++i) {
         const Bytes message(200, 0x41);
-        const Bytes first = BLELocalPrototypeChunkCodec::frames(message, 182, Uuid::random()).front();
+        const Bytes first =
+            BLELocalPrototypeChunkCodec::frames(message, 182, Uuid::random()).front();
         const std::size_t answered = phone.writeResults().size();
         const auto start = Clock::now();
         phone.writeFrame(first);
@@ -118,30 +124,35 @@ int run(int argc, char** argv) {
 
     std::string awaited;
     std::optional<Clock::time_point> completedAt;
-    DistributedNotificationObserver responses(std::string(BLELocalBridgeStore::responseNotification), [&] {
-        if (completedAt || awaited.empty()) return;
-        const auto response = BLELocalBridgeStore::loadResponse(awaited);
-        if (response && response->completed) completedAt = Clock::now();
-    });
+    DistributedNotificationObserver responses(
+        std::string(BLELocalBridgeStore::responseNotification), [&] {
+            if (completedAt || awaited.empty())
+                return;
+            const auto response = BLELocalBridgeStore::loadResponse(awaited);
+            if (response && response->completed)
+                completedAt = Clock::now();
+        });
 
     std::vector<double> unlocks;
     std::vector<double> lastFrameAnswered;
     for (int i = 0; i < 200; ++i) {
         const std::string requestId = "req_" + newUuidText();
-        BLELocalBridgeStore::saveRequest(
-            {requestId,
-             BLELocalPrototypeWireMessage::unlockRequest(requestId, "sealed", wholeSecondsFromNow(3600),
-                                                         wholeSecondsFromNow(30), macDeviceId),
-             60});
+        BLELocalBridgeStore::saveRequest({requestId,
+                                          BLELocalPrototypeWireMessage::unlockRequest(
+                                              requestId, "sealed", wholeSecondsFromNow(3600),
+                                              wholeSecondsFromNow(30), macDeviceId),
+                                          60});
         postNotification(BLELocalBridgeStore::requestNotification);
         spinUntil([&] { return hasMessage(phone, Kind::unlockRequest, requestId); });
         phone.sendMessage(phone::unlockReceipt(identity, requestId));
         spinUntil([&] { return !phone.writesPending(); });
 
-        const auto approval = phone::unlockApproval(identity, requestId, 600, wholeSecondsFromNow(600));
-        auto frames = BLELocalPrototypeChunkCodec::frames(bytesOf(encodeBLELocalPrototypeWireMessage(approval)),
-                                                          phone.mtu() - 3, Uuid::random());
-        for (std::size_t f = 0; f + 1 < frames.size(); ++f) phone.writeFrame(frames[f]);
+        const auto approval =
+            phone::unlockApproval(identity, requestId, 600, wholeSecondsFromNow(600));
+        auto frames = BLELocalPrototypeChunkCodec::frames(
+            bytesOf(encodeBLELocalPrototypeWireMessage(approval)), phone.mtu() - 3, Uuid::random());
+        for (std::size_t f = 0; f + 1 < frames.size(); ++f)
+            phone.writeFrame(frames[f]);
         spinUntil([&] { return !phone.writesPending(); });
         awaited = requestId;
         completedAt.reset();
@@ -150,7 +161,8 @@ int run(int argc, char** argv) {
         const auto start = Clock::now();
         phone.writeFrame(frames.back());
         spinUntil([&] {
-            if (!answeredAfter && phone.writeResults().size() > answered) answeredAfter = millisecondsSince(start);
+            if (!answeredAfter && phone.writeResults().size() > answered)
+                answeredAfter = millisecondsSince(start);
             return completedAt.has_value() && answeredAfter.has_value();
         });
         unlocks.push_back(std::chrono::duration<double, std::milli>(*completedAt - start).count());
@@ -162,10 +174,11 @@ int run(int argc, char** argv) {
 
     const double bareP50 = percentile(bare, 0.5);
     const double unlockP50 = percentile(unlocks, 0.5);
-    std::printf("BlueZ WriteValue round trip to the daemon, p50 / p95\t%.2f / %.2f ms\t-\n", bareP50,
-                percentile(bare, 0.95));
-    std::printf("unlock, last approval frame to response on disk, p50 / p95 (200)\t%.2f / %.2f ms\t-\n",
-                unlockP50, percentile(unlocks, 0.95));
+    std::printf("BlueZ WriteValue round trip to the daemon, p50 / p95\t%.2f / %.2f ms\t-\n",
+                bareP50, percentile(bare, 0.95));
+    std::printf(
+        "unlock, last approval frame to response on disk, p50 / p95 (200)\t%.2f / %.2f ms\t-\n",
+        unlockP50, percentile(unlocks, 0.95));
     std::printf("unlock, last approval frame answered, p50 / p95\t%.2f / %.2f ms\t-\n",
                 percentile(lastFrameAnswered, 0.5), percentile(lastFrameAnswered, 0.95));
     std::printf("unlock, added by the daemon beyond the round trip, p50\t%.2f ms\t<= 5 ms\n",

@@ -67,8 +67,8 @@ void GattWriteCharacteristic::WriteValue(const QByteArray& value, const QVariant
             bus.send(request.createReply());
         } else {
             bus.send(request.createErrorReply(
-                errorName, QStringLiteral("write answered with ATT result %1")
-                               .arg(static_cast<int>(result))));
+                errorName,
+                QStringLiteral("write answered with ATT result %1").arg(static_cast<int>(result))));
         }
     });
     write_(message().service(), deviceOption(options), value, std::move(responder));

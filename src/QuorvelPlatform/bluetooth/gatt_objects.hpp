@@ -63,7 +63,8 @@ class GattNotifyCharacteristic final : public QObject, protected QDBusContext {
 public:
     // Takes the caller's bus name, the device path and the ATT MTU; returns the end of a fresh
     // socket pair to hand over (closed here afterwards), or -1 to refuse.
-    using AcquireHandler = std::function<int(const QString& sender, const QString& device, int mtu)>;
+    using AcquireHandler =
+        std::function<int(const QString& sender, const QString& device, int mtu)>;
 
     GattNotifyCharacteristic(QString uuid, QDBusObjectPath service, AcquireHandler acquire)
         : uuid_(std::move(uuid)), service_(std::move(service)), acquire_(std::move(acquire)) {}

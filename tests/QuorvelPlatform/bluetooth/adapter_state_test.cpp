@@ -9,7 +9,8 @@ namespace {
 const QString phone = QStringLiteral("/org/bluez/hci0/dev_AA_BB_CC_DD_EE_01");
 
 std::vector<AdapterState> withoutFirstUnknown(std::vector<AdapterState> states) {
-    if (!states.empty() && states.front() == AdapterState::unknown) states.erase(states.begin());
+    if (!states.empty() && states.front() == AdapterState::unknown)
+        states.erase(states.begin());
     return states;
 }
 
@@ -22,15 +23,16 @@ TEST_F(BlueZFixture, StartsPoweredOnAndPublishes) {
 TEST_F(BlueZFixture, PoweredOffAndBackGivesOffThenOnAndAFreshRegistration) {
     ASSERT_TRUE(waitForPublication());
     bluez->setPowered(false);
-    ASSERT_TRUE(testkit::runLoopUntil([&] { return delegate.states.back() == AdapterState::poweredOff; }));
+    ASSERT_TRUE(
+        testkit::runLoopUntil([&] { return delegate.states.back() == AdapterState::poweredOff; }));
     EXPECT_FALSE(peripheral->isAdvertising());
     ASSERT_TRUE(testkit::runLoopUntil([&] { return !bluez->advertisement(); }));
     bluez->setPowered(true);
     ASSERT_TRUE(waitForPublication(2));
     // The first report, before BlueZ answered, may be unknown.
-    EXPECT_EQ(withoutFirstUnknown(delegate.states), (std::vector<AdapterState>{AdapterState::poweredOn,
-                                                          AdapterState::poweredOff,
-                                                          AdapterState::poweredOn}));
+    EXPECT_EQ(withoutFirstUnknown(delegate.states),
+              (std::vector<AdapterState>{AdapterState::poweredOn, AdapterState::poweredOff,
+                                         AdapterState::poweredOn}));
     EXPECT_TRUE(bluez->problems().isEmpty()) << bluez->problems().join("; ").toStdString();
 }
 
@@ -38,7 +40,8 @@ TEST_F(BlueZFixture, PoweringOffEndsSubscriptionsOfUnbondedPhones) {
     ASSERT_TRUE(waitForPublication());
     SimulatedPhone simulated(*bluez, phone, 185);
     simulated.subscribe();
-    ASSERT_TRUE(testkit::runLoopUntil([&] { return simulated.subscribed() && delegate.subscribed.size() == 1; }));
+    ASSERT_TRUE(testkit::runLoopUntil(
+        [&] { return simulated.subscribed() && delegate.subscribed.size() == 1; }));
     bluez->setPowered(false);
     ASSERT_TRUE(testkit::runLoopUntil([&] { return delegate.unsubscribed.size() == 1; }));
 }
@@ -47,20 +50,23 @@ TEST_F(BlueZFixture, LossAndReturnOfBlueZGiveResettingThenOnAndAFreshRegistratio
     ASSERT_TRUE(waitForPublication());
     SimulatedPhone simulated(*bluez, phone, 185);
     simulated.subscribe();
-    ASSERT_TRUE(testkit::runLoopUntil([&] { return simulated.subscribed() && delegate.subscribed.size() == 1; }));
+    ASSERT_TRUE(testkit::runLoopUntil(
+        [&] { return simulated.subscribed() && delegate.subscribed.size() == 1; }));
 
     bluez->releaseName();
-    ASSERT_TRUE(testkit::runLoopUntil([&] { return delegate.states.back() == AdapterState::resetting; }));
+    ASSERT_TRUE(
+        testkit::runLoopUntil([&] { return delegate.states.back() == AdapterState::resetting; }));
     EXPECT_FALSE(peripheral->isAdvertising());
     ASSERT_TRUE(testkit::runLoopUntil([&] { return delegate.unsubscribed.size() == 1; }));
 
     bluez->claimName();
-    ASSERT_TRUE(testkit::runLoopUntil([&] { return bluez->applicationRegistrations() == 2 &&
-                                       bluez->advertisementRegistrations() == 2 &&
-                                       delegate.advertisingStarts.size() == 2; }));
-    EXPECT_EQ(withoutFirstUnknown(delegate.states), (std::vector<AdapterState>{AdapterState::poweredOn,
-                                                          AdapterState::resetting,
-                                                          AdapterState::poweredOn}));
+    ASSERT_TRUE(testkit::runLoopUntil([&] {
+        return bluez->applicationRegistrations() == 2 && bluez->advertisementRegistrations() == 2 &&
+               delegate.advertisingStarts.size() == 2;
+    }));
+    EXPECT_EQ(withoutFirstUnknown(delegate.states),
+              (std::vector<AdapterState>{AdapterState::poweredOn, AdapterState::resetting,
+                                         AdapterState::poweredOn}));
     // The new bluetoothd knows only what we registered with it.
     EXPECT_TRUE(bluez->application().has_value());
     EXPECT_TRUE(bluez->advertisement().has_value());
@@ -70,9 +76,11 @@ TEST_F(BlueZFixture, LossAndReturnOfBlueZGiveResettingThenOnAndAFreshRegistratio
 TEST_F(BlueZFixture, AdapterTakenAwayIsUnsupportedAndItsReturnIsOn) {
     ASSERT_TRUE(waitForPublication());
     bluez->setAdapterPresent(false);
-    ASSERT_TRUE(testkit::runLoopUntil([&] { return delegate.states.back() == AdapterState::unsupported; }));
+    ASSERT_TRUE(
+        testkit::runLoopUntil([&] { return delegate.states.back() == AdapterState::unsupported; }));
     bluez->setAdapterPresent(true);
-    ASSERT_TRUE(testkit::runLoopUntil([&] { return delegate.states.back() == AdapterState::poweredOn; }));
+    ASSERT_TRUE(
+        testkit::runLoopUntil([&] { return delegate.states.back() == AdapterState::poweredOn; }));
     ASSERT_TRUE(waitForPublication(2));
 }
 
@@ -98,7 +106,8 @@ TEST_F(StartState, WithoutBlueZTheStateStaysUnknownUntilItAppears) {
     testkit::runLoopUntil([] { return false; }, 200);
     EXPECT_EQ(delegate.states, std::vector<AdapterState>{AdapterState::unknown});
     bluez = std::make_unique<FakeBlueZ>(QString::fromStdString(privateSystemBusAddress));
-    ASSERT_TRUE(testkit::runLoopUntil([&] { return delegate.states.back() == AdapterState::poweredOn; }));
+    ASSERT_TRUE(
+        testkit::runLoopUntil([&] { return delegate.states.back() == AdapterState::poweredOn; }));
 }
 
 TEST_F(StartState, TableOfFirstReports) {
@@ -117,14 +126,17 @@ TEST_F(StartState, TableOfFirstReports) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        bluez = std::make_unique<FakeBlueZ>(QString::fromStdString(privateSystemBusAddress), c.powered);
+        bluez =
+            std::make_unique<FakeBlueZ>(QString::fromStdString(privateSystemBusAddress), c.powered);
         bluez->setAdapterPresent(c.present);
         bluez->setRefuseAccess(c.refuse);
         delegate = RecordingDelegate();
         start();
-        ASSERT_TRUE(testkit::runLoopUntil([&] { return peripheral->state() != AdapterState::unknown; }));
+        ASSERT_TRUE(
+            testkit::runLoopUntil([&] { return peripheral->state() != AdapterState::unknown; }));
         EXPECT_EQ(peripheral->state(), c.expected);
-        ASSERT_TRUE(testkit::runLoopUntil([&] { return !delegate.states.empty() && delegate.states.back() == c.expected; }));
+        ASSERT_TRUE(testkit::runLoopUntil(
+            [&] { return !delegate.states.empty() && delegate.states.back() == c.expected; }));
         peripheral.reset();
         bluez.reset();
     }

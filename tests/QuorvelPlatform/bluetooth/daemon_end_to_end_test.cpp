@@ -36,7 +36,9 @@ Date wholeSecondsFromNow(double seconds) {
     return Date{std::floor(systemClock().now().secondsSinceReferenceDate) + seconds};
 }
 
-QString lower(const std::string& text) { return QString::fromStdString(text).toLower(); }
+QString lower(const std::string& text) {
+    return QString::fromStdString(text).toLower();
+}
 
 class DaemonEndToEnd : public ::testing::Test {
 protected:
@@ -63,8 +65,8 @@ protected:
     }
 
     void saveLink() {
-        MacLinkConfigurationStore::save({"https://api.example.com", "", macDeviceId, identity.iosDeviceId,
-                                         identity.signingPublicKeyBase64(),
+        MacLinkConfigurationStore::save({"https://api.example.com", "", macDeviceId,
+                                         identity.iosDeviceId, identity.signingPublicKeyBase64(),
                                          identity.encryptionPublicKeyBase64(), 600, 120});
     }
 
@@ -78,7 +80,8 @@ protected:
                            .value(bluetooth::bluez::gattServiceInterface)
                            .value("UUID")
                            .toString() == lower(serviceUUID) &&
-                   ad->properties.value("ServiceUUIDs").toStringList() == QStringList{lower(serviceUUID)};
+                   ad->properties.value("ServiceUUIDs").toStringList() ==
+                       QStringList{lower(serviceUUID)};
         });
     }
 
@@ -86,13 +89,15 @@ protected:
     void connectPhone() {
         phone = std::make_unique<SimulatedPhone>(*bluez, phonePath, 185);
         phone->subscribe();
-        ASSERT_TRUE(testkit::runLoopUntil([&] { return received(Kind::stateRefreshRequest).has_value(); }));
+        ASSERT_TRUE(
+            testkit::runLoopUntil([&] { return received(Kind::stateRefreshRequest).has_value(); }));
     }
 
-    std::optional<BLELocalPrototypeWireMessage> received(Kind kind,
-                                                         const std::optional<std::string>& requestId = {}) {
+    std::optional<BLELocalPrototypeWireMessage> received(
+        Kind kind, const std::optional<std::string>& requestId = {}) {
         for (const auto& message : phone->wireMessages()) {
-            if (message.kind == kind && (!requestId || message.requestId == requestId)) return message;
+            if (message.kind == kind && (!requestId || message.requestId == requestId))
+                return message;
         }
         return std::nullopt;
     }
@@ -110,7 +115,8 @@ protected:
         const std::string requestId = "req_" + newUuidText();
         BLELocalBridgeStore::saveRequest(
             {requestId,
-             BLELocalPrototypeWireMessage::unlockRequest(requestId, "sealed-context", wholeSecondsFromNow(3600),
+             BLELocalPrototypeWireMessage::unlockRequest(requestId, "sealed-context",
+                                                         wholeSecondsFromNow(3600),
                                                          wholeSecondsFromNow(30), macDeviceId),
              60});
         postNotification(BLELocalBridgeStore::requestNotification);
@@ -132,7 +138,8 @@ TEST_F(DaemonEndToEnd, UnlockRequestReachesThePhoneAndTheSignedApprovalComesBack
     connectPhone();
 
     const std::string requestId = requestUnlock();
-    ASSERT_TRUE(testkit::runLoopUntil([&] { return received(Kind::unlockRequest, requestId).has_value(); }));
+    ASSERT_TRUE(testkit::runLoopUntil(
+        [&] { return received(Kind::unlockRequest, requestId).has_value(); }));
     EXPECT_EQ(received(Kind::unlockRequest, requestId)->macDeviceId, macDeviceId);
 
     const auto receipt = phone::unlockReceipt(identity, requestId);
@@ -170,14 +177,17 @@ TEST_F(DaemonEndToEnd, ApprovalForARequestNobodyMadeIsRefusedAndNotWritten) {
     ASSERT_TRUE(waitForService(BLELocalAdvertisementIdentity::serviceUUID(macDeviceId)));
     connectPhone();
     const std::string requestId = "req_" + newUuidText();
-    EXPECT_EQ(send(phone::unlockApproval(identity, requestId, 600, wholeSecondsFromNow(600))), 0x0E);
+    EXPECT_EQ(send(phone::unlockApproval(identity, requestId, 600, wholeSecondsFromNow(600))),
+              0x0E);
     EXPECT_FALSE(BLELocalBridgeStore::loadResponse(requestId).has_value());
 }
 
 TEST_F(DaemonEndToEnd, PairingApprovalForTheOfferWritesTheLinkFile) {
-    const DeviceKeyPair macKeys{P256SigningPrivateKey::generate(), P256KeyAgreementPrivateKey::generate()};
-    const BLELocalPairingSession session{"pair_" + newUuidText(), "482913", wholeSecondsFromNow(300),
-                                         macDeviceId, macKeys.publicKeys()};
+    const DeviceKeyPair macKeys{P256SigningPrivateKey::generate(),
+                                P256KeyAgreementPrivateKey::generate()};
+    const BLELocalPairingSession session{"pair_" + newUuidText(), "482913",
+                                         wholeSecondsFromNow(300), macDeviceId,
+                                         macKeys.publicKeys()};
     BLELocalPairingSessionStore::save(session);
     startDaemon();
     ASSERT_TRUE(waitForService(std::string(BLELocalPrototypeUUIDs::service)));
@@ -185,14 +195,18 @@ TEST_F(DaemonEndToEnd, PairingApprovalForTheOfferWritesTheLinkFile) {
 
     const std::string refusedId = "event_" + newUuidText();
     EXPECT_EQ(send(phone::pairingApproval(identity, refusedId, session.sessionId, "482914")), 0x00);
-    ASSERT_TRUE(testkit::runLoopUntil([&] { return received(Kind::pairingResult, refusedId).has_value(); }));
+    ASSERT_TRUE(testkit::runLoopUntil(
+        [&] { return received(Kind::pairingResult, refusedId).has_value(); }));
     EXPECT_EQ(received(Kind::pairingResult, refusedId)->pairingAccepted, false);
-    EXPECT_EQ(received(Kind::pairingResult, refusedId)->pairingError, "コードまたは有効期限を確認してください");
+    EXPECT_EQ(received(Kind::pairingResult, refusedId)->pairingError,
+              "コードまたは有効期限を確認してください");
     EXPECT_FALSE(MacLinkConfigurationStore::load().has_value());
 
     const std::string acceptedId = "event_" + newUuidText();
-    EXPECT_EQ(send(phone::pairingApproval(identity, acceptedId, session.sessionId, session.code)), 0x00);
-    ASSERT_TRUE(testkit::runLoopUntil([&] { return received(Kind::pairingResult, acceptedId).has_value(); }));
+    EXPECT_EQ(send(phone::pairingApproval(identity, acceptedId, session.sessionId, session.code)),
+              0x00);
+    ASSERT_TRUE(testkit::runLoopUntil(
+        [&] { return received(Kind::pairingResult, acceptedId).has_value(); }));
     EXPECT_EQ(received(Kind::pairingResult, acceptedId)->pairingAccepted, true);
     const auto link = MacLinkConfigurationStore::load();
     ASSERT_TRUE(link.has_value());
@@ -223,7 +237,9 @@ TEST_F(DaemonEndToEnd, AdapterOffAndBlueZRestartShowInTheStatusFileAndRegisterAf
     ASSERT_TRUE(waitForService(service));
     ASSERT_TRUE(waitForStatus("advertising", "iPhoneを待っています"));
     connectPhone();
-    ASSERT_TRUE(waitForStatus("connected", "iPhoneからのBluetooth応答履歴あり。現在の到達は解除申請の送信時に確認します"));
+    ASSERT_TRUE(waitForStatus(
+        "connected",
+        "iPhoneからのBluetooth応答履歴あり。現在の到達は解除申請の送信時に確認します"));
 
     bluez->setPowered(false);
     ASSERT_TRUE(waitForStatus("off", "MacのBluetoothがオフです"));
@@ -249,7 +265,8 @@ TEST_F(DaemonEndToEnd, UnpairRemovesTheLinkAndReturnsToTheDefaultIdentity) {
     // Signed by another key: ignored.
     auto forged = phone::unpair(identity, "unpair_" + newUuidText(), macDeviceId);
     forged.trustSignature =
-        phone::unpair(PhoneIdentity::generate(identity.iosDeviceId), *forged.requestId, macDeviceId).trustSignature;
+        phone::unpair(PhoneIdentity::generate(identity.iosDeviceId), *forged.requestId, macDeviceId)
+            .trustSignature;
     EXPECT_EQ(send(forged), 0x00);
     EXPECT_TRUE(MacLinkConfigurationStore::load().has_value());
 
@@ -263,7 +280,8 @@ protected:
     void SetUp() override {
         DaemonEndToEnd::SetUp();
         // The daemon finds these keys in the session's keyring, as the application left them.
-        KeychainDeviceKeyStore store(std::make_shared<SecretServiceKeychain>(), "app.quorvel.device-keys");
+        KeychainDeviceKeyStore store(std::make_shared<SecretServiceKeychain>(),
+                                     "app.quorvel.device-keys");
         macKeys = store.loadOrCreateDeviceKeys(macDeviceId);
         saveLink();
         startDaemon();
@@ -285,16 +303,20 @@ protected:
     }
 
     // Lets the daemon finish whatever the last write started.
-    void settle() { testkit::runLoopUntil([] { return false; }, 300); }
+    void settle() {
+        testkit::runLoopUntil([] { return false; }, 300);
+    }
 
     std::optional<DeviceKeyPair> macKeys;
 };
 
 TEST_F(DaemonWithMacKeys, SealedTargetListBecomesTheSyncedTargetFile) {
-    const auto sync = phone::targetSync(identity, "sync_" + newUuidText(), list(3),
-                                        macKeys->publicKeys().encryptionPublicKeyBase64, macDeviceId);
+    const auto sync =
+        phone::targetSync(identity, "sync_" + newUuidText(), list(3),
+                          macKeys->publicKeys().encryptionPublicKeyBase64, macDeviceId);
     EXPECT_EQ(send(sync), 0x00);
-    ASSERT_TRUE(testkit::runLoopUntil([&] { return received(Kind::targetSyncReceipt).has_value(); }));
+    ASSERT_TRUE(
+        testkit::runLoopUntil([&] { return received(Kind::targetSyncReceipt).has_value(); }));
     EXPECT_EQ(received(Kind::targetSyncReceipt)->targetSyncVersion, 3);
     const auto stored = SyncedTargetStateStore::load();
     ASSERT_TRUE(stored.has_value());
@@ -305,9 +327,10 @@ TEST_F(DaemonWithMacKeys, TargetListWithABadTrustSignatureChangesNothing) {
     auto sync = phone::targetSync(identity, "sync_" + newUuidText(), list(3),
                                   macKeys->publicKeys().encryptionPublicKeyBase64, macDeviceId);
     const PhoneIdentity stranger = PhoneIdentity::generate(identity.iosDeviceId);
-    sync.trustSignature = phone::targetSync(stranger, *sync.requestId, list(3),
-                                            macKeys->publicKeys().encryptionPublicKeyBase64, macDeviceId)
-                              .trustSignature;
+    sync.trustSignature =
+        phone::targetSync(stranger, *sync.requestId, list(3),
+                          macKeys->publicKeys().encryptionPublicKeyBase64, macDeviceId)
+            .trustSignature;
     EXPECT_EQ(send(sync), 0x00);
     settle();
     EXPECT_FALSE(std::filesystem::exists(SyncedTargetStateStore::fileURL()));
@@ -318,13 +341,16 @@ TEST_F(DaemonWithMacKeys, LinkedUnlockWithABadSignatureChangesNothing) {
     EXPECT_EQ(send(phone::targetSync(identity, "sync_" + newUuidText(), list(3),
                                      macKeys->publicKeys().encryptionPublicKeyBase64, macDeviceId)),
               0x00);
-    ASSERT_TRUE(testkit::runLoopUntil([&] { return received(Kind::targetSyncReceipt).has_value(); }));
-    const auto allowWindows = MacLinkConfigurationStore::applicationSupportDirectory() / "allow-windows.json";
+    ASSERT_TRUE(
+        testkit::runLoopUntil([&] { return received(Kind::targetSyncReceipt).has_value(); }));
+    const auto allowWindows =
+        MacLinkConfigurationStore::applicationSupportDirectory() / "allow-windows.json";
 
-    auto forged = phone::linkedUnlock(identity, macDeviceId, "app_target_1", 1, wholeSecondsFromNow(600));
+    auto forged =
+        phone::linkedUnlock(identity, macDeviceId, "app_target_1", 1, wholeSecondsFromNow(600));
     forged.linkedSignature =
-        phone::linkedUnlock(PhoneIdentity::generate(identity.iosDeviceId), macDeviceId, "app_target_1", 1,
-                            wholeSecondsFromNow(600))
+        phone::linkedUnlock(PhoneIdentity::generate(identity.iosDeviceId), macDeviceId,
+                            "app_target_1", 1, wholeSecondsFromNow(600))
             .linkedSignature;
     EXPECT_EQ(send(forged), 0x00);
     settle();
@@ -332,9 +358,11 @@ TEST_F(DaemonWithMacKeys, LinkedUnlockWithABadSignatureChangesNothing) {
     EXPECT_FALSE(received(Kind::linkedUnlockReceipt).has_value());
 
     // The same unlock signed by the paired phone opens the linked web target.
-    EXPECT_EQ(send(phone::linkedUnlock(identity, macDeviceId, "app_target_1", 1, wholeSecondsFromNow(600))),
+    EXPECT_EQ(send(phone::linkedUnlock(identity, macDeviceId, "app_target_1", 1,
+                                       wholeSecondsFromNow(600))),
               0x00);
-    ASSERT_TRUE(testkit::runLoopUntil([&] { return received(Kind::linkedUnlockReceipt).has_value(); }));
+    ASSERT_TRUE(
+        testkit::runLoopUntil([&] { return received(Kind::linkedUnlockReceipt).has_value(); }));
     EXPECT_TRUE(std::filesystem::exists(allowWindows));
 }
 

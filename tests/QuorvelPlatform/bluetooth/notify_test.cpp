@@ -20,7 +20,8 @@ protected:
     bool subscribe(SimulatedPhone& phone) {
         const std::size_t before = delegate.subscribed.size();
         phone.subscribe();
-        return testkit::runLoopUntil([&] { return phone.subscribed() && delegate.subscribed.size() > before; });
+        return testkit::runLoopUntil(
+            [&] { return phone.subscribed() && delegate.subscribed.size() > before; });
     }
     // Sends every frame, waiting for room whenever the socket is full.
     void sendAll(const std::vector<Bytes>& frames, const std::vector<std::string>& centrals) {
@@ -46,13 +47,15 @@ TEST_F(NotifyTest, FramesOfMtuMinusThreeReassembleToTheSentMessage) {
     ASSERT_TRUE(subscribe(phone));
     const std::int64_t frameSize = delegate.subscribed[0].maximumUpdateValueLength;
     Bytes message;
-    for (int i = 0; i < 3000; ++i) message.push_back(static_cast<std::uint8_t>(i * 7));
+    for (int i = 0; i < 3000; ++i)
+        message.push_back(static_cast<std::uint8_t>(i * 7));
     const auto frames = BLELocalPrototypeChunkCodec::frames(message, frameSize, Uuid::random());
     sendAll(frames, {phoneA.toStdString()});
     ASSERT_TRUE(testkit::runLoopUntil([&] { return phone.messages().size() == 1; }));
     EXPECT_EQ(phone.messages()[0], message);
     EXPECT_EQ(phone.frames().size(), frames.size());
-    for (const Bytes& frame : phone.frames()) EXPECT_LE(frame.size(), 182u);
+    for (const Bytes& frame : phone.frames())
+        EXPECT_LE(frame.size(), 182u);
     EXPECT_EQ(phone.frameErrors(), 0);
 }
 
@@ -67,9 +70,11 @@ TEST_F(NotifyTest, AFullSocketRefusesTheFrameUntilThereIsRoom) {
     }
     ASSERT_GT(sent, 0);
     ASSERT_TRUE(testkit::runLoopUntil([&] { return delegate.readyCount == 1; }));
-    ASSERT_TRUE(testkit::runLoopUntil([&] { return phone.frames().size() == static_cast<std::size_t>(sent); }));
+    ASSERT_TRUE(testkit::runLoopUntil(
+        [&] { return phone.frames().size() == static_cast<std::size_t>(sent); }));
     EXPECT_TRUE(peripheral->updateValue(frame, {phoneA.toStdString()}));
-    ASSERT_TRUE(testkit::runLoopUntil([&] { return phone.frames().size() == static_cast<std::size_t>(sent + 1); }));
+    ASSERT_TRUE(testkit::runLoopUntil(
+        [&] { return phone.frames().size() == static_cast<std::size_t>(sent + 1); }));
 }
 
 TEST_F(NotifyTest, ClosedSocketIsAnUnsubscription) {
@@ -105,7 +110,8 @@ TEST_F(NotifyTest, OneSharedSocketServesEveryPhone) {
     EXPECT_EQ(bluez->acquireCalls(), 1);
     ASSERT_EQ(delegate.subscribed.size(), 1u);
     EXPECT_TRUE(peripheral->updateValue(Bytes(60, 3), {phoneA.toStdString()}));
-    ASSERT_TRUE(testkit::runLoopUntil([&] { return first.frames().size() == 1 && second.frames().size() == 1; }));
+    ASSERT_TRUE(testkit::runLoopUntil(
+        [&] { return first.frames().size() == 1 && second.frames().size() == 1; }));
     // The socket ends only when the last phone lets go.
     first.unsubscribe();
     EXPECT_TRUE(peripheral->updateValue(Bytes(60, 4), {phoneA.toStdString()}));
@@ -124,8 +130,10 @@ TEST_F(NotifyTest, OneSocketPerPhoneWithLaterBlueZ) {
     EXPECT_EQ(bluez->acquireCalls(), 2);
     EXPECT_EQ(delegate.subscribed[1], (SubscribedCentral{phoneB.toStdString(), 97}));
     EXPECT_TRUE(peripheral->updateValue(Bytes(90, 5), {phoneB.toStdString()}));
-    EXPECT_TRUE(peripheral->updateValue(Bytes(50, 6), {phoneA.toStdString(), phoneB.toStdString()}));
-    ASSERT_TRUE(testkit::runLoopUntil([&] { return first.frames().size() == 1 && second.frames().size() == 2; }));
+    EXPECT_TRUE(
+        peripheral->updateValue(Bytes(50, 6), {phoneA.toStdString(), phoneB.toStdString()}));
+    ASSERT_TRUE(testkit::runLoopUntil(
+        [&] { return first.frames().size() == 1 && second.frames().size() == 2; }));
     EXPECT_EQ(first.frames()[0], Bytes(50, 6));
     first.unsubscribe();
     ASSERT_TRUE(testkit::runLoopUntil([&] { return delegate.unsubscribed.size() == 1; }));

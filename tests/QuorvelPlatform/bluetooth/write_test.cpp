@@ -20,7 +20,7 @@ protected:
 
 struct ResultCase {
     AttResult result;
-    QString errorName;  // what bluetoothd receives
+    QString errorName;     // what bluetoothd receives
     std::uint8_t attCode;  // what it tells the phone
 };
 
@@ -33,13 +33,15 @@ TEST_F(WriteTest, ResultsReachThePhoneAsTheirAttCodes) {
     for (const ResultCase& c : cases) {
         delegate.answer = c.result;
         std::optional<QString> name;
-        bluez->write(phone, 185, Bytes{1, 2, 3}, [&](const QString& error, const QString&) { name = error; });
+        bluez->write(phone, 185, Bytes{1, 2, 3},
+                     [&](const QString& error, const QString&) { name = error; });
         ASSERT_TRUE(testkit::runLoopUntil([&] { return name.has_value(); }));
         EXPECT_EQ(*name, c.errorName);
         EXPECT_EQ(attCodeForWriteError(*name, {}), c.attCode);
     }
     ASSERT_EQ(delegate.writes.size(), 3u);
-    EXPECT_EQ(delegate.writes[0], (std::pair<std::string, Bytes>{phone.toStdString(), Bytes{1, 2, 3}}));
+    EXPECT_EQ(delegate.writes[0],
+              (std::pair<std::string, Bytes>{phone.toStdString(), Bytes{1, 2, 3}}));
 }
 
 TEST_F(WriteTest, AnswerMayComeLaterAndOnlyTheFirstCounts) {
@@ -120,20 +122,20 @@ TEST_F(WriteTest, OnlyBlueZMayWriteOrSubscribe) {
     const QVariantMap options{{"device", QVariant::fromValue(QDBusObjectPath(phone))},
                               {"mtu", QVariant::fromValue(static_cast<ushort>(185))}};
 
-    QDBusMessage write = QDBusMessage::createMethodCall(app.owner, app.writePath,
-                                                        bluetooth::bluez::gattCharacteristicInterface,
-                                                        "WriteValue");
+    QDBusMessage write = QDBusMessage::createMethodCall(
+        app.owner, app.writePath, bluetooth::bluez::gattCharacteristicInterface, "WriteValue");
     write << QByteArray("\x01\x02", 2) << options;
     std::optional<QDBusMessage> writeAnswer;
     auto* writeWatcher = new QDBusPendingCallWatcher(stranger.asyncCall(write), peripheral.get());
-    QObject::connect(writeWatcher, &QDBusPendingCallWatcher::finished, [&] { writeAnswer = writeWatcher->reply(); });
+    QObject::connect(writeWatcher, &QDBusPendingCallWatcher::finished,
+                     [&] { writeAnswer = writeWatcher->reply(); });
 
-    QDBusMessage acquire = QDBusMessage::createMethodCall(app.owner, app.notifyPath,
-                                                          bluetooth::bluez::gattCharacteristicInterface,
-                                                          "AcquireNotify");
+    QDBusMessage acquire = QDBusMessage::createMethodCall(
+        app.owner, app.notifyPath, bluetooth::bluez::gattCharacteristicInterface, "AcquireNotify");
     acquire << options;
     std::optional<QDBusMessage> acquireAnswer;
-    auto* acquireWatcher = new QDBusPendingCallWatcher(stranger.asyncCall(acquire), peripheral.get());
+    auto* acquireWatcher =
+        new QDBusPendingCallWatcher(stranger.asyncCall(acquire), peripheral.get());
     QObject::connect(acquireWatcher, &QDBusPendingCallWatcher::finished,
                      [&] { acquireAnswer = acquireWatcher->reply(); });
 

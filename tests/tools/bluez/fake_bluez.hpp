@@ -90,8 +90,8 @@ public:
         QString path;
         ManagedObjects objects;
         QString servicePath;
-        QString notifyPath;   // the characteristic flagged "notify"
-        QString writePath;    // the characteristic flagged "write"
+        QString notifyPath;  // the characteristic flagged "notify"
+        QString writePath;   // the characteristic flagged "write"
     };
     struct Advertisement {
         QString owner;

@@ -33,17 +33,20 @@ BLELocalPrototypeWireMessage message(Kind kind) {
 
 }  // namespace
 
-BLELocalPrototypeWireMessage unlockReceipt(const PhoneIdentity& identity, const std::string& requestId) {
+BLELocalPrototypeWireMessage unlockReceipt(const PhoneIdentity& identity,
+                                           const std::string& requestId) {
     auto receipt = message(Kind::unlockReceipt);
     receipt.requestId = requestId;
     receipt.iosDeviceId = identity.iosDeviceId;
     receipt.trustSignature = UnlockContextCrypto::signBLETrustedState(
-        {Kind::unlockReceipt, identity.iosDeviceId, requestId, std::nullopt, std::nullopt, std::nullopt},
+        {Kind::unlockReceipt, identity.iosDeviceId, requestId, std::nullopt, std::nullopt,
+         std::nullopt},
         identity.signing);
     return receipt;
 }
 
-BLELocalPrototypeWireMessage unlockApproval(const PhoneIdentity& identity, const std::string& requestId,
+BLELocalPrototypeWireMessage unlockApproval(const PhoneIdentity& identity,
+                                            const std::string& requestId,
                                             std::int64_t durationSeconds, Date approvedUntil) {
     auto approval = message(Kind::unlockApproval);
     approval.requestId = requestId;
@@ -55,8 +58,10 @@ BLELocalPrototypeWireMessage unlockApproval(const PhoneIdentity& identity, const
     return approval;
 }
 
-BLELocalPrototypeWireMessage pairingApproval(const PhoneIdentity& identity, const std::string& requestId,
-                                             const std::string& sessionId, const std::string& code) {
+BLELocalPrototypeWireMessage pairingApproval(const PhoneIdentity& identity,
+                                             const std::string& requestId,
+                                             const std::string& sessionId,
+                                             const std::string& code) {
     auto approval = message(Kind::pairingApproval);
     approval.requestId = requestId;
     approval.pairingSessionId = sessionId;
@@ -74,16 +79,18 @@ BLELocalPrototypeWireMessage targetSync(const PhoneIdentity& identity, const std
     auto sync = message(Kind::targetSync);
     sync.requestId = requestId;
     sync.iosDeviceId = identity.iosDeviceId;
-    sync.encryptedTargetPayload = TargetSyncCrypto::encrypt(list, macEncryptionPublicKeyBase64, macDeviceId);
+    sync.encryptedTargetPayload =
+        TargetSyncCrypto::encrypt(list, macEncryptionPublicKeyBase64, macDeviceId);
     sync.targetSyncVersion = list.version;
     sync.trustSignature = UnlockContextCrypto::signBLETrustedState(
-        {Kind::targetSync, identity.iosDeviceId, requestId, std::nullopt, sync.encryptedTargetPayload,
-         list.version},
+        {Kind::targetSync, identity.iosDeviceId, requestId, std::nullopt,
+         sync.encryptedTargetPayload, list.version},
         identity.signing);
     return sync;
 }
 
-BLELocalPrototypeWireMessage linkedUnlock(const PhoneIdentity& identity, const std::string& macDeviceId,
+BLELocalPrototypeWireMessage linkedUnlock(const PhoneIdentity& identity,
+                                          const std::string& macDeviceId,
                                           const std::string& targetId, std::int64_t revision,
                                           Date approvedUntil) {
     auto linked = message(Kind::linkedUnlock);

@@ -24,18 +24,22 @@ struct PhoneIdentity {
 namespace phone {
 
 // Delivery confirmation of an unlock request, with the trusted-state signature.
-BLELocalPrototypeWireMessage unlockReceipt(const PhoneIdentity& identity, const std::string& requestId);
+BLELocalPrototypeWireMessage unlockReceipt(const PhoneIdentity& identity,
+                                           const std::string& requestId);
 // An approval signed over its canonical payload.
-BLELocalPrototypeWireMessage unlockApproval(const PhoneIdentity& identity, const std::string& requestId,
+BLELocalPrototypeWireMessage unlockApproval(const PhoneIdentity& identity,
+                                            const std::string& requestId,
                                             std::int64_t durationSeconds, Date approvedUntil);
-BLELocalPrototypeWireMessage pairingApproval(const PhoneIdentity& identity, const std::string& requestId,
+BLELocalPrototypeWireMessage pairingApproval(const PhoneIdentity& identity,
+                                             const std::string& requestId,
                                              const std::string& sessionId, const std::string& code);
 // The list sealed for the Mac's key-agreement key, with the trusted-state signature.
 BLELocalPrototypeWireMessage targetSync(const PhoneIdentity& identity, const std::string& requestId,
                                         const SyncedTargetList& list,
                                         const std::string& macEncryptionPublicKeyBase64,
                                         const std::string& macDeviceId);
-BLELocalPrototypeWireMessage linkedUnlock(const PhoneIdentity& identity, const std::string& macDeviceId,
+BLELocalPrototypeWireMessage linkedUnlock(const PhoneIdentity& identity,
+                                          const std::string& macDeviceId,
                                           const std::string& targetId, std::int64_t revision,
                                           Date approvedUntil);
 BLELocalPrototypeWireMessage unpair(const PhoneIdentity& identity, const std::string& requestId,
