@@ -61,44 +61,55 @@ std::string firstWord(std::string_view command) {
 
 }  // namespace
 
-std::optional<DesktopEntry> parseDesktopEntry(std::string_view text, std::string id,
-                                              std::filesystem::path file) {
-    DesktopEntry entry;
-    entry.id = std::move(id);
-    entry.file = std::move(file);
+std::optional<std::map<std::string, std::string>> parseMainGroup(std::string_view text) {
+    std::map<std::string, std::string> keys;
     bool inMainGroup = false;
-    bool sawMainGroup = false;
-    bool isApplication = false;
-    bool hasName = false;
-    bool hidden = false;
-
+    bool sawGroup = false;
     std::istringstream lines{std::string(text)};
     std::string line;
     while (std::getline(lines, line)) {
         const std::string_view view = trimmed(line);
         if (view.empty() || view.front() == '#') continue;
         if (view.front() == '[') {
-            // Only the first group counts as the main one, and only when it is [Desktop Entry].
-            inMainGroup = !sawMainGroup && view == "[Desktop Entry]";
-            sawMainGroup = sawMainGroup || inMainGroup;
+            // Only the first group can be the main one.
+            inMainGroup = !sawGroup && view == "[Desktop Entry]";
+            if (!sawGroup && !inMainGroup) return std::nullopt;
+            sawGroup = true;
             continue;
         }
         if (!inMainGroup) continue;
         const auto equals = view.find('=');
         if (equals == std::string_view::npos) continue;
-        const std::string_view key = trimmed(view.substr(0, equals));
-        const std::string value = unescapeValue(trimmed(view.substr(equals + 1)));
-        if (key == "Type") isApplication = value == "Application";
-        else if (key == "Name") { entry.name = value; hasName = true; }
-        else if (key == "Name[ja]") entry.japaneseName = value;
-        else if (key == "Icon" && !value.empty()) entry.icon = value;
-        else if (key == "Exec" && !value.empty()) entry.exec = value;
-        else if (key == "TryExec" && !value.empty()) entry.tryExec = value;
-        else if (key == "StartupWMClass" && !value.empty()) entry.startupWMClass = value;
-        else if (key == "NoDisplay") entry.noDisplay = value == "true";
-        else if (key == "Hidden") hidden = value == "true";
+        keys.emplace(std::string(trimmed(view.substr(0, equals))), unescapeValue(trimmed(view.substr(equals + 1))));
     }
-    if (!sawMainGroup || !isApplication || !hasName || hidden) return std::nullopt;
+    if (!sawGroup) return std::nullopt;
+    return keys;
+}
+
+std::optional<DesktopEntry> parseDesktopEntry(std::string_view text, std::string id,
+                                              std::filesystem::path file) {
+    const auto keys = parseMainGroup(text);
+    if (!keys) return std::nullopt;
+    auto value = [&](const char* key) -> std::optional<std::string> {
+        const auto found = keys->find(key);
+        if (found == keys->end()) return std::nullopt;
+        return found->second;
+    };
+    auto nonEmpty = [&](const char* key) {
+        auto v = value(key);
+        return v && !v->empty() ? v : std::nullopt;
+    };
+    if (value("Type") != "Application" || !value("Name") || value("Hidden") == "true") return std::nullopt;
+    DesktopEntry entry;
+    entry.id = std::move(id);
+    entry.file = std::move(file);
+    entry.name = *value("Name");
+    entry.japaneseName = value("Name[ja]");
+    entry.icon = nonEmpty("Icon");
+    entry.exec = nonEmpty("Exec");
+    entry.tryExec = nonEmpty("TryExec");
+    entry.startupWMClass = nonEmpty("StartupWMClass");
+    entry.noDisplay = value("NoDisplay") == "true";
     return entry;
 }
 

@@ -3,6 +3,7 @@
 // One application as the desktop describes it: a ".desktop" file of type Application. Only the
 // keys of the [Desktop Entry] group that naming, icons and window matching use are kept.
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,6 +28,10 @@ struct DesktopEntry {
 
     friend bool operator==(const DesktopEntry&, const DesktopEntry&) = default;
 };
+
+// The keys of the [Desktop Entry] group with their unescaped values; no value when the file has
+// no such group first.
+std::optional<std::map<std::string, std::string>> parseMainGroup(std::string_view text);
 
 // Parses the text of a desktop file. No value when it has no [Desktop Entry] group, is not of
 // type Application, has no Name, or is Hidden (a hidden entry deletes the application).

@@ -37,10 +37,12 @@ public:
     // scanned folders changed since the last read.
     void refreshIfChanged();
 
+    // The application folders read, in search order.
+    std::vector<std::filesystem::path> folders() const;
+
 private:
     void reload(std::vector<std::filesystem::path> folders);
     bool changed(const std::vector<std::filesystem::path>& folders) const;
-    std::vector<std::filesystem::path> folders() const;
 
     std::optional<std::vector<std::filesystem::path>> fixedFolders_;
     std::vector<std::filesystem::path> scannedRoots_;
