@@ -13,6 +13,8 @@ packages=(
     libgtest-dev libgmock-dev dbus dbus-bin gnome-keyring xvfb xauth openssl
     # model tests: a real notification server for the re-lock warning
     dunst
+    # shell tests: a real window manager for the lock panel
+    openbox
 )
 
 missing=()
