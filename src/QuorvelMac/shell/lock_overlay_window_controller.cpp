@@ -61,9 +61,14 @@ void LockOverlayWindowController::ensurePanel() {
 
 void LockOverlayWindowController::prepare() {
     ensurePanel();
-    // A first show pays for the backing store and the first paint; pay it now, out of sight.
+    // A first show pays for the backing store, the style and the fonts of the Japanese texts;
+    // pay it now, out of sight, with a stand-in state painted once.
+    MacLockTarget standIn;
+    standIn.displayName = "Pellorim";
+    panel_->view()->setState(LockOverlayState{standIn, LockOverlayState::Status::locked()}, nullptr);
     panel_->setGeometry(-20000, -20000, 900, 700);
     panel_->show();
+    panel_->repaint();
     panel_->hide();
     if (auto* c = qtConnection()) xcb_flush(c);
 }
@@ -104,6 +109,7 @@ void LockOverlayWindowController::close() {
 void LockOverlayWindowController::orderOut() {
     if (!panel_ || !panel_->isVisible()) return;
     panel_->hide();
+    placed_.reset();
     if (auto* c = qtConnection()) xcb_flush(c);
 }
 
@@ -121,10 +127,16 @@ void LockOverlayWindowController::place(const windows::ScreenRect& nativeRect) {
     const qreal ratio = panel_->screen() ? panel_->screen()->devicePixelRatio() : 1.0;
     const QRect logical(qRound(pixels.x / ratio), qRound(pixels.y / ratio), qRound(pixels.width / ratio),
                         qRound(pixels.height / ratio));
+    const auto window = static_cast<xcb_window_t>(panel_->winId());
+    if (panel_->isVisible() && placed_ == pixels) {
+        // Nothing moved: only stay on top (a window manager may have raised a frame over us).
+        windows::raiseAbove(qtConnection(), window);
+        return;
+    }
     if (panel_->geometry() != logical) panel_->setGeometry(logical);
     if (!panel_->isVisible()) panel_->show();
-    panel_->raise();
-    windows::placeAbove(qtConnection(), static_cast<xcb_window_t>(panel_->winId()), pixels);
+    windows::placeAbove(qtConnection(), window, pixels);
+    placed_ = pixels;
 }
 
 }  // namespace quorvel

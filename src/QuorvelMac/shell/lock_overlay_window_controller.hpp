@@ -15,6 +15,7 @@
 #include "QuorvelMac/model/overlay_state.hpp"
 #include "QuorvelMac/shell/lock_overlay_view.hpp"
 #include "QuorvelPlatform/windows/foreground_app_observer.hpp"
+#include "QuorvelPlatform/windows/panel_placement.hpp"
 
 class QPropertyAnimation;
 
@@ -65,6 +66,8 @@ private:
     QTimer tracking_;
     QPointer<QPropertyAnimation> fade_;
     std::optional<pid_t> processIdentifier_;
+    // Where the panel was last put natively, while it is shown.
+    std::optional<windows::PixelGeometry> placed_;
 };
 
 }  // namespace quorvel

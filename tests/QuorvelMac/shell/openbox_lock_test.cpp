@@ -22,8 +22,14 @@ TEST_F(OpenboxLockTest, ActivatingALockedWindowShowsThePanelOverItAndSwitchingAw
     accessibility->trusted = true;
     testkit::TestWindow editor("editor", "Editor", PixelRect{100, 100, 400, 300});
     testkit::TestWindow viewer("viewer", "Viewer", PixelRect{600, 100, 300, 300});
-    // A fresh openbox can take a while to manage new windows.
+    // A fresh openbox can take a while to manage new windows, and can miss one mapped while it
+    // starts: asking for the map again is harmless.
+    int polls = 0;
     ASSERT_TRUE(waitUntil([&] {
+        if (++polls % 50 == 0) {
+            x11.map(editor.id(), true);
+            x11.map(viewer.id(), true);
+        }
         return x11.frameExtentsRect(editor.id()) && x11.frameExtentsRect(viewer.id());
     }, std::chrono::seconds(20)));
 

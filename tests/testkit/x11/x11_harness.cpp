@@ -195,12 +195,18 @@ std::unique_ptr<OpenboxSession> OpenboxSession::start(X11Harness& x11) {
     session->process_.start("openbox", {"--sm-disable"});
     if (!session->process_.waitForStarted(10000)) return nullptr;
     const xcb_atom_t check = x11.atom("_NET_SUPPORTING_WM_CHECK");
+    // Ready once it redirects the root's map requests; its check window comes a moment earlier,
+    // and a window mapped in between is never managed.
     const bool ready = waitUntil([&] {
         auto cookie = xcb_get_property(x11.connection(), 0, x11.root(), check, XCB_ATOM_WINDOW, 0, 1);
         auto* reply = xcb_get_property_reply(x11.connection(), cookie, nullptr);
         const bool present = reply && xcb_get_property_value_length(reply) == 4;
         std::free(reply);
-        return present;
+        auto* root = xcb_get_window_attributes_reply(
+            x11.connection(), xcb_get_window_attributes(x11.connection(), x11.root()), nullptr);
+        const bool redirected = root && (root->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT);
+        std::free(root);
+        return present && redirected;
     }, std::chrono::seconds(20));
     return ready ? std::move(session) : nullptr;
 }
