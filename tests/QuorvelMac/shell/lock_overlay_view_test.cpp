@@ -7,19 +7,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "shell_x11_fixture.hpp"
+
 namespace quorvel {
 namespace {
 
 using Status = LockOverlayState::Status;
 
-MacLockTarget target() {
-    MacLockTarget t;
-    t.id = "mac-app:org.example.Editor";
-    t.kind = MacLockTarget::Kind::macApp;
-    t.displayName = "Editor";
-    t.identifier = "org.example.Editor";
-    return t;
-}
+MacLockTarget target() { return shelltest::editorTarget(); }
 
 QIcon colourfulIcon(const MacLockTarget&) {
     QPixmap pixmap(84, 84);
