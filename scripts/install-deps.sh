@@ -19,6 +19,8 @@ packages=(
     dunst
     # the browser test of the native-messaging host: a real headless browser
     chromium
+    # shell tests: a real window manager for the lock panel
+    openbox
 )
 
 missing=()
