@@ -11,6 +11,8 @@ packages=(
     libxcb1-dev libxcb-res0-dev libqrencode-dev
     # tests: GoogleTest, a private session bus, a Secret Service, an X display, the openssl command
     libgtest-dev libgmock-dev dbus dbus-bin gnome-keyring xvfb xauth openssl
+    # model tests: a real notification server for the re-lock warning
+    dunst
     # view tests: Japanese text in the screenshots, and a QR reader to check the pairing code
     fonts-noto-cjk zbar-tools
 )

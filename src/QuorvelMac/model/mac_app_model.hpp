@@ -70,6 +70,8 @@ public:
     // The two extension identifiers the browser manifest allows, in this order.
     static const std::vector<std::string>& allowedExtensionIds();
     static constexpr const char* ownApplicationIdentifier = "app.quorvel.mac";
+    // The identifier of a target's re-lock warning notification.
+    static std::string warningIdentifier(const std::string& targetId);
 
     // Normal mode starts the daemon, installs the observers, loads and saves the targets, writes
     // the browser manifests, refreshes every status and re-arms open allow windows.
@@ -186,6 +188,7 @@ private:
     void loadTargetsAtStart();
     void installManifest();
     void loadMacLinkConfiguration();
+    void reloadSyncedTargets();
     void applySyncedTargets(const SyncedTargetList& list);
     std::vector<std::string> linkedWebTargetIds(const std::string& targetId) const;
     void startLocalBluetoothPairing();

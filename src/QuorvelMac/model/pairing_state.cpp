@@ -1,7 +1,6 @@
 #include "QuorvelMac/model/pairing_state.hpp"
 
-#include <algorithm>
-#include <cctype>
+#include "QuorvelShared/support/text.hpp"
 
 namespace quorvel {
 
@@ -9,10 +8,7 @@ namespace {
 
 std::optional<std::string> lowered(const std::optional<std::string>& text) {
     if (!text) return std::nullopt;
-    std::string result = *text;
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return result;
+    return asciiLowercased(*text);
 }
 
 std::optional<std::string> sessionTitleFor(const std::optional<std::string>& status, bool isReplacement,
