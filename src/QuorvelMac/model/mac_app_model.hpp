@@ -121,6 +121,7 @@ public:
     void setOverlay(const std::optional<LockOverlayState>& overlay);
     void setTargets(const std::vector<MacLockTarget>& targets);
     void setTargetSyncError(const std::optional<std::string>& error);
+    void setApplicationSelectionMessage(const std::optional<std::string>& value);
 
     // --- status refreshers and setup ---
     void refreshBluetoothStatus();
@@ -211,7 +212,6 @@ private:
     void setChromeProfiles(const std::vector<ChromeProfile>& value);
     void setRecentUnlocks(const std::vector<RecentUnlock>& value);
     void setAccessibilityPermissionGranted(bool value);
-    void setApplicationSelectionMessage(const std::optional<std::string>& value);
     void setMacLinkConfiguration(const std::optional<MacLinkConfiguration>& value);
     void setTargetStoreError(const std::optional<std::string>& value);
     void setNativeHostInstallError(const std::optional<std::string>& value);
