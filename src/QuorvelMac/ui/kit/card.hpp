@@ -13,6 +13,9 @@ class QLabel;
 namespace quorvel::ui {
 
 class Card : public Panel {
+    Q_OBJECT
+
+
 public:
     explicit Card(std::optional<QString> caption = std::nullopt, QWidget* parent = nullptr);
 

@@ -8,6 +8,9 @@
 namespace quorvel::ui {
 
 class IconChip : public QWidget {
+    Q_OBJECT
+
+
 public:
     IconChip(const QString& systemImage, QColor colour, double size, QWidget* parent = nullptr);
 

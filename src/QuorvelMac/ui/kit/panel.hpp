@@ -10,6 +10,9 @@ class QVBoxLayout;
 namespace quorvel::ui {
 
 class Panel : public QWidget {
+    Q_OBJECT
+
+
 public:
     enum class Look { raised, tinted };
 

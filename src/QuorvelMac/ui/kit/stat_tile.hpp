@@ -11,6 +11,9 @@ class QLabel;
 namespace quorvel::ui {
 
 class StatTile : public Panel {
+    Q_OBJECT
+
+
 public:
     StatTile(const QString& value, const QString& label, QColor colour, QWidget* parent = nullptr);
 

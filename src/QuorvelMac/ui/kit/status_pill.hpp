@@ -14,6 +14,9 @@ class QLabel;
 namespace quorvel::ui {
 
 class StatusPill : public QWidget {
+    Q_OBJECT
+
+
 public:
     using Tone = ui::Tone;
 

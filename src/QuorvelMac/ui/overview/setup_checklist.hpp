@@ -24,6 +24,9 @@ class SidebarSelection;
 // One step: badge (check when done, else its number or a dashed circle), title, detail and,
 // while open, its buttons.
 class SetupStepRow : public QWidget {
+    Q_OBJECT
+
+
 public:
     SetupStepRow(std::optional<int> number, const QString& title, const QString& detail,
                  bool isDone, const std::vector<QPushButton*>& actions, QWidget* parent = nullptr);

@@ -19,6 +19,9 @@ namespace quorvel::ui {
 // Draws a text as a QR image scaled without smoothing on a white rounded tile; the "qrcode"
 // symbol stands in when the text cannot be encoded.
 class PairingQRCodeView : public QWidget {
+    Q_OBJECT
+
+
 public:
     PairingQRCodeView(const std::string& value, int size, QWidget* parent = nullptr);
     bool hasCode() const { return !image_.isNull(); }

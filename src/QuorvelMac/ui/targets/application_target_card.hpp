@@ -29,6 +29,9 @@ class StatusPill;
 class VisibleTicker;
 
 class ApplicationTargetCard : public Card {
+    Q_OBJECT
+
+
 public:
     ApplicationTargetCard(MacAppModel& model, MacSettingsRelaxationProtectionController& controller,
                           const ViewServices& services, std::string targetId,

@@ -223,7 +223,7 @@ void TargetsPane::redrawWeb() {
 std::vector<ApplicationTargetCard*> TargetsPane::cards() const {
     std::vector<ApplicationTargetCard*> result;
     for (int i = 0; i < applications_->count(); ++i) {
-        if (auto* card = dynamic_cast<ApplicationTargetCard*>(applications_->itemAt(i)->widget())) {
+        if (auto* card = qobject_cast<ApplicationTargetCard*>(applications_->itemAt(i)->widget())) {
             result.push_back(card);
         }
     }
