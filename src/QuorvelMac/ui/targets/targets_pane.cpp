@@ -241,17 +241,21 @@ void TargetsPane::askRemoval(const MacLockTarget& target) {
     remove->setObjectName("remove");
     QPushButton* cancel = dialog_->addButton("キャンセル", QMessageBox::RejectRole);
     cancel->setObjectName("cancel");
-    connect(remove, &QPushButton::clicked, this, [this] { confirmRemoval(); });
+    // The dialog's own handling of the click may end it (and clear the pending target) before
+    // this runs, so the button carries the target it asks about.
+    connect(remove, &QPushButton::clicked, this, [this, target] { removeGated(target); });
     // Any other way out of the dialog clears the pending target.
     connect(dialog_, &QMessageBox::finished, this, [this] { pendingRemoval_.reset(); });
     dialog_->open();
 }
 
 void TargetsPane::confirmRemoval() {
-    if (!pendingRemoval_) {
-        return;
+    if (pendingRemoval_) {
+        removeGated(*pendingRemoval_);
     }
-    const MacLockTarget target = *pendingRemoval_;
+}
+
+void TargetsPane::removeGated(MacLockTarget target) {
     pendingRemoval_.reset();
     QPointer<MacAppModel> model(&model_);
     const std::string id = target.id;

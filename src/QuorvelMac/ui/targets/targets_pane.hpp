@@ -52,6 +52,8 @@ public:
     QLabel* syncError() const { return syncError_; }
 
 private:
+    // Takes its own copy: the pending target it may be handed is cleared first.
+    void removeGated(MacLockTarget target);
     void redrawApplications();
     void redrawWeb();
 
