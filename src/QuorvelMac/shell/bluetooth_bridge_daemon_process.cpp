@@ -1,0 +1,108 @@
+#include "QuorvelMac/shell/bluetooth_bridge_daemon_process.hpp"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "QuorvelShared/bridge/ble_local_connection_store.hpp"
+
+extern char** environ;
+
+namespace quorvel {
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path ownFolder() {
+    std::error_code error;
+    const auto self = fs::read_symlink("/proc/self/exe", error);
+    return error ? fs::current_path() : self.parent_path();
+}
+
+// posix_spawn reports failures as an error number; file actions run in the child.
+void check(int result, const char* what) {
+    if (result != 0) throw std::system_error(result, std::generic_category(), what);
+}
+
+}  // namespace
+
+std::vector<std::string> bridgeDaemonArguments(pid_t applicationProcess) {
+    return {"--ble-bridge-daemon", "--parent-pid", std::to_string(applicationProcess)};
+}
+
+BluetoothBridgeDaemonProcess::BluetoothBridgeDaemonProcess(std::optional<fs::path> programFolder)
+    : programFolder_(programFolder ? *programFolder : ownFolder()) {}
+
+BluetoothBridgeDaemonProcess::~BluetoothBridgeDaemonProcess() { stop(); }
+
+bool BluetoothBridgeDaemonProcess::isRunning() {
+    if (!pid_) return false;
+    int status = 0;
+    const pid_t result = ::waitpid(*pid_, &status, WNOHANG);
+    if (result == 0) return true;
+    pid_.reset();  // reaped now (or not ours any more)
+    return false;
+}
+
+void BluetoothBridgeDaemonProcess::start() {
+    if (isRunning()) return;
+    const fs::path program = programFolder_ / "QuorvelNativeHost";
+    // The child's standard input; our end never leaks into any other child.
+    int pipeEnds[2];
+    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    pid_t pid = 0;
+    int result = posix_spawn_file_actions_adddup2(&actions, pipeEnds[0], STDIN_FILENO);
+    if (result == 0) result = posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    if (result == 0) result = posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    if (result == 0) {
+        const auto arguments = bridgeDaemonArguments(::getpid());
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        result = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeEnds[0]);
+    if (result != 0) {
+        ::close(pipeEnds[1]);
+        check(result, ("QuorvelNativeHost (" + program.string() + ")").c_str());
+    }
+    if (lifetimePipeWriter_ >= 0) ::close(lifetimePipeWriter_);
+    lifetimePipeWriter_ = pipeEnds[1];
+    pid_ = pid;
+}
+
+void BluetoothBridgeDaemonProcess::stop() {
+    if (stopped_) return;
+    stopped_ = true;
+    try {
+        BLELocalConnectionStore::save("stopped", std::string(stoppedDetail));
+    } catch (...) {
+        // Best effort: the daemon is still asked to end below.
+    }
+    if (lifetimePipeWriter_ >= 0) {
+        ::close(lifetimePipeWriter_);
+        lifetimePipeWriter_ = -1;
+    }
+    if (!isRunning()) return;
+    ::kill(*pid_, SIGTERM);
+    // The daemon ends within moments of end of input; reap it so no zombie stays behind, but
+    // never hold the quitting application for long.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (isRunning() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+}  // namespace quorvel

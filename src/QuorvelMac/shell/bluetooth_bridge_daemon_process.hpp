@@ -1,0 +1,47 @@
+#pragma once
+
+// Starts QuorvelNativeHost as the Bluetooth bridge daemon of this application, and ties the
+// child's life to ours twice over: its standard input is a pipe whose writing end only we hold
+// (end of file when we are gone), and its command line names our process id, which it watches.
+// Released when the application quits: "stopped" is written then, so readers of the status file
+// do not go on showing a daemon that no longer runs.
+#include <sys/types.h>
+
+#include <filesystem>
+#include <optional>
+
+#include "QuorvelMac/model/collaborators.hpp"
+
+namespace quorvel {
+
+class BluetoothBridgeDaemonProcess final : public BridgeDaemonLauncher {
+public:
+    // `programFolder`: where QuorvelNativeHost lies; by default the folder of this executable.
+    explicit BluetoothBridgeDaemonProcess(std::optional<std::filesystem::path> programFolder = std::nullopt);
+    ~BluetoothBridgeDaemonProcess() override;
+    BluetoothBridgeDaemonProcess(const BluetoothBridgeDaemonProcess&) = delete;
+    BluetoothBridgeDaemonProcess& operator=(const BluetoothBridgeDaemonProcess&) = delete;
+
+    // Launches the child unless it runs already. A launch failure throws std::system_error
+    // (its what() names the cause) and leaves nothing running.
+    void start() override;
+    // Writes "stopped", closes our end of the pipe and asks a still running child to end.
+    // Never fails.
+    void stop();
+
+    bool isRunning();
+    std::optional<pid_t> processIdentifier() const { return pid_; }
+
+    static constexpr const char* stoppedDetail = "Macアプリが終了しています";
+
+private:
+    std::filesystem::path programFolder_;
+    std::optional<pid_t> pid_;
+    int lifetimePipeWriter_ = -1;
+    bool stopped_ = false;
+};
+
+// The three arguments the daemon is started with.
+std::vector<std::string> bridgeDaemonArguments(pid_t applicationProcess);
+
+}  // namespace quorvel

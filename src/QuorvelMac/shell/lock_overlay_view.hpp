@@ -1,0 +1,57 @@
+#pragma once
+
+// What the lock panel shows: the whole panel in the window background colour and, in its
+// centre, a card with the locked application's icon and name, the unlock request's status and
+// the one button that sends (or sends again) the request. Rebuilt from each new state.
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+#include "QuorvelMac/model/overlay_state.hpp"
+
+class QLabel;
+class QPushButton;
+class QVBoxLayout;
+
+namespace quorvel {
+
+class LockOverlayView final : public QWidget {
+    Q_OBJECT
+public:
+    using IconSource = std::function<QIcon(const MacLockTarget&)>;
+    explicit LockOverlayView(IconSource icons, QWidget* parent = nullptr);
+
+    void setState(const LockOverlayState& state, std::function<void()> onUnlock);
+    const std::optional<LockOverlayState>& state() const { return state_; }
+
+    QPushButton* unlockButton() const { return button_; }
+    QWidget* statusBlock() const { return statusBlock_; }
+    QLabel* iconLabel() const { return icon_; }
+    QLabel* nameLabel() const { return name_; }
+    // The colour saturation the icon is drawn with (0.4 while a request is on its way).
+    double iconSaturation() const { return iconSaturation_; }
+
+    // The theme icon standing for a symbol name of the panel ("iphone", "lock.fill"…).
+    static QIcon symbolIcon(const std::string& symbol);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void rebuildStatusBlock(const LockOverlayState::Status& status);
+    void updateButton(const LockOverlayState::Status& status);
+    void updateIcon(const MacLockTarget& target, const LockOverlayState::Status& status);
+
+    IconSource icons_;
+    std::optional<LockOverlayState> state_;
+    std::function<void()> onUnlock_;
+    QWidget* card_;
+    QLabel* icon_;
+    QLabel* name_;
+    QWidget* statusBlock_;
+    QVBoxLayout* statusLayout_;
+    QPushButton* button_;
+    double iconSaturation_ = 1.0;
+};
+
+}  // namespace quorvel

@@ -1,0 +1,32 @@
+#pragma once
+
+// The icon shown beside an application target: its desktop entry's Icon, looked up in the icon
+// theme (or read from the absolute path the entry names). An entry that moved or went away is
+// found again by the target's identifier; failing that, a generic application icon.
+#include <QIcon>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "QuorvelMac/model/mac_lock_target.hpp"
+#include "QuorvelPlatform/desktop/desktop_entry_index.hpp"
+
+namespace quorvel {
+
+class MacApplicationIconProvider {
+public:
+    explicit MacApplicationIconProvider(std::shared_ptr<desktop::DesktopEntryIndex> index);
+
+    // The stored entry path when a file is there now, else the entry with the target's id.
+    std::optional<std::filesystem::path> applicationURL(const MacLockTarget& target) const;
+    // Never fails: a null icon only when not even the generic icon exists in the theme.
+    QIcon icon(const MacLockTarget& target) const;
+
+    static QIcon iconOfEntry(const desktop::DesktopEntry& entry);
+    static QIcon genericApplicationIcon();
+
+private:
+    std::shared_ptr<desktop::DesktopEntryIndex> index_;
+};
+
+}  // namespace quorvel

@@ -1,0 +1,28 @@
+#pragma once
+
+// The tray icon: a circle broken on both sides, with an exclamation mark while setup still needs
+// attention, or a slash while some target is unlocked for now.
+#include <QColor>
+#include <QImage>
+#include <map>
+#include <string>
+
+#include "QuorvelMac/model/mac_setup_status.hpp"
+#include "QuorvelShared/support/date.hpp"
+
+namespace quorvel {
+
+namespace PellorimMenuBarIcon {
+
+enum class State { normal, attention, allowing };
+
+// Setup incomplete (any of the first three steps) wins over an open allow window; the browser
+// step is not looked at.
+State state(const MacSetupStatus& setup, const std::map<std::string, Date>& activeAllowWindows);
+
+// An 18 x 18 point drawing at the device pixel ratio, in `ink` on a transparent ground: the tray
+// has no template images, so the caller passes the colour that reads on the panel.
+QImage image(State state, qreal devicePixelRatio = 1.0, QColor ink = Qt::black);
+
+}  // namespace PellorimMenuBarIcon
+}  // namespace quorvel

@@ -1,0 +1,192 @@
+#include "QuorvelMac/shell/quorvel_mac_app.hpp"
+
+#include <QDBusConnection>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPixmap>
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+#include "QuorvelShared/support/clock.hpp"
+
+namespace quorvel {
+
+namespace {
+constexpr int refreshIntervalMs = 5000;
+}
+
+QuorvelMacApp::QuorvelMacApp(Parts parts, QObject* parent)
+    : QObject(parent),
+      observer_(std::move(parts.observer)),
+      overlay_(std::make_unique<LockOverlayWindowController>(observer_.get(), parts.icons)),
+      scenes_(std::move(parts.scenes)) {
+    overlay_->prepare();
+    model_ = parts.makeModel();
+    connectModel();
+    refreshLoop_.setInterval(refreshIntervalMs);
+    connect(&refreshLoop_, &QTimer::timeout, this, [this] {
+        model_->refreshChromeProfiles();
+        model_->refreshBluetoothStatus();
+        refreshSettingsRelaxationProtection();
+    });
+    refreshSettingsRelaxationProtection();
+    startForegroundObservation();
+    if (parts.showScenes) {
+        installTrayIcon();
+        showMainWindow();
+    }
+}
+
+QuorvelMacApp::~QuorvelMacApp() {
+    delete mainWindow_.data();
+}
+
+void QuorvelMacApp::connectModel() {
+    MacAppModel* m = model_.get();
+    connect(m, &MacAppModel::settingsRelaxationConfigurationChanged, this,
+            &QuorvelMacApp::refreshSettingsRelaxationProtection);
+    connect(m, &MacAppModel::overlayChanged, this, [this] { updateOverlayWindow(model_->overlay()); });
+    connect(m, &MacAppModel::authorizationRevisionChanged, this, &QuorvelMacApp::reevaluateFrontmostApplication);
+    connect(m, &MacAppModel::targetsChanged, this, &QuorvelMacApp::reevaluateFrontmostApplication);
+    connect(m, &MacAppModel::accessibilityPermissionGrantedChanged, this,
+            &QuorvelMacApp::reevaluateFrontmostApplication);
+    connect(m, &MacAppModel::setupStatusChanged, this, &QuorvelMacApp::updateTrayIcon);
+    connect(m, &MacAppModel::allowWindowsChanged, this, &QuorvelMacApp::updateTrayIcon);
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive) {
+            model_->refreshAccessibilityPermission(false);
+            reevaluateFrontmostApplication();
+        } else {
+            relaxation_.setEditingSessionActive(false);
+        }
+    });
+    // After a suspend the application in front may have changed unseen.
+    QDBusConnection::systemBus().connect(
+        QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+        QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"), this,
+        SLOT(reevaluateAfterSleep(bool)));
+}
+
+void QuorvelMacApp::startForegroundObservation() {
+    if (model_->isMarketingFixture() || didStartForegroundObservation_) return;
+    didStartForegroundObservation_ = true;
+    QPointer<QuorvelMacApp> self(this);
+    observer_->start([self](const std::optional<RunningApplicationSnapshot>& snapshot) {
+        // The decision runs on a later turn of the loop, not inside the observer's callback.
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, snapshot] {
+                if (self) self->handleForegroundApplication(snapshot);
+            },
+            Qt::QueuedConnection);
+    });
+    reevaluateFrontmostApplication();
+}
+
+void QuorvelMacApp::reevaluateFrontmostApplication() {
+    handleForegroundApplication(observer_->currentSnapshot());
+}
+
+void QuorvelMacApp::handleForegroundApplication(const std::optional<RunningApplicationSnapshot>& snapshot) {
+    const auto release = [this] {
+        blockedProcessIdentifier_.reset();
+        overlay_->close();
+    };
+    if (!snapshot) return release();
+    model_->refreshAccessibilityPermission(false);
+    LockDecisionInput input;
+    input.accessibilityPermissionGranted = model_->accessibilityPermissionGranted();
+    input.targets = model_->targets();
+    input.activeAllowWindows = model_->activeAllowWindows();
+    input.now = systemClock().now();
+    input.overlay = model_->overlay();
+    const LockDecision decision = decideLock(*snapshot, input);
+    switch (decision.kind) {
+    case LockDecision::Kind::release:
+        return release();
+    case LockDecision::Kind::resume:
+        blockedProcessIdentifier_ = decision.processIdentifier;
+        return updateOverlayWindow(model_->overlay());
+    case LockDecision::Kind::lockNew:
+        blockedProcessIdentifier_ = decision.processIdentifier;
+        // The overlay's change handler shows the panel.
+        model_->setOverlay(LockOverlayState{*decision.target, LockOverlayState::Status::locked()});
+        return;
+    }
+}
+
+void QuorvelMacApp::updateOverlayWindow(const std::optional<LockOverlayState>& overlay) {
+    if (!overlay || !blockedProcessIdentifier_) return overlay_->close();
+    QPointer<MacAppModel> model(model_.get());
+    const MacLockTarget target = overlay->target;
+    overlay_->show(*overlay, *blockedProcessIdentifier_, [model, target] {
+        if (model) model->requestUnlock(target);
+    });
+}
+
+void QuorvelMacApp::refreshSettingsRelaxationProtection() {
+    relaxation_.updateConfiguration(model_->settingsRelaxationConfiguration());
+}
+
+PellorimMenuBarIcon::State QuorvelMacApp::menuBarIconState() const {
+    return PellorimMenuBarIcon::state(model_->setupStatus(), model_->activeAllowWindows());
+}
+
+void QuorvelMacApp::installTrayIcon() {
+    tray_ = std::make_unique<QSystemTrayIcon>();
+    tray_->setToolTip(QStringLiteral("Pellorim"));
+    if (scenes_.menuBar) {
+        trayMenu_.reset(scenes_.menuBar(*model_, [this] { showMainWindow(); }));
+        tray_->setContextMenu(trayMenu_.get());
+    }
+    connect(tray_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger) showMainWindow();
+    });
+    updateTrayIcon();
+    tray_->show();
+}
+
+void QuorvelMacApp::updateTrayIcon() {
+    if (!tray_) return;
+    const qreal ratio = qGuiApp->devicePixelRatio();
+    const QColor ink = qGuiApp->palette().color(QPalette::WindowText);
+    tray_->setIcon(QIcon(QPixmap::fromImage(PellorimMenuBarIcon::image(menuBarIconState(), ratio, ink))));
+}
+
+void QuorvelMacApp::showMainWindow() {
+    if (!mainWindow_ && scenes_.mainWindow) {
+        mainWindow_ = scenes_.mainWindow(*model_, relaxation_);
+        mainWindow_->setWindowTitle(QStringLiteral("Pellorim"));
+        mainWindow_->setMinimumSize(820, 560);
+        mainWindow_->installEventFilter(this);
+    }
+    if (!mainWindow_) return;
+    mainWindow_->show();
+    mainWindow_->raise();
+    mainWindow_->activateWindow();
+}
+
+bool QuorvelMacApp::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == mainWindow_ && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+        onMainWindowShown(event->type() == QEvent::Show);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void QuorvelMacApp::onMainWindowShown(bool shown) {
+    if (shown) {
+        refreshSettingsRelaxationProtection();
+        if (!refreshLoop_.isActive()) refreshLoop_.start();
+    } else {
+        // The refresh runs only while the window is shown; a closed window ends the editing session.
+        refreshLoop_.stop();
+        relaxation_.setEditingSessionActive(false);
+    }
+}
+
+void QuorvelMacApp::reevaluateAfterSleep(bool goingToSleep) {
+    if (!goingToSleep) reevaluateFrontmostApplication();
+}
+
+}  // namespace quorvel

@@ -1,0 +1,118 @@
+#include "QuorvelMac/shell/bluetooth_bridge_daemon_process.hpp"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "QuorvelShared/bridge/ble_local_connection_store.hpp"
+#include "testkit/recording_poster.hpp"
+#include "testkit/temp_xdg.hpp"
+#include "testkit/x11/x11_harness.hpp"
+
+namespace quorvel {
+namespace {
+
+namespace fs = std::filesystem;
+using testkit::waitUntil;
+
+// A stand-in daemon: records its arguments and where its output goes, then reads its standard
+// input to the end and says so. It ignores the terminate request, so that the end of input is
+// what ends it.
+constexpr const char* fakeDaemon = R"(#!/bin/sh
+here=$(dirname "$0")
+trap '' TERM
+printf '%s\n' "$@" > "$here/args.tmp" && mv "$here/args.tmp" "$here/args"
+out=$(readlink /proc/$$/fd/1)
+err=$(readlink /proc/$$/fd/2)
+echo "$out" > "$here/stdout"
+echo "$err" > "$here/stderr"
+echo noise; echo noise >&2
+cat > /dev/null
+echo eof > "$here/eof"
+)";
+
+class BluetoothBridgeDaemonProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = xdg_.root() / "bin";
+        fs::create_directories(folder_);
+    }
+    void installFakeDaemon() {
+        const auto program = folder_ / "QuorvelNativeHost";
+        std::ofstream(program) << fakeDaemon;
+        fs::permissions(program, fs::perms::owner_all);
+    }
+    bool exists(const char* name) const { return fs::exists(folder_ / name); }
+    std::string read(const char* name) const { return testkit::readFile(folder_ / name); }
+
+    testkit::TempXdgHome xdg_;
+    testkit::ScopedRecordingPoster poster_;
+    fs::path folder_;
+};
+
+TEST_F(BluetoothBridgeDaemonProcessTest, ArgumentsNameTheApplicationProcess) {
+    EXPECT_EQ(bridgeDaemonArguments(4321),
+              (std::vector<std::string>{"--ble-bridge-daemon", "--parent-pid", "4321"}));
+}
+
+TEST_F(BluetoothBridgeDaemonProcessTest, StartsTheDaemonOnceWithItsOutputDiscarded) {
+    installFakeDaemon();
+    {
+        BluetoothBridgeDaemonProcess daemon(folder_);
+        daemon.start();
+        const auto pid = daemon.processIdentifier();
+        daemon.start();
+        EXPECT_EQ(daemon.processIdentifier(), pid) << "a second start launches nothing";
+        ASSERT_TRUE(waitUntil([&] { return exists("args") && exists("stderr"); }));
+        EXPECT_EQ(read("args"), "--ble-bridge-daemon\n--parent-pid\n" + std::to_string(::getpid()) + "\n");
+        EXPECT_EQ(read("stdout"), "/dev/null\n");
+        EXPECT_EQ(read("stderr"), "/dev/null\n");
+        EXPECT_FALSE(exists("eof")) << "the pipe stays open while the launcher lives";
+        EXPECT_TRUE(daemon.isRunning());
+    }
+    // Releasing the launcher closed the pipe: the child saw the end of its input.
+    EXPECT_TRUE(waitUntil([&] { return exists("eof"); }));
+    const auto status = BLELocalConnectionStore::load();
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->status, "stopped");
+    EXPECT_EQ(status->detail, "Macアプリが終了しています");
+    EXPECT_EQ(poster_.posted(), std::vector<std::string>{"app.quorvel.bleBridge.connectionChanged"});
+}
+
+TEST_F(BluetoothBridgeDaemonProcessTest, MissingProgramThrowsAndLaunchesNothing) {
+    BluetoothBridgeDaemonProcess daemon(folder_);
+    EXPECT_THROW(daemon.start(), std::system_error);
+    EXPECT_FALSE(daemon.isRunning());
+    EXPECT_FALSE(daemon.processIdentifier());
+}
+
+TEST_F(BluetoothBridgeDaemonProcessTest, ReleaseWithoutChildStillWritesStopped) {
+    { BluetoothBridgeDaemonProcess daemon(folder_); }
+    const auto status = BLELocalConnectionStore::load();
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->status, "stopped");
+}
+
+TEST_F(BluetoothBridgeDaemonProcessTest, TheApplicationsEndOfThePipeDoesNotLeakIntoOtherChildren) {
+    installFakeDaemon();
+    BluetoothBridgeDaemonProcess daemon(folder_);
+    daemon.start();
+    ASSERT_TRUE(waitUntil([&] { return exists("args"); }));
+    // A second child started afterwards must not hold the writing end open.
+    const pid_t other = ::fork();
+    if (other == 0) {
+        ::execl("/bin/sleep", "sleep", "30", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    daemon.stop();
+    EXPECT_TRUE(waitUntil([&] { return exists("eof"); }));
+    ::kill(other, SIGKILL);
+    ::waitpid(other, nullptr, 0);
+}
+
+}  // namespace
+}  // namespace quorvel

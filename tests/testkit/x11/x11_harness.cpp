@@ -1,0 +1,216 @@
+#include "testkit/x11/x11_harness.hpp"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QStandardPaths>
+#include <QEventLoop>
+#include <QTimer>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+#ifndef QUORVEL_X11_WINDOW
+#error "QUORVEL_X11_WINDOW must name the test window program"
+#endif
+
+namespace quorvel::testkit {
+
+bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeout.count()) return done();
+        // A loop that really waits, so that what runs before the loop sleeps runs too.
+        QEventLoop loop;
+        QTimer::singleShot(5, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+TestWindow::TestWindow(const std::string& instance, const std::string& cls,
+                       std::vector<PixelRect> rects, bool netWmPid) {
+    QStringList arguments;
+    if (!netWmPid) arguments << "--no-net-wm-pid";
+    arguments << QString::fromStdString(instance) << QString::fromStdString(cls);
+    for (const auto& rect : rects) {
+        arguments << QString::number(rect.x) << QString::number(rect.y)
+                  << QString::number(rect.width) << QString::number(rect.height);
+    }
+    process_.start(QUORVEL_X11_WINDOW, arguments);
+    if (!process_.waitForStarted(10000) || !process_.waitForReadyRead(10000)) {
+        throw std::runtime_error("the test window did not start");
+    }
+    for (const auto& id : QString::fromUtf8(process_.readLine().trimmed()).split(' ')) {
+        ids_.push_back(static_cast<xcb_window_t>(id.toULong()));
+    }
+}
+
+TestWindow::~TestWindow() {
+    process_.closeWriteChannel();
+    if (!process_.waitForFinished(5000)) {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+}
+
+int TestWindow::keyPresses() {
+    while (process_.canReadLine() || process_.waitForReadyRead(0)) {
+        if (!process_.canReadLine()) break;
+        if (process_.readLine().trimmed() == "key") ++keys_;
+    }
+    return keys_;
+}
+
+X11Harness::X11Harness() {
+    c_ = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c_)) throw std::runtime_error("no X display");
+    root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
+}
+
+X11Harness::~X11Harness() { xcb_disconnect(c_); }
+
+xcb_atom_t X11Harness::atom(const char* name) {
+    auto* reply = xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, std::strlen(name), name), nullptr);
+    const xcb_atom_t value = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(reply);
+    return value;
+}
+
+void X11Harness::setActive(xcb_window_t window) {
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, root_, atom("_NET_ACTIVE_WINDOW"),
+                        XCB_ATOM_WINDOW, 32, 1, &window);
+    xcb_flush(c_);
+}
+
+void X11Harness::requestActivation(xcb_window_t window) {
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = atom("_NET_ACTIVE_WINDOW");
+    event.data.data32[0] = 2;  // source: a pager or task bar
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(c_, 0, root_,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(c_);
+}
+
+xcb_window_t X11Harness::active() {
+    auto cookie = xcb_get_property(c_, 0, root_, atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1);
+    auto* reply = xcb_get_property_reply(c_, cookie, nullptr);
+    xcb_window_t window = XCB_WINDOW_NONE;
+    if (reply && xcb_get_property_value_length(reply) == 4) {
+        window = *static_cast<xcb_window_t*>(xcb_get_property_value(reply));
+    }
+    std::free(reply);
+    return window;
+}
+
+void X11Harness::setFrameExtents(xcb_window_t window, std::uint32_t left, std::uint32_t right,
+                                 std::uint32_t top, std::uint32_t bottom) {
+    const std::uint32_t values[] = {left, right, top, bottom};
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, atom("_NET_FRAME_EXTENTS"),
+                        XCB_ATOM_CARDINAL, 32, 4, values);
+    xcb_flush(c_);
+}
+
+void X11Harness::setHidden(xcb_window_t window, bool hidden) {
+    const xcb_atom_t state = atom("_NET_WM_STATE_HIDDEN");
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM,
+                        32, hidden ? 1 : 0, &state);
+    xcb_flush(c_);
+}
+
+void X11Harness::setSupportsActiveWindow() {
+    const xcb_atom_t supported = atom("_NET_ACTIVE_WINDOW");
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, root_, atom("_NET_SUPPORTED"), XCB_ATOM_ATOM,
+                        32, 1, &supported);
+    xcb_flush(c_);
+}
+
+void X11Harness::moveResize(xcb_window_t window, PixelRect rect) {
+    const std::uint32_t values[] = {std::uint32_t(rect.x), std::uint32_t(rect.y),
+                                    std::uint32_t(rect.width), std::uint32_t(rect.height)};
+    xcb_configure_window(c_, window,
+                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                             XCB_CONFIG_WINDOW_HEIGHT,
+                         values);
+    xcb_flush(c_);
+}
+
+void X11Harness::map(xcb_window_t window, bool mapped) {
+    if (mapped) xcb_map_window(c_, window);
+    else xcb_unmap_window(c_, window);
+    xcb_flush(c_);
+}
+
+void X11Harness::raise(xcb_window_t window) {
+    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+    xcb_configure_window(c_, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    xcb_flush(c_);
+}
+
+void X11Harness::destroy(xcb_window_t window) {
+    xcb_destroy_window(c_, window);
+    xcb_flush(c_);
+}
+
+std::vector<X11Harness::TopLevel> X11Harness::mappedTopLevels() {
+    std::vector<TopLevel> result;
+    auto* tree = xcb_query_tree_reply(c_, xcb_query_tree(c_, root_), nullptr);
+    if (!tree) return result;
+    const xcb_window_t* children = xcb_query_tree_children(tree);
+    for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+        auto* attributes = xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, children[i]), nullptr);
+        auto* geometry = xcb_get_geometry_reply(c_, xcb_get_geometry(c_, children[i]), nullptr);
+        if (attributes && geometry && attributes->map_state == XCB_MAP_STATE_VIEWABLE) {
+            result.push_back({children[i], {geometry->x, geometry->y, geometry->width, geometry->height},
+                              attributes->override_redirect != 0});
+        }
+        std::free(attributes);
+        std::free(geometry);
+    }
+    std::free(tree);
+    return result;
+}
+
+std::optional<PixelRect> X11Harness::frameExtentsRect(xcb_window_t window) {
+    auto cookie = xcb_get_property(c_, 0, window, atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 0, 4);
+    auto* reply = xcb_get_property_reply(c_, cookie, nullptr);
+    std::optional<PixelRect> extents;
+    if (reply && xcb_get_property_value_length(reply) == 16) {
+        const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+        extents = PixelRect{int(v[0]), int(v[1]), int(v[2]), int(v[3])};
+    }
+    std::free(reply);
+    return extents;
+}
+
+std::unique_ptr<OpenboxSession> OpenboxSession::start(X11Harness& x11) {
+    if (QStandardPaths::findExecutable("openbox").isEmpty()) return nullptr;
+    std::unique_ptr<OpenboxSession> session(new OpenboxSession);
+    session->process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    session->process_.start("openbox", {"--sm-disable"});
+    if (!session->process_.waitForStarted(10000)) return nullptr;
+    const xcb_atom_t check = x11.atom("_NET_SUPPORTING_WM_CHECK");
+    const bool ready = waitUntil([&] {
+        auto cookie = xcb_get_property(x11.connection(), 0, x11.root(), check, XCB_ATOM_WINDOW, 0, 1);
+        auto* reply = xcb_get_property_reply(x11.connection(), cookie, nullptr);
+        const bool present = reply && xcb_get_property_value_length(reply) == 4;
+        std::free(reply);
+        return present;
+    }, std::chrono::seconds(20));
+    return ready ? std::move(session) : nullptr;
+}
+
+OpenboxSession::~OpenboxSession() {
+    process_.terminate();
+    if (!process_.waitForFinished(5000)) {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+}
+
+}  // namespace quorvel::testkit

@@ -1,0 +1,90 @@
+#pragma once
+
+// Drives an X display the way a window manager and its task bar would, from the test's own
+// connection: windows of other processes, _NET_ACTIVE_WINDOW, frame extents and window states.
+// Also starts openbox for the tests that need a real window manager.
+#include <xcb/xcb.h>
+
+#include <QProcess>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvel::testkit {
+
+struct PixelRect {
+    int x = 0, y = 0, width = 0, height = 0;
+    friend bool operator==(const PixelRect&, const PixelRect&) = default;
+};
+
+// Runs the Qt event loop until `done` holds or the time is up; returns `done()`.
+bool waitUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+// An ordinary window owned by a second process (tests/tools/x11_window.cpp).
+class TestWindow {
+public:
+    TestWindow(const std::string& instance, const std::string& cls, std::vector<PixelRect> rects,
+               bool netWmPid = true);
+    TestWindow(const std::string& instance, const std::string& cls, PixelRect rect, bool netWmPid = true)
+        : TestWindow(instance, cls, std::vector<PixelRect>{rect}, netWmPid) {}
+    ~TestWindow();
+    xcb_window_t id() const { return ids_.front(); }
+    const std::vector<xcb_window_t>& ids() const { return ids_; }
+    pid_t pid() const { return static_cast<pid_t>(process_.processId()); }
+    // Lines the window process printed ("key" per key press).
+    int keyPresses();
+
+private:
+    QProcess process_;
+    std::vector<xcb_window_t> ids_;
+    int keys_ = 0;
+};
+
+class X11Harness {
+public:
+    X11Harness();
+    ~X11Harness();
+    xcb_connection_t* connection() const { return c_; }
+    xcb_window_t root() const { return root_; }
+    xcb_atom_t atom(const char* name);
+
+    // As a window manager: sets the root's _NET_ACTIVE_WINDOW (XCB_WINDOW_NONE for none).
+    void setActive(xcb_window_t window);
+    // As a task bar: asks the window manager to activate the window.
+    void requestActivation(xcb_window_t window);
+    xcb_window_t active();
+    void setFrameExtents(xcb_window_t window, std::uint32_t left, std::uint32_t right,
+                         std::uint32_t top, std::uint32_t bottom);
+    void setHidden(xcb_window_t window, bool hidden);
+    void setSupportsActiveWindow();
+    void moveResize(xcb_window_t window, PixelRect rect);
+    void map(xcb_window_t window, bool mapped);
+    void raise(xcb_window_t window);
+    void destroy(xcb_window_t window);
+    // The top-level windows that are mapped, bottom to top, with their root rectangles and
+    // whether they are override-redirect.
+    struct TopLevel { xcb_window_t window; PixelRect rect; bool overrideRedirect; };
+    std::vector<TopLevel> mappedTopLevels();
+    std::optional<PixelRect> frameExtentsRect(xcb_window_t window);
+
+private:
+    xcb_connection_t* c_;
+    xcb_window_t root_;
+};
+
+// openbox managing the current display for the object's lifetime; no value when openbox is not
+// installed or did not come up.
+class OpenboxSession {
+public:
+    static std::unique_ptr<OpenboxSession> start(X11Harness& x11);
+    ~OpenboxSession();
+
+private:
+    QProcess process_;
+};
+
+}  // namespace quorvel::testkit

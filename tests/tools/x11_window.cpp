@@ -1,0 +1,98 @@
+// A second process that owns one ordinary X11 window, for the tests of the window watcher and
+// the lock panel: the X server then names this process, not the test, as the window's owner.
+//
+//   quorvel-x11-window [--no-net-wm-pid] INSTANCE CLASS X Y WIDTH HEIGHT [X Y WIDTH HEIGHT]...
+//
+// Creates and maps one window per rectangle with that WM_CLASS, _NET_WM_PID (unless told not
+// to) and a title, prints their ids in decimal on one line, then keeps them until end of input. Counts the key presses the window
+// receives and prints "key" for each, so a test can see where typing goes.
+#include <poll.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+xcb_atom_t atom(xcb_connection_t* c, const char* name) {
+    auto* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr);
+    const xcb_atom_t value = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(reply);
+    return value;
+}
+
+}  // namespace
+
+xcb_window_t makeWindow(xcb_connection_t* c, xcb_screen_t* screen, char** rect,
+                        const std::string& wmClass, const std::string& title, bool withPid) {
+    const xcb_window_t window = xcb_generate_id(c);
+    const std::uint32_t values[] = {screen->white_pixel,
+                                    XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, std::atoi(rect[0]),
+                      std::atoi(rect[1]), std::atoi(rect[2]), std::atoi(rect[3]), 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+                      XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                        wmClass.size(), wmClass.data());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom(c, "_NET_WM_NAME"),
+                        atom(c, "UTF8_STRING"), 8, title.size(), title.data());
+    if (withPid) {
+        const std::uint32_t pid = static_cast<std::uint32_t>(::getpid());
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom(c, "_NET_WM_PID"),
+                            XCB_ATOM_CARDINAL, 32, 1, &pid);
+    }
+    // Keep the window where asked also under a window manager.
+    std::uint32_t hints[18] = {};
+    hints[0] = 1 | 2 | 4 | 8;  // user and program position and size
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NORMAL_HINTS,
+                        XCB_ATOM_WM_SIZE_HINTS, 32, 18, hints);
+    xcb_map_window(c, window);
+    return window;
+}
+
+int main(int argc, char** argv) {
+    int first = 1;
+    const bool withPid = !(argc > 1 && std::strcmp(argv[1], "--no-net-wm-pid") == 0);
+    if (!withPid) ++first;
+    if (argc - first < 6 || (argc - first - 2) % 4 != 0) {
+        std::fprintf(stderr, "usage: %s [--no-net-wm-pid] INSTANCE CLASS X Y WIDTH HEIGHT...\n", argv[0]);
+        return 2;
+    }
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c)) {
+        std::fprintf(stderr, "no X server\n");
+        return 2;
+    }
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const std::string wmClass = std::string(argv[first]) + '\0' + argv[first + 1] + '\0';
+    const std::string title = std::string("test window ") + argv[first];
+    std::string ids;
+    for (int i = first + 2; i + 3 < argc; i += 4) {
+        if (!ids.empty()) ids += ' ';
+        ids += std::to_string(makeWindow(c, screen, argv + i, wmClass, title, withPid));
+    }
+    xcb_flush(c);
+    std::printf("%s\n", ids.c_str());
+    std::fflush(stdout);
+
+    pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {xcb_get_file_descriptor(c), POLLIN, 0}};
+    while (::poll(fds, 2, -1) >= 0) {
+        if (fds[0].revents) {
+            char buffer[64];
+            if (::read(STDIN_FILENO, buffer, sizeof buffer) <= 0) break;
+        }
+        while (auto* event = xcb_poll_for_event(c)) {
+            if ((event->response_type & 0x7f) == XCB_KEY_PRESS) {
+                std::printf("key\n");
+                std::fflush(stdout);
+            }
+            std::free(event);
+        }
+        if (xcb_connection_has_error(c)) break;
+    }
+    xcb_disconnect(c);
+    return 0;
+}
