@@ -6,50 +6,37 @@
 
 namespace quorvel::ui {
 
-UserInterface::UserInterface(MacAppModel& model,
-                             MacSettingsRelaxationProtectionController& controller,
-                             ViewServices services, QObject* parent)
-    : QObject(parent), model_(model), controller_(controller),
-      services_(std::make_unique<ViewServices>(std::move(services))) {}
+UserInterface::UserInterface(ViewServices services, QObject* parent)
+    : QObject(parent), services_(std::make_unique<ViewServices>(std::move(services))) {}
 
 UserInterface::~UserInterface() = default;
 
-MainWindow& UserInterface::mainWindow() {
-    if (!mainWindow_) {
-        mainWindow_ = std::make_unique<MainWindow>(model_, controller_, *services_);
-        mainWindow_->setActionsMenu(&trayMenu());
-    }
-    return *mainWindow_;
+QWidget* UserInterface::makeMainWindow(MacAppModel& model,
+                                       MacSettingsRelaxationProtectionController& controller) {
+    auto* window = new MainWindow(model, controller, *services_);
+    window->setActionsMenu(trayMenu_);
+    mainWindow_ = window;
+    return window;
 }
 
-SettingsWindow& UserInterface::settingsWindow() {
+QMenu* UserInterface::makeTrayMenu(MacAppModel& model, std::function<void()> openMainWindow) {
+    auto* menu = new TrayMenu(model, *services_, std::move(openMainWindow),
+                              [this, &model] { showSettings(model); });
+    trayMenu_ = menu;
+    if (mainWindow_) {
+        mainWindow_->setActionsMenu(menu);
+    }
+    return menu;
+}
+
+void UserInterface::showSettings(MacAppModel& model) {
     if (!settingsWindow_) {
-        settingsWindow_ = std::make_unique<SettingsWindow>(model_, *services_);
+        settingsWindow_ = std::make_unique<SettingsWindow>(model, *services_);
         settingsWindow_->resize(420, 460);
     }
-    return *settingsWindow_;
-}
-
-TrayMenu& UserInterface::trayMenu() {
-    if (!trayMenu_) {
-        trayMenu_ = std::make_unique<TrayMenu>(
-            model_, *services_, [this] { showMainWindow(); }, [this] { showSettings(); });
-    }
-    return *trayMenu_;
-}
-
-void UserInterface::showMainWindow() {
-    MainWindow& window = mainWindow();
-    window.show();
-    window.raise();
-    window.activateWindow();
-}
-
-void UserInterface::showSettings() {
-    SettingsWindow& window = settingsWindow();
-    window.show();
-    window.raise();
-    window.activateWindow();
+    settingsWindow_->show();
+    settingsWindow_->raise();
+    settingsWindow_->activateWindow();
 }
 
 }  // namespace quorvel::ui

@@ -1,8 +1,10 @@
 #pragma once
 
-// Everything a person sees apart from the lock panel, built once by the application's entry:
-// the main window, the tray icon's menu and the settings window. The model, the relaxation
-// controller and the services outlive this object.
+// Everything a person sees apart from the lock panel, for the application's entry: the main
+// window, the tray icon's menu and the settings window. The two factories fit the shell's scene
+// hooks; the caller owns what they return. The settings window belongs to this object and is
+// opened by the menu's "設定…". The model and the relaxation controller outlive everything here.
+#include <functional>
 #include <memory>
 
 #include <QObject>
@@ -11,6 +13,7 @@
 #include "QuorvelMac/ui/view_services.hpp"
 
 class QMenu;
+class QWidget;
 
 namespace quorvel {
 class MacAppModel;
@@ -25,27 +28,25 @@ class TrayMenu;
 
 class UserInterface : public QObject {
 public:
-    UserInterface(MacAppModel& model, MacSettingsRelaxationProtectionController& controller,
-                  ViewServices services, QObject* parent = nullptr);
+    explicit UserInterface(ViewServices services, QObject* parent = nullptr);
     ~UserInterface() override;
 
-    // Shows, raises and activates the main window (created on first use, kept when closed).
-    void showMainWindow();
-    void showSettings();
+    // A new main window; the tray menu, once made, is also reachable from it (for desktops
+    // that show no tray).
+    QWidget* makeMainWindow(MacAppModel& model, MacSettingsRelaxationProtectionController& controller);
+    // The tray icon's context menu; `openMainWindow` brings the main window to the front.
+    QMenu* makeTrayMenu(MacAppModel& model, std::function<void()> openMainWindow);
+    // Shows, raises and activates the settings window (made on first use, kept when closed).
+    void showSettings(MacAppModel& model);
 
-    MainWindow& mainWindow();
-    SettingsWindow& settingsWindow();
-    // The tray icon's context menu; also the menu of the window's actions where no tray shows.
-    TrayMenu& trayMenu();
     const ViewServices& services() const { return *services_; }
+    SettingsWindow* settingsWindow() const { return settingsWindow_.get(); }
 
 private:
-    MacAppModel& model_;
-    MacSettingsRelaxationProtectionController& controller_;
     std::unique_ptr<ViewServices> services_;
-    std::unique_ptr<MainWindow> mainWindow_;
+    QPointer<MainWindow> mainWindow_;
+    QPointer<TrayMenu> trayMenu_;
     std::unique_ptr<SettingsWindow> settingsWindow_;
-    std::unique_ptr<TrayMenu> trayMenu_;
 };
 
 }  // namespace quorvel::ui
