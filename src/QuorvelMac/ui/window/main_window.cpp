@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "QuorvelMac/model/mac_app_model.hpp"
 #include "QuorvelMac/shell/mac_settings_relaxation_protection_controller.hpp"
@@ -166,28 +167,25 @@ void MainWindow::followSession() {
 }
 
 void MainWindow::followChallenge() {
-    const auto& pending = controller_.pendingChallenge();
-    if (!pending) {
-        if (sheet_) {
-            // Cleared from anywhere: the sheet goes, and nothing is applied.
-            sheet_->done(QDialog::Rejected);
-            sheet_->deleteLater();
-            sheet_ = nullptr;
+    // The sheet in front is let go before it is ended, so its own end handler finds nothing.
+    const auto dismiss = [this] {
+        if (SettingsRelaxationChallengeSheet* sheet = std::exchange(sheet_, nullptr)) {
+            sheet->done(QDialog::Rejected);
+            sheet->deleteLater();
         }
+    };
+    if (!controller_.pendingChallenge()) {
+        // Cleared from anywhere: the sheet goes, and nothing is applied.
+        dismiss();
         return;
     }
     // A new challenge replaces the old one: a new sheet with empty input.
-    if (sheet_) {
-        sheet_->done(QDialog::Rejected);
-        sheet_->deleteLater();
-    }
+    dismiss();
     sheet_ = new SettingsRelaxationChallengeSheet(controller_, this);
     QPointer<SettingsRelaxationChallengeSheet> opened(sheet_);
     connect(sheet_, &QDialog::finished, this, [this, opened] {
-        // Closed by its own buttons: the controller no longer holds this challenge.
-        if (opened && opened == sheet_ && !controller_.pendingChallenge()) {
-            sheet_->deleteLater();
-            sheet_ = nullptr;
+        if (opened && opened == sheet_) {
+            std::exchange(sheet_, nullptr)->deleteLater();
         }
     });
     sheet_->open();
