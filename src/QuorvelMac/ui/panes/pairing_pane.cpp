@@ -136,7 +136,7 @@ void PairingPane::render(const PairingState& pairing,
                                        theme::primary(), this);
         value->setObjectName("rowValue");
         value->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-        value->setMaximumHeight(value->fontMetrics().lineSpacing() * 2 + 2);
+        value->setMaximumHeight(value->fontMetrics().lineSpacing() * 2 + 8);
         grid->addWidget(title, 0, 0, Qt::AlignLeft | Qt::AlignTop);
         grid->addWidget(value, 0, 1, Qt::AlignLeft | Qt::AlignTop);
         grid->setColumnStretch(1, 1);
