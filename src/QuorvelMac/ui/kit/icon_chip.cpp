@@ -37,11 +37,7 @@ void IconChip::paintEvent(QPaintEvent*) {
 
     // The symbol in white: its own colours are replaced, its shape kept.
     const int side = static_cast<int>(std::lround(symbolSize()));
-    QPixmap glyph = theme::symbol(systemImage_).pixmap(side, side);
-    QPainter tint(&glyph);
-    tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    tint.fillRect(glyph.rect(), Qt::white);
-    tint.end();
+    const QPixmap glyph = theme::tintedSymbol(systemImage_, side, Qt::white);
     const QPointF origin((width() - side) / 2.0, (height() - side) / 2.0);
     painter.drawPixmap(origin, glyph);
 }

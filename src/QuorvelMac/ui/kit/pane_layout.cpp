@@ -37,6 +37,14 @@ QVBoxLayout* installCentredColumn(QScrollArea* scroll) {
     return outer;
 }
 
+PaneLayout* PaneLayout::fill(QWidget* host, const QString& title, std::optional<QString> subtitle) {
+    auto* pane = new PaneLayout(title, std::move(subtitle), host);
+    auto* outer = new QVBoxLayout(host);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(pane);
+    return pane;
+}
+
 PaneLayout::PaneLayout(const QString& title, std::optional<QString> subtitle, QWidget* parent)
     : QScrollArea(parent), content_(new QVBoxLayout) {
     auto* outer = installCentredColumn(this);

@@ -20,6 +20,10 @@ public:
     PaneLayout(const QString& title, std::optional<QString> subtitle = std::nullopt,
                QWidget* parent = nullptr);
 
+    // Makes the frame the whole content of `host` (a pane widget) and returns it.
+    static PaneLayout* fill(QWidget* host, const QString& title,
+                            std::optional<QString> subtitle = std::nullopt);
+
     QVBoxLayout* content() const { return content_; }
     QWidget* column() const { return column_; }
     QLabel* titleLabel() const { return title_; }

@@ -150,6 +150,14 @@ QIcon symbol(const QString& name) {
     return drawnStandIn(choice.glyph);
 }
 
+QPixmap tintedSymbol(const QString& name, int side, const QColor& colour) {
+    QPixmap glyph = symbol(name).pixmap(side, side);
+    QPainter painter(&glyph);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(glyph.rect(), colour);
+    return glyph;
+}
+
 void setForeground(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, colour);

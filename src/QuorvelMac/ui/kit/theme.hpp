@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QIcon>
+#include <QPixmap>
 #include <QString>
 
 class QLabel;
@@ -37,6 +38,8 @@ QFont monospacedFont(double pointSize, QFont::Weight weight);
 // The icon standing for a symbol name of the design ("lock.fill", "globe"...): a freedesktop
 // theme icon where the desktop has one, else a drawn stand-in, so that no symbol is ever blank.
 QIcon symbol(const QString& name);
+// The symbol drawn in one colour (its shape kept, its own colours replaced).
+QPixmap tintedSymbol(const QString& name, int side, const QColor& colour);
 
 // Sets a label's text colour through its palette (style sheets would defeat font roles).
 void setForeground(QWidget* widget, const QColor& colour);

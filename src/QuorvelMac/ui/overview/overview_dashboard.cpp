@@ -69,10 +69,7 @@ QWidget* symbolLabel(const QString& text, const QString& symbol, const QColor& c
 OverviewDashboard::OverviewDashboard(MacAppModel& model, SidebarSelection& selection,
                                      const ViewServices& services, QWidget* parent)
     : QWidget(parent), model_(model), selection_(selection), services_(services) {
-    auto* pane = new PaneLayout("概要", std::nullopt, this);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(pane);
+    auto* pane = PaneLayout::fill(this, "概要", std::nullopt);
 
     auto* counts = new QHBoxLayout;
     counts->setSpacing(12);

@@ -18,14 +18,6 @@ namespace quorvel::ui {
 
 namespace {
 
-QPixmap tinted(const QString& symbol, int side, const QColor& colour) {
-    QPixmap glyph = theme::symbol(symbol).pixmap(side, side);
-    QPainter painter(&glyph);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(glyph.rect(), colour);
-    return glyph;
-}
-
 // The open step's number in a thin circle.
 QPixmap numberBadge(int number, const QFont& font) {
     QPixmap badge(28 * 2, 28 * 2);
@@ -52,14 +44,14 @@ SetupStepRow::SetupStepRow(std::optional<int> number, const QString& title, cons
     badge_->setFixedSize(28, 28);
     badge_->setAlignment(Qt::AlignCenter);
     if (isDone) {
-        badge_->setPixmap(tinted("checkmark.circle.fill", 24, theme::green()));
+        badge_->setPixmap(theme::tintedSymbol("checkmark.circle.fill", 24, theme::green()));
         badge_->setProperty("systemImage", "checkmark.circle.fill");
     } else if (number) {
         badge_->setPixmap(
             numberBadge(*number, theme::font(theme::TextStyle::callout, QFont::DemiBold)));
         badge_->setProperty("number", *number);
     } else {
-        badge_->setPixmap(tinted("circle.dashed", 24, theme::tertiary()));
+        badge_->setPixmap(theme::tintedSymbol("circle.dashed", 24, theme::tertiary()));
         badge_->setProperty("systemImage", "circle.dashed");
     }
     row->addWidget(badge_, 0, Qt::AlignTop);

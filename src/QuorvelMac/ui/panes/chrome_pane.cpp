@@ -28,10 +28,7 @@ ChromePaneState chromePaneState(const MacAppModel& model) {
 }
 
 ChromePane::ChromePane(MacAppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
-    auto* pane = new PaneLayout("Chrome", QString("Chrome拡張と連携すると、Webサイトも同じ仕組みでロックできます。"), this);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(pane);
+    auto* pane = PaneLayout::fill(this, "Chrome", QString("Chrome拡張と連携すると、Webサイトも同じ仕組みでロックできます。"));
 
     auto* statusCard = new Card(std::nullopt, pane);
     auto* row = new QHBoxLayout;

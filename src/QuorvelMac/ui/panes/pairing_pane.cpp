@@ -58,10 +58,7 @@ std::vector<PairingInfoRow> pairingDetailRows(const PairingState& pairing,
 }
 
 PairingPane::PairingPane(MacAppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
-    auto* pane = new PaneLayout("ペアリング", std::nullopt, this);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(pane);
+    auto* pane = PaneLayout::fill(this, "ペアリング", std::nullopt);
 
     auto* top = new QHBoxLayout;
     top->setSpacing(12);

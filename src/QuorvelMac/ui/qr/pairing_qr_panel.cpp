@@ -61,12 +61,7 @@ void PairingQRPanel::addSymbol(const QString& name, int symbolSize, QColor colou
     symbol->setProperty("systemImage", name);
     symbol->setAlignment(Qt::AlignCenter);
     symbol->setFixedSize(220, frameHeight);
-    QPixmap glyph = theme::symbol(name).pixmap(symbolSize, symbolSize);
-    QPainter tint(&glyph);
-    tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    tint.fillRect(glyph.rect(), colour);
-    tint.end();
-    symbol->setPixmap(glyph);
+    symbol->setPixmap(theme::tintedSymbol(name, symbolSize, colour));
     if (frameHeight == 220) {
         // The placeholder's tile: a faint rounded square behind the viewfinder.
         symbol->setStyleSheet("background: rgba(120, 120, 128, 0.07); border-radius: 14px;");

@@ -62,13 +62,9 @@ QWidget* emptyStateView(QWidget* parent) {
 TargetsPane::TargetsPane(MacAppModel& model, MacSettingsRelaxationProtectionController& controller,
                          const ViewServices& services, QWidget* parent)
     : QWidget(parent), model_(model), controller_(controller), services_(services) {
-    auto* pane = new PaneLayout(
-        "ロック対象",
-        QString("対象アプリそのものは隠さず、前面にある対象アプリのウィンドウだけをロック画面で覆います。ほかのアプリには切り替えられます。"),
-        this);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(pane);
+    auto* pane = PaneLayout::fill(
+        this, "ロック対象",
+        QString("対象アプリそのものは隠さず、前面にある対象アプリのウィンドウだけをロック画面で覆います。ほかのアプリには切り替えられます。"));
     QVBoxLayout* content = pane->content();
 
     warning_ = new TintedCard(theme::orange(), pane);
