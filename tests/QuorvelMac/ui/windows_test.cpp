@@ -307,7 +307,11 @@ TEST_F(PaneTest, PairingPaneStates) {
     EXPECT_EQ(pane.statusPill()->text(), "接続情報を更新中");
     EXPECT_EQ(pane.statusPill()->tone(), Tone::warning);
     EXPECT_EQ(pane.shownRows()[3], (PairingInfoRow{"コード状態", "承認済み"}));
-    EXPECT_FALSE(pane.errorLabel()->isHidden());
+    EXPECT_FALSE(pane.errorRow()->isHidden());
+    EXPECT_EQ(pane.errorLabel()->text(), "Bluetoothペアリングを開始できませんでした: 失敗");
+    approved.error.reset();
+    pane.render(approved, std::nullopt);
+    EXPECT_TRUE(pane.errorRow()->isHidden());
 }
 
 TEST_F(PaneTest, QRPanelFaces) {

@@ -1,5 +1,7 @@
 #include "QuorvelMac/ui/kit/widgets.hpp"
 
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLayout>
 #include <QPushButton>
 #include <QWidget>
@@ -19,6 +21,22 @@ void clearLayout(QLayout* layout) {
         }
         delete item;
     }
+}
+
+QWidget* makeSymbolLabel(const QString& text, const QString& symbol, const QColor& colour,
+                         QWidget* parent) {
+    auto* holder = new QWidget(parent);
+    auto* row = new QHBoxLayout(holder);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(6);
+    auto* icon = new QLabel(holder);
+    icon->setPixmap(theme::tintedSymbol(symbol, 16, colour));
+    row->addWidget(icon, 0, Qt::AlignTop);
+    auto* label = theme::makeLabel(text, theme::TextStyle::body, colour, holder);
+    label->setObjectName("message");
+    row->addWidget(label, 1);
+    holder->setProperty("systemImage", symbol);
+    return holder;
 }
 
 QPushButton* makeButton(const QString& title, ButtonStyle style, QWidget* parent) {

@@ -46,24 +46,6 @@ QLabel* iconLabel(const QIcon& icon, int side, QWidget* parent) {
     return label;
 }
 
-// A label with a symbol before it, both in one colour.
-QWidget* symbolLabel(const QString& text, const QString& symbol, const QColor& colour,
-                     QWidget* parent) {
-    auto* holder = new QWidget(parent);
-    auto* row = new QHBoxLayout(holder);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(6);
-    auto* icon = new QLabel(holder);
-    QPixmap glyph = theme::symbol(symbol).pixmap(16, 16);
-    icon->setPixmap(glyph);
-    row->addWidget(icon, 0, Qt::AlignTop);
-    auto* label = theme::makeLabel(text, theme::TextStyle::body, colour, holder);
-    label->setObjectName("message");
-    row->addWidget(label, 1);
-    holder->setProperty("systemImage", symbol);
-    return holder;
-}
-
 }  // namespace
 
 OverviewDashboard::OverviewDashboard(MacAppModel& model, SidebarSelection& selection,
@@ -159,12 +141,12 @@ void OverviewDashboard::redrawConnection() {
     const auto issues = connectionIssues(attentionFacts(model_));
     if (issues.empty()) {
         connectionRows_->addWidget(
-            symbolLabel("すべて正常です", "checkmark.circle.fill", theme::green(), card));
+            makeSymbolLabel("すべて正常です", "checkmark.circle.fill", theme::green(), card));
         return;
     }
     for (const ConnectionIssue& issue : issues) {
         auto* row = new QHBoxLayout;
-        row->addWidget(symbolLabel(qs(issue.message), "exclamationmark.triangle.fill",
+        row->addWidget(makeSymbolLabel(qs(issue.message), "exclamationmark.triangle.fill",
                                    theme::orange(), card),
                        1);
         if (issue.destination) {

@@ -91,13 +91,14 @@ PairingPane::PairingPane(MacAppModel& model, QWidget* parent) : QWidget(parent),
     theme::setForeground(divider, theme::separator());
     rows_ = new QVBoxLayout;
     rows_->setSpacing(12);
-    error_ = theme::makeLabel({}, theme::TextStyle::callout, theme::red(), card);
-    error_->setObjectName("pairingError");
+    errorRow_ = makeSymbolLabel({}, "exclamationmark.triangle", theme::red(), card);
+    error_ = errorRow_->findChild<QLabel*>("message");
+    error_->setFont(theme::font(theme::TextStyle::callout));
     card->content()->addWidget(heading_);
     card->content()->addWidget(instructions_);
     card->content()->addWidget(divider);
     card->content()->addLayout(rows_);
-    card->content()->addWidget(error_);
+    card->content()->addWidget(errorRow_);
     lower->addWidget(card, 1, Qt::AlignTop);
     pane->content()->addLayout(lower);
 
@@ -141,7 +142,7 @@ void PairingPane::render(const PairingState& pairing,
     }
 
     error_->setText(qs(pairing.error.value_or("")));
-    error_->setVisible(pairing.error.has_value());
+    errorRow_->setVisible(pairing.error.has_value());
 }
 
 std::vector<PairingInfoRow> PairingPane::shownRows() const {

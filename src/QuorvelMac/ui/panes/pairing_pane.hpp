@@ -51,6 +51,7 @@ public:
     QLabel* heading() const { return heading_; }
     QLabel* instructions() const { return instructions_; }
     QLabel* errorLabel() const { return error_; }
+    QWidget* errorRow() const { return errorRow_; }
     // The rows as shown: title and value of each.
     std::vector<PairingInfoRow> shownRows() const;
 
@@ -64,6 +65,7 @@ private:
     QLabel* heading_;
     QLabel* instructions_;
     QVBoxLayout* rows_;
+    QWidget* errorRow_;
     QLabel* error_;
 };
 
