@@ -224,6 +224,24 @@ TEST_F(WindowsTest, SettingsShowsAFailureInRed) {
     EXPECT_TRUE(settings.errorLabel()->isHidden());
 }
 
+TEST_F(WindowsTest, SettingsSwitchStaysOffWhileApprovalIsPending) {
+    struct AwaitingApproval final : LoginItem {
+        bool registered = false;
+        Status status() override { return registered ? Status::requiresApproval : Status::notRegistered; }
+        void registerItem() override { registered = true; }
+        void unregisterItem() override { registered = false; }
+    };
+    MacAppModel::Dependencies deps = dependencies();
+    deps.clock = clock;
+    deps.loginItem = std::make_shared<AwaitingApproval>();
+    MacAppModel model(std::move(deps));
+    SettingsWindow settings(model, services);
+    settings.show();
+    settings.loginItemSwitch()->click();
+    EXPECT_FALSE(settings.loginItemSwitch()->isChecked());
+    EXPECT_TRUE(settings.errorLabel()->isHidden());
+}
+
 TEST_F(WindowsTest, UserInterfaceWiresMenuAndWindows) {
     auto model = makeUiModel(true);
     UserInterface views(services);
