@@ -60,7 +60,8 @@ public:
     virtual ~DistributedNotificationCenter() = default;
     // Calls `handler` on a later turn of the main loop each time `name` is posted, until the
     // returned token is released. Throws when observation cannot start.
-    virtual std::shared_ptr<void> addObserver(const std::string& name, std::function<void()> handler) = 0;
+    virtual std::shared_ptr<void> addObserver(const std::string& name,
+                                              std::function<void()> handler) = 0;
 };
 
 }  // namespace quorvel

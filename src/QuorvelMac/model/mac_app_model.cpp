@@ -12,21 +12,25 @@
 
 namespace quorvel {
 
-LocalAllowWindowStore::LocalAllowWindowStore(const std::map<std::string, Date>& initialWindows, Date now) {
+LocalAllowWindowStore::LocalAllowWindowStore(const std::map<std::string, Date>& initialWindows,
+                                             Date now) {
     for (const auto& [id, until] : initialWindows)
-        if (until > now) allowUntilByTargetId[id] = until;
+        if (until > now)
+            allowUntilByTargetId[id] = until;
 }
 
 std::optional<Date> LocalAllowWindowStore::allowUntil(const std::string& targetId, Date at) const {
     auto found = allowUntilByTargetId.find(targetId);
-    if (found == allowUntilByTargetId.end() || !(found->second > at)) return std::nullopt;
+    if (found == allowUntilByTargetId.end() || !(found->second > at))
+        return std::nullopt;
     return found->second;
 }
 
 std::map<std::string, Date> LocalAllowWindowStore::activeWindows(Date at) const {
     std::map<std::string, Date> result;
     for (const auto& [id, until] : allowUntilByTargetId)
-        if (until > at) result[id] = until;
+        if (until > at)
+            result[id] = until;
     return result;
 }
 
@@ -39,12 +43,19 @@ const std::vector<std::string>& MacAppModel::allowedExtensionIds() {
 namespace {
 
 std::shared_ptr<const Clock> clockOrSystem(std::shared_ptr<const Clock> clock) {
-    if (clock) return clock;
+    if (clock)
+        return clock;
     return std::shared_ptr<const Clock>(&systemClock(), [](const Clock*) {});
 }
 
-MacAppModel::Dependencies withClock(MacAppModel::Dependencies deps) {
+// The program passes every collaborator; these fill what a caller may leave out.
+MacAppModel::Dependencies withDefaults(MacAppModel::Dependencies deps) {
     deps.clock = clockOrSystem(std::move(deps.clock));
+    if (!deps.userDefaults)
+        deps.userDefaults = std::make_shared<JsonFilePreferences>(
+            std::string(MacAppModel::ownApplicationIdentifier));
+    if (deps.manifestFiles.empty())
+        deps.manifestFiles = NativeMessagingRegistrar::defaultManifestFiles();
     return deps;
 }
 
@@ -52,11 +63,12 @@ MacAppModel::Dependencies withClock(MacAppModel::Dependencies deps) {
 
 MacAppModel::MacAppModel(Dependencies dependencies, bool marketingFixture, QObject* parent)
     : QObject(parent),
-      deps_(withClock(std::move(dependencies))),
+      deps_(withDefaults(std::move(dependencies))),
       isMarketingFixture_(marketingFixture),
       authorizationStore_(AllowWindowStateStore::load(deps_.clock->now()), deps_.clock->now()),
       setupProgressStore_{deps_.userDefaults} {
-    if (!deps_.manifestFiles.empty()) connection_.nativeHostManifestPath = deps_.manifestFiles.front().string();
+    if (!deps_.manifestFiles.empty())
+        connection_.nativeHostManifestPath = deps_.manifestFiles.front().string();
     if (isMarketingFixture_)
         startDemonstration();
     else
@@ -65,20 +77,25 @@ MacAppModel::MacAppModel(Dependencies dependencies, bool marketingFixture, QObje
 
 MacAppModel::~MacAppModel() = default;
 
-Date MacAppModel::now() const { return deps_.clock->now(); }
+Date MacAppModel::now() const {
+    return deps_.clock->now();
+}
 
 void MacAppModel::startNormal() {
     try {
-        if (deps_.bridgeDaemon) deps_.bridgeDaemon->start();
+        if (deps_.bridgeDaemon)
+            deps_.bridgeDaemon->start();
     } catch (const std::exception& error) {
-        setApplicationSelectionMessage(std::string("Bluetooth連携を開始できませんでした: ") + error.what());
+        setApplicationSelectionMessage(std::string("Bluetooth連携を開始できませんでした: ") +
+                                       error.what());
     }
     installObservers();
     loadTargetsAtStart();
     bool finished = setupProgressStore_.appSelectionStepFinished();
     if (!finished)
         for (const auto& target : targets_)
-            if (target.kind == MacLockTarget::Kind::macApp) finished = true;
+            if (target.kind == MacLockTarget::Kind::macApp)
+                finished = true;
     setAppSelectionStepFinished(finished);
     if (finished) {
         try {
@@ -93,36 +110,42 @@ void MacAppModel::startNormal() {
         synced = SyncedTargetStateStore::load();
     } catch (const std::exception&) {
     }
-    if (synced) applySyncedTargets(*synced);
+    if (synced)
+        applySyncedTargets(*synced);
     installManifest();
     refreshChromeProfiles();
     loadMacLinkConfiguration();
     refreshLoginItemStatus();
     refreshAccessibilityPermission(false);
     refreshBluetoothStatus();
-    for (const auto& [id, until] : authorizationStore_.activeWindows(now())) scheduleAuthorizationExpiry(id, until);
+    for (const auto& [id, until] : authorizationStore_.activeWindows(now()))
+        scheduleAuthorizationExpiry(id, until);
 }
 
 void MacAppModel::installObservers() {
-    if (!deps_.notificationCenter) return;
+    if (!deps_.notificationCenter)
+        return;
     QPointer<MacAppModel> self(this);
     // Each handler only starts work on a later turn; a model gone by then does nothing.
     auto later = [self](void (MacAppModel::*operation)()) {
         return [self, operation] {
             QTimer::singleShot(0, self.data(), [self, operation] {
-                if (self) (self.data()->*operation)();
+                if (self)
+                    (self.data()->*operation)();
             });
         };
     };
-    auto observe = [&](std::string_view name, std::function<void()> handler) -> std::shared_ptr<void> {
+    auto observe = [&](std::string_view name,
+                       std::function<void()> handler) -> std::shared_ptr<void> {
         try {
             return deps_.notificationCenter->addObserver(std::string(name), std::move(handler));
         } catch (const std::exception&) {
             return nullptr;
         }
     };
-    pairingConfigurationObserver_ = observe(BLELocalPairingSessionStore::configurationChangedNotification,
-                                            later(&MacAppModel::loadMacLinkConfiguration));
+    pairingConfigurationObserver_ =
+        observe(BLELocalPairingSessionStore::configurationChangedNotification,
+                later(&MacAppModel::loadMacLinkConfiguration));
     bluetoothStatusObserver_ = observe(BLELocalConnectionStore::connectionChangedNotification,
                                        later(&MacAppModel::refreshBluetoothStatus));
     targetSyncObserver_ = observe(SyncedTargetStateStore::changedNotification,
@@ -136,7 +159,8 @@ void MacAppModel::reloadSyncedTargets() {
     } catch (const std::exception&) {
         return;
     }
-    if (list) applySyncedTargets(*list);
+    if (list)
+        applySyncedTargets(*list);
 }
 
 void MacAppModel::loadTargetsAtStart() {
@@ -155,7 +179,8 @@ void MacAppModel::loadTargetsAtStart() {
 
 void MacAppModel::installManifest() {
     try {
-        NativeMessagingRegistrar::installManifest(allowedExtensionIds(), deps_.nativeHostPath, deps_.manifestFiles);
+        NativeMessagingRegistrar::installManifest(allowedExtensionIds(), deps_.nativeHostPath,
+                                                  deps_.manifestFiles);
     } catch (const std::exception& error) {
         setNativeHostInstallError(std::string(error.what()));
         refreshNativeHostStatus();
@@ -205,11 +230,13 @@ void MacAppModel::startDemonstration() {
     };
     setTargets({demoApp("marketing-mail", "メール", "org.gnome.Evolution",
                         "/usr/share/applications/org.gnome.Evolution.desktop"),
-                demoApp("marketing-video", "動画", "org.gnome.Totem", "/usr/share/applications/org.gnome.Totem.desktop"),
+                demoApp("marketing-video", "動画", "org.gnome.Totem",
+                        "/usr/share/applications/org.gnome.Totem.desktop"),
                 demoApp("marketing-chat", "チャット", "org.gnome.Polari",
                         "/usr/share/applications/org.gnome.Polari.desktop")});
-    setRecentUnlocks({RecentUnlock{Uuid::random(), "動画", "20分解除", start.addingSeconds(-1080)},
-                      RecentUnlock{Uuid::random(), "チャット", "5分解除", start.addingSeconds(-3720)}});
+    setRecentUnlocks(
+        {RecentUnlock{Uuid::random(), "動画", "20分解除", start.addingSeconds(-1080)},
+         RecentUnlock{Uuid::random(), "チャット", "5分解除", start.addingSeconds(-3720)}});
     marketingAllowWindows_ = {{"marketing-video", start.addingSeconds(755)}};
     Q_EMIT marketingAllowWindowsChanged();
     Q_EMIT allowWindowsChanged();
@@ -234,17 +261,21 @@ MacSetupStatus MacAppModel::setupStatus() const {
     status.accessibilityPermissionGranted = accessibilityPermissionGranted_;
     status.iPhonePaired = pairing_.pairedIPhoneName.has_value();
     status.appSelectionStepFinished = appSelectionStepFinished_;
-    for (const auto& profile : chromeProfiles_) status.chromeConnected = status.chromeConnected || profile.connected;
+    for (const auto& profile : chromeProfiles_)
+        status.chromeConnected = status.chromeConnected || profile.connected;
     return status;
 }
 
 std::string MacAppModel::chromeConnectionSummary() const {
-    return setupStatus().chromeConnected ? "Chrome拡張とMacアプリは接続済み" : "Chrome拡張とMacアプリは未接続";
+    return setupStatus().chromeConnected ? "Chrome拡張とMacアプリは接続済み"
+                                         : "Chrome拡張とMacアプリは未接続";
 }
 
 std::string MacAppModel::chromeConnectionDetail() const {
-    if (setupStatus().chromeConnected) return "Chromeから解除申請を受け取れる状態です。";
-    if (connection_.nativeHostInstalled) return "Chromeを開き、Pellorim拡張を一度開いてください。";
+    if (setupStatus().chromeConnected)
+        return "Chromeから解除申請を受け取れる状態です。";
+    if (connection_.nativeHostInstalled)
+        return "Chromeを開き、Pellorim拡張を一度開いてください。";
     return "Chrome連携の準備が完了していません。Macアプリを再起動してください。";
 }
 
@@ -253,89 +284,113 @@ std::string MacAppModel::chromeConnectionDetail() const {
 namespace {
 template <class T>
 bool store(T& field, const T& value) {
-    if (field == value) return false;
+    if (field == value)
+        return false;
     field = value;
     return true;
 }
 }  // namespace
 
 void MacAppModel::setConnection(const ConnectionState& value) {
-    if (!store(connection_, value)) return;
+    if (!store(connection_, value))
+        return;
     Q_EMIT connectionChanged();
     Q_EMIT chromeConnectionChanged();
 }
 void MacAppModel::setPairing(const PairingState& value) {
-    if (!store(pairing_, value)) return;
+    if (!store(pairing_, value))
+        return;
     Q_EMIT pairingChanged();
     Q_EMIT setupStatusChanged();
 }
 void MacAppModel::setChromeProfiles(const std::vector<ChromeProfile>& value) {
-    if (!store(chromeProfiles_, value)) return;
+    if (!store(chromeProfiles_, value))
+        return;
     Q_EMIT chromeProfilesChanged();
     Q_EMIT setupStatusChanged();
     Q_EMIT chromeConnectionChanged();
 }
 void MacAppModel::setTargets(const std::vector<MacLockTarget>& value) {
-    if (store(targets_, value)) Q_EMIT targetsChanged();
+    if (store(targets_, value))
+        Q_EMIT targetsChanged();
 }
 void MacAppModel::setRecentUnlocks(const std::vector<RecentUnlock>& value) {
-    if (store(recentUnlocks_, value)) Q_EMIT recentUnlocksChanged();
+    if (store(recentUnlocks_, value))
+        Q_EMIT recentUnlocksChanged();
 }
 void MacAppModel::setOverlay(const std::optional<LockOverlayState>& value) {
-    if (store(overlay_, value)) Q_EMIT overlayChanged();
+    if (store(overlay_, value))
+        Q_EMIT overlayChanged();
 }
 void MacAppModel::setAccessibilityPermissionGranted(bool value) {
-    if (!store(accessibilityPermissionGranted_, value)) return;
+    if (!store(accessibilityPermissionGranted_, value))
+        return;
     Q_EMIT accessibilityPermissionGrantedChanged();
     Q_EMIT setupStatusChanged();
 }
 void MacAppModel::setApplicationSelectionMessage(const std::optional<std::string>& value) {
-    if (store(applicationSelectionMessage_, value)) Q_EMIT applicationSelectionMessageChanged();
+    if (store(applicationSelectionMessage_, value))
+        Q_EMIT applicationSelectionMessageChanged();
 }
 void MacAppModel::setMacLinkConfiguration(const std::optional<MacLinkConfiguration>& value) {
-    if (store(macLinkConfiguration_, value)) Q_EMIT macLinkConfigurationChanged();
+    if (store(macLinkConfiguration_, value))
+        Q_EMIT macLinkConfigurationChanged();
 }
 void MacAppModel::setTargetStoreError(const std::optional<std::string>& value) {
-    if (store(targetStoreError_, value)) Q_EMIT targetStoreErrorChanged();
+    if (store(targetStoreError_, value))
+        Q_EMIT targetStoreErrorChanged();
 }
 void MacAppModel::setNativeHostInstallError(const std::optional<std::string>& value) {
-    if (store(nativeHostInstallError_, value)) Q_EMIT nativeHostInstallErrorChanged();
+    if (store(nativeHostInstallError_, value))
+        Q_EMIT nativeHostInstallErrorChanged();
 }
 void MacAppModel::setLoginItemEnabledValue(bool value) {
-    if (store(loginItemEnabled_, value)) Q_EMIT loginItemEnabledChanged();
+    if (store(loginItemEnabled_, value))
+        Q_EMIT loginItemEnabledChanged();
 }
 void MacAppModel::setLoginItemError(const std::optional<std::string>& value) {
-    if (store(loginItemError_, value)) Q_EMIT loginItemErrorChanged();
+    if (store(loginItemError_, value))
+        Q_EMIT loginItemErrorChanged();
 }
 void MacAppModel::setLoginItemStatusText(const std::string& value) {
-    if (store(loginItemStatusText_, value)) Q_EMIT loginItemStatusTextChanged();
+    if (store(loginItemStatusText_, value))
+        Q_EMIT loginItemStatusTextChanged();
 }
 void MacAppModel::setWebTargetsManagedByIOS(bool value) {
-    if (store(webTargetsManagedByIOS_, value)) Q_EMIT webTargetsManagedByIOSChanged();
+    if (store(webTargetsManagedByIOS_, value))
+        Q_EMIT webTargetsManagedByIOSChanged();
 }
 void MacAppModel::setTargetSyncVersion(const std::optional<long long>& value) {
-    if (store(targetSyncVersion_, value)) Q_EMIT targetSyncVersionChanged();
+    if (store(targetSyncVersion_, value))
+        Q_EMIT targetSyncVersionChanged();
 }
 void MacAppModel::setTargetSyncError(const std::optional<std::string>& value) {
-    if (store(targetSyncError_, value)) Q_EMIT targetSyncErrorChanged();
+    if (store(targetSyncError_, value))
+        Q_EMIT targetSyncErrorChanged();
 }
-void MacAppModel::setSettingsRelaxationConfiguration(const SettingsRelaxationProtectionConfiguration& value) {
-    if (store(settingsRelaxationConfiguration_, value)) Q_EMIT settingsRelaxationConfigurationChanged();
+void MacAppModel::setSettingsRelaxationConfiguration(
+    const SettingsRelaxationProtectionConfiguration& value) {
+    if (store(settingsRelaxationConfiguration_, value))
+        Q_EMIT settingsRelaxationConfigurationChanged();
 }
 void MacAppModel::setBluetoothStatus(const std::string& value) {
-    if (store(bluetoothStatus_, value)) Q_EMIT bluetoothStatusChanged();
+    if (store(bluetoothStatus_, value))
+        Q_EMIT bluetoothStatusChanged();
 }
 void MacAppModel::setBluetoothStatusCode(const std::optional<std::string>& value) {
-    if (store(bluetoothStatusCode_, value)) Q_EMIT bluetoothStatusCodeChanged();
+    if (store(bluetoothStatusCode_, value))
+        Q_EMIT bluetoothStatusCodeChanged();
 }
 void MacAppModel::setAppSelectionStepFinished(bool value) {
-    if (!store(appSelectionStepFinished_, value)) return;
+    if (!store(appSelectionStepFinished_, value))
+        return;
     Q_EMIT appSelectionStepFinishedChanged();
     Q_EMIT setupStatusChanged();
 }
 
 void MacAppModel::insertRecentUnlock(const std::string& targetName, const std::string& status) {
-    recentUnlocks_.insert(recentUnlocks_.begin(), RecentUnlock{Uuid::random(), targetName, status, now()});
+    recentUnlocks_.insert(recentUnlocks_.begin(),
+                          RecentUnlock{Uuid::random(), targetName, status, now()});
     Q_EMIT recentUnlocksChanged();
 }
 

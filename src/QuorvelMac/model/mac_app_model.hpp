@@ -48,8 +48,10 @@ class MacAppModel final : public QObject {
 
 public:
     struct Dependencies {
+        // Absent: the system clock.
         std::shared_ptr<const Clock> clock;
-        // The application's user defaults (the setup progress).
+        // The application's user defaults (the setup progress). Absent: the "app.quorvel.mac"
+        // domain.
         std::shared_ptr<Preferences> userDefaults;
         std::shared_ptr<DeviceKeyStoring> deviceKeyStore;
         std::shared_ptr<BridgeDaemonLauncher> bridgeDaemon;
@@ -57,8 +59,9 @@ public:
         std::shared_ptr<AccessibilityProbe> accessibility;
         std::shared_ptr<LoginItem> loginItem;
         std::shared_ptr<UserNotificationCenter> userNotifications;
-        // Where the browser manifests go (the first is the one whose presence is reported) and
-        // the absolute path of the native-messaging host they name.
+        // Where the browser manifests go (the first is the one whose presence is reported; none
+        // given: NativeMessagingRegistrar::defaultManifestFiles()) and the absolute path of the
+        // native-messaging host they name (empty: QuorvelNativeHost beside the running program).
         std::vector<std::filesystem::path> manifestFiles;
         std::string nativeHostPath;
         // Our own desktop-entry id: never a lock target.
@@ -89,11 +92,17 @@ public:
     const std::vector<RecentUnlock>& recentUnlocks() const { return recentUnlocks_; }
     const std::optional<LockOverlayState>& overlay() const { return overlay_; }
     bool accessibilityPermissionGranted() const { return accessibilityPermissionGranted_; }
-    const std::optional<std::string>& applicationSelectionMessage() const { return applicationSelectionMessage_; }
+    const std::optional<std::string>& applicationSelectionMessage() const {
+        return applicationSelectionMessage_;
+    }
     long long authorizationRevision() const { return authorizationRevision_; }
-    const std::optional<MacLinkConfiguration>& macLinkConfiguration() const { return macLinkConfiguration_; }
+    const std::optional<MacLinkConfiguration>& macLinkConfiguration() const {
+        return macLinkConfiguration_;
+    }
     const std::optional<std::string>& targetStoreError() const { return targetStoreError_; }
-    const std::optional<std::string>& nativeHostInstallError() const { return nativeHostInstallError_; }
+    const std::optional<std::string>& nativeHostInstallError() const {
+        return nativeHostInstallError_;
+    }
     bool loginItemEnabled() const { return loginItemEnabled_; }
     const std::optional<std::string>& loginItemError() const { return loginItemError_; }
     // "not registered", "enabled", "requires approval", "not found" or "unknown".
@@ -107,7 +116,9 @@ public:
     const std::string& bluetoothStatus() const { return bluetoothStatus_; }
     const std::optional<std::string>& bluetoothStatusCode() const { return bluetoothStatusCode_; }
     bool appSelectionStepFinished() const { return appSelectionStepFinished_; }
-    const std::map<std::string, Date>& marketingAllowWindows() const { return marketingAllowWindows_; }
+    const std::map<std::string, Date>& marketingAllowWindows() const {
+        return marketingAllowWindows_;
+    }
 
     // Derived.
     MacSetupStatus setupStatus() const;
@@ -198,7 +209,8 @@ private:
     void scheduleAuthorizationExpiry(const std::string& targetId, Date allowUntil);
     void authorizationDidExpire(const std::string& targetId);
     void cancelExpiry(const std::string& targetId);
-    void scheduleWarning(const MacLockTarget& target, Date allowUntil, long long warningBeforeEndSeconds);
+    void scheduleWarning(const MacLockTarget& target, Date allowUntil,
+                         long long warningBeforeEndSeconds);
     void withdrawWarning(const std::string& targetId);
     void raiseAuthorizationRevision();
 

@@ -25,13 +25,15 @@ std::string normalizedDeviceId(const std::string& text) {
 
 std::string sixDigitCode() {
     char code[8];
-    std::snprintf(code, sizeof code, "%06u", static_cast<unsigned>(systemRandomSource().uniform(1000000)));
+    std::snprintf(code, sizeof code, "%06u",
+                  static_cast<unsigned>(systemRandomSource().uniform(1000000)));
     return code;
 }
 
 }  // namespace
 
-std::string MacAppModel::localPairingQRCodeURL(const std::string& sessionId, const std::string& code) {
+std::string MacAppModel::localPairingQRCodeURL(const std::string& sessionId,
+                                               const std::string& code) {
     QUrl url;
     url.setScheme("quorvel");
     url.setHost("pair");
@@ -39,7 +41,8 @@ std::string MacAppModel::localPairingQRCodeURL(const std::string& sessionId, con
     query.addQueryItem("session", QString::fromStdString(sessionId));
     query.addQueryItem("code", QString::fromStdString(code));
     url.setQuery(query);
-    if (!url.isValid()) return "quorvel://pair";
+    if (!url.isValid())
+        return "quorvel://pair";
     return url.toString(QUrl::FullyEncoded).toStdString();
 }
 
@@ -59,10 +62,12 @@ void MacAppModel::refreshPairingStatus() {
 
 void MacAppModel::startLocalBluetoothPairing() {
     try {
-        const std::string macDeviceId =
-            normalizedDeviceId(macLinkConfiguration_ ? macLinkConfiguration_->macDeviceId : std::string());
-        if (!deps_.deviceKeyStore) throw std::runtime_error("no device key store");
-        const DevicePublicKeyBundle publicKeys = deps_.deviceKeyStore->loadOrCreateDeviceKeys(macDeviceId).publicKeys();
+        const std::string macDeviceId = normalizedDeviceId(
+            macLinkConfiguration_ ? macLinkConfiguration_->macDeviceId : std::string());
+        if (!deps_.deviceKeyStore)
+            throw std::runtime_error("no device key store");
+        const DevicePublicKeyBundle publicKeys =
+            deps_.deviceKeyStore->loadOrCreateDeviceKeys(macDeviceId).publicKeys();
         const std::string sessionId = "pair_" + newUuidText();
         const std::string code = sixDigitCode();
         const Date expiresAt = now().addingSeconds(pairingSessionSeconds);

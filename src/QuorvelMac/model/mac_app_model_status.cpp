@@ -13,10 +13,14 @@ constexpr double profileConnectedWithinSeconds = 10.0;
 
 const char* loginItemStatusWord(LoginItem::Status status) {
     switch (status) {
-        case LoginItem::Status::notRegistered: return "not registered";
-        case LoginItem::Status::enabled: return "enabled";
-        case LoginItem::Status::requiresApproval: return "requires approval";
-        case LoginItem::Status::notFound: return "not found";
+        case LoginItem::Status::notRegistered:
+            return "not registered";
+        case LoginItem::Status::enabled:
+            return "enabled";
+        case LoginItem::Status::requiresApproval:
+            return "requires approval";
+        case LoginItem::Status::notFound:
+            return "not found";
     }
     return "unknown";
 }
@@ -49,7 +53,8 @@ void MacAppModel::refreshChromeProfiles() {
     std::vector<ChromeProfile> profiles;
     for (const auto& record : records)
         profiles.push_back({record.profileId, record.displayName,
-                            record.isConnected(now(), profileConnectedWithinSeconds), record.lastSeenAt});
+                            record.isConnected(now(), profileConnectedWithinSeconds),
+                            record.lastSeenAt});
     setChromeProfiles(profiles);
 }
 
@@ -66,7 +71,8 @@ void MacAppModel::refreshLoginItemStatus() {
 
 void MacAppModel::setLoginItemEnabled(bool enabled) {
     try {
-        if (!deps_.loginItem) throw std::runtime_error("ログイン項目を変更できません");
+        if (!deps_.loginItem)
+            throw std::runtime_error("ログイン項目を変更できません");
         if (enabled)
             deps_.loginItem->registerItem();
         else
@@ -83,20 +89,24 @@ bool MacAppModel::refreshAccessibilityPermission(bool prompt) {
         setAccessibilityPermissionGranted(true);
         return true;
     }
-    setAccessibilityPermissionGranted(deps_.accessibility && deps_.accessibility->isTrusted(prompt));
+    setAccessibilityPermissionGranted(deps_.accessibility &&
+                                      deps_.accessibility->isTrusted(prompt));
     return accessibilityPermissionGranted_;
 }
 
 void MacAppModel::refreshNativeHostStatus() {
     // Changes of a field in place: observers hear of them even when nothing differs.
-    connection_.nativeHostManifestPath = deps_.manifestFiles.empty() ? std::string() : deps_.manifestFiles.front().string();
-    connection_.nativeHostInstalled = !deps_.manifestFiles.empty() && files::exists(deps_.manifestFiles.front());
+    connection_.nativeHostManifestPath =
+        deps_.manifestFiles.empty() ? std::string() : deps_.manifestFiles.front().string();
+    connection_.nativeHostInstalled =
+        !deps_.manifestFiles.empty() && files::exists(deps_.manifestFiles.front());
     Q_EMIT connectionChanged();
     Q_EMIT chromeConnectionChanged();
 }
 
 void MacAppModel::openAccessibilitySettings() {
-    if (deps_.accessibility) deps_.accessibility->openSettings();
+    if (deps_.accessibility)
+        deps_.accessibility->openSettings();
 }
 
 }  // namespace quorvel

@@ -13,7 +13,8 @@ void MacAppModel::saveTargets() {
         MacTargetStore::save(targets_);
         MacTargetPolicyStore::PolicyMap policies;
         for (const auto& target : targets_)
-            if (!target.inheritsDefaultPolicy) policies.emplace(target.id, target.effectivePolicy());
+            if (!target.inheritsDefaultPolicy)
+                policies.emplace(target.id, target.effectivePolicy());
         MacTargetPolicyStore::save(policies);
         setTargetStoreError(std::nullopt);
     } catch (const std::exception& error) {
@@ -26,7 +27,8 @@ void MacAppModel::applySyncedTargets(const SyncedTargetList& list) {
     std::set<std::string> ids;
     for (const auto& entry : list.webTargets) {
         // Ids are the lookup key of windows and policies: a repeated id keeps its first entry.
-        if (!ids.insert(entry.id).second) continue;
+        if (!ids.insert(entry.id).second)
+            continue;
         MacLockTarget target;
         target.id = entry.id;
         target.kind = MacLockTarget::Kind::webDomain;
@@ -38,7 +40,8 @@ void MacAppModel::applySyncedTargets(const SyncedTargetList& list) {
         next.push_back(std::move(target));
     }
     for (auto target : targets_) {
-        if (target.kind != MacLockTarget::Kind::macApp || ids.count(target.id)) continue;
+        if (target.kind != MacLockTarget::Kind::macApp || ids.count(target.id))
+            continue;
         if (list.macAppUnlockPolicy) {
             target.policyOverride = *list.macAppUnlockPolicy;
             target.inheritsDefaultPolicy = false;
@@ -52,8 +55,10 @@ void MacAppModel::applySyncedTargets(const SyncedTargetList& list) {
     saveTargets();
 }
 
-void MacAppModel::addMacApplicationTargets(const std::vector<MacApplicationDescriptor>& descriptors) {
-    if (descriptors.empty()) return;
+void MacAppModel::addMacApplicationTargets(
+    const std::vector<MacApplicationDescriptor>& descriptors) {
+    if (descriptors.empty())
+        return;
     const std::set<std::string> excluded = {deps_.ownBundleIdentifier, ownApplicationIdentifier};
     std::vector<MacLockTarget> next = targets_;
     int added = 0;
@@ -66,7 +71,8 @@ void MacAppModel::addMacApplicationTargets(const std::vector<MacApplicationDescr
         }
         bool present = false;
         for (const auto& target : next)
-            present = present || (target.kind == MacLockTarget::Kind::macApp && target.identifier == descriptor.bundleIdentifier);
+            present = present || (target.kind == MacLockTarget::Kind::macApp &&
+                                  target.identifier == descriptor.bundleIdentifier);
         if (present) {
             ++duplicates;
             continue;
@@ -84,19 +90,24 @@ void MacAppModel::addMacApplicationTargets(const std::vector<MacApplicationDescr
     } else {
         refreshAccessibilityPermission(false);
     }
-    if (duplicates > 0) parts.push_back("追加済みのアプリ " + std::to_string(duplicates) + "件は変更していません。");
-    if (refusedSelf) parts.push_back("Pellorim自身はロック対象にできません。");
+    if (duplicates > 0)
+        parts.push_back("追加済みのアプリ " + std::to_string(duplicates) +
+                        "件は変更していません。");
+    if (refusedSelf)
+        parts.push_back("Pellorim自身はロック対象にできません。");
     if (parts.empty()) {
         setApplicationSelectionMessage(std::nullopt);
         return;
     }
     std::string message = parts.front();
-    for (std::size_t i = 1; i < parts.size(); ++i) message += " " + parts[i];
+    for (std::size_t i = 1; i < parts.size(); ++i)
+        message += " " + parts[i];
     setApplicationSelectionMessage(message);
 }
 
 void MacAppModel::finishAppSelectionStep() {
-    if (appSelectionStepFinished_) return;
+    if (appSelectionStepFinished_)
+        return;
     setAppSelectionStepFinished(true);
     try {
         setupProgressStore_.markAppSelectionStepFinished();
@@ -107,11 +118,14 @@ void MacAppModel::finishAppSelectionStep() {
 
 void MacAppModel::removeMacAppTarget(const std::string& id) {
     bool found = false;
-    for (const auto& target : targets_) found = found || (target.kind == MacLockTarget::Kind::macApp && target.id == id);
-    if (!found) return;
+    for (const auto& target : targets_)
+        found = found || (target.kind == MacLockTarget::Kind::macApp && target.id == id);
+    if (!found)
+        return;
     std::vector<MacLockTarget> next;
     for (const auto& target : targets_)
-        if (target.id != id) next.push_back(target);
+        if (target.id != id)
+            next.push_back(target);
     setTargets(next);
     cancelExpiry(id);
     authorizationStore_.allowUntilByTargetId.erase(id);
@@ -121,13 +135,15 @@ void MacAppModel::removeMacAppTarget(const std::string& id) {
     } catch (const std::exception&) {
     }
     raiseAuthorizationRevision();
-    if (overlay_ && overlay_->target.id == id) setOverlay(std::nullopt);
+    if (overlay_ && overlay_->target.id == id)
+        setOverlay(std::nullopt);
     saveTargets();
 }
 
 void MacAppModel::setMacAppTargetEnabled(const std::string& id, bool enabled) {
     for (std::size_t i = 0; i < targets_.size(); ++i) {
-        if (targets_[i].id != id || targets_[i].kind != MacLockTarget::Kind::macApp) continue;
+        if (targets_[i].id != id || targets_[i].kind != MacLockTarget::Kind::macApp)
+            continue;
         std::vector<MacLockTarget> next = targets_;
         next[i].enabled = enabled;
         setTargets(next);
@@ -144,9 +160,11 @@ std::vector<std::string> MacAppModel::linkedWebTargetIds(const std::string& targ
         return {};
     }
     std::vector<std::string> ids;
-    if (!list) return ids;
+    if (!list)
+        return ids;
     for (const auto& entry : list->webTargets)
-        if (entry.linkedTargetId == targetId) ids.push_back(entry.id);
+        if (entry.linkedTargetId == targetId)
+            ids.push_back(entry.id);
     return ids;
 }
 

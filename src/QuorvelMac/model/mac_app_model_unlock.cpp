@@ -30,8 +30,10 @@ void MacAppModel::requestUnlock(const MacLockTarget& target) {
     (new UnlockRequestRun(this, target))->startLater();
 }
 
-void MacAppModel::updateOverlay(const MacLockTarget& target, const LockOverlayState::Status& status) {
-    if (overlay_ && overlay_->target.id == target.id) setOverlay(LockOverlayState{target, status});
+void MacAppModel::updateOverlay(const MacLockTarget& target,
+                                const LockOverlayState::Status& status) {
+    if (overlay_ && overlay_->target.id == target.id)
+        setOverlay(LockOverlayState{target, status});
 }
 
 void MacAppModel::forgetRequest(const std::string& requestId) {
@@ -41,10 +43,12 @@ void MacAppModel::forgetRequest(const std::string& requestId) {
 
 void MacAppModel::acknowledgeRemoteOpenBatches(const std::string& requestId) {
     auto found = pendingRemoteOpenBatchIdsByRequestId_.find(requestId);
-    if (found == pendingRemoteOpenBatchIdsByRequestId_.end()) return;
+    if (found == pendingRemoteOpenBatchIdsByRequestId_.end())
+        return;
     const std::set<std::string> ids = found->second;
     pendingRemoteOpenBatchIdsByRequestId_.erase(found);
-    if (ids.empty()) return;
+    if (ids.empty())
+        return;
     try {
         RemoteOpenEventStore(RemoteOpenEventStore::defaultFileURL()).acknowledge(ids);
     } catch (const std::exception&) {
@@ -61,23 +65,29 @@ void MacAppModel::applyApproval(const std::string& targetId, Date allowUntil,
     std::optional<std::string> linkedId = linkedTargetId;
     if (!linkedId && list) {
         for (const auto& entry : list->webTargets) {
-            if (entry.id != targetId) continue;
+            if (entry.id != targetId)
+                continue;
             linkedId = entry.linkedTargetId;
             break;
         }
     }
     std::vector<std::string> ids;
-    if (linkedId) ids = linkedWebTargetIds(*linkedId);
-    if (ids.empty()) ids = {targetId};
+    if (linkedId)
+        ids = linkedWebTargetIds(*linkedId);
+    if (ids.empty())
+        ids = {targetId};
     grantAuthorization(ids, allowUntil);
 
-    const auto target = std::find_if(targets_.begin(), targets_.end(), [&](const auto& t) { return t.id == targetId; });
+    const auto target = std::find_if(targets_.begin(), targets_.end(),
+                                     [&](const auto& t) { return t.id == targetId; });
     if (target != targets_.end()) {
         const MacLockTarget approved = *target;
         insertRecentUnlock(approved.displayName, "解除済み");
         QPointer<MacAppModel> self(this);
         QTimer::singleShot(0, this, [self, approved, allowUntil] {
-            if (self) self->scheduleWarning(approved, allowUntil, approved.effectivePolicy().warningBeforeEndSeconds);
+            if (self)
+                self->scheduleWarning(approved, allowUntil,
+                                      approved.effectivePolicy().warningBeforeEndSeconds);
         });
     }
     setOverlay(clearingOverlay(overlay_, targetId));
@@ -100,7 +110,8 @@ void MacAppModel::grantAuthorization(const std::vector<std::string>& targetIds, 
 
 void MacAppModel::cancelExpiry(const std::string& targetId) {
     auto found = authorizationExpiryTasks_.find(targetId);
-    if (found == authorizationExpiryTasks_.end()) return;
+    if (found == authorizationExpiryTasks_.end())
+        return;
     if (found->second) {
         found->second->stop();
         found->second->deleteLater();
@@ -120,9 +131,11 @@ void MacAppModel::scheduleAuthorizationExpiry(const std::string& targetId, Date 
     connect(timer, &BootClockTimer::timeout, this, [this, targetId, guard] {
         auto found = authorizationExpiryTasks_.find(targetId);
         // A timer replaced or cancelled meanwhile ends nothing.
-        if (found == authorizationExpiryTasks_.end() || found->second != guard) return;
+        if (found == authorizationExpiryTasks_.end() || found->second != guard)
+            return;
         authorizationDidExpire(targetId);
-        if (guard) guard->deleteLater();
+        if (guard)
+            guard->deleteLater();
     });
     authorizationExpiryTasks_[targetId] = guard;
     timer->start(secondsLeft);
@@ -145,36 +158,45 @@ void MacAppModel::raiseAuthorizationRevision() {
     Q_EMIT allowWindowsChanged();
 }
 
-void MacAppModel::scheduleWarning(const MacLockTarget& target, Date allowUntil, long long warningBeforeEndSeconds) {
-    if (warningBeforeEndSeconds < 1 || !deps_.userNotifications) return;
-    const double delay = allowUntil.addingSeconds(-static_cast<double>(warningBeforeEndSeconds)).secondsSince(now());
-    if (!(delay > 0)) return;
-    if (!deps_.userNotifications->requestAuthorization()) return;
+void MacAppModel::scheduleWarning(const MacLockTarget& target, Date allowUntil,
+                                  long long warningBeforeEndSeconds) {
+    if (warningBeforeEndSeconds < 1 || !deps_.userNotifications)
+        return;
+    const double delay =
+        allowUntil.addingSeconds(-static_cast<double>(warningBeforeEndSeconds)).secondsSince(now());
+    if (!(delay > 0))
+        return;
+    if (!deps_.userNotifications->requestAuthorization())
+        return;
     const std::string identifier = warningIdentifier(target.id);
-    const std::string body =
-        target.displayName + " は " + std::to_string(warningBeforeEndSeconds) + "秒後に再ロックされます。";
+    const std::string body = target.displayName + " は " + std::to_string(warningBeforeEndSeconds) +
+                             "秒後に再ロックされます。";
     deps_.userNotifications->removeNotification(identifier);
     try {
-        deps_.userNotifications->schedule(identifier, "まもなく再ロック", body, std::max(delay, 1.0));
+        deps_.userNotifications->schedule(identifier, "まもなく再ロック", body,
+                                          std::max(delay, 1.0));
     } catch (const std::exception&) {
     }
 }
 
 void MacAppModel::withdrawWarning(const std::string& targetId) {
-    if (deps_.userNotifications) deps_.userNotifications->removeNotification(warningIdentifier(targetId));
+    if (deps_.userNotifications)
+        deps_.userNotifications->removeNotification(warningIdentifier(targetId));
 }
 
 std::optional<Date> MacAppModel::allowUntil(const std::string& targetId) const {
     if (!marketingAllowWindows_.empty()) {
         auto found = marketingAllowWindows_.find(targetId);
-        if (found != marketingAllowWindows_.end()) return found->second;
+        if (found != marketingAllowWindows_.end())
+            return found->second;
     }
     return authorizationStore_.allowUntil(targetId, now());
 }
 
 std::map<std::string, Date> MacAppModel::activeAllowWindows() const {
     auto windows = authorizationStore_.activeWindows(now());
-    for (const auto& [id, until] : marketingAllowWindows_) windows[id] = until;
+    for (const auto& [id, until] : marketingAllowWindows_)
+        windows[id] = until;
     return windows;
 }
 

@@ -31,7 +31,8 @@ MacLockTarget builtInWebTarget(std::string id, std::string name, std::string dom
 }  // namespace
 
 const DefaultLockPolicy& MacLockTarget::effectivePolicy() const {
-    if (!inheritsDefaultPolicy && policyOverride) return *policyOverride;
+    if (!inheritsDefaultPolicy && policyOverride)
+        return *policyOverride;
     return DefaultLockPolicy::defaultFree();
 }
 
@@ -57,8 +58,10 @@ Json toJson(const MacLockTarget& target) {
     object["identifier"] = target.identifier;
     object["enabled"] = target.enabled;
     object["inheritsDefaultPolicy"] = target.inheritsDefaultPolicy;
-    if (target.policyOverride) object["policyOverride"] = toJson(*target.policyOverride);
-    if (target.applicationURLPath) object["applicationURLPath"] = *target.applicationURLPath;
+    if (target.policyOverride)
+        object["policyOverride"] = toJson(*target.policyOverride);
+    if (target.applicationURLPath)
+        object["applicationURLPath"] = *target.applicationURLPath;
     return object;
 }
 
@@ -94,12 +97,14 @@ std::filesystem::path fileURL() {
 
 std::vector<MacLockTarget> load() {
     const auto contents = files::readIfPresent(fileURL());
-    if (!contents) return {};
+    if (!contents)
+        return {};
     return json::readArray(json::parse(*contents), "", macLockTargetFromJson);
 }
 
 void save(const std::vector<MacLockTarget>& targets) {
-    files::writeAtomically(fileURL(), json::write(json::arrayOf(targets), json::Style::prettySorted));
+    files::writeAtomically(fileURL(),
+                           json::write(json::arrayOf(targets), json::Style::prettySorted));
 }
 
 std::filesystem::path moveAside(const std::filesystem::path& file, double unixSeconds) {

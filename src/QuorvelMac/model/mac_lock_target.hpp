@@ -17,7 +17,8 @@ struct MacApplicationDescriptor {
     std::string bundleIdentifier;
     std::string displayName;
     std::string applicationPath;
-    friend bool operator==(const MacApplicationDescriptor&, const MacApplicationDescriptor&) = default;
+    friend bool operator==(const MacApplicationDescriptor&,
+                           const MacApplicationDescriptor&) = default;
 };
 
 struct MacLockTarget {

@@ -24,7 +24,8 @@ struct MacSetupStatus {
 
 // Keeps the app-selection flag in the application's user defaults.
 struct MacSetupProgressStore {
-    static constexpr std::string_view appSelectionStepFinishedKey = "mac.setup.app-selection-step-finished";
+    static constexpr std::string_view appSelectionStepFinishedKey =
+        "mac.setup.app-selection-step-finished";
 
     std::shared_ptr<Preferences> userDefaults;
 

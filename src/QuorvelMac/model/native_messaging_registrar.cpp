@@ -15,18 +15,20 @@ namespace quorvel::NativeMessagingRegistrar {
 namespace {
 
 bool isExtensionId(const std::string& id) {
-    return id.size() == 32 && std::all_of(id.begin(), id.end(), [](char c) { return c >= 'a' && c <= 'p'; });
+    return id.size() == 32 &&
+           std::all_of(id.begin(), id.end(), [](char c) { return c >= 'a' && c <= 'p'; });
 }
 
 std::vector<std::string> checkedIds(const std::vector<std::string>& extensionIds) {
     std::vector<std::string> ids;
     for (const auto& raw : extensionIds) {
         std::string id = trimWhitespaceAndNewlines(raw);
-        if (std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(std::move(id));
+        if (std::find(ids.begin(), ids.end(), id) == ids.end())
+            ids.push_back(std::move(id));
     }
     if (ids.empty() || !std::all_of(ids.begin(), ids.end(), isExtensionId))
-        throw Error<NativeMessagingRegistrarError>(NativeMessagingRegistrarError::invalidExtensionId,
-                                                    invalidExtensionIdText);
+        throw Error<NativeMessagingRegistrarError>(
+            NativeMessagingRegistrarError::invalidExtensionId, invalidExtensionIdText);
     return ids;
 }
 
@@ -37,7 +39,8 @@ std::string unescapingSlashes(const std::string& text) {
     result.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\\' && i + 1 < text.size()) {
-            if (text[i + 1] != '/') result += text[i];
+            if (text[i + 1] != '/')
+                result += text[i];
             result += text[++i];
             continue;
         }
@@ -57,12 +60,16 @@ std::vector<std::filesystem::path> defaultManifestFiles() {
 std::string defaultHostBinaryPath() {
     std::error_code error;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return (error ? std::filesystem::path("QuorvelNativeHost") : self.parent_path() / "QuorvelNativeHost").string();
+    return (error ? std::filesystem::path("QuorvelNativeHost")
+                  : self.parent_path() / "QuorvelNativeHost")
+        .string();
 }
 
-std::string manifestText(const std::vector<std::string>& extensionIds, const std::string& hostBinaryPath) {
+std::string manifestText(const std::vector<std::string>& extensionIds,
+                         const std::string& hostBinaryPath) {
     Json origins = Json::array();
-    for (const auto& id : checkedIds(extensionIds)) origins.push_back("chrome-extension://" + id + "/");
+    for (const auto& id : checkedIds(extensionIds))
+        origins.push_back("chrome-extension://" + id + "/");
     Json manifest = Json::object();
     manifest["name"] = hostName;
     manifest["description"] = "Pellorim native messaging host";
@@ -72,10 +79,11 @@ std::string manifestText(const std::vector<std::string>& extensionIds, const std
     return unescapingSlashes(json::write(manifest, json::Style::prettySorted));
 }
 
-void installManifest(const std::vector<std::string>& extensionIds, const std::string& hostBinaryPath,
+void installManifest(const std::vector<std::string>& extensionIds,
+                     const std::string& hostBinaryPath,
                      const std::vector<std::filesystem::path>& manifestFiles) {
-    const std::string text =
-        manifestText(extensionIds, hostBinaryPath.empty() ? defaultHostBinaryPath() : hostBinaryPath);
+    const std::string text = manifestText(
+        extensionIds, hostBinaryPath.empty() ? defaultHostBinaryPath() : hostBinaryPath);
     for (const auto& file : manifestFiles) {
         std::filesystem::create_directories(file.parent_path());
         files::writeAtomically(file, text);

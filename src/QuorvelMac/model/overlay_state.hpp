@@ -10,19 +10,30 @@ namespace quorvel {
 
 struct LockOverlayState {
     struct Status {
-        enum class Kind { waitingForIPhone, approved, failed, locked, requesting, confirmingIPhoneDelivery };
+        enum class Kind {
+            waitingForIPhone,
+            approved,
+            failed,
+            locked,
+            requesting,
+            confirmingIPhoneDelivery
+        };
         Kind kind = Kind::locked;
         // `expiresAt` of waitingForIPhone, `allowUntil` of approved; zero otherwise.
         Date date{};
         // The text of failed; empty otherwise.
         std::string message;
 
-        static Status waitingForIPhone(Date expiresAt) { return {Kind::waitingForIPhone, expiresAt, {}}; }
+        static Status waitingForIPhone(Date expiresAt) {
+            return {Kind::waitingForIPhone, expiresAt, {}};
+        }
         static Status approved(Date allowUntil) { return {Kind::approved, allowUntil, {}}; }
         static Status failed(std::string text) { return {Kind::failed, {}, std::move(text)}; }
         static Status locked() { return {Kind::locked, {}, {}}; }
         static Status requesting() { return {Kind::requesting, {}, {}}; }
-        static Status confirmingIPhoneDelivery() { return {Kind::confirmingIPhoneDelivery, {}, {}}; }
+        static Status confirmingIPhoneDelivery() {
+            return {Kind::confirmingIPhoneDelivery, {}, {}};
+        }
 
         friend bool operator==(const Status&, const Status&) = default;
     };
@@ -34,9 +45,10 @@ struct LockOverlayState {
 };
 
 // No overlay when `current` shows the target with `targetId`, else `current` unchanged.
-inline std::optional<LockOverlayState> clearingOverlay(const std::optional<LockOverlayState>& current,
-                                                       const std::string& targetId) {
-    if (current && current->target.id == targetId) return std::nullopt;
+inline std::optional<LockOverlayState> clearingOverlay(
+    const std::optional<LockOverlayState>& current, const std::string& targetId) {
+    if (current && current->target.id == targetId)
+        return std::nullopt;
     return current;
 }
 

@@ -7,17 +7,22 @@ namespace quorvel {
 namespace {
 
 std::optional<std::string> lowered(const std::optional<std::string>& text) {
-    if (!text) return std::nullopt;
+    if (!text)
+        return std::nullopt;
     return asciiLowercased(*text);
 }
 
-std::optional<std::string> sessionTitleFor(const std::optional<std::string>& status, bool isReplacement,
-                                        bool hasSession) {
-    if (!hasSession) return std::nullopt;
+std::optional<std::string> sessionTitleFor(const std::optional<std::string>& status,
+                                           bool isReplacement, bool hasSession) {
+    if (!hasSession)
+        return std::nullopt;
     const std::string prefix = isReplacement ? "再ペアリング" : "";
-    if (status == "pending") return isReplacement ? "再ペアリング承認待ち" : "iPhoneの承認待ち";
-    if (status == "approved") return prefix + "承認済み";
-    if (status == "expired") return prefix + "期限切れ";
+    if (status == "pending")
+        return isReplacement ? "再ペアリング承認待ち" : "iPhoneの承認待ち";
+    if (status == "approved")
+        return prefix + "承認済み";
+    if (status == "expired")
+        return prefix + "期限切れ";
     return prefix + "状態を確認中";
 }
 

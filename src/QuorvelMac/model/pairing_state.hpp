@@ -37,7 +37,8 @@ struct PairingStatusPresentation {
 
     explicit PairingStatusPresentation(const PairingState& pairing);
 
-    friend bool operator==(const PairingStatusPresentation&, const PairingStatusPresentation&) = default;
+    friend bool operator==(const PairingStatusPresentation&,
+                           const PairingStatusPresentation&) = default;
 };
 
 }  // namespace quorvel

@@ -34,13 +34,14 @@ void DesktopUserNotificationCenter::removeNotification(const std::string& identi
     center_->remove(identifier);
 }
 
-void DesktopUserNotificationCenter::schedule(const std::string& identifier, const std::string& title,
-                                             const std::string& body, double delaySeconds) {
+void DesktopUserNotificationCenter::schedule(const std::string& identifier,
+                                             const std::string& title, const std::string& body,
+                                             double delaySeconds) {
     center_->schedule(identifier, title, body, delaySeconds);
 }
 
-std::shared_ptr<void> DBusDistributedNotificationCenter::addObserver(const std::string& name,
-                                                                     std::function<void()> handler) {
+std::shared_ptr<void> DBusDistributedNotificationCenter::addObserver(
+    const std::string& name, std::function<void()> handler) {
     auto observer = std::make_shared<DistributedNotificationObserver>(name, std::move(handler));
     return observer;
 }

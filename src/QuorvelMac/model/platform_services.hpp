@@ -15,7 +15,8 @@ class FreedesktopNotificationCenter;
 // asked for, so "requires approval" does not occur.
 class XdgAutostartLoginItem final : public LoginItem {
 public:
-    explicit XdgAutostartLoginItem(std::filesystem::path executable, std::string id = "app.quorvel.mac");
+    explicit XdgAutostartLoginItem(std::filesystem::path executable,
+                                   std::string id = "app.quorvel.mac");
     Status status() override;
     void registerItem() override;
     void unregisterItem() override;
@@ -43,7 +44,8 @@ private:
 // Observers over the session bus's distributed notifications.
 class DBusDistributedNotificationCenter final : public DistributedNotificationCenter {
 public:
-    std::shared_ptr<void> addObserver(const std::string& name, std::function<void()> handler) override;
+    std::shared_ptr<void> addObserver(const std::string& name,
+                                      std::function<void()> handler) override;
 };
 
 }  // namespace quorvel

@@ -23,9 +23,11 @@ const char* const bridgeFailedPrefix = "Bluetooth通信に失敗しました: ";
 const char* const invalidRequest = "解除申請を作成できませんでした";
 const char* const incompleteApproval = "iPhoneからの承認データが不足しています";
 const char* const invalidApprovalSignature = "iPhoneからの承認を確認できませんでした";
-const char* const bridgeNotRunning = "MacアプリのBluetooth連携が起動していません。Macアプリを開き直してください";
+const char* const bridgeNotRunning =
+    "MacアプリのBluetooth連携が起動していません。Macアプリを開き直してください";
 const char* const deliveryUnconfirmed =
-    "iPhoneに解除申請が届いたことを確認できませんでした。iPhoneのPellorimを開いて、もう一度送ってください";
+    "iPhoneに解除申請が届いたことを確認できませんでした。iPhoneのPellorimを開いて、もう一度送ってく"
+    "ださい";
 const char* const timeout = "iPhoneからの承認がタイムアウトしました";
 }  // namespace unlockTexts
 
@@ -41,24 +43,31 @@ struct UnlockFailure : std::runtime_error {
 
 // The linked-unlock checks have no text of their own; the panel names the case.
 UnlockFailure linkedUnlockFailure(const char* caseName) {
-    return UnlockFailure(std::string("操作を完了できませんでした。(MacLinkedUnlockError.") + caseName + ")");
+    return UnlockFailure(std::string("操作を完了できませんでした。(MacLinkedUnlockError.") +
+                         caseName + ")");
 }
 
 }  // namespace
 
 UnlockRequestRun::UnlockRequestRun(MacAppModel* model, MacLockTarget target)
-    : QObject(model), model_(model), target_(std::move(target)) {}
+    : QObject(model), model_(model), target_(std::move(target)) {
+    pollTimer_.setSingleShot(true);
+    pollTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&pollTimer_, &QTimer::timeout, this, &UnlockRequestRun::poll);
+}
 
 void UnlockRequestRun::startLater() {
     QTimer::singleShot(0, this, &UnlockRequestRun::begin);
 }
 
 void UnlockRequestRun::begin() {
-    if (!model_) return finish();
+    if (!model_)
+        return finish();
     // This copy serves the whole request; a later change of the link does not reach it.
     const auto configuration = model_->macLinkConfiguration();
     if (!configuration || !configuration->isUsableForUnlockRequests()) {
-        model_->updateOverlay(target_, LockOverlayState::Status::failed(unlockTexts::pairingRequired));
+        model_->updateOverlay(target_,
+                              LockOverlayState::Status::failed(unlockTexts::pairingRequired));
         return finish();
     }
     configuration_ = *configuration;
@@ -69,20 +78,26 @@ void UnlockRequestRun::begin() {
         RemoteOpenEventStore remoteOpens(RemoteOpenEventStore::defaultFileURL());
         const auto batches = remoteOpens.snapshotForUnlock(now);
         std::set<std::string> batchIds;
-        for (const auto& batch : batches) batchIds.insert(batch.id);
+        for (const auto& batch : batches)
+            batchIds.insert(batch.id);
         model_->pendingRemoteOpenBatchIdsByRequestId_[requestId_] = batchIds;
 
         const auto context = UnlockContextPlaintext::forUnlock(
             requestId_, target_.id,
-            target_.kind == MacLockTarget::Kind::macApp ? TargetType::macApp : TargetType::webDomain,
+            target_.kind == MacLockTarget::Kind::macApp ? TargetType::macApp
+                                                        : TargetType::webDomain,
             target_.displayName, target_.effectivePolicy(), now, batches);
-        const std::string sealed = UnlockContextCrypto::encrypt(context, configuration_.iosEncryptionPublicKeyBase64);
-        const std::int64_t lifetime = std::max(configuration_.pollTimeoutSeconds, shortestLifetimeSeconds);
+        const std::string sealed =
+            UnlockContextCrypto::encrypt(context, configuration_.iosEncryptionPublicKeyBase64);
+        const std::int64_t lifetime =
+            std::max(configuration_.pollTimeoutSeconds, shortestLifetimeSeconds);
         expiresAt_ = now.addingSeconds(static_cast<double>(lifetime));
         model_->updateOverlay(target_, LockOverlayState::Status::confirmingIPhoneDelivery());
         const auto message = BLELocalPrototypeWireMessage::unlockRequest(
-            requestId_, sealed, expiresAt_, now.addingSeconds(deliveryDeadlineSeconds), configuration_.macDeviceId);
-        if (!message.requestId || message.requestId->empty()) throw UnlockFailure(unlockTexts::invalidRequest);
+            requestId_, sealed, expiresAt_, now.addingSeconds(deliveryDeadlineSeconds),
+            configuration_.macDeviceId);
+        if (!message.requestId || message.requestId->empty())
+            throw UnlockFailure(unlockTexts::invalidRequest);
         BLELocalBridgeStore::saveRequest({*message.requestId, message, lifetime});
         postNotification(BLELocalBridgeStore::requestNotification);
         wait_.emplace(lifetime, BootClock::now());
@@ -93,24 +108,20 @@ void UnlockRequestRun::begin() {
 }
 
 void UnlockRequestRun::poll() {
-    if (!model_) return finish();
+    if (!model_)
+        return finish();
     std::optional<BLELocalBridgeWait::Outcome> outcome;
     try {
-        const auto step = wait_->poll(BootClock::now(), [this] { return BLELocalBridgeStore::loadResponse(requestId_); });
+        const auto step = wait_->poll(
+            BootClock::now(), [this] { return BLELocalBridgeStore::loadResponse(requestId_); });
         if (step.progress && step.progress->message &&
-            step.progress->message->kind == BLELocalPrototypeMessageKind::unlockReceipt && !deliveryConfirmed_) {
+            step.progress->message->kind == BLELocalPrototypeMessageKind::unlockReceipt &&
+            !deliveryConfirmed_) {
             deliveryConfirmed_ = true;
             model_->updateOverlay(target_, LockOverlayState::Status::waitingForIPhone(expiresAt_));
         }
         if (!step.outcome) {
-            auto* timer = new QTimer(this);
-            timer->setSingleShot(true);
-            timer->setTimerType(Qt::PreciseTimer);
-            connect(timer, &QTimer::timeout, this, [this, timer] {
-                timer->deleteLater();
-                poll();
-            });
-            timer->start(step.pollAgainIn);
+            pollTimer_.start(step.pollAgainIn);
             return;
         }
         outcome = step.outcome;
@@ -127,12 +138,16 @@ void UnlockRequestRun::poll() {
             }
             return;
         case Kind::failed:
-            if (outcome->error == "iphone_delivery_unconfirmed" || outcome->error == "deliveryUnconfirmed")
+            if (outcome->error == "iphone_delivery_unconfirmed" ||
+                outcome->error == "deliveryUnconfirmed")
                 return fail(unlockTexts::deliveryUnconfirmed);
             return fail(unlockTexts::bridgeFailedPrefix + outcome->error);
-        case Kind::emptyAnswer: return fail(unlockTexts::incompleteApproval);
-        case Kind::notRunning: return fail(unlockTexts::bridgeNotRunning);
-        case Kind::timedOut: return fail(unlockTexts::timeout);
+        case Kind::emptyAnswer:
+            return fail(unlockTexts::incompleteApproval);
+        case Kind::notRunning:
+            return fail(unlockTexts::bridgeNotRunning);
+        case Kind::timedOut:
+            return fail(unlockTexts::timeout);
     }
 }
 
@@ -143,11 +158,12 @@ void UnlockRequestRun::handleAnswer(const BLELocalPrototypeWireMessage& answer) 
         model_->updateOverlay(target_, LockOverlayState::Status::failed(unlockTexts::cancelled));
         return finish();
     }
-    if (answer.kind != BLELocalPrototypeMessageKind::unlockApproval || answer.requestId != requestId_ ||
-        !answer.approvedDurationSeconds || !answer.approvedUntil || !answer.approvalSignature)
+    if (answer.kind != BLELocalPrototypeMessageKind::unlockApproval ||
+        answer.requestId != requestId_ || !answer.approvedDurationSeconds ||
+        !answer.approvedUntil || !answer.approvalSignature)
         throw UnlockFailure(unlockTexts::incompleteApproval);
-    const UnlockApprovalSigningPayload payload{requestId_, *answer.approvedDurationSeconds, *answer.approvedUntil,
-                                               configuration_.iosDeviceId};
+    const UnlockApprovalSigningPayload payload{requestId_, *answer.approvedDurationSeconds,
+                                               *answer.approvedUntil, configuration_.iosDeviceId};
     if (!UnlockContextCrypto::verifyApprovalSignature(*answer.approvalSignature, payload,
                                                       configuration_.iosSigningPublicKeyBase64))
         throw UnlockFailure(unlockTexts::invalidApprovalSignature);
@@ -155,11 +171,11 @@ void UnlockRequestRun::handleAnswer(const BLELocalPrototypeWireMessage& answer) 
     if (linked != answer.linkedRevision.has_value() || linked != answer.linkedSignature.has_value())
         throw linkedUnlockFailure("incompleteState");
     if (linked) {
-        const LinkedUnlockSigningPayload linkedPayload{configuration_.macDeviceId, *answer.linkedTargetId,
-                                                       *answer.approvedUntil, configuration_.iosDeviceId,
-                                                       *answer.linkedRevision};
-        if (!UnlockContextCrypto::verifyLinkedUnlockSignature(*answer.linkedSignature, linkedPayload,
-                                                              configuration_.iosSigningPublicKeyBase64))
+        const LinkedUnlockSigningPayload linkedPayload{
+            configuration_.macDeviceId, *answer.linkedTargetId, *answer.approvedUntil,
+            configuration_.iosDeviceId, *answer.linkedRevision};
+        if (!UnlockContextCrypto::verifyLinkedUnlockSignature(
+                *answer.linkedSignature, linkedPayload, configuration_.iosSigningPublicKeyBase64))
             throw linkedUnlockFailure("invalidSignature");
         if (!LinkedUnlockRevisionStateStore::accept(*answer.linkedTargetId, *answer.linkedRevision,
                                                     LinkedUnlockRevisionStateStore::fileURL()))

@@ -4,6 +4,7 @@
 // answer checked. Lives as a child of the model and deletes itself when the road ends.
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <optional>
 #include <string>
 
@@ -36,6 +37,7 @@ private:
     Date expiresAt_{};
     std::optional<BLELocalBridgeWait> wait_;
     bool deliveryConfirmed_ = false;
+    QTimer pollTimer_;
 };
 
 }  // namespace quorvel

@@ -20,24 +20,29 @@ std::string execValue(const std::filesystem::path& executable) {
     // doubles every backslash.
     std::string quoted = "\"";
     for (char c : executable.string()) {
-        if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
+        if (c == '"' || c == '`' || c == '$' || c == '\\')
+            quoted += '\\';
         quoted += c;
     }
     quoted += '"';
     std::string value;
     for (char c : quoted) {
-        if (c == '\\') value += '\\';
+        if (c == '\\')
+            value += '\\';
         value += c;
     }
     return value;
 }
 
-void registerEntry(const std::string& id, const std::string& name, const std::filesystem::path& executable) {
+void registerEntry(const std::string& id, const std::string& name,
+                   const std::filesystem::path& executable) {
     const auto file = entryFile(id);
     std::error_code error;
     std::filesystem::create_directories(file.parent_path(), error);
-    if (error) throw std::system_error(error, "cannot create " + file.parent_path().string());
-    const std::string entry = "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=" + execValue(executable) +
+    if (error)
+        throw std::system_error(error, "cannot create " + file.parent_path().string());
+    const std::string entry = "[Desktop Entry]\nType=Application\nName=" + name +
+                              "\nExec=" + execValue(executable) +
                               "\nX-GNOME-Autostart-enabled=true\n";
     files::writeAtomically(file, entry);
 }
@@ -45,7 +50,8 @@ void registerEntry(const std::string& id, const std::string& name, const std::fi
 void unregisterEntry(const std::string& id) {
     std::error_code error;
     std::filesystem::remove(entryFile(id), error);
-    if (error) throw std::system_error(error, "cannot remove " + entryFile(id).string());
+    if (error)
+        throw std::system_error(error, "cannot remove " + entryFile(id).string());
 }
 
 }  // namespace quorvel::XdgAutostart

@@ -14,7 +14,8 @@ bool isRegistered(const std::string& id);
 
 // Writes the entry (atomically, creating the folder) that starts `executable` with no arguments.
 // Throws std::system_error naming what failed.
-void registerEntry(const std::string& id, const std::string& name, const std::filesystem::path& executable);
+void registerEntry(const std::string& id, const std::string& name,
+                   const std::filesystem::path& executable);
 
 // Removes the entry; none is no error. Throws std::system_error when it cannot be removed.
 void unregisterEntry(const std::string& id);

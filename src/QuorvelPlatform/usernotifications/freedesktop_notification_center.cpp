@@ -16,21 +16,25 @@ const QString path = QStringLiteral("/org/freedesktop/Notifications");
 const QString interface = QStringLiteral("org.freedesktop.Notifications");
 }  // namespace
 
-FreedesktopNotificationCenter::FreedesktopNotificationCenter(const QString& applicationName, QObject* parent)
+FreedesktopNotificationCenter::FreedesktopNotificationCenter(const QString& applicationName,
+                                                             QObject* parent)
     : QObject(parent), bus_(QDBusConnection::sessionBus()), applicationName_(applicationName) {}
 
 bool FreedesktopNotificationCenter::hasServer() const {
-    if (!bus_.isConnected() || !bus_.interface()) return false;
+    if (!bus_.isConnected() || !bus_.interface())
+        return false;
     return bus_.interface()->isServiceRegistered(service).value();
 }
 
-void FreedesktopNotificationCenter::schedule(const std::string& identifier, const std::string& title,
-                                             const std::string& body, double delaySeconds) {
+void FreedesktopNotificationCenter::schedule(const std::string& identifier,
+                                             const std::string& title, const std::string& body,
+                                             double delaySeconds) {
     remove(identifier);
     auto* timer = new BootClockTimer(this);
     pending_[identifier] = timer;
     connect(timer, &BootClockTimer::timeout, this, [this, identifier, title, body, timer] {
-        if (pending_[identifier] == timer) pending_.erase(identifier);
+        if (pending_[identifier] == timer)
+            pending_.erase(identifier);
         timer->deleteLater();
         show(identifier, title, body);
     });
@@ -39,24 +43,29 @@ void FreedesktopNotificationCenter::schedule(const std::string& identifier, cons
 
 void FreedesktopNotificationCenter::show(const std::string& identifier, const std::string& title,
                                          const std::string& body) {
-    QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Notify"));
-    call << applicationName_ << 0u << QString() << QString::fromStdString(title) << QString::fromStdString(body)
-         << QStringList() << QVariantMap() << -1;
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Notify"));
+    call << applicationName_ << 0u << QString() << QString::fromStdString(title)
+         << QString::fromStdString(body) << QStringList() << QVariantMap() << -1;
     const unsigned long long generation = generation_[identifier];
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, identifier, generation](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        QDBusPendingReply<unsigned> reply = *w;
-        const unsigned id = reply.isError() ? 0u : reply.value();
-        if (id != 0 && generation_[identifier] != generation) {
-            // Withdrawn while the server was answering.
-            bus_.call(QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("CloseNotification")) << id,
-                      QDBus::NoBlock);
-            return;
-        }
-        if (id != 0) shown_[identifier] = id;
-        Q_EMIT shown(QString::fromStdString(identifier), id);
-    });
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, identifier, generation](QDBusPendingCallWatcher* w) {
+                w->deleteLater();
+                QDBusPendingReply<unsigned> reply = *w;
+                const unsigned id = reply.isError() ? 0u : reply.value();
+                if (id != 0 && generation_[identifier] != generation) {
+                    // Withdrawn while the server was answering.
+                    bus_.call(QDBusMessage::createMethodCall(service, path, interface,
+                                                             QStringLiteral("CloseNotification"))
+                                  << id,
+                              QDBus::NoBlock);
+                    return;
+                }
+                if (id != 0)
+                    shown_[identifier] = id;
+                Q_EMIT shown(QString::fromStdString(identifier), id);
+            });
 }
 
 void FreedesktopNotificationCenter::remove(const std::string& identifier) {
@@ -71,7 +80,8 @@ void FreedesktopNotificationCenter::remove(const std::string& identifier) {
     }
     auto shown = shown_.find(identifier);
     if (shown != shown_.end()) {
-        QDBusMessage close = QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("CloseNotification"));
+        QDBusMessage close = QDBusMessage::createMethodCall(service, path, interface,
+                                                            QStringLiteral("CloseNotification"));
         close << shown->second;
         bus_.call(close, QDBus::NoBlock);
         shown_.erase(shown);

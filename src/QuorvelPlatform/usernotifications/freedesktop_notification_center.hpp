@@ -17,7 +17,8 @@ class FreedesktopNotificationCenter final : public QObject {
     Q_OBJECT
 public:
     // Uses the session bus of the program's application object.
-    explicit FreedesktopNotificationCenter(const QString& applicationName, QObject* parent = nullptr);
+    explicit FreedesktopNotificationCenter(const QString& applicationName,
+                                           QObject* parent = nullptr);
 
     // Whether a notification server owns its name on the bus.
     bool hasServer() const;

@@ -26,7 +26,8 @@ inline bool runUntil(const std::function<bool()>& done, int limitMs = 30000) {
     QTimer guard;
     guard.setSingleShot(true);
     guard.start(limitMs);
-    while (!done() && guard.isActive()) loop.processEvents(QEventLoop::WaitForMoreEvents, 50);
+    while (!done() && guard.isActive())
+        loop.processEvents(QEventLoop::WaitForMoreEvents, 50);
     return done();
 }
 
@@ -42,7 +43,8 @@ struct FakeDaemonLauncher final : BridgeDaemonLauncher {
     std::string failure;
     void start() override {
         ++starts;
-        if (!failure.empty()) throw std::runtime_error(failure);
+        if (!failure.empty())
+            throw std::runtime_error(failure);
     }
 };
 
@@ -66,7 +68,9 @@ struct RecordingUserNotifications final : UserNotificationCenter {
     std::vector<Scheduled> scheduled;
     std::vector<std::string> removed;
     bool requestAuthorization() override { return authorised; }
-    void removeNotification(const std::string& identifier) override { removed.push_back(identifier); }
+    void removeNotification(const std::string& identifier) override {
+        removed.push_back(identifier);
+    }
     void schedule(const std::string& identifier, const std::string& title, const std::string& body,
                   double delaySeconds) override {
         scheduled.push_back({identifier, title, body, delaySeconds});
@@ -79,7 +83,8 @@ struct MemoryDeviceKeys final : DeviceKeyStoring {
         auto found = keys.find(deviceId);
         if (found == keys.end())
             found = keys.emplace(deviceId, DeviceKeyPair{P256SigningPrivateKey::generate(),
-                                                         P256KeyAgreementPrivateKey::generate()}).first;
+                                                         P256KeyAgreementPrivateKey::generate()})
+                        .first;
         return found->second;
     }
 };
@@ -90,9 +95,11 @@ protected:
     testkit::ScopedRecordingPoster poster;
     std::shared_ptr<FakeDaemonLauncher> daemon = std::make_shared<FakeDaemonLauncher>();
     std::shared_ptr<FakeAccessibility> accessibility = std::make_shared<FakeAccessibility>();
-    std::shared_ptr<RecordingUserNotifications> userNotifications = std::make_shared<RecordingUserNotifications>();
+    std::shared_ptr<RecordingUserNotifications> userNotifications =
+        std::make_shared<RecordingUserNotifications>();
     std::shared_ptr<MemoryDeviceKeys> deviceKeys = std::make_shared<MemoryDeviceKeys>();
-    std::shared_ptr<Preferences> defaults = std::make_shared<JsonFilePreferences>("app.quorvel.mac");
+    std::shared_ptr<Preferences> defaults =
+        std::make_shared<JsonFilePreferences>("app.quorvel.mac");
 
     MacAppModel::Dependencies dependencies() {
         MacAppModel::Dependencies deps;
@@ -113,11 +120,14 @@ protected:
         return std::make_unique<MacAppModel>(dependencies(), demonstration);
     }
 
-    std::filesystem::path stateFile(const std::string& name) const { return home.stateFolder() / name; }
+    std::filesystem::path stateFile(const std::string& name) const {
+        return home.stateFolder() / name;
+    }
 };
 
 inline MacLockTarget appTarget(const std::string& bundle, const std::string& name) {
-    return MacLockTarget::macApplication({bundle, name, "/usr/share/applications/" + bundle + ".desktop"});
+    return MacLockTarget::macApplication(
+        {bundle, name, "/usr/share/applications/" + bundle + ".desktop"});
 }
 
 }  // namespace quorvel::modeltest

@@ -18,8 +18,11 @@ TEST_F(ModelTest, PairingWritesTheSessionShowsTheCodeAndHandsTheOfferToTheDaemon
     EXPECT_FALSE(pairing.error);
     EXPECT_EQ(pairing.status, std::string("pending"));
     EXPECT_TRUE(std::regex_match(*pairing.code, std::regex("[0-9]{6}")));
-    EXPECT_TRUE(std::regex_match(*pairing.sessionId, std::regex("pair_[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[0-9A-F]{4}-[0-9A-F]{12}")));
-    EXPECT_EQ(*pairing.qrURL, "quorvel://pair?session=" + *pairing.sessionId + "&code=" + *pairing.code);
+    EXPECT_TRUE(std::regex_match(
+        *pairing.sessionId,
+        std::regex("pair_[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[0-9A-F]{4}-[0-9A-F]{12}")));
+    EXPECT_EQ(*pairing.qrURL,
+              "quorvel://pair?session=" + *pairing.sessionId + "&code=" + *pairing.code);
     EXPECT_NEAR(pairing.expiresAt->secondsSince(systemClock().now()), 600, 5);
 
     const auto session = BLELocalPairingSessionStore::load();
@@ -63,7 +66,8 @@ TEST_F(ModelTest, PairingUsesTheConfiguredDeviceIdWithoutItsBlanks) {
     EXPECT_FALSE(model->pairing().pairedIPhoneName);
     model->startPairing();
     EXPECT_EQ(BLELocalPairingSessionStore::load()->macDeviceId, "dev_configured");
-    EXPECT_EQ(BLELocalBridgeStore::loadPendingRequests()[0].message.macDeviceId, std::string("dev_configured"));
+    EXPECT_EQ(BLELocalBridgeStore::loadPendingRequests()[0].message.macDeviceId,
+              std::string("dev_configured"));
 }
 
 TEST_F(ModelTest, PairingFailureIsShownWithItsReason) {
@@ -77,8 +81,10 @@ TEST_F(ModelTest, PairingFailureIsShownWithItsReason) {
 }
 
 TEST(PairingQRCode, QueryItemsAreEncodedInOrder) {
-    EXPECT_EQ(MacAppModel::localPairingQRCodeURL("pair_A", "004200"), "quorvel://pair?session=pair_A&code=004200");
-    EXPECT_EQ(MacAppModel::localPairingQRCodeURL("a b&c", "1"), "quorvel://pair?session=a%20b%26c&code=1");
+    EXPECT_EQ(MacAppModel::localPairingQRCodeURL("pair_A", "004200"),
+              "quorvel://pair?session=pair_A&code=004200");
+    EXPECT_EQ(MacAppModel::localPairingQRCodeURL("a b&c", "1"),
+              "quorvel://pair?session=a%20b%26c&code=1");
 }
 
 TEST(PairingPresentation, MapsEveryState) {
@@ -101,12 +107,15 @@ TEST(PairingPresentation, MapsEveryState) {
     const std::vector<Case> cases = {
         {state({}, {}, {}), "未ペアリング", {}, Tone::idle, false, false},
         {state({}, "s", {}), "状態を確認中", "状態を確認中", Tone::idle, false, false},
-        {state({}, "s", "PENDING"), "iPhoneの承認待ち", "iPhoneの承認待ち", Tone::pending, true, false},
+        {state({}, "s", "PENDING"), "iPhoneの承認待ち", "iPhoneの承認待ち", Tone::pending, true,
+         false},
         {state({}, {}, "Expired"), "期限切れ", {}, Tone::expired, false, false},
         {state({}, "s", "expired"), "期限切れ", "期限切れ", Tone::expired, false, true},
         {state({}, "s", "approved"), "接続情報を更新中", "承認済み", Tone::pending, false, false},
-        {state("ios", "s", "pending"), "iPhone登録あり", "再ペアリング承認待ち", Tone::connected, true, false},
-        {state("ios", "s", "expired"), "iPhone登録あり", "再ペアリング期限切れ", Tone::connected, false, true},
+        {state("ios", "s", "pending"), "iPhone登録あり", "再ペアリング承認待ち", Tone::connected,
+         true, false},
+        {state("ios", "s", "expired"), "iPhone登録あり", "再ペアリング期限切れ", Tone::connected,
+         false, true},
         {state("ios", {}, "connected"), "iPhone登録あり", {}, Tone::connected, false, false},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {

@@ -37,7 +37,8 @@ TEST_F(ModelTest, FirstStartInAnEmptyFolderKeepsTheBuiltInTargetsInMemoryAndOnDi
     EXPECT_FALSE(model->nativeHostInstallError());
     EXPECT_TRUE(model->connection().nativeHostInstalled);
     EXPECT_EQ(model->connection().nativeHostManifestPath,
-              (home.configHome() / "google-chrome/NativeMessagingHosts/app.quorvel.native.json").string());
+              (home.configHome() / "google-chrome/NativeMessagingHosts/app.quorvel.native.json")
+                  .string());
     EXPECT_EQ(model->authorizationRevision(), 0);
     EXPECT_EQ(model->loginItemStatusText(), "not registered");
 }
@@ -45,15 +46,19 @@ TEST_F(ModelTest, FirstStartInAnEmptyFolderKeepsTheBuiltInTargetsInMemoryAndOnDi
 TEST_F(ModelTest, BothManifestsAreWrittenAndReadByPythonsJsonTool) {
     auto model = makeModel();
     for (const char* browser : {"google-chrome", "chromium"}) {
-        const auto file = home.configHome() / browser / "NativeMessagingHosts/app.quorvel.native.json";
+        const auto file =
+            home.configHome() / browser / "NativeMessagingHosts/app.quorvel.native.json";
         ASSERT_TRUE(files::exists(file)) << browser;
         QProcess tool;
         tool.start("python3", {"-m", "json.tool", QString::fromStdString(file.string())});
         ASSERT_TRUE(tool.waitForFinished(30000));
         EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
         const std::string text = readFile(file);
-        EXPECT_NE(text.find("\"chrome-extension://hfopaiemkcjnbdlgpahfkeimonjcdbla/\""), std::string::npos);
-        EXPECT_NE(text.find("\"path\" : \"/opt/pellorim/bin/QuorvelNativeHost\""), std::string::npos) << text;
+        EXPECT_NE(text.find("\"chrome-extension://hfopaiemkcjnbdlgpahfkeimonjcdbla/\""),
+                  std::string::npos);
+        EXPECT_NE(text.find("\"path\" : \"/opt/pellorim/bin/QuorvelNativeHost\""),
+                  std::string::npos)
+            << text;
         EXPECT_EQ(text.find("\\/"), std::string::npos);
     }
 }
@@ -77,7 +82,8 @@ TEST_F(ModelTest, UsableTargetFilesAreKeptAndUnusableOnesAreMovedAsideBeforeTheD
         {"empty list", "[]", true},
         {"not JSON", "{{{", false},
         {"missing enabled",
-         R"([{"id":"a","kind":"macApp","displayName":"A","identifier":"a","inheritsDefaultPolicy":true}])", false},
+         R"([{"id":"a","kind":"macApp","displayName":"A","identifier":"a","inheritsDefaultPolicy":true}])",
+         false},
         {"unknown kind",
          R"([{"id":"a","kind":"iosApp","displayName":"A","identifier":"a","enabled":true,"inheritsDefaultPolicy":true}])",
          false},
@@ -91,7 +97,8 @@ TEST_F(ModelTest, UsableTargetFilesAreKeptAndUnusableOnesAreMovedAsideBeforeTheD
         EXPECT_EQ(MacTargetStore::load(), defaultTargets()) << c.name;
         int kept = 0;
         for (const auto& entry : std::filesystem::directory_iterator(caseHome.stateFolder())) {
-            if (entry.path().filename().string().rfind("mac-targets.json.unreadable-", 0) != 0) continue;
+            if (entry.path().filename().string().rfind("mac-targets.json.unreadable-", 0) != 0)
+                continue;
             ++kept;
             EXPECT_EQ(readFile(entry.path()), c.contents) << c.name;
         }
@@ -107,24 +114,29 @@ TEST_F(ModelTest, AppSelectionStepFollowsTheStoredFlagOrAnApplicationTarget) {
         bool expected;
     };
     for (const auto& c : std::vector<Case>{{"web only", false, false, false},
-                                            {"one application", true, false, true},
-                                            {"stored flag", false, true, true}}) {
+                                           {"one application", true, false, true},
+                                           {"stored flag", false, true, true}}) {
         testkit::TempXdgHome caseHome;
         std::vector<MacLockTarget> targets = defaultTargets();
-        if (c.withApp) targets.push_back(appTarget("org.example.Game", "Game"));
+        if (c.withApp)
+            targets.push_back(appTarget("org.example.Game", "Game"));
         std::filesystem::create_directories(caseHome.stateFolder());
         MacTargetStore::save(targets);
-        if (c.storedFlag) defaults->setBoolean("mac.setup.app-selection-step-finished", true);
+        if (c.storedFlag)
+            defaults->setBoolean("mac.setup.app-selection-step-finished", true);
         auto model = makeModel();
         EXPECT_EQ(model->appSelectionStepFinished(), c.expected) << c.name;
-        EXPECT_EQ(defaults->boolean("mac.setup.app-selection-step-finished").value_or(false), c.expected) << c.name;
+        EXPECT_EQ(defaults->boolean("mac.setup.app-selection-step-finished").value_or(false),
+                  c.expected)
+            << c.name;
     }
 }
 
 TEST_F(ModelTest, OpenAllowWindowsAreReArmedAndEndedOnesAreNot) {
     const Date now = systemClock().now();
-    AllowWindowStateStore::save({{"web-x", now.addingSeconds(1.5)}, {"web-youtube", now.addingSeconds(-10)}},
-                                AllowWindowStateStore::fileURL());
+    AllowWindowStateStore::save(
+        {{"web-x", now.addingSeconds(1.5)}, {"web-youtube", now.addingSeconds(-10)}},
+        AllowWindowStateStore::fileURL());
     auto model = makeModel();
     EXPECT_EQ(model->activeAllowWindows().size(), 1u);
     EXPECT_TRUE(model->allowUntil("web-x"));
@@ -148,7 +160,8 @@ TEST_F(ModelTest, ConfigurationChangedNotificationClearsThePendingOfferOfAUsable
     ASSERT_TRUE(model->pairing().sessionId);
     PairingState before = model->pairing();
     MacLinkConfigurationStore::save(usableConfiguration());
-    DBusNotificationPoster::connect()->post(BLELocalPairingSessionStore::configurationChangedNotification);
+    DBusNotificationPoster::connect()->post(
+        BLELocalPairingSessionStore::configurationChangedNotification);
     ASSERT_TRUE(runUntil([&] { return model->pairing().pairedIPhoneName.has_value(); }));
     EXPECT_EQ(model->pairing().pairedIPhoneName, std::string("ios-1"));
     EXPECT_FALSE(model->pairing().sessionId);
@@ -174,7 +187,8 @@ TEST_F(ModelTest, SyncedTargetsNotificationAppliesTheStoredList) {
     auto model = makeModel();
     SyncedTargetList list;
     list.version = 3;
-    list.webTargets.push_back({"sync-news", "news.example", "News", true, std::nullopt, DefaultLockPolicy::defaultFree()});
+    list.webTargets.push_back({"sync-news", "news.example", "News", true, std::nullopt,
+                               DefaultLockPolicy::defaultFree()});
     SyncedTargetStateStore::save(list);
     int changes = 0;
     QObject::connect(model.get(), &MacAppModel::targetsChanged, [&] { ++changes; });
@@ -184,6 +198,27 @@ TEST_F(ModelTest, SyncedTargetsNotificationAppliesTheStoredList) {
     EXPECT_EQ(model->targets()[0].id, "sync-news");
     EXPECT_EQ(model->targetSyncVersion(), 3);
     EXPECT_EQ(changes, 1);
+}
+
+TEST_F(ModelTest, ConnectionChangedNotificationRefreshesTheBluetoothStatus) {
+    auto model = makeModel();
+    ASSERT_EQ(model->bluetoothStatus(), "準備中");
+    writeFile(stateFile("ble-connection-state.json"),
+              R"({"status":"connected","detail":"iPhoneと接続しています","updatedAt":700000000})");
+    DBusNotificationPoster::connect()->post("app.quorvel.bleBridge.connectionChanged");
+    ASSERT_TRUE(runUntil([&] { return model->bluetoothStatusCode().has_value(); }));
+    EXPECT_EQ(model->bluetoothStatusCode(), std::string("connected"));
+    EXPECT_EQ(model->bluetoothStatus(), "iPhoneと接続しています");
+}
+
+TEST_F(ModelTest, ObserverWorkAfterTheModelIsGoneDoesNothing) {
+    auto model = makeModel();
+    auto bus = DBusNotificationPoster::connect();
+    bus->post("app.quorvel.bleBridge.connectionChanged");
+    bus->post(SyncedTargetStateStore::changedNotification);
+    model.reset();
+    runFor(300);
+    SUCCEED();
 }
 
 TEST_F(ModelTest, DemonstrationModeStartsNothingAndWritesNothing) {

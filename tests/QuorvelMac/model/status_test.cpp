@@ -1,8 +1,8 @@
+#include "QuorvelPlatform/loginitem/xdg_autostart_entry.hpp"
 #include "QuorvelShared/bridge/ble_local_connection_store.hpp"
 #include "QuorvelShared/bridge/chrome_profile_connection_store.hpp"
 #include "QuorvelShared/support/files.hpp"
 #include "QuorvelShared/support/json_writer.hpp"
-#include "QuorvelPlatform/loginitem/xdg_autostart_entry.hpp"
 #include "model_fixture.hpp"
 #include "testkit/fakes.hpp"
 
@@ -23,7 +23,8 @@ TEST_F(ModelTest, BluetoothStatusShowsTheDetailOrTheWordAndSignalsOnlyOnChange) 
     };
     const std::vector<Case> cases = {
         {"word only", R"({"status":"connected","updatedAt":700000000})", "connected", "connected"},
-        {"with detail", R"({"status":"advertising","detail":"iPhoneを待っています","updatedAt":700000000})",
+        {"with detail",
+         R"({"status":"advertising","detail":"iPhoneを待っています","updatedAt":700000000})",
          "iPhoneを待っています", "advertising"},
         {"undecodable", R"({"status":5})", "準備中", std::nullopt},
         {"no file", std::nullopt, "準備中", std::nullopt},
@@ -59,11 +60,13 @@ TEST_F(ModelTest, ProfilesCountAsConnectedForTenSecondsAfterTheyWereSeen) {
     list.push_back(entry("future", now.addingSeconds(30)));
     list.push_back(entry("exactly-ten", now.addingSeconds(-10)));
     list.push_back(entry("eleven", now.addingSeconds(-11)));
-    writeFile(ChromeProfileConnectionStore::fileURL(), json::write(list, json::Style::prettySorted));
+    writeFile(ChromeProfileConnectionStore::fileURL(),
+              json::write(list, json::Style::prettySorted));
     model.refreshChromeProfiles();
     ASSERT_EQ(model.chromeProfiles().size(), 3u);
     std::map<std::string, bool> connected;
-    for (const auto& profile : model.chromeProfiles()) connected[profile.id] = profile.connected;
+    for (const auto& profile : model.chromeProfiles())
+        connected[profile.id] = profile.connected;
     EXPECT_TRUE(connected["future"]);
     EXPECT_TRUE(connected["exactly-ten"]);
     EXPECT_FALSE(connected["eleven"]);
@@ -85,7 +88,8 @@ TEST_F(ModelTest, BrowserDetailFollowsTheManifestFile) {
     std::filesystem::remove(model->connection().nativeHostManifestPath);
     model->refreshNativeHostStatus();
     EXPECT_FALSE(model->connection().nativeHostInstalled);
-    EXPECT_EQ(model->chromeConnectionDetail(), "Chrome連携の準備が完了していません。Macアプリを再起動してください。");
+    EXPECT_EQ(model->chromeConnectionDetail(),
+              "Chrome連携の準備が完了していません。Macアプリを再起動してください。");
     // A field changed in place signals even when it holds the same value.
     model->refreshNativeHostStatus();
     EXPECT_EQ(connectionSignals, 2);
@@ -98,7 +102,8 @@ TEST_F(ModelTest, SetupStatusCountsTheOpenRequiredSteps) {
         {{true, true, true, false}, 0},
         {{false, true, true, true}, 1},
     };
-    for (const auto& [status, remaining] : cases) EXPECT_EQ(status.remainingRequiredSteps(), remaining);
+    for (const auto& [status, remaining] : cases)
+        EXPECT_EQ(status.remainingRequiredSteps(), remaining);
 
     accessibility->trusted = true;
     auto model = makeModel();

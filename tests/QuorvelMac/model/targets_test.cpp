@@ -21,8 +21,9 @@ TEST(MacLockTargetJson, RoundTripsAllFieldsWithSortedKeysAndAbsentOptionalsLeftO
     MacTargetStore::save(list);
     EXPECT_EQ(MacTargetStore::load(), list);
     const std::string text = readFile(MacTargetStore::fileURL());
-    const std::vector<std::string> keys = {"applicationURLPath", "displayName", "enabled", "id", "identifier",
-                                           "inheritsDefaultPolicy", "kind", "policyOverride"};
+    const std::vector<std::string> keys = {
+        "applicationURLPath", "displayName",           "enabled", "id",
+        "identifier",         "inheritsDefaultPolicy", "kind",    "policyOverride"};
     std::size_t at = text.rfind("{\n", text.find("\"org.example.Game\""));
     for (const auto& key : keys) {
         const std::size_t next = text.find("\"" + key + "\"", at);
@@ -31,9 +32,10 @@ TEST(MacLockTargetJson, RoundTripsAllFieldsWithSortedKeysAndAbsentOptionalsLeftO
     }
     EXPECT_EQ(text.find("policyOverride"), text.rfind("policyOverride"));
 
-    testkit::writeFile(MacTargetStore::fileURL(),
-                       R"([{"id":"a","kind":"webDomain","displayName":"A","identifier":"a.example","enabled":true,)"
-                       R"("inheritsDefaultPolicy":true,"policyOverride":null,"unknown":1}])");
+    testkit::writeFile(
+        MacTargetStore::fileURL(),
+        R"([{"id":"a","kind":"webDomain","displayName":"A","identifier":"a.example","enabled":true,)"
+        R"("inheritsDefaultPolicy":true,"policyOverride":null,"unknown":1}])");
     const auto loaded = MacTargetStore::load();
     ASSERT_EQ(loaded.size(), 1u);
     EXPECT_FALSE(loaded[0].policyOverride);
@@ -51,18 +53,21 @@ TEST_F(ModelTest, AddingApplicationsReportsAddedDuplicateAndRefusedOnesInOrder) 
                                      {"org.example.Game", "Game", "/a/game.desktop"},
                                      {"app.quorvel.mac", "Pellorim", "/a/self.desktop"}});
     EXPECT_EQ(model->applicationSelectionMessage(),
-              std::string("1件のアプリを追加しました。 追加済みのアプリ 1件は変更していません。 Pellorim自身はロック対象にできません。"));
+              std::string("1件のアプリを追加しました。 追加済みのアプリ 1件は変更していません。 "
+                          "Pellorim自身はロック対象にできません。"));
     ASSERT_EQ(model->targets().size(), 4u);
     EXPECT_EQ(model->targets()[3].id, "mac-app:org.example.Chat");
     EXPECT_EQ(MacTargetStore::load(), model->targets());
 
     model->addMacApplicationTargets({{"org.example.Chat", "Chat", "/a/chat.desktop"},
                                      {"org.example.Chat", "Chat", "/a/chat.desktop"}});
-    EXPECT_EQ(model->applicationSelectionMessage(), std::string("追加済みのアプリ 2件は変更していません。"));
+    EXPECT_EQ(model->applicationSelectionMessage(),
+              std::string("追加済みのアプリ 2件は変更していません。"));
     EXPECT_EQ(accessibility->prompts.back(), false);
 
     model->addMacApplicationTargets({});
-    EXPECT_EQ(model->applicationSelectionMessage(), std::string("追加済みのアプリ 2件は変更していません。"));
+    EXPECT_EQ(model->applicationSelectionMessage(),
+              std::string("追加済みのアプリ 2件は変更していません。"));
 }
 
 TEST_F(ModelTest, SyncedListReplacesEveryWebTargetAndGivesApplicationsItsPolicy) {
@@ -74,7 +79,8 @@ TEST_F(ModelTest, SyncedListReplacesEveryWebTargetAndGivesApplicationsItsPolicy)
     list.version = 7;
     list.settingsRelaxationProtection = {true, 20};
     list.macAppUnlockPolicy = appPolicy;
-    list.webTargets.push_back({"sync-a", "a.example", "A", false, std::string("linked-1"), DefaultLockPolicy::defaultFree()});
+    list.webTargets.push_back({"sync-a", "a.example", "A", false, std::string("linked-1"),
+                               DefaultLockPolicy::defaultFree()});
     SyncedTargetStateStore::save(list);
     model->refreshPairingStatus();  // reloading the link re-applies the stored list
     ASSERT_EQ(model->targets().size(), 2u);
@@ -85,7 +91,8 @@ TEST_F(ModelTest, SyncedListReplacesEveryWebTargetAndGivesApplicationsItsPolicy)
     EXPECT_FALSE(model->targets()[1].inheritsDefaultPolicy);
     EXPECT_TRUE(model->webTargetsManagedByIOS());
     EXPECT_EQ(model->targetSyncVersion(), 7);
-    EXPECT_EQ(model->settingsRelaxationConfiguration(), (SettingsRelaxationProtectionConfiguration{true, 20}));
+    EXPECT_EQ(model->settingsRelaxationConfiguration(),
+              (SettingsRelaxationProtectionConfiguration{true, 20}));
     const auto policies = MacTargetPolicyStore::load();
     EXPECT_EQ(policies.size(), 2u);
     EXPECT_EQ(policies.at("mac-app:org.example.Game"), appPolicy);
@@ -154,7 +161,8 @@ TEST_F(ModelTest, RemovingAnApplicationEndsItsWindowClosesItsPanelAndWithdrawsIt
     EXPECT_EQ(model->authorizationRevision(), revision + 1);
     EXPECT_FALSE(model->allowUntil(game.id));
     EXPECT_EQ(AllowWindowStateStore::load(systemClock().now()).count(game.id), 0u);
-    EXPECT_EQ(userNotifications->removed, std::vector<std::string>{"quorvel.mac.unlock-warning." + game.id});
+    EXPECT_EQ(userNotifications->removed,
+              std::vector<std::string>{"quorvel.mac.unlock-warning." + game.id});
     EXPECT_EQ(MacTargetStore::load().size(), 2u);
     runFor(200);
 }
