@@ -15,6 +15,8 @@ packages=(
     libgtest-dev libgmock-dev dbus dbus-bin gnome-keyring xvfb xauth openssl
     # model tests: a real notification server for the re-lock warning
     dunst
+    # shell tests: a real window manager for the lock panel
+    openbox
     # view tests: Japanese text in the screenshots, and a QR reader to check the pairing code
     fonts-noto-cjk zbar-tools
 )

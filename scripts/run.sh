@@ -10,8 +10,5 @@ build="$root/build/release"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
-app="$build/src/QuorvelMac/QuorvelMac"
-if [ -x "$app" ]; then
-    exec "$app" "$@"
-fi
-echo "Built the shared libraries. The application QuorvelMac is not built yet; once it is, this command starts $app."
+# Both programs sit in bin/: the application starts the daemon from its own folder.
+exec "$build/bin/QuorvelMac" "$@"

@@ -14,7 +14,6 @@ using Status = LockOverlayState::Status;
 class LockOverlayWindowControllerTest : public ShellX11Test {
 protected:
     void SetUp() override {
-        ShellX11Test::SetUp();
         observer = makeObserver();
         controller = std::make_unique<LockOverlayWindowController>(observer.get(), nullptr);
         controller->prepare();

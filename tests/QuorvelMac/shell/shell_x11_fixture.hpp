@@ -27,10 +27,10 @@ inline MacLockTarget editorTarget() {
     return target;
 }
 
-class ShellX11Test : public ::testing::Test {
-protected:
-    void SetUp() override {
-        applications = xdg.dataHome() / "applications";
+// Desktop entries for two applications in a data home, and looks at the test display.
+class X11Scene {
+public:
+    explicit X11Scene(const std::filesystem::path& dataHome) : applications(dataHome / "applications") {
         std::filesystem::create_directories(applications);
         writeEntry("org.example.Editor", "[Desktop Entry]\nType=Application\nName=Editor\nStartupWMClass=Editor\n");
         writeEntry("org.example.Viewer", "[Desktop Entry]\nType=Application\nName=Viewer\nStartupWMClass=Viewer\n");
@@ -47,11 +47,13 @@ protected:
         return std::make_unique<windows::ForegroundAppObserver>(std::move(watcher), index);
     }
 
-    // The override-redirect windows mapped now, topmost last.
+    // The override-redirect windows mapped on the screen now, topmost last (a window manager
+    // keeps small ones of its own off-screen).
     std::vector<testkit::X11Harness::TopLevel> panels() {
         std::vector<testkit::X11Harness::TopLevel> found;
         for (const auto& top : x11.mappedTopLevels()) {
-            if (top.overrideRedirect) found.push_back(top);
+            const bool onScreen = top.rect.x + top.rect.width > 0 && top.rect.y + top.rect.height > 0;
+            if (top.overrideRedirect && onScreen) found.push_back(top);
         }
         return found;
     }
@@ -65,10 +67,18 @@ protected:
 
     bool noPanel() { return panels().empty(); }
 
-    testkit::TempXdgHome xdg;
     std::filesystem::path applications;
     std::shared_ptr<desktop::DesktopEntryIndex> index;
     testkit::X11Harness x11;
+};
+
+struct TemporaryHome {
+    testkit::TempXdgHome xdg;
+};
+
+class ShellX11Test : public ::testing::Test, protected TemporaryHome, protected X11Scene {
+protected:
+    ShellX11Test() : X11Scene(xdg.dataHome()) {}
 };
 
 }  // namespace quorvel::shelltest

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,7 +19,10 @@ PrivateDisplay::PrivateDisplay() {
     pid_ = ::fork();
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
-        ::dup2(fds[1], 3);  // -displayfd writes the display number once it accepts clients
+        // The server must not outlive a test that crashed, nor hold any of its pipes open.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        ::dup2(fds[1], 3);
+        ::close_range(4, ~0U, 0);  // -displayfd writes the display number once it accepts clients
         const int null = ::open("/dev/null", O_WRONLY);
         ::dup2(null, 1);
         ::dup2(null, 2);

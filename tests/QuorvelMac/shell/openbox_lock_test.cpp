@@ -1,0 +1,58 @@
+// The lock under a real window manager: openbox reparents the windows into frames, publishes
+// the active window and the frame extents itself, and is asked to activate a window the way a
+// task bar does.
+#include "QuorvelMac/shell/quorvel_mac_app.hpp"
+
+#include "QuorvelMac/model/model_fixture.hpp"
+#include "shell_x11_fixture.hpp"
+
+namespace quorvel {
+namespace {
+
+using namespace shelltest;
+
+class OpenboxLockTest : public modeltest::ModelTest, protected X11Scene {
+protected:
+    OpenboxLockTest() : X11Scene(home.dataHome()) {}
+};
+
+TEST_F(OpenboxLockTest, ActivatingALockedWindowShowsThePanelOverItAndSwitchingAwayHidesIt) {
+    auto openbox = testkit::OpenboxSession::start(x11);
+    if (!openbox) GTEST_SKIP() << "openbox is not installed";
+    accessibility->trusted = true;
+    testkit::TestWindow editor("editor", "Editor", PixelRect{100, 100, 400, 300});
+    testkit::TestWindow viewer("viewer", "Viewer", PixelRect{600, 100, 300, 300});
+    // A fresh openbox can take a while to manage new windows.
+    ASSERT_TRUE(waitUntil([&] {
+        return x11.frameExtentsRect(editor.id()) && x11.frameExtentsRect(viewer.id());
+    }, std::chrono::seconds(20)));
+
+    QuorvelMacApp::Parts parts;
+    parts.observer = makeObserver();
+    parts.makeModel = [this] { return makeModel(); };
+    parts.showScenes = false;
+    QuorvelMacApp app(std::move(parts));
+    app.model().addMacApplicationTargets({{"org.example.Editor", "Editor", (applications / "org.example.Editor.desktop").string()}});
+
+    x11.requestActivation(editor.id());
+    ASSERT_TRUE(waitUntil([&] { return x11.active() == editor.id(); }));
+    const auto extents = *x11.frameExtentsRect(editor.id());  // left, right, top, bottom
+    // Where openbox put the client, in root coordinates.
+    auto* where = xcb_translate_coordinates_reply(
+        x11.connection(), xcb_translate_coordinates(x11.connection(), editor.id(), x11.root(), 0, 0), nullptr);
+    ASSERT_TRUE(where);
+    const PixelRect cover{where->dst_x - extents.x, where->dst_y, 400 + extents.x + extents.y, 300 + extents.height};
+    std::free(where);
+    EXPECT_TRUE(waitUntil([&] { return panelCovers(cover); })) << "below the title bar, over the frame";
+    EXPECT_EQ(x11.active(), editor.id()) << "the panel took nothing from the locked window";
+
+    x11.requestActivation(viewer.id());
+    ASSERT_TRUE(waitUntil([&] { return x11.active() == viewer.id(); }));
+    EXPECT_TRUE(waitUntil([&] { return noPanel(); }));
+
+    x11.requestActivation(editor.id());
+    EXPECT_TRUE(waitUntil([&] { return panelCovers(cover); }));
+}
+
+}  // namespace
+}  // namespace quorvel

@@ -1,0 +1,141 @@
+#include "QuorvelMac/shell/quorvel_mac_app.hpp"
+
+#include "QuorvelMac/model/model_fixture.hpp"
+#include "shell_x11_fixture.hpp"
+
+namespace quorvel {
+namespace {
+
+using namespace shelltest;
+using Status = LockOverlayState::Status;
+
+// The whole application without its windows: the real model over a temporary home, the
+// foreground observer on the test display, and windows of two applications.
+class QuorvelMacAppTest : public modeltest::ModelTest, protected X11Scene {
+protected:
+    QuorvelMacAppTest() : X11Scene(home.dataHome()) {}
+
+    void SetUp() override {
+        accessibility->trusted = true;
+        editor = std::make_unique<testkit::TestWindow>("editor", "Editor", PixelRect{100, 100, 400, 300});
+        viewer = std::make_unique<testkit::TestWindow>("viewer", "Viewer", PixelRect{600, 100, 300, 300});
+    }
+
+    void startApp() {
+        QuorvelMacApp::Parts parts;
+        parts.observer = makeObserver();
+        parts.makeModel = [this] { return makeModel(); };
+        parts.showScenes = false;
+        app = std::make_unique<QuorvelMacApp>(std::move(parts));
+    }
+
+    void lockEditor() {
+        app->model().addMacApplicationTargets({{"org.example.Editor", "Editor", (applications / "org.example.Editor.desktop").string()}});
+    }
+
+    const PixelRect editorCover{100, 100, 400, 300};
+    std::unique_ptr<testkit::TestWindow> editor;
+    std::unique_ptr<testkit::TestWindow> viewer;
+    std::unique_ptr<QuorvelMacApp> app;
+};
+
+TEST_F(QuorvelMacAppTest, LockedApplicationInFrontGetsThePanelWithoutAnyWindowShown) {
+    startApp();
+    lockEditor();
+    x11.setActive(editor->id());
+    ASSERT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
+    EXPECT_EQ(app->blockedProcessIdentifier(), editor->pid());
+    ASSERT_TRUE(app->model().overlay());
+    EXPECT_EQ(app->model().overlay()->target.id, "mac-app:org.example.Editor");
+    EXPECT_EQ(app->model().overlay()->status, Status::locked());
+    EXPECT_EQ(app->mainWindow(), nullptr);
+}
+
+TEST_F(QuorvelMacAppTest, SwitchingAwayHidesThePanelAndKeepsTheRequestsState) {
+    startApp();
+    lockEditor();
+    x11.setActive(editor->id());
+    ASSERT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
+    app->model().setOverlay(LockOverlayState{app->model().overlay()->target, Status::waitingForIPhone(Date{1e9})});
+
+    x11.setActive(viewer->id());
+    ASSERT_TRUE(waitUntil([&] { return noPanel() && !app->blockedProcessIdentifier(); }));
+    EXPECT_EQ(app->model().overlay()->status, Status::waitingForIPhone(Date{1e9}));
+
+    x11.setActive(editor->id());
+    ASSERT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
+    EXPECT_EQ(app->model().overlay()->status, Status::waitingForIPhone(Date{1e9})) << "resumed, not reset";
+    EXPECT_EQ(app->overlayController().panel()->view()->state()->status, Status::waitingForIPhone(Date{1e9}));
+}
+
+TEST_F(QuorvelMacAppTest, AlreadyFrontApplicationIsJudgedAtStart) {
+    startApp();
+    lockEditor();
+    app.reset();  // the targets file keeps the target for the next start
+    x11.setActive(editor->id());
+    waitUntil([] { return false; }, std::chrono::milliseconds(100));
+    startApp();
+    EXPECT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
+}
+
+TEST_F(QuorvelMacAppTest, AddingTheFrontApplicationAsATargetLocksItAtOnce) {
+    startApp();
+    x11.setActive(editor->id());
+    waitUntil([&] { return false; }, std::chrono::milliseconds(200));
+    EXPECT_TRUE(noPanel());
+    lockEditor();
+    EXPECT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
+}
+
+TEST_F(QuorvelMacAppTest, AnAllowWindowUnlocksAndItsEndLocksAgain) {
+    startApp();
+    lockEditor();
+    x11.setActive(editor->id());
+    ASSERT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
+    const std::string id = "mac-app:org.example.Editor";
+    app->model().applyApproval(id, systemClock().now().addingSeconds(2), std::nullopt);
+    ASSERT_TRUE(waitUntil([&] { return noPanel(); }));
+    EXPECT_FALSE(app->blockedProcessIdentifier());
+    // The expiry re-runs the decision for the application still in front.
+    EXPECT_TRUE(waitUntil([&] { return panelCovers(editorCover); }, std::chrono::seconds(20)));
+}
+
+TEST_F(QuorvelMacAppTest, MissingPermissionReleasesEvenAMatchingTarget) {
+    accessibility->trusted = false;
+    startApp();
+    lockEditor();
+    x11.setActive(editor->id());
+    waitUntil([&] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_TRUE(noPanel());
+    EXPECT_FALSE(app->blockedProcessIdentifier());
+    accessibility->trusted = true;
+    app->reevaluateFrontmostApplication();
+    EXPECT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
+}
+
+TEST_F(QuorvelMacAppTest, ClearedOverlayClosesThePanel) {
+    startApp();
+    lockEditor();
+    x11.setActive(editor->id());
+    ASSERT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
+    app->model().setOverlay(std::nullopt);
+    EXPECT_TRUE(waitUntil([&] { return noPanel(); }));
+}
+
+TEST_F(QuorvelMacAppTest, NothingInFrontClosesThePanel) {
+    startApp();
+    lockEditor();
+    x11.setActive(editor->id());
+    ASSERT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
+    x11.setActive(XCB_WINDOW_NONE);
+    EXPECT_TRUE(waitUntil([&] { return noPanel() && !app->blockedProcessIdentifier(); }));
+}
+
+TEST_F(QuorvelMacAppTest, RelaxationConfigurationFollowsTheModel) {
+    startApp();
+    EXPECT_EQ(app->relaxationProtection().configuration(), app->model().settingsRelaxationConfiguration());
+    EXPECT_EQ(app->menuBarIconState(), PellorimMenuBarIcon::State::attention) << "not paired yet";
+}
+
+}  // namespace
+}  // namespace quorvel
