@@ -21,6 +21,8 @@ packages=(
     chromium
     # shell tests: a real window manager for the lock panel
     openbox
+    # view tests: Japanese text in the screenshots, and a QR reader to check the pairing code
+    fonts-noto-cjk zbar-tools
 )
 
 missing=()

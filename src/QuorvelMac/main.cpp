@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QSocketNotifier>
 #include <QSysInfo>
 #include <QtDebug>
@@ -17,10 +18,10 @@
 #include "QuorvelMac/shell/bluetooth_bridge_daemon_process.hpp"
 #include "QuorvelMac/shell/mac_application_icon_provider.hpp"
 #include "QuorvelMac/shell/mac_application_picker.hpp"
-#include "QuorvelMac/shell/placeholder_scenes.hpp"
 #include "QuorvelMac/shell/quorvel_mac_app.hpp"
 #include "QuorvelMac/shell/single_instance.hpp"
 #include "QuorvelMac/shell/x11_accessibility_probe.hpp"
+#include "QuorvelMac/ui/user_interface.hpp"
 #include "QuorvelPlatform/keychain/secret_service_keychain.hpp"
 #include "QuorvelPlatform/notifications/dbus_notification_poster.hpp"
 #include "QuorvelShared/devicekeys/caching_device_key_store.hpp"
@@ -30,19 +31,6 @@
 namespace {
 
 using namespace quorvel;
-
-// What the shell offers the views.
-struct ShellServices {
-    std::function<std::vector<MacApplicationDescriptor>()> chooseApplications;
-    std::function<QIcon(const MacLockTarget&)> applicationIcon;
-};
-
-// The main window's content: the views' window goes here.
-QWidget* mainWindowContent(MacAppModel& model, MacSettingsRelaxationProtectionController& protection,
-                           const ShellServices& services) {
-    (void)protection;
-    return makePlaceholderMainWindow(model, services.chooseApplications);
-}
 
 // Ending by a signal (logout, Ctrl-C) takes the same road as quitting from the menu, so the
 // daemon launcher is released and "stopped" is written.
@@ -126,18 +114,23 @@ int main(int argc, char** argv) {
     auto accessibility = std::make_shared<X11AccessibilityProbe>(observer.get());
     auto icons = std::make_shared<MacApplicationIconProvider>(index);
     auto picker = std::make_shared<MacApplicationPicker>(index);
-    ShellServices services{[picker] { return picker->chooseApplications(); },
-                           [icons](const MacLockTarget& target) { return icons->icon(target); }};
+    ui::ViewServices services;
+    services.chooseApplications = [picker] { return picker->chooseApplications(); };
+    services.applicationIcon = [icons](const MacLockTarget& target) { return icons->icon(target); };
+    services.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    services.quit = [] { QApplication::quit(); };
+    services.applicationOwnIcon = QApplication::windowIcon();
+    auto views = std::make_shared<ui::UserInterface>(services);
 
     QuorvelMacApp::Parts parts;
     parts.observer = std::move(observer);
     parts.icons = services.applicationIcon;
     parts.makeModel = [accessibility] { return std::make_unique<MacAppModel>(modelDependencies(accessibility)); };
-    parts.scenes.mainWindow = [services](MacAppModel& model, MacSettingsRelaxationProtectionController& protection) {
-        return mainWindowContent(model, protection, services);
+    parts.scenes.mainWindow = [views](MacAppModel& model, MacSettingsRelaxationProtectionController& protection) {
+        return views->makeMainWindow(model, protection);
     };
-    parts.scenes.menuBar = [](MacAppModel&, std::function<void()> openMainWindow) {
-        return makePlaceholderMenu(std::move(openMainWindow));
+    parts.scenes.menuBar = [views](MacAppModel& model, std::function<void()> openMainWindow) {
+        return views->makeTrayMenu(model, std::move(openMainWindow));
     };
     QuorvelMacApp shell(std::move(parts));
     instance.setShowMainWindow([&shell] { shell.showMainWindow(); });

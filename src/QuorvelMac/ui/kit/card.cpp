@@ -1,0 +1,24 @@
+#include "QuorvelMac/ui/kit/card.hpp"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "QuorvelMac/ui/kit/theme.hpp"
+
+namespace quorvel::ui {
+
+Card::Card(std::optional<QString> caption, QWidget* parent)
+    : Panel(Look::raised, QColor(), 18, 12, parent), content_(new QVBoxLayout) {
+    content_->setContentsMargins(0, 0, 0, 0);
+    content_->setSpacing(0);
+    body()->addLayout(content_);
+    if (caption) {
+        caption_ = theme::makeLabel(*caption, theme::TextStyle::caption, theme::tertiary(), this);
+        caption_->setObjectName("caption");
+        body()->addWidget(caption_);
+    }
+}
+
+TintedCard::TintedCard(QColor tint, QWidget* parent) : Panel(Look::tinted, tint, 18, 12, parent) {}
+
+}  // namespace quorvel::ui

@@ -1,0 +1,129 @@
+#include "QuorvelMac/ui/qr/pairing_qr_panel.hpp"
+
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "QuorvelMac/ui/kit/theme.hpp"
+#include "QuorvelMac/ui/kit/widgets.hpp"
+#include "QuorvelMac/ui/qr/pairing_qr_code.hpp"
+
+namespace quorvel::ui {
+
+PairingQRCodeView::PairingQRCodeView(const std::string& value, int size, QWidget* parent)
+    : QWidget(parent) {
+    image_ = makePairingQRCode(value).value_or(QImage());
+    setFixedSize(size + 24, size + 24);
+    setAccessibleName(qs(value));
+}
+
+void PairingQRCodeView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath tile;
+    tile.addRoundedRect(QRectF(rect()), 8, 8);
+    painter.fillPath(tile, Qt::white);
+    painter.setPen(QPen(QColor(0, 0, 0, 20), 1));
+    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 7.5, 7.5);
+    const QRect frame = rect().adjusted(12, 12, -12, -12);
+    if (image_.isNull()) {
+        theme::symbol("qrcode").paint(&painter, frame);
+        return;
+    }
+    // Nearest-neighbour scaling keeps every module a sharp square.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    const QSize fitted = image_.size().scaled(frame.size(), Qt::KeepAspectRatio);
+    const QRect target(frame.center() - QPoint(fitted.width() / 2, fitted.height() / 2), fitted);
+    painter.drawImage(target, image_);
+}
+
+PairingQRPanel::PairingQRPanel(std::function<void()> startPairing, QWidget* parent)
+    : Panel(Look::raised, QColor(), 24, 18, parent), startPairing_(std::move(startPairing)),
+      stack_(body()) {
+    stack_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+}
+
+PairingQRPanel::Face PairingQRPanel::faceFor(const PairingState& pairing) {
+    if (PairingStatusPresentation(pairing).isSessionExpired) {
+        return Face::expired;
+    }
+    if (pairing.qrURL) {
+        return Face::code;
+    }
+    return pairing.pairedIPhoneName ? Face::paired : Face::placeholder;
+}
+
+void PairingQRPanel::addSymbol(const QString& name, int symbolSize, QColor colour, int frameHeight) {
+    auto* symbol = new QLabel(this);
+    symbol->setObjectName("symbol");
+    symbol->setProperty("systemImage", name);
+    symbol->setAlignment(Qt::AlignCenter);
+    symbol->setFixedSize(220, frameHeight);
+    symbol->setPixmap(theme::tintedSymbol(name, symbolSize, colour));
+    if (frameHeight == 220) {
+        // The placeholder's tile: a faint rounded square behind the viewfinder.
+        symbol->setStyleSheet("background: rgba(120, 120, 128, 0.07); border-radius: 14px;");
+    }
+    stack_->addWidget(symbol, 0, Qt::AlignHCenter);
+}
+
+QPushButton* PairingQRPanel::addStartButton(const QString& title, const QString& systemImage) {
+    QPushButton* button = makeButton(title, systemImage, ButtonStyle::prominent, this);
+    button->setMinimumHeight(34);
+    connect(button, &QPushButton::clicked, this, [this] {
+        if (startPairing_) {
+            startPairing_();
+        }
+    });
+    stack_->addWidget(button, 0, Qt::AlignHCenter);
+    return button;
+}
+
+void PairingQRPanel::render(const PairingState& pairing) {
+    clearLayout(stack_);
+    face_ = faceFor(pairing);
+    switch (face_) {
+    case Face::expired: {
+        addSymbol("clock.badge.exclamationmark", 72, theme::orange(), 180);
+        stack_->addWidget(theme::makeLabel("QRコードの期限が切れました", theme::TextStyle::headline,
+                                           theme::primary(), this),
+                          0, Qt::AlignHCenter);
+        addStartButton("新しいコードを作る", "arrow.clockwise");
+        break;
+    }
+    case Face::code: {
+        stack_->addWidget(new PairingQRCodeView(*pairing.qrURL, 220, this), 0, Qt::AlignHCenter);
+        if (pairing.code) {
+            auto* codeStack = new QVBoxLayout;
+            codeStack->setSpacing(5);
+            auto* caption =
+                theme::makeLabel("コード", theme::TextStyle::caption, theme::secondary(), this);
+            caption->setAlignment(Qt::AlignHCenter);
+            auto* code = new QLabel(qs(*pairing.code), this);
+            code->setObjectName("pairingCode");
+            code->setTextFormat(Qt::PlainText);
+            code->setFont(theme::monospacedFont(34, QFont::DemiBold));
+            code->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+            code->setAlignment(Qt::AlignHCenter);
+            codeStack->addWidget(caption);
+            codeStack->addWidget(code);
+            stack_->addLayout(codeStack);
+        }
+        break;
+    }
+    case Face::paired:
+        addSymbol("checkmark.circle.fill", 72, theme::green(), 180);
+        stack_->addWidget(theme::makeLabel("このMacにiPhone登録あり", theme::TextStyle::headline,
+                                           theme::primary(), this),
+                          0, Qt::AlignHCenter);
+        break;
+    case Face::placeholder:
+        addSymbol("qrcode.viewfinder", 78, theme::secondary(), 220);
+        addStartButton("ペアリング開始", "link");
+        break;
+    }
+}
+
+}  // namespace quorvel::ui

@@ -1,0 +1,212 @@
+#include "QuorvelMac/ui/window/main_window.hpp"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHideEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <utility>
+
+#include "QuorvelMac/model/mac_app_model.hpp"
+#include "QuorvelMac/shell/mac_settings_relaxation_protection_controller.hpp"
+#include "QuorvelMac/ui/format/attention.hpp"
+#include "QuorvelMac/ui/kit/theme.hpp"
+#include "QuorvelMac/ui/kit/widgets.hpp"
+#include "QuorvelMac/ui/navigation/sidebar_selection.hpp"
+#include "QuorvelMac/ui/overview/overview_dashboard.hpp"
+#include "QuorvelMac/ui/overview/overview_pane.hpp"
+#include "QuorvelMac/ui/panes/chrome_pane.hpp"
+#include "QuorvelMac/ui/panes/pairing_pane.hpp"
+#include "QuorvelMac/ui/relaxation/relaxation_views.hpp"
+#include "QuorvelMac/ui/targets/targets_pane.hpp"
+
+namespace quorvel::ui {
+
+namespace {
+
+constexpr int paneIndex(SidebarItem item) { return static_cast<int>(item); }
+
+// One sidebar row: symbol and title, and the orange mark when the area needs the user.
+QWidget* sidebarLabel(const SidebarRow& row, bool showsWarning, QWidget* parent) {
+    auto* label = new QWidget(parent);
+    auto* layout = new QHBoxLayout(label);
+    layout->setContentsMargins(8, 4, 8, 4);
+    auto* symbol = new QLabel(label);
+    symbol->setPixmap(theme::symbol(qs(row.systemImage)).pixmap(16, 16));
+    layout->addWidget(symbol);
+    auto* title = new QLabel(qs(row.title), label);
+    title->setObjectName("title");
+    layout->addWidget(title, 1);
+    if (showsWarning) {
+        auto* mark = new QLabel(label);
+        mark->setObjectName("warning");
+        mark->setAccessibleName("要対応");
+        mark->setToolTip("要対応");
+        QPixmap glyph = theme::symbol("exclamationmark.circle.fill").pixmap(14, 14);
+        mark->setPixmap(glyph);
+        layout->addWidget(mark);
+    }
+    return label;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(MacAppModel& model, MacSettingsRelaxationProtectionController& controller,
+                       const ViewServices& services, QWidget* parent)
+    : QWidget(parent), model_(model), controller_(controller),
+      selection_(new SidebarSelection(this)) {
+    setWindowTitle("Pellorim");
+    resize(980, 700);
+    auto* outer = new QHBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    outer->addWidget(split);
+
+    auto* side = new QWidget(split);
+    side->setMinimumWidth(180);
+    auto* sideColumn = new QVBoxLayout(side);
+    sideColumn->setContentsMargins(0, 0, 0, 6);
+    sidebar_ = new QListWidget(side);
+    sidebar_->setFrameShape(QFrame::NoFrame);
+    for (int i = 0; i < static_cast<int>(sidebarRows().size()); ++i) {
+        sidebar_->addItem(new QListWidgetItem);
+    }
+    sideColumn->addWidget(sidebar_, 1);
+    actions_ = new QToolButton(side);
+    actions_->setIcon(theme::symbol("gearshape"));
+    actions_->setToolTip("Pellorim");
+    actions_->setAutoRaise(true);
+    actions_->setPopupMode(QToolButton::InstantPopup);
+    actions_->hide();
+    sideColumn->addWidget(actions_, 0, Qt::AlignLeft);
+    split->addWidget(side);
+
+    auto* detail = new QWidget(split);
+    auto* column = new QVBoxLayout(detail);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    banner_ = new SettingsRelaxationSessionBanner(controller_, detail);
+    bannerDivider_ = new QFrame(detail);
+    bannerDivider_->setFrameShape(QFrame::HLine);
+    column->addWidget(banner_);
+    column->addWidget(bannerDivider_);
+    panes_ = new QStackedWidget(detail);
+    panes_->addWidget(new OverviewPane(model_, *selection_, services, panes_));
+    panes_->addWidget(new TargetsPane(model_, controller_, services, panes_));
+    panes_->addWidget(new ChromePane(model_, panes_));
+    panes_->addWidget(new PairingPane(model_, panes_));
+    column->addWidget(panes_, 1);
+    split->addWidget(detail);
+    split->setStretchFactor(1, 1);
+    split->setSizes({210, 770});
+
+    connect(sidebar_, &QListWidget::currentRowChanged, this, [this](int row) {
+        selection_->set(row < 0 ? std::nullopt
+                                : std::optional<SidebarItem>(sidebarRows()[row].item));
+    });
+    connect(selection_, &SidebarSelection::changed, this, [this] { followSelection(); });
+    for (auto signal : {&MacAppModel::accessibilityPermissionGrantedChanged,
+                        &MacAppModel::nativeHostInstallErrorChanged, &MacAppModel::pairingChanged,
+                        &MacAppModel::bluetoothStatusCodeChanged}) {
+        connect(&model_, signal, this, [this] { redrawSidebar(); });
+    }
+    connect(&controller_, &MacSettingsRelaxationProtectionController::isEditingSessionActiveChanged,
+            this, [this] { followSession(); });
+    connect(&controller_, &MacSettingsRelaxationProtectionController::pendingChallengeChanged, this,
+            [this] { followChallenge(); });
+    redrawSidebar();
+    followSelection();
+    followSession();
+}
+
+void MainWindow::setActionsMenu(QMenu* menu) {
+    actions_->setMenu(menu);
+    actions_->setVisible(menu != nullptr);
+}
+
+QWidget* MainWindow::pane(SidebarItem item) const { return panes_->widget(paneIndex(item)); }
+QWidget* MainWindow::shownPane() const { return panes_->currentWidget(); }
+
+bool MainWindow::sidebarShowsWarning(SidebarItem item) const {
+    QWidget* label = sidebar_->itemWidget(sidebar_->item(paneIndex(item)));
+    return label && label->findChild<QLabel*>("warning") != nullptr;
+}
+
+void MainWindow::redrawSidebar() {
+    const AttentionFacts facts = attentionFacts(model_);
+    for (const SidebarRow& row : sidebarRows()) {
+        QListWidgetItem* item = sidebar_->item(paneIndex(row.item));
+        QWidget* label = sidebarLabel(row, ui::sidebarShowsWarning(row.item, facts), sidebar_);
+        item->setSizeHint(label->sizeHint());
+        sidebar_->setItemWidget(item, label);
+    }
+}
+
+void MainWindow::followSelection() {
+    const std::optional<SidebarItem> value = selection_->value();
+    const int row = value ? paneIndex(*value) : -1;
+    if (sidebar_->currentRow() != row) {
+        sidebar_->setCurrentRow(row);
+    }
+    // No selection shows the overview; there is no empty state.
+    panes_->setCurrentIndex(paneIndex(selection_->shownPane()));
+    const SidebarItem shown = selection_->shownPane();
+    setWindowTitle(qs(sidebarRows()[paneIndex(shown)].title));
+}
+
+void MainWindow::followSession() {
+    const bool open = controller_.isEditingSessionActive();
+    banner_->setVisible(open);
+    bannerDivider_->setVisible(open);
+}
+
+void MainWindow::followChallenge() {
+    // The sheet in front is let go before it is ended, so its own end handler finds nothing.
+    const auto dismiss = [this] {
+        if (SettingsRelaxationChallengeSheet* sheet = std::exchange(sheet_, nullptr)) {
+            sheet->done(QDialog::Rejected);
+            sheet->deleteLater();
+        }
+    };
+    if (!controller_.pendingChallenge()) {
+        // Cleared from anywhere: the sheet goes, and nothing is applied.
+        dismiss();
+        return;
+    }
+    // A new challenge replaces the old one: a new sheet with empty input.
+    dismiss();
+    sheet_ = new SettingsRelaxationChallengeSheet(controller_, this);
+    QPointer<SettingsRelaxationChallengeSheet> opened(sheet_);
+    connect(sheet_, &QDialog::finished, this, [this, opened] {
+        if (opened && opened == sheet_) {
+            std::exchange(sheet_, nullptr)->deleteLater();
+        }
+    });
+    sheet_->open();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    QPointer<MainWindow> self(this);
+    QTimer::singleShot(0, this, [self] {
+        if (self) {
+            self->model_.refreshNativeHostStatus();
+        }
+    });
+}
+
+void MainWindow::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    // Closing the window (or minimising it away) ends an open editing session.
+    if (!event->spontaneous()) {
+        controller_.setEditingSessionActive(false);
+    }
+}
+
+}  // namespace quorvel::ui
