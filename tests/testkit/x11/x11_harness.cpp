@@ -70,6 +70,12 @@ X11Harness::X11Harness() {
 
 X11Harness::~X11Harness() { xcb_disconnect(c_); }
 
+// A flush only sends the requests; the server may still serve another client's query first.
+// A round trip returns once everything sent before it has been carried out.
+void X11Harness::sync() {
+    std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+}
+
 xcb_atom_t X11Harness::atom(const char* name) {
     auto* reply = xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, std::strlen(name), name), nullptr);
     const xcb_atom_t value = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
@@ -80,7 +86,7 @@ xcb_atom_t X11Harness::atom(const char* name) {
 void X11Harness::setActive(xcb_window_t window) {
     xcb_change_property(c_, XCB_PROP_MODE_REPLACE, root_, atom("_NET_ACTIVE_WINDOW"),
                         XCB_ATOM_WINDOW, 32, 1, &window);
-    xcb_flush(c_);
+    sync();
 }
 
 void X11Harness::requestActivation(xcb_window_t window) {
@@ -94,7 +100,7 @@ void X11Harness::requestActivation(xcb_window_t window) {
     xcb_send_event(c_, 0, root_,
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&event));
-    xcb_flush(c_);
+    sync();
 }
 
 xcb_window_t X11Harness::active() {
@@ -113,21 +119,21 @@ void X11Harness::setFrameExtents(xcb_window_t window, std::uint32_t left, std::u
     const std::uint32_t values[] = {left, right, top, bottom};
     xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, atom("_NET_FRAME_EXTENTS"),
                         XCB_ATOM_CARDINAL, 32, 4, values);
-    xcb_flush(c_);
+    sync();
 }
 
 void X11Harness::setHidden(xcb_window_t window, bool hidden) {
     const xcb_atom_t state = atom("_NET_WM_STATE_HIDDEN");
     xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM,
                         32, hidden ? 1 : 0, &state);
-    xcb_flush(c_);
+    sync();
 }
 
 void X11Harness::setSupportsActiveWindow() {
     const xcb_atom_t supported = atom("_NET_ACTIVE_WINDOW");
     xcb_change_property(c_, XCB_PROP_MODE_REPLACE, root_, atom("_NET_SUPPORTED"), XCB_ATOM_ATOM,
                         32, 1, &supported);
-    xcb_flush(c_);
+    sync();
 }
 
 void X11Harness::moveResize(xcb_window_t window, PixelRect rect) {
@@ -137,24 +143,24 @@ void X11Harness::moveResize(xcb_window_t window, PixelRect rect) {
                          XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
                              XCB_CONFIG_WINDOW_HEIGHT,
                          values);
-    xcb_flush(c_);
+    sync();
 }
 
 void X11Harness::map(xcb_window_t window, bool mapped) {
     if (mapped) xcb_map_window(c_, window);
     else xcb_unmap_window(c_, window);
-    xcb_flush(c_);
+    sync();
 }
 
 void X11Harness::raise(xcb_window_t window) {
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
     xcb_configure_window(c_, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
-    xcb_flush(c_);
+    sync();
 }
 
 void X11Harness::destroy(xcb_window_t window) {
     xcb_destroy_window(c_, window);
-    xcb_flush(c_);
+    sync();
 }
 
 std::vector<X11Harness::TopLevel> X11Harness::mappedTopLevels() {

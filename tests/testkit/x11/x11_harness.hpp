@@ -72,6 +72,8 @@ public:
     std::optional<PixelRect> frameExtentsRect(xcb_window_t window);
 
 private:
+    void sync();
+
     xcb_connection_t* c_;
     xcb_window_t root_;
 };
