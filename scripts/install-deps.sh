@@ -9,8 +9,16 @@ packages=(
     # libraries
     nlohmann-json3-dev libssl-dev libcurl4-openssl-dev qt6-base-dev libsecret-1-dev
     libxcb1-dev libxcb-res0-dev libqrencode-dev
+    # Unicode text rules and the local calendar of the shared library
+    libicu-dev
     # tests: GoogleTest, a private session bus, a Secret Service, an X display, the openssl command
     libgtest-dev libgmock-dev dbus dbus-bin gnome-keyring xvfb xauth openssl
+    # tests: a local HTTPS server for the backend client
+    libcpp-httplib-dev
+    # model tests: a real notification server for the re-lock warning
+    dunst
+    # the browser test of the native-messaging host: a real headless browser
+    chromium
 )
 
 missing=()

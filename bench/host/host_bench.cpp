@@ -61,7 +61,8 @@ private:
     void writeAll(const char* data, std::size_t size) {
         while (size > 0) {
             const ssize_t put = ::write(input_, data, size);
-            if (put <= 0) throw std::runtime_error("write");
+            if (put <= 0)
+                throw std::runtime_error("write");
             data += put;
             size -= static_cast<std::size_t>(put);
         }
@@ -69,7 +70,8 @@ private:
     void readAll(char* data, std::size_t size) {
         while (size > 0) {
             const ssize_t got = ::read(output_, data, size);
-            if (got <= 0) throw std::runtime_error("the program ended");
+            if (got <= 0)
+                throw std::runtime_error("the program ended");
             data += got;
             size -= static_cast<std::size_t>(got);
         }
@@ -95,7 +97,8 @@ double medianMicros(const char* program, const std::string& frame, int trials, i
     std::vector<double> figures;
     for (int t = 0; t < trials; ++t) {
         const auto start = std::chrono::steady_clock::now();
-        for (int i = 0; i < perTrial; ++i) child.roundTrip(frame);
+        for (int i = 0; i < perTrial; ++i)
+            child.roundTrip(frame);
         const std::chrono::duration<double, std::micro> spent =
             std::chrono::steady_clock::now() - start;
         figures.push_back(spent.count() / perTrial);
@@ -108,7 +111,8 @@ double residentMegabytes(pid_t pid) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     std::string line;
     while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atof(line.c_str() + 6) / 1024.0;
     }
     return -1;
 }
@@ -118,7 +122,8 @@ double residentMegabytes(pid_t pid) {
 int main() {
     ::signal(SIGPIPE, SIG_IGN);
     char folder[] = "/tmp/quorvel-bench.XXXXXX";
-    if (!::mkdtemp(folder)) return 1;
+    if (!::mkdtemp(folder))
+        return 1;
     ::setenv("XDG_DATA_HOME", (std::string(folder) + "/data").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (std::string(folder) + "/config").c_str(), 1);
 

@@ -1,5 +1,9 @@
 #include "testkit/recording_poster.hpp"
 
+#include <atomic>
+#include <stdexcept>
+#include <string>
+
 namespace quorvel::testkit {
 
 void RecordingNotificationPoster::post(std::string_view name) {
@@ -23,5 +27,22 @@ ScopedRecordingPoster::ScopedRecordingPoster()
 }
 
 ScopedRecordingPoster::~ScopedRecordingPoster() { installNotificationPoster(nullptr); }
+
+class ScopedFailingPoster::Poster final : public NotificationPoster {
+public:
+    void post(std::string_view name) override {
+        ++attempts;
+        throw std::runtime_error("the session bus is gone; " + std::string(name) + " not sent");
+    }
+    std::atomic<int> attempts = 0;
+};
+
+ScopedFailingPoster::ScopedFailingPoster() : poster_(std::make_shared<Poster>()) {
+    installNotificationPoster(poster_);
+}
+
+ScopedFailingPoster::~ScopedFailingPoster() { installNotificationPoster(nullptr); }
+
+int ScopedFailingPoster::attempts() const { return poster_->attempts; }
 
 }  // namespace quorvel::testkit

@@ -37,4 +37,20 @@ private:
     std::shared_ptr<RecordingNotificationPoster> poster_;
 };
 
+// Installs, for the object's lifetime, a poster whose every post throws std::runtime_error (a bus
+// that went away), and counts the attempts.
+class ScopedFailingPoster {
+public:
+    ScopedFailingPoster();
+    ~ScopedFailingPoster();
+    ScopedFailingPoster(const ScopedFailingPoster&) = delete;
+    ScopedFailingPoster& operator=(const ScopedFailingPoster&) = delete;
+
+    int attempts() const;
+
+private:
+    class Poster;
+    std::shared_ptr<Poster> poster_;
+};
+
 }  // namespace quorvel::testkit

@@ -27,8 +27,7 @@ void onReply(QObject* owner, const QDBusPendingCall& call, Handle handle) {
 }  // namespace
 
 BlueZAdapterMonitor::BlueZAdapterMonitor(QDBusConnection bus,
-                                         std::function<void(AdapterState)> changed,
-                                         QObject* parent)
+                                         std::function<void(AdapterState)> changed, QObject* parent)
     : QObject(parent),
       bus_(std::move(bus)),
       changed_(std::move(changed)),
@@ -51,9 +50,10 @@ void BlueZAdapterMonitor::start() {
 
 void BlueZAdapterMonitor::askOwner() {
     const std::uint64_t generation = ++generation_;
-    const QDBusMessage ask = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetNameOwner"))
+    const QDBusMessage ask = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+                                                            QStringLiteral("/org/freedesktop/DBus"),
+                                                            QStringLiteral("org.freedesktop.DBus"),
+                                                            QStringLiteral("GetNameOwner"))
                              << bluez::serviceName;
     onReply(this, bus_.asyncCall(ask), [this, generation](const QDBusMessage& reply) {
         if (generation != generation_) {
@@ -61,10 +61,12 @@ void BlueZAdapterMonitor::askOwner() {
         }
         if (reply.type() != QDBusMessage::ReplyMessage) {
             hasOwner_ = false;
+            owner_.clear();
             setState(AdapterState::unknown);
             return;
         }
         hasOwner_ = true;
+        owner_ = reply.arguments().value(0).toString();
         queryAdapters();
     });
 }
@@ -78,6 +80,7 @@ void BlueZAdapterMonitor::onOwnerChanged(const QString&, const QString& oldOwner
         setState(AdapterState::resetting);
     }
     hasOwner_ = !newOwner.isEmpty();
+    owner_ = newOwner;
     if (hasOwner_) {
         queryAdapters();
     }
@@ -85,10 +88,9 @@ void BlueZAdapterMonitor::onOwnerChanged(const QString&, const QString& oldOwner
 
 void BlueZAdapterMonitor::queryAdapters() {
     const std::uint64_t generation = ++generation_;
-    const QDBusMessage ask =
-        QDBusMessage::createMethodCall(bluez::serviceName, QStringLiteral("/"),
-                                       bluez::objectManagerInterface,
-                                       QStringLiteral("GetManagedObjects"));
+    const QDBusMessage ask = QDBusMessage::createMethodCall(bluez::serviceName, QStringLiteral("/"),
+                                                            bluez::objectManagerInterface,
+                                                            QStringLiteral("GetManagedObjects"));
     onReply(this, bus_.asyncCall(ask), [this, generation](const QDBusMessage& reply) {
         if (generation == generation_) {
             takeObjects(reply);
@@ -139,7 +141,8 @@ void BlueZAdapterMonitor::onInterfacesChanged(const QDBusMessage& message) {
     const QString path = qvariant_cast<QDBusObjectPath>(arguments[0]).path();
     bool touchesAdapter = false;
     if (message.member() == QLatin1String("InterfacesAdded")) {
-        touchesAdapter = qdbus_cast<bluez::InterfaceMap>(arguments[1]).contains(bluez::adapterInterface);
+        touchesAdapter =
+            qdbus_cast<bluez::InterfaceMap>(arguments[1]).contains(bluez::adapterInterface);
     } else {
         touchesAdapter = arguments[1].toStringList().contains(bluez::adapterInterface);
     }

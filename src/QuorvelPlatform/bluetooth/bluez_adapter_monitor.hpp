@@ -32,6 +32,8 @@ public:
     AdapterState state() const { return state_; }
     // The adapter in use; empty unless one was found.
     const QString& adapterPath() const { return adapterPath_; }
+    // The unique bus name of bluetoothd, the only peer whose calls we serve; empty when unknown.
+    const QString& owner() const { return owner_; }
 
 private Q_SLOTS:
     void onOwnerChanged(const QString& name, const QString& oldOwner, const QString& newOwner);
@@ -50,6 +52,7 @@ private:
     AdapterState state_ = AdapterState::unknown;
     QString adapterPath_;
     bool hasOwner_ = false;
+    QString owner_;
     std::uint64_t generation_ = 0;
 };
 

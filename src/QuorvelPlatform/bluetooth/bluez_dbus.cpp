@@ -15,12 +15,12 @@ void registerDBusTypes() {
 
 QString errorNameForWriteResult(AttResult result) {
     switch (result) {
-    case AttResult::success:
-        return {};
-    case AttResult::requestNotSupported:
-        return errorNotSupported;
-    case AttResult::unlikelyError:
-        break;
+        case AttResult::success:
+            return {};
+        case AttResult::requestNotSupported:
+            return errorNotSupported;
+        case AttResult::unlikelyError:
+            break;
     }
     return errorUnlikely;
 }

@@ -13,8 +13,8 @@
 
 namespace quorvel::bluetooth::bluez {
 
-using InterfaceMap = QMap<QString, QVariantMap>;                // a{sa{sv}}
-using ManagedObjects = QMap<QDBusObjectPath, InterfaceMap>;     // a{oa{sa{sv}}}
+using InterfaceMap = QMap<QString, QVariantMap>;             // a{sa{sv}}
+using ManagedObjects = QMap<QDBusObjectPath, InterfaceMap>;  // a{oa{sa{sv}}}
 
 // Registers InterfaceMap and ManagedObjects with QtDBus; safe to call again.
 void registerDBusTypes();
@@ -22,7 +22,8 @@ void registerDBusTypes();
 inline const QString serviceName = QStringLiteral("org.bluez");
 inline const QString adapterInterface = QStringLiteral("org.bluez.Adapter1");
 inline const QString gattManagerInterface = QStringLiteral("org.bluez.GattManager1");
-inline const QString advertisingManagerInterface = QStringLiteral("org.bluez.LEAdvertisingManager1");
+inline const QString advertisingManagerInterface =
+    QStringLiteral("org.bluez.LEAdvertisingManager1");
 inline const QString gattServiceInterface = QStringLiteral("org.bluez.GattService1");
 inline const QString gattCharacteristicInterface = QStringLiteral("org.bluez.GattCharacteristic1");
 inline const QString advertisementInterface = QStringLiteral("org.bluez.LEAdvertisement1");

@@ -70,11 +70,11 @@ void BlueZPeripheral::callAdapter(const QString& interface, const QString& membe
         call << QVariantMap();
     }
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [watcher, done = std::move(done)] {
-                watcher->deleteLater();
-                if (done) done(watcher->reply());
-            });
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, done = std::move(done)] {
+        watcher->deleteLater();
+        if (done)
+            done(watcher->reply());
+    });
 }
 
 void BlueZPeripheral::adapterStateChanged(AdapterState state) {
@@ -110,10 +110,11 @@ void BlueZPeripheral::addService(const GattServiceLayout& layout) {
     const QString path = objectRoot_ + QStringLiteral("/app%1").arg(++nextObjectNumber_);
     application_ = std::make_unique<GattApplication>(
         bus_, path, layout,
-        [this](const QString& device, int mtu) { return acquire(device, mtu); },
-        [this](const QString& device, const QByteArray& value, WriteResponder responder) {
-            write(device, value, std::move(responder));
-        });
+        [this](const QString& sender, const QString& device, int mtu) {
+            return acquire(sender, device, mtu);
+        },
+        [this](const QString& sender, const QString& device, const QByteArray& value,
+               WriteResponder responder) { write(sender, device, value, std::move(responder)); });
     QString exportError;
     if (!application_->exportObjects(exportError)) {
         application_.reset();
@@ -134,7 +135,8 @@ void BlueZPeripheral::addService(const GattServiceLayout& layout) {
                     }
                     if (!isRegistrationReply(reply)) {
                         application_.reset();
-                        const std::string error = errorText(QStringLiteral("RegisterApplication"), reply);
+                        const std::string error =
+                            errorText(QStringLiteral("RegisterApplication"), reply);
                         callLater([error](BlePeripheralDelegate& d) { d.serviceAdded(error); });
                         return;
                     }
@@ -167,9 +169,9 @@ void BlueZPeripheral::startAdvertising(const std::string& serviceUUID) {
     const QString path = objectRoot_ + QStringLiteral("/advertisement%1").arg(++nextObjectNumber_);
     advertisement_ = std::make_unique<LEAdvertisement>(
         serviceUUID, [this, generation] { advertisementReleased(generation); });
-    if (!bus_.registerObject(path, advertisement_.get(),
-                             QDBusConnection::ExportAllSlots |
-                                 QDBusConnection::ExportAllProperties)) {
+    if (!bus_.registerObject(
+            path, advertisement_.get(),
+            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties)) {
         advertisement_.reset();
         callLater([error = bus_.lastError().message().toStdString()](BlePeripheralDelegate& d) {
             d.advertisingStarted(error);
@@ -178,27 +180,27 @@ void BlueZPeripheral::startAdvertising(const std::string& serviceUUID) {
     }
     advertisementPath_ = path;
     advertising_ = Advertising::starting;
-    callAdapter(bluez::advertisingManagerInterface, QStringLiteral("RegisterAdvertisement"), path,
-                [this, generation, path](const QDBusMessage& reply) {
-                    if (generation != advertisementGeneration_) {
-                        if (isRegistrationReply(reply)) {
-                            callAdapter(bluez::advertisingManagerInterface,
-                                        QStringLiteral("UnregisterAdvertisement"), path, {});
-                        }
-                        return;
-                    }
-                    if (!isRegistrationReply(reply)) {
-                        advertising_ = Advertising::idle;
-                        bus_.unregisterObject(advertisementPath_);
-                        advertisement_.reset();
-                        const std::string error =
-                            errorText(QStringLiteral("RegisterAdvertisement"), reply);
-                        callLater([error](BlePeripheralDelegate& d) { d.advertisingStarted(error); });
-                        return;
-                    }
-                    advertising_ = Advertising::on;
-                    callLater([](BlePeripheralDelegate& d) { d.advertisingStarted(std::nullopt); });
-                });
+    callAdapter(
+        bluez::advertisingManagerInterface, QStringLiteral("RegisterAdvertisement"), path,
+        [this, generation, path](const QDBusMessage& reply) {
+            if (generation != advertisementGeneration_) {
+                if (isRegistrationReply(reply)) {
+                    callAdapter(bluez::advertisingManagerInterface,
+                                QStringLiteral("UnregisterAdvertisement"), path, {});
+                }
+                return;
+            }
+            if (!isRegistrationReply(reply)) {
+                advertising_ = Advertising::idle;
+                bus_.unregisterObject(advertisementPath_);
+                advertisement_.reset();
+                const std::string error = errorText(QStringLiteral("RegisterAdvertisement"), reply);
+                callLater([error](BlePeripheralDelegate& d) { d.advertisingStarted(error); });
+                return;
+            }
+            advertising_ = Advertising::on;
+            callLater([](BlePeripheralDelegate& d) { d.advertisingStarted(std::nullopt); });
+        });
 }
 
 void BlueZPeripheral::stopAdvertising() {
@@ -231,10 +233,16 @@ void BlueZPeripheral::advertisementReleased(std::uint64_t generation) {
         Qt::QueuedConnection);
 }
 
-int BlueZPeripheral::acquire(const QString& device, int attMtu) {
+int BlueZPeripheral::acquire(const QString& sender, const QString& device, int attMtu) {
+    // Only bluetoothd may subscribe or write: the system bus's policy already keeps others out,
+    // and a bus that lets them through must not let them pose as a phone.
+    if (sender != monitor_.owner()) {
+        return -1;
+    }
     auto pair = NotifySocket::create();
     if (!pair || !layout_) {
-        if (pair) ::close(pair->theirs);
+        if (pair)
+            ::close(pair->theirs);
         return -1;
     }
     NotifySocket* socket = pair->ours.get();
@@ -245,7 +253,8 @@ int BlueZPeripheral::acquire(const QString& device, int attMtu) {
     // again once it let the old one go.
     const std::int64_t frameLimit = std::max(attMtu, leastAttMtu) - 3;
     subscriptions_[device] = Subscription{std::move(pair->ours), frameLimit};
-    if (application_) application_->setNotifyAcquired(true);
+    if (application_)
+        application_->setNotifyAcquired(true);
     const SubscribedCentral central{device.toStdString(), frameLimit};
     callLater([central, uuid = layout_->notifyCharacteristicUUID](BlePeripheralDelegate& d) {
         d.centralSubscribed(central, uuid);
@@ -261,27 +270,23 @@ void BlueZPeripheral::socketClosed(const QString& device, const NotifySocket* so
     // The socket is inside its own signal: let it go on a later turn.
     found->second.socket.release()->deleteLater();
     subscriptions_.erase(found);
-    if (application_ && subscriptions_.empty()) application_->setNotifyAcquired(false);
-    callLater([identifier = device.toStdString(),
-               uuid = layout_->notifyCharacteristicUUID](BlePeripheralDelegate& d) {
-        d.centralUnsubscribed(identifier, uuid);
-    });
+    if (application_ && subscriptions_.empty())
+        application_->setNotifyAcquired(false);
+    callLater([identifier = device.toStdString(), uuid = layout_->notifyCharacteristicUUID](
+                  BlePeripheralDelegate& d) { d.centralUnsubscribed(identifier, uuid); });
 }
 
 void BlueZPeripheral::endSubscriptions(bool tellDelegate) {
     if (tellDelegate && layout_) {
         for (const auto& [device, subscription] : subscriptions_) {
-            callLater([identifier = device.toStdString(),
-                       uuid = layout_->notifyCharacteristicUUID](BlePeripheralDelegate& d) {
-                d.centralUnsubscribed(identifier, uuid);
-            });
+            callLater([identifier = device.toStdString(), uuid = layout_->notifyCharacteristicUUID](
+                          BlePeripheralDelegate& d) { d.centralUnsubscribed(identifier, uuid); });
         }
     }
-    for (auto& [device, subscription] : subscriptions_) {
-        subscription.socket.release()->deleteLater();
-    }
+    // Never called from inside a socket's own signal, so the sockets can go at once.
     subscriptions_.clear();
-    if (application_) application_->setNotifyAcquired(false);
+    if (application_)
+        application_->setNotifyAcquired(false);
 }
 
 bool BlueZPeripheral::updateValue(ByteView frame,
@@ -318,9 +323,9 @@ void BlueZPeripheral::readyAgain() {
     callLater([](BlePeripheralDelegate& d) { d.readyToUpdateSubscribers(); });
 }
 
-void BlueZPeripheral::write(const QString& device, const QByteArray& value,
+void BlueZPeripheral::write(const QString& sender, const QString& device, const QByteArray& value,
                             WriteResponder responder) {
-    if (!layout_) {
+    if (!layout_ || sender != monitor_.owner()) {
         responder.respond(AttResult::unlikelyError);
         return;
     }

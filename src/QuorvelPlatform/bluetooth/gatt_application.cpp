@@ -9,7 +9,9 @@ constexpr QDBusConnection::RegisterOptions exportOptions =
     QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties;
 
 // bluetoothd writes UUIDs in lower case; it reads either, but the tree reads like its own.
-QString uuidText(const std::string& uuid) { return QString::fromStdString(uuid).toLower(); }
+QString uuidText(const std::string& uuid) {
+    return QString::fromStdString(uuid).toLower();
+}
 
 }  // namespace
 
@@ -21,8 +23,8 @@ GattApplication::GattApplication(QDBusConnection bus, QString path, const GattSe
     const QDBusObjectPath service(servicePath_);
     root_ = std::make_unique<GattApplicationRoot>([this] { return managedObjects(); });
     service_ = std::make_unique<GattServiceObject>(uuidText(layout.serviceUUID));
-    notify_ = std::make_unique<GattNotifyCharacteristic>(
-        uuidText(layout.notifyCharacteristicUUID), service, std::move(acquire));
+    notify_ = std::make_unique<GattNotifyCharacteristic>(uuidText(layout.notifyCharacteristicUUID),
+                                                         service, std::move(acquire));
     write_ = std::make_unique<GattWriteCharacteristic>(uuidText(layout.writeCharacteristicUUID),
                                                        service, std::move(write));
 }
@@ -42,7 +44,8 @@ bool GattApplication::exportObjects(QString& error) {
     };
     for (const auto& [objectPath, object] : objects) {
         if (!bus_.registerObject(objectPath, object, exportOptions)) {
-            error = QStringLiteral("cannot export %1: %2").arg(objectPath, bus_.lastError().message());
+            error =
+                QStringLiteral("cannot export %1: %2").arg(objectPath, bus_.lastError().message());
             bus_.unregisterObject(path_, QDBusConnection::UnregisterTree);
             return false;
         }
@@ -53,7 +56,8 @@ bool GattApplication::exportObjects(QString& error) {
 
 bluez::ManagedObjects GattApplication::managedObjects() const {
     return {
-        {QDBusObjectPath(servicePath_), {{bluez::gattServiceInterface, service_->dbusProperties()}}},
+        {QDBusObjectPath(servicePath_),
+         {{bluez::gattServiceInterface, service_->dbusProperties()}}},
         {QDBusObjectPath(servicePath_ + "/char0"),
          {{bluez::gattCharacteristicInterface, notify_->dbusProperties()}}},
         {QDBusObjectPath(servicePath_ + "/char1"),

@@ -31,7 +31,7 @@ QDBusUnixFileDescriptor GattNotifyCharacteristic::AcquireNotify(const QVariantMa
     // The phone's ATT MTU at the time of subscribing; 23 is the least any link has.
     const QVariant offered = options.value(QStringLiteral("mtu"));
     const int attMtu = offered.isValid() ? qvariant_cast<ushort>(offered) : 23;
-    const int theirs = acquire_(deviceOption(options), attMtu);
+    const int theirs = acquire_(message().service(), deviceOption(options), attMtu);
     if (theirs < 0) {
         // bluetoothd gives this subscription up quietly on Failed.
         sendErrorReply(bluez::errorFailed, QStringLiteral("no socket for the notifications"));
@@ -67,11 +67,11 @@ void GattWriteCharacteristic::WriteValue(const QByteArray& value, const QVariant
             bus.send(request.createReply());
         } else {
             bus.send(request.createErrorReply(
-                errorName, QStringLiteral("write answered with ATT result %1")
-                               .arg(static_cast<int>(result))));
+                errorName,
+                QStringLiteral("write answered with ATT result %1").arg(static_cast<int>(result))));
         }
     });
-    write_(deviceOption(options), value, std::move(responder));
+    write_(message().service(), deviceOption(options), value, std::move(responder));
 }
 
 }  // namespace quorvel::bluetooth

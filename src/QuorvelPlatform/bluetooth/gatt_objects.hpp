@@ -61,9 +61,10 @@ class GattNotifyCharacteristic final : public QObject, protected QDBusContext {
     Q_PROPERTY(bool NotifyAcquired READ notifyAcquired)
 
 public:
-    // Takes the device path and the ATT MTU; returns the end of a fresh socket pair to hand
-    // over (closed here afterwards), or -1 when none could be made.
-    using AcquireHandler = std::function<int(const QString& device, int mtu)>;
+    // Takes the caller's bus name, the device path and the ATT MTU; returns the end of a fresh
+    // socket pair to hand over (closed here afterwards), or -1 to refuse.
+    using AcquireHandler =
+        std::function<int(const QString& sender, const QString& device, int mtu)>;
 
     GattNotifyCharacteristic(QString uuid, QDBusObjectPath service, AcquireHandler acquire)
         : uuid_(std::move(uuid)), service_(std::move(service)), acquire_(std::move(acquire)) {}
@@ -96,9 +97,10 @@ class GattWriteCharacteristic final : public QObject, protected QDBusContext {
     Q_PROPERTY(QStringList Flags READ flags)
 
 public:
-    // Takes the device path, the written value and the responder that answers the write.
-    using WriteHandler =
-        std::function<void(const QString& device, const QByteArray& value, WriteResponder)>;
+    // Takes the caller's bus name, the device path, the written value and the responder that
+    // answers the write.
+    using WriteHandler = std::function<void(const QString& sender, const QString& device,
+                                            const QByteArray& value, WriteResponder)>;
 
     GattWriteCharacteristic(QString uuid, QDBusObjectPath service, WriteHandler write)
         : uuid_(std::move(uuid)), service_(std::move(service)), write_(std::move(write)) {}

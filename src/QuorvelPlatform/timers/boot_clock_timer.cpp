@@ -1,10 +1,13 @@
 #include "QuorvelPlatform/timers/boot_clock_timer.hpp"
 
+#include "QuorvelShared/support/boot_clock.hpp"
+
 #include <sys/timerfd.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <system_error>
@@ -16,35 +19,38 @@ namespace {
 constexpr double longestSeconds = 100.0 * 365 * 24 * 3600;
 
 timespec toTimespec(double seconds) {
-    if (std::isnan(seconds) || seconds < 0) seconds = 0;
-    if (seconds > longestSeconds) seconds = longestSeconds;
+    if (std::isnan(seconds) || seconds < 0)
+        seconds = 0;
+    if (seconds > longestSeconds)
+        seconds = longestSeconds;
     double whole = std::floor(seconds);
     timespec value{};
     value.tv_sec = static_cast<time_t>(whole);
     value.tv_nsec = static_cast<long>((seconds - whole) * 1e9);
     // An all-zero it_value would disarm the timer instead of firing it.
-    if (value.tv_sec == 0 && value.tv_nsec == 0) value.tv_nsec = 1;
+    if (value.tv_sec == 0 && value.tv_nsec == 0)
+        value.tv_nsec = 1;
     return value;
 }
 
 }  // namespace
 
 double bootClockSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_BOOTTIME, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+    return std::chrono::duration<double>(BootClock::now().time_since_epoch()).count();
 }
 
 BootClockTimer::BootClockTimer(QObject* parent) : QObject(parent) {
     fd_ = timerfd_create(CLOCK_BOOTTIME, TFD_NONBLOCK | TFD_CLOEXEC);
-    if (fd_ < 0) throw std::system_error(errno, std::generic_category(), "timerfd_create");
+    if (fd_ < 0)
+        throw std::system_error(errno, std::generic_category(), "timerfd_create");
     notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &BootClockTimer::onReadable);
 }
 
 BootClockTimer::~BootClockTimer() {
     delete notifier_;
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 void BootClockTimer::start(double seconds) {
@@ -67,8 +73,10 @@ void BootClockTimer::stop() {
 
 void BootClockTimer::onReadable() {
     std::uint64_t expirations = 0;
-    if (::read(fd_, &expirations, sizeof expirations) != sizeof expirations) return;
-    if (!active_) return;
+    if (::read(fd_, &expirations, sizeof expirations) != sizeof expirations)
+        return;
+    if (!active_)
+        return;
     active_ = false;
     Q_EMIT timeout();
 }

@@ -7,7 +7,7 @@
 
 namespace quorvel {
 
-// Seconds on the boot-time clock, for deadlines that must count suspend.
+// BootClock's reading in seconds, for deadlines kept as plain numbers.
 double bootClockSeconds();
 
 class BootClockTimer final : public QObject {

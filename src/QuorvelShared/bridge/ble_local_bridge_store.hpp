@@ -3,7 +3,8 @@
 // The mailbox as both programs use it: the file "ble-bridge-state.json" in the shared state
 // folder, stamped with the system clock. Requesters post requestNotification after each
 // successful saveRequest; the daemon posts responseNotification after each saveResponse (and
-// when it picks up a request whose response is already stored). Requesters poll loadResponse.
+// when it picks up a request whose response is already stored), both through postAfterWrite so
+// that a failed post never undoes a save. Requesters poll loadResponse.
 #include <filesystem>
 #include <optional>
 #include <string>

@@ -45,7 +45,7 @@ std::optional<BLELocalConnectionSnapshot> load() {
 void save(const std::string& status, const std::optional<std::string>& detail, const Clock& clock) {
     const BLELocalConnectionSnapshot snapshot{status, detail, clock.now()};
     files::writeAtomically(fileURL(), json::write(toJson(snapshot), json::Style::compact));
-    postNotification(connectionChangedNotification);
+    postAfterWrite(connectionChangedNotification);
 }
 
 }  // namespace BLELocalConnectionStore

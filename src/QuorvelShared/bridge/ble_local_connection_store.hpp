@@ -39,7 +39,8 @@ std::filesystem::path fileURL();
 std::optional<BLELocalConnectionSnapshot> load();
 
 // Writes a snapshot stamped with the clock's time, then posts connectionChangedNotification; every
-// call writes and posts, also when nothing changed. A failed write throws and posts nothing.
+// call writes and posts, also when nothing changed. A failed write throws and posts nothing; a
+// failed post after the write is only reported on standard error.
 void save(const std::string& status, const std::optional<std::string>& detail,
           const Clock& clock = systemClock());
 

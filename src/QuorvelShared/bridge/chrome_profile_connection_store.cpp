@@ -20,7 +20,7 @@ void sortLatestFirst(std::vector<ChromeProfileConnection>& connections) {
 
 void save(const std::vector<ChromeProfileConnection>& connections) {
     const std::filesystem::path file = fileURL();
-    files::createDirectories(file.parent_path(), std::filesystem::perms::owner_all);
+    files::createDirectories(file.parent_path());
     Json value = json::arrayOf(connections);
     files::writeAtomically(file, json::write(value, json::Style::prettySorted));
 }

@@ -3,8 +3,8 @@
 // The link configuration file "native-host-config.json" and the shared state folder that every
 // state file of both programs lies in. The file holds the backend's bearer token, so it is
 // written 0600 in a 0700 folder. The writer (the bridge daemon) posts
-// BLELocalPairingSessionStore::configurationChangedNotification after a save or clear; these
-// operations post nothing.
+// BLELocalPairingSessionStore::configurationChangedNotification after a save or clear (through
+// postAfterWrite); these operations post nothing.
 #include <filesystem>
 #include <optional>
 

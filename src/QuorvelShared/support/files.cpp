@@ -144,7 +144,7 @@ void createDirectories(const std::filesystem::path& folder, std::filesystem::per
         return;
     }
     if (folder.has_parent_path() && folder.parent_path() != folder) {
-        createDirectories(folder.parent_path());
+        createDirectories(folder.parent_path(), mode);
     }
     if (::mkdir(folder.c_str(), static_cast<mode_t>(mode)) != 0 && errno != EEXIST) {
         throw std::filesystem::filesystem_error("create folder", folder,

@@ -28,9 +28,11 @@ void removeIfPresent(const std::filesystem::path& path);
 
 // Makes the folder and its parents; an existing folder is no error, nor is the empty path (the
 // folder of a bare file name, i.e. the working folder). Throws std::filesystem::filesystem_error.
-// New folders get `mode` (as reduced by the umask).
+// New folders, the parents made on the way included, get `mode` (as reduced by the umask): 0700
+// unless told otherwise, since every folder these programs make holds private state, and the
+// shared state folder must stay 0700 whichever path (a lock file's, a store's) makes it again.
 void createDirectories(const std::filesystem::path& folder,
-                       std::filesystem::perms mode = std::filesystem::perms::all);
+                       std::filesystem::perms mode = std::filesystem::perms::owner_all);
 
 // Lets a test make reads of one file fail with an error code, to show that an operation which
 // writes afterwards stops instead of treating the file as empty. Production code never sets it.

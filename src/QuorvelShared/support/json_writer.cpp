@@ -5,42 +5,10 @@
 #include <cmath>
 #include <vector>
 
+#include "QuorvelShared/support/text.hpp"
+
 namespace quorvel::json {
 namespace {
-
-// Length of the UTF-8 sequence that starts at text[i], or 0 when it is not well formed.
-std::size_t utf8SequenceLength(const std::string& text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    std::size_t length = 0;
-    std::uint32_t minimum = 0;
-    std::uint32_t codePoint = 0;
-    if (lead < 0x80) {
-        return 1;
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2, minimum = 0x80, codePoint = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, minimum = 0x800, codePoint = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, minimum = 0x10000, codePoint = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size()) {
-        return 0;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) {
-            return 0;
-        }
-        codePoint = (codePoint << 6) | (byte(i + k) & 0x3F);
-    }
-    const bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;
-    if (codePoint < minimum || codePoint > 0x10FFFF || surrogate) {
-        return 0;
-    }
-    return length;
-}
 
 void writeString(const std::string& text, std::string& out) {
     static constexpr char hex[] = "0123456789abcdef";
@@ -49,12 +17,12 @@ void writeString(const std::string& text, std::string& out) {
         const char c = text[i];
         const auto u = static_cast<unsigned char>(c);
         if (u >= 0x80) {
-            const std::size_t length = utf8SequenceLength(text, i);
-            if (length == 0) {
+            const Utf8CodePoint decoded = decodeUtf8At(text, i);
+            if (!decoded.value) {
                 throw EncodeError("a string is not valid UTF-8");
             }
-            out.append(text, i, length);
-            i += length;
+            out.append(text, i, decoded.length);
+            i += decoded.length;
             continue;
         }
         switch (c) {

@@ -1,89 +1,59 @@
 #include "QuorvelShared/support/text.hpp"
 
-#include <optional>
+#include <unicode/bytestream.h>
+#include <unicode/normalizer2.h>
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
 
 namespace quorvel {
-namespace {
 
-struct Decoded {
-    char32_t codePoint;
-    std::size_t length;
-};
-
-// The code point that starts at text[i], or none when the bytes there are not well formed.
-std::optional<Decoded> decodeAt(std::string_view text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    std::size_t length = 0;
-    char32_t value = 0;
-    if (lead < 0x80) {
-        return Decoded{lead, 1};
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2, value = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, value = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, value = lead & 0x07;
-    } else {
-        return std::nullopt;
+Utf8CodePoint decodeUtf8At(std::string_view text, std::size_t at) {
+    // A code point takes at most four bytes; the window keeps ICU's 32-bit offsets in range.
+    const auto window = static_cast<std::int32_t>(std::min<std::size_t>(4, text.size() - at));
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data() + at);
+    std::int32_t length = 0;
+    UChar32 value = 0;
+    U8_NEXT(bytes, length, window, value);
+    if (value < 0) {
+        return {std::nullopt, static_cast<std::size_t>(length)};
     }
-    if (i + length > text.size()) {
-        return std::nullopt;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) {
-            return std::nullopt;
-        }
-        value = (value << 6) | (byte(i + k) & 0x3F);
-    }
-    return Decoded{value, length};
+    return {static_cast<char32_t>(value), static_cast<std::size_t>(length)};
 }
 
-// The start of the code point that ends just before `end`, or none.
-std::optional<Decoded> decodeBefore(std::string_view text, std::size_t end) {
-    std::size_t start = end;
-    for (int back = 0; back < 4 && start > 0; ++back) {
-        --start;
-        if ((static_cast<unsigned char>(text[start]) & 0xC0) != 0x80) {
-            const auto decoded = decodeAt(text, start);
-            if (decoded && start + decoded->length == end) {
-                return decoded;
-            }
-            return std::nullopt;
-        }
-    }
-    return std::nullopt;
-}
-
-}  // namespace
-
-bool isWhitespaceOrNewline(char32_t c) {
-    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
-           c == 0x205F || c == 0x3000;
+bool isWhitespaceOrNewline(char32_t codePoint) {
+    return codePoint <= 0x10FFFF && u_isUWhiteSpace(static_cast<UChar32>(codePoint));
 }
 
 std::string trimWhitespaceAndNewlines(std::string_view text) {
+    const auto isSpaceAt = [&](std::size_t at, std::size_t& length) {
+        const Utf8CodePoint decoded = decodeUtf8At(text, at);
+        length = decoded.length;
+        return decoded.value && isWhitespaceOrNewline(*decoded.value);
+    };
     std::size_t begin = 0;
-    while (begin < text.size()) {
-        const auto decoded = decodeAt(text, begin);
-        if (!decoded || !isWhitespaceOrNewline(decoded->codePoint)) {
-            break;
-        }
-        begin += decoded->length;
+    std::size_t length = 0;
+    while (begin < text.size() && isSpaceAt(begin, length)) {
+        begin += length;
     }
-    std::size_t end = text.size();
-    while (end > begin) {
-        const auto decoded = decodeBefore(text, end);
-        if (!decoded || !isWhitespaceOrNewline(decoded->codePoint)) {
-            break;
+    // Forward again to the end of the last character that is not white space: backward decoding
+    // would have to agree with forward decoding on ill-formed bytes.
+    std::size_t end = begin;
+    for (std::size_t at = begin; at < text.size(); at += length) {
+        if (!isSpaceAt(at, length)) {
+            end = at + length;
         }
-        end -= decoded->length;
     }
     return std::string(text.substr(begin, end - begin));
 }
 
-bool isBlank(std::string_view text) { return trimWhitespaceAndNewlines(text).empty(); }
+bool isBlank(std::string_view text) {
+    return trimWhitespaceAndNewlines(text).empty();
+}
 
 std::string asciiLowercased(std::string_view text) {
     std::string out(text);
@@ -91,6 +61,25 @@ std::string asciiLowercased(std::string_view text) {
         if (c >= 'A' && c <= 'Z') {
             c = static_cast<char>(c - 'A' + 'a');
         }
+    }
+    return out;
+}
+
+std::string nfcNormalized(std::string_view text) {
+    if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+        throw std::length_error("text too long to normalise");
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
+    std::string out;
+    icu::StringByteSink<std::string> sink(&out, static_cast<std::int32_t>(text.size()));
+    if (U_SUCCESS(status)) {
+        nfc->normalizeUTF8(0, icu::StringPiece(text.data(), static_cast<std::int32_t>(text.size())),
+                           sink, nullptr, status);
+    }
+    if (U_FAILURE(status)) {
+        throw std::runtime_error(std::string("Unicode normalisation failed: ") +
+                                 u_errorName(status));
     }
     return out;
 }

@@ -41,8 +41,7 @@ std::filesystem::path configHome() { return xdgFolder("XDG_CONFIG_HOME", ".confi
 std::filesystem::path sharedStateFolder() {
     const std::filesystem::path folder = dataHome() / "Quorvel";
     try {
-        files::createDirectories(folder.parent_path());
-        files::createDirectories(folder, std::filesystem::perms::owner_all);
+        files::createDirectories(folder);
     } catch (const std::exception&) {
         // Reported by the operation that uses the folder.
     }

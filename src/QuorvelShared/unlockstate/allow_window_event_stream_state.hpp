@@ -15,8 +15,8 @@ struct AllowWindowEventStreamState {
     std::optional<AllowWindowMap> lastAllows;
 
     // No value when `allows` equals the map last reported. Otherwise remembers it and returns one
-    // summary per window, ascending by target id (an empty list for an empty map); the first call
-    // always reports.
+    // summary per window, ascending by the code points of the target ids' NFC form (an empty list
+    // for an empty map); the first call always reports.
     std::optional<std::vector<AllowWindowSummary>> consume(const AllowWindowMap& allows);
 
     friend bool operator==(const AllowWindowEventStreamState&,

@@ -1,40 +1,71 @@
 #include "QuorvelShared/unlockstate/remote_open_calendar.hpp"
 
+#include <unicode/gregocal.h>
+#include <unicode/smpdtfmt.h>
+#include <unicode/timezone.h>
+
 #include <cmath>
-#include <cstdio>
-#include <ctime>
-#include <limits>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 
 namespace quorvel {
 namespace {
 
-void captureTimeZoneOnce() {
-    // localtime_r keeps using the zone of the last tzset(); nothing in the programs calls it again.
-    static std::once_flag once;
-    std::call_once(once, [] { ::tzset(); });
+[[noreturn]] void outOfCalendar() {
+    throw std::out_of_range("the date lies outside the local calendar");
+}
+
+// One Gregorian calendar and "yyyy-MM-dd" formatter in the zone of the process at first use.
+// ICU keeps that zone of its own; unlike localtime_r, no later tzset() moves it.
+struct LocalCalendar {
+    std::mutex mutex;  // ICU calendars and formatters are not thread-safe
+    std::unique_ptr<icu::GregorianCalendar> calendar;
+    std::unique_ptr<icu::SimpleDateFormat> dayFormat;
+
+    LocalCalendar() {
+        UErrorCode status = U_ZERO_ERROR;
+        const icu::Locale posix("en_US_POSIX");
+        calendar =
+            std::make_unique<icu::GregorianCalendar>(icu::TimeZone::createDefault(), posix, status);
+        calendar->setLenient(false);
+        dayFormat = std::make_unique<icu::SimpleDateFormat>(icu::UnicodeString(u"yyyy-MM-dd"),
+                                                            posix, status);
+        if (U_SUCCESS(status)) {
+            dayFormat->setCalendar(*calendar);
+        }
+        if (U_FAILURE(status)) {
+            throw std::runtime_error(std::string("the local calendar cannot be made: ") +
+                                     u_errorName(status));
+        }
+    }
+};
+
+LocalCalendar& localCalendar() {
+    static LocalCalendar local;
+    return local;
 }
 
 }  // namespace
 
 LocalDayAndHour localDayAndHour(Date date) {
-    const double seconds = std::floor(date.unixSeconds());
-    // Within +-2^53 every double is an exact integer and the conversion to time_t is defined.
-    constexpr double limit = 9007199254740992.0;
-    if (!std::isfinite(seconds) || seconds < -limit || seconds > limit) {
-        throw std::out_of_range("the date lies outside the local calendar");
+    const double milliseconds = std::floor(date.unixSeconds()) * 1000.0;
+    if (!std::isfinite(milliseconds)) {
+        outOfCalendar();
     }
-    captureTimeZoneOnce();
-    const auto time = static_cast<std::time_t>(seconds);
-    std::tm local{};
-    if (::localtime_r(&time, &local) == nullptr) {
-        throw std::out_of_range("the date lies outside the local calendar");
+    LocalCalendar& local = localCalendar();
+    std::lock_guard lock(local.mutex);
+    UErrorCode status = U_ZERO_ERROR;
+    local.calendar->setTime(milliseconds, status);
+    const int hour = local.calendar->get(UCAL_HOUR_OF_DAY, status);
+    if (U_FAILURE(status)) {
+        outOfCalendar();
     }
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", local.tm_year + 1900, local.tm_mon + 1,
-                  local.tm_mday);
-    return {text, local.tm_hour};
+    icu::UnicodeString day;
+    local.dayFormat->format(milliseconds, day);
+    std::string dateKey;
+    day.toUTF8String(dateKey);
+    return {dateKey, hour};
 }
 
 }  // namespace quorvel

@@ -30,7 +30,7 @@ bool isDefaultLocation(const fs::path& location) {
 void write(const SyncedTargetList& list, const fs::path& to) {
     files::writeAtomically(to, json::write(toJson(list), json::Style::prettySorted));
     if (isDefaultLocation(to)) {
-        postNotification(changedNotification);
+        postAfterWrite(changedNotification);
     }
 }
 

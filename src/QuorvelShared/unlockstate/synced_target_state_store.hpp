@@ -26,7 +26,8 @@ std::optional<SyncedTargetList> load();
 std::optional<SyncedTargetList> load(const std::filesystem::path& from);
 
 // Writes the list as the whole file (the folder must exist) and, for the default file, posts the
-// change notification afterwards. Nothing is posted when the write fails.
+// change notification afterwards. Nothing is posted when the write fails; a failed post after the
+// write is only reported on standard error.
 void save(const SyncedTargetList& list);
 void save(const SyncedTargetList& list, const std::filesystem::path& to);
 

@@ -16,6 +16,7 @@
 #include "QuorvelShared/messages/ble_local_identity.hpp"
 #include "bluez/fake_bluez.hpp"
 #include "bluez/simulated_phone.hpp"
+#include "testkit/qt_wait.hpp"
 
 namespace quorvel::testing {
 
@@ -110,7 +111,7 @@ protected:
     }
     // Waits until the application and the advertisement are registered `count` times in all.
     bool waitForPublication(int count = 1) {
-        return waitUntil([&] {
+        return testkit::runLoopUntil([&] {
             return bluez->applicationRegistrations() >= count &&
                    bluez->advertisementRegistrations() >= count &&
                    delegate.advertisingStarts.size() >= static_cast<std::size_t>(count);

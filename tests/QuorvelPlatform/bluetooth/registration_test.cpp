@@ -10,7 +10,9 @@ namespace {
 
 namespace bluez = bluetooth::bluez;
 
-QString lower(std::string_view text) { return QString::fromUtf8(text.data(), text.size()).toLower(); }
+QString lower(std::string_view text) {
+    return QString::fromUtf8(text.data(), text.size()).toLower();
+}
 
 TEST_F(BlueZFixture, RegisteredTreeHoldsExactlyTheServiceAndItsTwoCharacteristics) {
     ASSERT_TRUE(waitForPublication());
@@ -23,8 +25,8 @@ TEST_F(BlueZFixture, RegisteredTreeHoldsExactlyTheServiceAndItsTwoCharacteristic
     EXPECT_EQ(serviceProperties.value("UUID").toString(), lower(delegate.layout.serviceUUID));
     EXPECT_EQ(serviceProperties.value("Primary").toBool(), true);
 
-    const QVariantMap notify =
-        app.objects.value(QDBusObjectPath(app.notifyPath)).value(bluez::gattCharacteristicInterface);
+    const QVariantMap notify = app.objects.value(QDBusObjectPath(app.notifyPath))
+                                   .value(bluez::gattCharacteristicInterface);
     EXPECT_EQ(notify.value("UUID").toString(), lower(BLELocalPrototypeUUIDs::macToIOS));
     EXPECT_EQ(notify.value("Flags").toStringList(), QStringList{"notify"});
     EXPECT_TRUE(notify.contains("NotifyAcquired"));
@@ -59,7 +61,8 @@ TEST_F(BlueZFixture, StoppingAdvertisingAndRemovingServicesUnregistersBoth) {
     peripheral->stopAdvertising();
     peripheral->removeAllServices();
     EXPECT_FALSE(peripheral->isAdvertising());
-    ASSERT_TRUE(waitUntil([&] { return !bluez->application() && !bluez->advertisement(); }));
+    ASSERT_TRUE(
+        testkit::runLoopUntil([&] { return !bluez->application() && !bluez->advertisement(); }));
 }
 
 TEST_F(BlueZFixture, NewIdentityReplacesTheRegisteredApplication) {
@@ -67,7 +70,7 @@ TEST_F(BlueZFixture, NewIdentityReplacesTheRegisteredApplication) {
     const GattServiceLayout next = testLayout("mac_other");
     peripheral->removeAllServices();
     peripheral->addService(next);
-    ASSERT_TRUE(waitUntil([&] { return bluez->applicationRegistrations() == 2; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return bluez->applicationRegistrations() == 2; }));
     const auto& app = *bluez->application();
     EXPECT_EQ(app.objects.value(QDBusObjectPath(app.servicePath))
                   .value(bluez::gattServiceInterface)
@@ -80,11 +83,12 @@ TEST_F(BlueZFixture, NewIdentityReplacesTheRegisteredApplication) {
 TEST_F(BlueZFixture, AddingTheServiceWhilePoweredOffIsAnsweredWithAnError) {
     ASSERT_TRUE(waitForPublication());
     bluez->setPowered(false);
-    ASSERT_TRUE(waitUntil([&] { return peripheral->state() == AdapterState::poweredOff; }));
+    ASSERT_TRUE(
+        testkit::runLoopUntil([&] { return peripheral->state() == AdapterState::poweredOff; }));
     delegate.publishing = nullptr;
     const std::size_t before = delegate.servicesAdded.size();
     peripheral->addService(delegate.layout);
-    ASSERT_TRUE(waitUntil([&] { return delegate.servicesAdded.size() == before + 1; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return delegate.servicesAdded.size() == before + 1; }));
     EXPECT_TRUE(delegate.servicesAdded.back().has_value());
 }
 

@@ -1,6 +1,8 @@
 // Writes from the phone and the answers it receives.
 #include <gtest/gtest.h>
 
+#include <QDBusPendingCallWatcher>
+
 #include "bluez_test_support.hpp"
 
 namespace quorvel::testing {
@@ -18,7 +20,7 @@ protected:
 
 struct ResultCase {
     AttResult result;
-    QString errorName;  // what bluetoothd receives
+    QString errorName;     // what bluetoothd receives
     std::uint8_t attCode;  // what it tells the phone
 };
 
@@ -31,28 +33,30 @@ TEST_F(WriteTest, ResultsReachThePhoneAsTheirAttCodes) {
     for (const ResultCase& c : cases) {
         delegate.answer = c.result;
         std::optional<QString> name;
-        bluez->write(phone, 185, Bytes{1, 2, 3}, [&](const QString& error, const QString&) { name = error; });
-        ASSERT_TRUE(waitUntil([&] { return name.has_value(); }));
+        bluez->write(phone, 185, Bytes{1, 2, 3},
+                     [&](const QString& error, const QString&) { name = error; });
+        ASSERT_TRUE(testkit::runLoopUntil([&] { return name.has_value(); }));
         EXPECT_EQ(*name, c.errorName);
         EXPECT_EQ(attCodeForWriteError(*name, {}), c.attCode);
     }
     ASSERT_EQ(delegate.writes.size(), 3u);
-    EXPECT_EQ(delegate.writes[0], (std::pair<std::string, Bytes>{phone.toStdString(), Bytes{1, 2, 3}}));
+    EXPECT_EQ(delegate.writes[0],
+              (std::pair<std::string, Bytes>{phone.toStdString(), Bytes{1, 2, 3}}));
 }
 
 TEST_F(WriteTest, AnswerMayComeLaterAndOnlyTheFirstCounts) {
     delegate.keepWrites = true;
     SimulatedPhone sender(*bluez, phone, 185);
     sender.writeFrame(Bytes{9});
-    ASSERT_TRUE(waitUntil([&] { return delegate.keptWrites.size() == 1; }));
-    waitUntil([] { return false; }, 100);
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return delegate.keptWrites.size() == 1; }));
+    testkit::runLoopUntil([] { return false; }, 100);
     EXPECT_TRUE(sender.writeResults().empty());
     delegate.keptWrites[0].responder.respond(AttResult::requestNotSupported);
     delegate.keptWrites[0].responder.respond(AttResult::success);
-    ASSERT_TRUE(waitUntil([&] { return sender.writeResults().size() == 1; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return sender.writeResults().size() == 1; }));
     EXPECT_EQ(sender.writeResults()[0], 0x06);
     // A second answer would have been a second reply to the same call.
-    waitUntil([] { return false; }, 100);
+    testkit::runLoopUntil([] { return false; }, 100);
     EXPECT_EQ(sender.writeResults().size(), 1u);
 }
 
@@ -60,9 +64,9 @@ TEST_F(WriteTest, ForgottenWriteIsAnsweredUnlikelyError) {
     delegate.keepWrites = true;
     SimulatedPhone sender(*bluez, phone, 185);
     sender.writeFrame(Bytes{9});
-    ASSERT_TRUE(waitUntil([&] { return delegate.keptWrites.size() == 1; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return delegate.keptWrites.size() == 1; }));
     delegate.keptWrites.clear();
-    ASSERT_TRUE(waitUntil([&] { return sender.writeResults().size() == 1; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return sender.writeResults().size() == 1; }));
     EXPECT_EQ(sender.writeResults()[0], 0x0E);
 }
 
@@ -70,14 +74,14 @@ TEST_F(WriteTest, WritesWithoutDelegateAreAnsweredUnlikelyError) {
     peripheral->setDelegate(nullptr);
     SimulatedPhone sender(*bluez, phone, 185);
     sender.writeFrame(Bytes{9});
-    ASSERT_TRUE(waitUntil([&] { return sender.writeResults().size() == 1; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return sender.writeResults().size() == 1; }));
     EXPECT_EQ(sender.writeResults()[0], 0x0E);
 }
 
 TEST_F(WriteTest, EmptyWriteStillReachesTheDelegate) {
     SimulatedPhone sender(*bluez, phone, 185);
     sender.writeFrame(Bytes{});
-    ASSERT_TRUE(waitUntil([&] { return sender.writeResults().size() == 1; }));
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return sender.writeResults().size() == 1; }));
     ASSERT_EQ(delegate.writes.size(), 1u);
     EXPECT_TRUE(delegate.writes[0].second.empty());
 }
@@ -102,6 +106,46 @@ TEST(AttCodes, BlueZMapsErrorNamesAsItsSourceDoes) {
     for (const Case& c : cases) {
         EXPECT_EQ(attCodeForWriteError(c.name, c.text), c.code) << c.name << " " << c.text;
     }
+}
+
+}  // namespace
+}  // namespace quorvel::testing
+
+namespace quorvel::testing {
+namespace {
+
+// Another program on a bus whose policy lets it call our objects.
+TEST_F(WriteTest, OnlyBlueZMayWriteOrSubscribe) {
+    QDBusConnection stranger =
+        QDBusConnection::connectToBus(QString::fromStdString(privateSystemBusAddress), "stranger");
+    const auto& app = *bluez->application();
+    const QVariantMap options{{"device", QVariant::fromValue(QDBusObjectPath(phone))},
+                              {"mtu", QVariant::fromValue(static_cast<ushort>(185))}};
+
+    QDBusMessage write = QDBusMessage::createMethodCall(
+        app.owner, app.writePath, bluetooth::bluez::gattCharacteristicInterface, "WriteValue");
+    write << QByteArray("\x01\x02", 2) << options;
+    std::optional<QDBusMessage> writeAnswer;
+    auto* writeWatcher = new QDBusPendingCallWatcher(stranger.asyncCall(write), peripheral.get());
+    QObject::connect(writeWatcher, &QDBusPendingCallWatcher::finished,
+                     [&] { writeAnswer = writeWatcher->reply(); });
+
+    QDBusMessage acquire = QDBusMessage::createMethodCall(
+        app.owner, app.notifyPath, bluetooth::bluez::gattCharacteristicInterface, "AcquireNotify");
+    acquire << options;
+    std::optional<QDBusMessage> acquireAnswer;
+    auto* acquireWatcher =
+        new QDBusPendingCallWatcher(stranger.asyncCall(acquire), peripheral.get());
+    QObject::connect(acquireWatcher, &QDBusPendingCallWatcher::finished,
+                     [&] { acquireAnswer = acquireWatcher->reply(); });
+
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return writeAnswer && acquireAnswer; }));
+    EXPECT_EQ(writeAnswer->type(), QDBusMessage::ErrorMessage);
+    EXPECT_EQ(acquireAnswer->type(), QDBusMessage::ErrorMessage);
+    testkit::drainLoop();
+    EXPECT_TRUE(delegate.writes.empty());
+    EXPECT_TRUE(delegate.subscribed.empty());
+    QDBusConnection::disconnectFromBus("stranger");
 }
 
 }  // namespace

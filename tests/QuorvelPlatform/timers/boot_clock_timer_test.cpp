@@ -1,9 +1,9 @@
 #include "QuorvelPlatform/timers/boot_clock_timer.hpp"
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
@@ -19,7 +19,8 @@ bool runUntil(const std::function<bool()>& done, int limitMs = 20000) {
     guard.setSingleShot(true);
     QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
     guard.start(limitMs);
-    while (!done() && guard.isActive()) loop.processEvents(QEventLoop::WaitForMoreEvents);
+    while (!done() && guard.isActive())
+        loop.processEvents(QEventLoop::WaitForMoreEvents);
     return done();
 }
 

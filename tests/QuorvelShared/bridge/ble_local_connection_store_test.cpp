@@ -57,6 +57,19 @@ TEST_F(BLELocalConnectionStoreTest, AFailedWritePostsNothing) {
     EXPECT_TRUE(std::filesystem::is_directory(file / "blocker"));
 }
 
+TEST(BLELocalConnectionStore, AFailedPostAfterTheWriteLeavesTheSaveStanding) {
+    testkit::TempXdgHome home;
+    testkit::ScopedFailingPoster poster;
+    const testkit::FixedClock clock{Date{736000000.25}};
+    testing::internal::CaptureStderr();
+    EXPECT_NO_THROW(BLELocalConnectionStore::save("connected", std::nullopt, clock));
+    const std::string reported = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(poster.attempts(), 1);
+    EXPECT_NE(reported.find("app.quorvel.bleBridge.connectionChanged"), std::string::npos);
+    EXPECT_EQ(BLELocalConnectionStore::load(),
+              (BLELocalConnectionSnapshot{"connected", std::nullopt, clock.now()}));
+}
+
 TEST_F(BLELocalConnectionStoreTest, NoFileLoadsAsAbsent) {
     EXPECT_EQ(BLELocalConnectionStore::load(), std::nullopt);
 }

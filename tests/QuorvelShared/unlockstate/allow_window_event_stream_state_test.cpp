@@ -30,6 +30,10 @@ TEST(AllowWindowEventStreamState, ReportsOnlyWhenTheMapChanged) {
         {"non-ASCII ids follow their code points",
          {{"\xC3\xA9", t}, {"\xE3\x81\x82", t}, {"z", t}},
          Summaries{{"z", t}, {"\xC3\xA9", t}, {"\xE3\x81\x82", t}}},
+        {"ids follow the code points of their canonical form",
+         {{"f", t}, {"e\u0301z", t}, {"\u00E9", t}, {"\u212Bx", t}, {"B", t}},
+         // NFC: "\u00C5x" (angstrom sign), "\u00E9", "\u00E9z"
+         Summaries{{"B", t}, {"f", t}, {"\u212Bx", t}, {"\u00E9", t}, {"e\u0301z", t}}},
         {"everything ends", {}, Summaries{}},
         {"still nothing", {}, {}},
     };

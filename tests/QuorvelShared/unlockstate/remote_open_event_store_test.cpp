@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <cerrno>
+#include <functional>
 #include <system_error>
 
 #include "QuorvelShared/support/files.hpp"
@@ -246,6 +248,27 @@ TEST_F(RemoteOpenStoreTest, FailingReadStopsEveryOperationAndLeavesTheFile) {
     EXPECT_THROW((void)store.snapshotForUnlock(at(60)), std::system_error);
     EXPECT_THROW(store.acknowledge({batches[0].id}), std::system_error);
     EXPECT_EQ(testkit::readFile(file), before);
+}
+
+// The store's path to its file is taken once; the folder may vanish between two operations and
+// must come back as private as the shared state folder always is.
+TEST_F(RemoteOpenStoreTest, RemakesItsFolderPrivate) {
+    const mode_t previousMask = ::umask(022);
+    const std::function<void()> operations[] = {
+        [&] { (void)store.recordImpression("p", "t", t0); },
+        [&] { (void)store.snapshotForUnlock(t0); },
+        [&] { store.acknowledge({"B"}); },
+    };
+    for (const auto& operation : operations) {
+        fs::remove_all(home.dataHome());
+        operation();
+        for (const fs::path& folder : {home.dataHome(), home.stateFolder()}) {
+            struct stat info {};
+            ASSERT_EQ(::stat(folder.c_str(), &info), 0) << folder;
+            EXPECT_EQ(info.st_mode & 0777, 0700u) << folder;
+        }
+    }
+    ::umask(previousMask);
 }
 
 // A location given as a bare file name lies in the working folder; its folder is the empty path.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <functional>
 #include <system_error>
 
 #include "QuorvelShared/support/files.hpp"
@@ -43,6 +44,32 @@ TEST_F(SyncedTargetStoreTest, FailedWriteKeepsTheFileAndAnnouncesNothing) {
     EXPECT_THROW(SyncedTargetStateStore::save(sampleSyncedList(1)), std::system_error);
     EXPECT_THROW(SyncedTargetStateStore::saveIfNewer(sampleSyncedList(1), file), std::system_error);
     EXPECT_TRUE(poster.posted().empty());
+}
+
+TEST(SyncedTargetStore, AFailedPostAfterTheWriteLeavesTheSaveStanding) {
+    testkit::TempXdgHome home;
+    testkit::ScopedFailingPoster poster;
+    const fs::path file = SyncedTargetStateStore::fileURL();
+    struct Row {
+        const char* what;
+        std::function<void()> save;
+        std::int64_t stored;
+    };
+    const Row rows[] = {
+        {"save", [] { SyncedTargetStateStore::save(sampleSyncedList(1)); }, 1},
+        {"saveIfNewer",
+         [&] { EXPECT_TRUE(SyncedTargetStateStore::saveIfNewer(sampleSyncedList(2), file)); }, 2},
+    };
+    int attempts = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ::testing::internal::CaptureStderr();
+        EXPECT_NO_THROW(row.save());
+        const std::string reported = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(poster.attempts(), ++attempts);
+        EXPECT_NE(reported.find(oneChange[0]), std::string::npos) << reported;
+        EXPECT_EQ(SyncedTargetStateStore::load(), sampleSyncedList(row.stored));
+    }
 }
 
 TEST_F(SyncedTargetStoreTest, OtherLocationsAreWrittenWithoutAnnouncement) {

@@ -9,7 +9,6 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusUnixFileDescriptor>
 #include <QDBusVariant>
-#include <QDeadlineTimer>
 #include <QSet>
 #include <atomic>
 #include <cerrno>
@@ -26,13 +25,29 @@ const QString gattServiceUuidsRefused[] = {QStringLiteral("00001800-0000-1000-80
                                            QStringLiteral("00001801-0000-1000-8000-00805f9b34fb")};
 
 const QSet<QString>& knownFlags() {
-    static const QSet<QString> flags{
-        "broadcast", "read", "write-without-response", "write", "notify", "indicate",
-        "authenticated-signed-writes", "extended-properties", "reliable-write",
-        "writable-auxiliaries", "encrypt-read", "encrypt-write", "encrypt-notify",
-        "encrypt-indicate", "encrypt-authenticated-read", "encrypt-authenticated-write",
-        "encrypt-authenticated-notify", "encrypt-authenticated-indicate", "secure-read",
-        "secure-write", "secure-notify", "secure-indicate", "authorize"};
+    static const QSet<QString> flags{"broadcast",
+                                     "read",
+                                     "write-without-response",
+                                     "write",
+                                     "notify",
+                                     "indicate",
+                                     "authenticated-signed-writes",
+                                     "extended-properties",
+                                     "reliable-write",
+                                     "writable-auxiliaries",
+                                     "encrypt-read",
+                                     "encrypt-write",
+                                     "encrypt-notify",
+                                     "encrypt-indicate",
+                                     "encrypt-authenticated-read",
+                                     "encrypt-authenticated-write",
+                                     "encrypt-authenticated-notify",
+                                     "encrypt-authenticated-indicate",
+                                     "secure-read",
+                                     "secure-write",
+                                     "secure-notify",
+                                     "secure-indicate",
+                                     "authorize"};
     return flags;
 }
 
@@ -54,7 +69,9 @@ NotifyLink::NotifyLink(int fd, QObject* parent)
     connect(&notifier_, &QSocketNotifier::activated, this, &NotifyLink::onReadable);
 }
 
-NotifyLink::~NotifyLink() { close(); }
+NotifyLink::~NotifyLink() {
+    close();
+}
 
 void NotifyLink::addDevice(const QString& device, int mtu, FrameHandler onFrame) {
     devices_[device] = Device{mtu, std::move(onFrame)};
@@ -88,9 +105,10 @@ void NotifyLink::onReadable() {
     }
     const auto devices = devices_;
     for (const auto& [device, entry] : devices) {
-        const auto size = std::min<std::size_t>(static_cast<std::size_t>(got),
-                                                static_cast<std::size_t>(std::max(entry.mtu - 3, 0)));
-        if (entry.onFrame) entry.onFrame(Bytes(buffer, buffer + size));
+        const auto size = std::min<std::size_t>(
+            static_cast<std::size_t>(got), static_cast<std::size_t>(std::max(entry.mtu - 3, 0)));
+        if (entry.onFrame)
+            entry.onFrame(Bytes(buffer, buffer + size));
     }
 }
 
@@ -112,13 +130,15 @@ FakeBlueZ::FakeBlueZ(const QString& address, bool powered)
 FakeBlueZ::~FakeBlueZ() {
     dropEverything();
     bus_.unregisterObject(QStringLiteral("/"), QDBusConnection::UnregisterTree);
-    if (ownsName_) bus_.unregisterService(bluez::serviceName);
+    if (ownsName_)
+        bus_.unregisterService(bluez::serviceName);
     QDBusConnection::disconnectFromBus(connectionName_);
 }
 
 void FakeBlueZ::claimName() {
     ownsName_ = bus_.registerService(bluez::serviceName);
-    if (!ownsName_) qFatal("fake BlueZ cannot own org.bluez");
+    if (!ownsName_)
+        qFatal("fake BlueZ cannot own org.bluez");
 }
 
 void FakeBlueZ::releaseName() {
@@ -132,19 +152,22 @@ void FakeBlueZ::dropEverything() {
     application_.reset();
     advertisement_.reset();
     for (auto& [device, link] : links_) {
-        if (link) link->close();
+        if (link)
+            link->close();
     }
     links_.clear();
 }
 
 void FakeBlueZ::setPowered(bool powered) {
-    if (powered == powered_) return;
+    if (powered == powered_)
+        return;
     powered_ = powered;
     if (!powered) {
         // The links go down with the radio; devices that are not bonded lose their
         // subscriptions, which closes the acquired sockets.
         for (auto& [device, link] : links_) {
-            if (link) link->close();
+            if (link)
+                link->close();
         }
         links_.clear();
     }
@@ -156,14 +179,16 @@ void FakeBlueZ::setPowered(bool powered) {
 }
 
 void FakeBlueZ::setAdapterPresent(bool present) {
-    if (present == adapterPresent_) return;
+    if (present == adapterPresent_)
+        return;
     adapterPresent_ = present;
     QDBusMessage changed = QDBusMessage::createSignal(
         QStringLiteral("/"), bluez::objectManagerInterface,
         present ? QStringLiteral("InterfacesAdded") : QStringLiteral("InterfacesRemoved"));
     changed << QVariant::fromValue(QDBusObjectPath(adapterPath));
     if (present) {
-        changed << QVariant::fromValue(InterfaceMap{{bluez::adapterInterface, adapterProperties()}});
+        changed << QVariant::fromValue(
+            InterfaceMap{{bluez::adapterInterface, adapterProperties()}});
     } else {
         changed << QStringList{bluez::adapterInterface, bluez::gattManagerInterface,
                                bluez::advertisingManagerInterface};
@@ -178,11 +203,15 @@ QVariantMap FakeBlueZ::adapterProperties() const {
             {QStringLiteral("Powered"), powered_}};
 }
 
-QString FakeBlueZ::introspect(const QString&) const { return {}; }
+QString FakeBlueZ::introspect(const QString&) const {
+    return {};
+}
 
 bool FakeBlueZ::handleMessage(const QDBusMessage& message, const QDBusConnection&) {
-    if (message.path() == QLatin1String("/")) return handleRoot(message);
-    if (message.path() == adapterPath && adapterPresent_) return handleAdapter(message);
+    if (message.path() == QLatin1String("/"))
+        return handleRoot(message);
+    if (message.path() == adapterPath && adapterPresent_)
+        return handleAdapter(message);
     return false;
 }
 
@@ -198,10 +227,9 @@ bool FakeBlueZ::handleRoot(const QDBusMessage& message) {
     }
     ManagedObjects objects;
     if (adapterPresent_) {
-        objects[QDBusObjectPath(adapterPath)] = {
-            {bluez::adapterInterface, adapterProperties()},
-            {bluez::gattManagerInterface, {}},
-            {bluez::advertisingManagerInterface, {}}};
+        objects[QDBusObjectPath(adapterPath)] = {{bluez::adapterInterface, adapterProperties()},
+                                                 {bluez::gattManagerInterface, {}},
+                                                 {bluez::advertisingManagerInterface, {}}};
     }
     reply(message, {QVariant::fromValue(objects)});
     return true;
@@ -214,10 +242,12 @@ bool FakeBlueZ::handleAdapter(const QDBusMessage& message) {
     if (interface == bluez::propertiesInterface) {
         if (member == QLatin1String("Get") && args.size() == 2 &&
             args[0].toString() == bluez::adapterInterface) {
-            reply(message, {QVariant::fromValue(QDBusVariant(adapterProperties().value(args[1].toString())))});
+            reply(
+                message,
+                {QVariant::fromValue(QDBusVariant(adapterProperties().value(args[1].toString())))});
         } else if (member == QLatin1String("GetAll") && args.size() == 1) {
             reply(message, {args[0].toString() == bluez::adapterInterface ? adapterProperties()
-                                                                        : QVariantMap()});
+                                                                          : QVariantMap()});
         } else if (member == QLatin1String("Set") && args.size() == 3 &&
                    args[1].toString() == QLatin1String("Powered")) {
             setPowered(qvariant_cast<QDBusVariant>(args[2]).variant().toBool());
@@ -227,17 +257,21 @@ bool FakeBlueZ::handleAdapter(const QDBusMessage& message) {
         }
         return true;
     }
-    if (interface == bluez::gattManagerInterface && member == QLatin1String("RegisterApplication")) {
+    if (interface == bluez::gattManagerInterface &&
+        member == QLatin1String("RegisterApplication")) {
         registerApplication(message);
         return true;
     }
-    if (interface == bluez::gattManagerInterface && member == QLatin1String("UnregisterApplication")) {
+    if (interface == bluez::gattManagerInterface &&
+        member == QLatin1String("UnregisterApplication")) {
         const QString path = qvariant_cast<QDBusObjectPath>(args.value(0)).path();
-        if (application_ && application_->owner == message.service() && application_->path == path) {
+        if (application_ && application_->owner == message.service() &&
+            application_->path == path) {
             application_.reset();
             reply(message);
         } else {
-            replyError(message, QStringLiteral("org.bluez.Error.DoesNotExist"), QStringLiteral("Does Not Exist"));
+            replyError(message, QStringLiteral("org.bluez.Error.DoesNotExist"),
+                       QStringLiteral("Does Not Exist"));
         }
         return true;
     }
@@ -249,11 +283,13 @@ bool FakeBlueZ::handleAdapter(const QDBusMessage& message) {
     if (interface == bluez::advertisingManagerInterface &&
         member == QLatin1String("UnregisterAdvertisement")) {
         const QString path = qvariant_cast<QDBusObjectPath>(args.value(0)).path();
-        if (advertisement_ && advertisement_->owner == message.service() && advertisement_->path == path) {
+        if (advertisement_ && advertisement_->owner == message.service() &&
+            advertisement_->path == path) {
             advertisement_.reset();
             reply(message);
         } else {
-            replyError(message, QStringLiteral("org.bluez.Error.DoesNotExist"), QStringLiteral("Does Not Exist"));
+            replyError(message, QStringLiteral("org.bluez.Error.DoesNotExist"),
+                       QStringLiteral("Does Not Exist"));
         }
         return true;
     }
@@ -264,46 +300,52 @@ void FakeBlueZ::registerApplication(const QDBusMessage& message) {
     const QString path = qvariant_cast<QDBusObjectPath>(message.arguments().value(0)).path();
     const QString owner = message.service();
     if (application_ && application_->owner == owner && application_->path == path) {
-        replyError(message, QStringLiteral("org.bluez.Error.AlreadyExists"), QStringLiteral("Already Exists"));
+        replyError(message, QStringLiteral("org.bluez.Error.AlreadyExists"),
+                   QStringLiteral("Already Exists"));
         return;
     }
     // bluetoothd answers only after it has read the application back.
-    callApp(owner, path, bluez::objectManagerInterface, QStringLiteral("GetManagedObjects"), {},
-            [this, message, owner, path](const QDBusMessage& answer) {
-                if (answer.type() != QDBusMessage::ReplyMessage) {
-                    problems_ << QStringLiteral("GetManagedObjects failed: ") + answer.errorName();
-                    replyError(message, bluez::errorFailed, QStringLiteral("No object received"));
-                    return;
-                }
-                if (answer.signature() != QLatin1String("a{oa{sa{sv}}}")) {
-                    problems_ << QStringLiteral("GetManagedObjects signature ") + answer.signature();
-                }
-                Application app{owner, path,
-                                qdbus_cast<ManagedObjects>(answer.arguments().value(0)), {}, {}, {}};
-                if (const auto refusal = checkApplication(app.objects, app)) {
-                    problems_ << *refusal;
-                    replyError(message, bluez::errorFailed, *refusal);
-                    return;
-                }
-                if (application_) {
-                    problems_ << QStringLiteral("a second application while %1 is registered")
-                                     .arg(application_->path);
-                }
-                application_ = app;
-                ++applicationRegistrations_;
-                reply(message);
-            });
+    callApp(
+        owner, path, bluez::objectManagerInterface, QStringLiteral("GetManagedObjects"), {},
+        [this, message, owner, path](const QDBusMessage& answer) {
+            if (answer.type() != QDBusMessage::ReplyMessage) {
+                problems_ << QStringLiteral("GetManagedObjects failed: ") + answer.errorName();
+                replyError(message, bluez::errorFailed, QStringLiteral("No object received"));
+                return;
+            }
+            if (answer.signature() != QLatin1String("a{oa{sa{sv}}}")) {
+                problems_ << QStringLiteral("GetManagedObjects signature ") + answer.signature();
+            }
+            Application app{owner, path, qdbus_cast<ManagedObjects>(answer.arguments().value(0)),
+                            {},    {},   {}};
+            if (const auto refusal = checkApplication(app.objects, app)) {
+                problems_ << *refusal;
+                replyError(message, bluez::errorFailed, *refusal);
+                return;
+            }
+            if (application_) {
+                problems_ << QStringLiteral("a second application while %1 is registered")
+                                 .arg(application_->path);
+            }
+            application_ = app;
+            ++applicationRegistrations_;
+            reply(message);
+        });
 }
 
-std::optional<QString> FakeBlueZ::checkApplication(const ManagedObjects& objects, Application& app) {
-    if (objects.isEmpty()) return QStringLiteral("No object received");
+std::optional<QString> FakeBlueZ::checkApplication(const ManagedObjects& objects,
+                                                   Application& app) {
+    if (objects.isEmpty())
+        return QStringLiteral("No object received");
     QSet<QString> services;
     for (auto object = objects.cbegin(); object != objects.cend(); ++object) {
         const auto service = object.value().constFind(bluez::gattServiceInterface);
-        if (service == object.value().cend()) continue;
+        if (service == object.value().cend())
+            continue;
         const QVariant uuid = service->value(QStringLiteral("UUID"));
         if (!holds<QString>(uuid) || !holds<bool>(service->value(QStringLiteral("Primary")))) {
-            return QStringLiteral("service %1 lacks UUID (s) or Primary (b)").arg(object.key().path());
+            return QStringLiteral("service %1 lacks UUID (s) or Primary (b)")
+                .arg(object.key().path());
         }
         for (const QString& refused : gattServiceUuidsRefused) {
             if (uuid.toString().compare(refused, Qt::CaseInsensitive) == 0) {
@@ -311,34 +353,42 @@ std::optional<QString> FakeBlueZ::checkApplication(const ManagedObjects& objects
             }
         }
         services.insert(object.key().path());
-        if (app.servicePath.isEmpty()) app.servicePath = object.key().path();
+        if (app.servicePath.isEmpty())
+            app.servicePath = object.key().path();
     }
-    if (services.isEmpty()) return QStringLiteral("No valid service object found");
+    if (services.isEmpty())
+        return QStringLiteral("No valid service object found");
     for (auto object = objects.cbegin(); object != objects.cend(); ++object) {
         const auto characteristic = object.value().constFind(bluez::gattCharacteristicInterface);
-        if (characteristic == object.value().cend()) continue;
+        if (characteristic == object.value().cend())
+            continue;
         const QString path = object.key().path();
         const QVariant service = characteristic->value(QStringLiteral("Service"));
         const QVariant flags = characteristic->value(QStringLiteral("Flags"));
         if (!holds<QString>(characteristic->value(QStringLiteral("UUID"))) ||
             !holds<QDBusObjectPath>(service) || !holds<QStringList>(flags)) {
-            return QStringLiteral("characteristic %1 lacks UUID (s), Service (o) or Flags (as)").arg(path);
+            return QStringLiteral("characteristic %1 lacks UUID (s), Service (o) or Flags (as)")
+                .arg(path);
         }
         if (!services.contains(qvariant_cast<QDBusObjectPath>(service).path())) {
             return QStringLiteral("characteristic %1 names an unknown service").arg(path);
         }
         const QStringList flagList = flags.toStringList();
-        if (flagList.isEmpty()) return QStringLiteral("characteristic %1 has no flags").arg(path);
+        if (flagList.isEmpty())
+            return QStringLiteral("characteristic %1 has no flags").arg(path);
         for (const QString& flag : flagList) {
             if (!knownFlags().contains(flag)) {
                 return QStringLiteral("characteristic %1 has the unknown flag %2").arg(path, flag);
             }
         }
         if (characteristic->contains(QStringLiteral("Handle"))) {
-            problems_ << QStringLiteral("characteristic %1 has a Handle; bluetoothd would Set it").arg(path);
+            problems_ << QStringLiteral("characteristic %1 has a Handle; bluetoothd would Set it")
+                             .arg(path);
         }
-        if (flagList.contains(QStringLiteral("notify")) && app.notifyPath.isEmpty()) app.notifyPath = path;
-        if (flagList.contains(QStringLiteral("write")) && app.writePath.isEmpty()) app.writePath = path;
+        if (flagList.contains(QStringLiteral("notify")) && app.notifyPath.isEmpty())
+            app.notifyPath = path;
+        if (flagList.contains(QStringLiteral("write")) && app.writePath.isEmpty())
+            app.writePath = path;
     }
     return std::nullopt;
 }
@@ -347,41 +397,46 @@ void FakeBlueZ::registerAdvertisement(const QDBusMessage& message) {
     const QString path = qvariant_cast<QDBusObjectPath>(message.arguments().value(0)).path();
     const QString owner = message.service();
     if (advertisement_ && advertisement_->owner == owner && advertisement_->path == path) {
-        replyError(message, QStringLiteral("org.bluez.Error.AlreadyExists"), QStringLiteral("Already Exists"));
+        replyError(message, QStringLiteral("org.bluez.Error.AlreadyExists"),
+                   QStringLiteral("Already Exists"));
         return;
     }
     // bluetoothd first asks the advertisement for managed objects (an error is fine), then reads
     // its properties.
-    callApp(owner, path, bluez::objectManagerInterface, QStringLiteral("GetManagedObjects"), {},
-            [this, message, owner, path](const QDBusMessage&) {
-                callApp(owner, path, bluez::propertiesInterface, QStringLiteral("GetAll"),
-                        {bluez::advertisementInterface},
-                        [this, message, owner, path](const QDBusMessage& answer) {
-                            const auto properties = qdbus_cast<QVariantMap>(answer.arguments().value(0));
-                            const QString type = properties.value(QStringLiteral("Type")).toString();
-                            if (answer.type() != QDBusMessage::ReplyMessage ||
-                                (type != QLatin1String("peripheral") && type != QLatin1String("broadcast"))) {
-                                problems_ << QStringLiteral("advertisement without a valid Type");
-                                replyError(message, bluez::errorFailed,
-                                           QStringLiteral("Failed to parse advertisement."));
-                                return;
-                            }
-                            if (advertisement_) {
-                                problems_ << QStringLiteral("a second advertisement while %1 is registered")
-                                                 .arg(advertisement_->path);
-                            }
-                            advertisement_ = Advertisement{owner, path, properties};
-                            ++advertisementRegistrations_;
-                            reply(message);
-                        });
-            });
+    callApp(
+        owner, path, bluez::objectManagerInterface, QStringLiteral("GetManagedObjects"), {},
+        [this, message, owner, path](const QDBusMessage&) {
+            callApp(
+                owner, path, bluez::propertiesInterface, QStringLiteral("GetAll"),
+                {bluez::advertisementInterface},
+                [this, message, owner, path](const QDBusMessage& answer) {
+                    const auto properties = qdbus_cast<QVariantMap>(answer.arguments().value(0));
+                    const QString type = properties.value(QStringLiteral("Type")).toString();
+                    if (answer.type() != QDBusMessage::ReplyMessage ||
+                        (type != QLatin1String("peripheral") &&
+                         type != QLatin1String("broadcast"))) {
+                        problems_ << QStringLiteral("advertisement without a valid Type");
+                        replyError(message, bluez::errorFailed,
+                                   QStringLiteral("Failed to parse advertisement."));
+                        return;
+                    }
+                    if (advertisement_) {
+                        problems_ << QStringLiteral("a second advertisement while %1 is registered")
+                                         .arg(advertisement_->path);
+                    }
+                    advertisement_ = Advertisement{owner, path, properties};
+                    ++advertisementRegistrations_;
+                    reply(message);
+                });
+        });
 }
 
 void FakeBlueZ::subscribe(const QString& device, int mtu, NotifyLink::FrameHandler onFrame,
                           std::function<void(NotifyLink*, const QString&)> done) {
     if (!application_ || application_->notifyPath.isEmpty()) {
-        QMetaObject::invokeMethod(this, [done] { done(nullptr, QStringLiteral("no application")); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [done] { done(nullptr, QStringLiteral("no application")); },
+            Qt::QueuedConnection);
         return;
     }
     for (const auto& [other, link] : links_) {
@@ -390,7 +445,8 @@ void FakeBlueZ::subscribe(const QString& device, int mtu, NotifyLink::FrameHandl
             link->addDevice(device, mtu, std::move(onFrame));
             links_[device] = link;
             QPointer<NotifyLink> kept = link;
-            QMetaObject::invokeMethod(this, [done, kept] { done(kept, {}); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [done, kept] { done(kept, {}); }, Qt::QueuedConnection);
             return;
         }
     }
@@ -407,7 +463,8 @@ void FakeBlueZ::subscribe(const QString& device, int mtu, NotifyLink::FrameHandl
                     done(nullptr, QStringLiteral("bad reply"));
                     return;
                 }
-                const int fd = ::dup(qvariant_cast<QDBusUnixFileDescriptor>(answer.arguments()[0]).fileDescriptor());
+                const int fd = ::dup(
+                    qvariant_cast<QDBusUnixFileDescriptor>(answer.arguments()[0]).fileDescriptor());
                 auto* link = new NotifyLink(fd, this);
                 link->addDevice(device, mtu, onFrame);
                 links_[device] = link;
@@ -417,10 +474,12 @@ void FakeBlueZ::subscribe(const QString& device, int mtu, NotifyLink::FrameHandl
 
 void FakeBlueZ::unsubscribe(const QString& device) {
     const auto found = links_.find(device);
-    if (found == links_.end()) return;
+    if (found == links_.end())
+        return;
     QPointer<NotifyLink> link = found->second;
     links_.erase(found);
-    if (link && link->removeDevice(device)) link->close();
+    if (link && link->removeDevice(device))
+        link->close();
 }
 
 NotifyLink* FakeBlueZ::linkOf(const QString& device) const {
@@ -431,11 +490,12 @@ NotifyLink* FakeBlueZ::linkOf(const QString& device) const {
 void FakeBlueZ::write(const QString& device, int mtu, const Bytes& value,
                       std::function<void(const QString&, const QString&)> done) {
     if (!application_ || application_->writePath.isEmpty()) {
-        QMetaObject::invokeMethod(this, [done] { done(QStringLiteral("no application"), {}); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [done] { done(QStringLiteral("no application"), {}); }, Qt::QueuedConnection);
         return;
     }
-    const QByteArray bytes(reinterpret_cast<const char*>(value.data()), static_cast<qsizetype>(value.size()));
+    const QByteArray bytes(reinterpret_cast<const char*>(value.data()),
+                           static_cast<qsizetype>(value.size()));
     callApp(application_->owner, application_->writePath, bluez::gattCharacteristicInterface,
             QStringLiteral("WriteValue"), {bytes, centralOptions(device, mtu)},
             [this, done](const QDBusMessage& answer) {
@@ -464,7 +524,8 @@ void FakeBlueZ::callApp(const QString& owner, const QString& path, const QString
             [this, watcher, epoch, done = std::move(done)]() mutable {
                 watcher->deleteLater();
                 // Answers that arrive after "bluetoothd" stopped are lost with it.
-                if (epoch == epoch_) done(watcher->reply());
+                if (epoch == epoch_)
+                    done(watcher->reply());
             });
 }
 
@@ -482,39 +543,35 @@ std::uint8_t attCodeForWriteError(const QString& errorName, const QString& error
         std::uint8_t code;
     };
     static constexpr Mapping fixed[] = {
-        {"NotSupported", 0x06}, {"NotAuthorized", 0x08}, {"InvalidValueLength", 0x0D},
-        {"InvalidOffset", 0x07}, {"InProgress", 0xFE},   {"NotPermitted", 0x03},
+        {"NotSupported", 0x06},  {"NotAuthorized", 0x08}, {"InvalidValueLength", 0x0D},
+        {"InvalidOffset", 0x07}, {"InProgress", 0xFE},    {"NotPermitted", 0x03},
     };
-    if (errorName.isEmpty()) return 0x00;
+    if (errorName.isEmpty())
+        return 0x00;
     const QString prefix = QStringLiteral("org.bluez.Error.");
-    if (!errorName.startsWith(prefix)) return 0x0E;
+    if (!errorName.startsWith(prefix))
+        return 0x0E;
     const QString suffix = errorName.mid(prefix.size());
     if (suffix == QLatin1String("Failed")) {
         // A number in the application range is taken; other numbers (an empty text reads as 0)
         // give 0x0E; a text that is no number gives 0x80.
         const std::string text = errorText.toStdString();
-        if (text.empty()) return 0x0E;
+        if (text.empty())
+            return 0x0E;
         const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
         long value = 0;
         const char* begin = text.data() + (hex ? 2 : 0);
         const char* end = text.data() + text.size();
         const auto [stop, error] = std::from_chars(begin, end, value, hex ? 16 : 10);
-        if (error != std::errc() || stop != end) return 0x80;
+        if (error != std::errc() || stop != end)
+            return 0x80;
         return value >= 0x80 && value <= 0x9F ? static_cast<std::uint8_t>(value) : 0x0E;
     }
     for (const Mapping& mapping : fixed) {
-        if (suffix == QLatin1String(mapping.suffix)) return mapping.code;
+        if (suffix == QLatin1String(mapping.suffix))
+            return mapping.code;
     }
     return 0x0E;
-}
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    return done();
 }
 
 }  // namespace quorvel::testing

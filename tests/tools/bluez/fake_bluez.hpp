@@ -90,8 +90,8 @@ public:
         QString path;
         ManagedObjects objects;
         QString servicePath;
-        QString notifyPath;   // the characteristic flagged "notify"
-        QString writePath;    // the characteristic flagged "write"
+        QString notifyPath;  // the characteristic flagged "notify"
+        QString writePath;   // the characteristic flagged "write"
     };
     struct Advertisement {
         QString owner;
@@ -154,8 +154,5 @@ private:
 // How bluetoothd 5.66 turns the error name of a WriteValue answer into the ATT code the phone
 // receives (empty name: success).
 std::uint8_t attCodeForWriteError(const QString& errorName, const QString& errorText);
-
-// Runs the event loop until `done` holds or `timeoutMs` passes; returns `done()`.
-bool waitUntil(const std::function<bool()>& done, int timeoutMs = 30000);
 
 }  // namespace quorvel::testing

@@ -13,7 +13,8 @@
 namespace quorvel::testing {
 namespace {
 
-constexpr const char* policy = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN"
+constexpr const char* policy =
+    R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
   <type>custom</type>
@@ -30,7 +31,8 @@ constexpr const char* policy = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DT
 )";
 
 std::filesystem::path makeFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quorvel-system-bus.XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "quorvel-system-bus.XXXXXX").string();
     if (!::mkdtemp(pattern.data())) {
         throw std::system_error(errno, std::generic_category(), "mkdtemp");
     }
@@ -59,7 +61,8 @@ PrivateSystemBus::PrivateSystemBus() : folder_(makeFolder()) {
         }
         // Its complaints (it cannot raise the fd limit as a user) go to a log beside the socket.
         const int log = ::open((folder_ / "bus.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (log >= 0) ::dup2(log, 2);
+        if (log >= 0)
+            ::dup2(log, 2);
         const std::string configArgument = "--config-file=" + configPath;
         ::execlp("dbus-daemon", "dbus-daemon", configArgument.c_str(), "--nofork",
                  "--print-address=3", static_cast<char*>(nullptr));

@@ -12,9 +12,14 @@ SimulatedPhone::SimulatedPhone(FakeBlueZ& bluez, QString device, int mtu)
 void SimulatedPhone::subscribe() {
     QPointer<SimulatedPhone> self = this;
     bluez_.subscribe(
-        device_, mtu_, [self](const Bytes& frame) { if (self) self->onFrame(frame); },
+        device_, mtu_,
+        [self](const Bytes& frame) {
+            if (self)
+                self->onFrame(frame);
+        },
         [self](NotifyLink* link, const QString& error) {
-            if (!self) return;
+            if (!self)
+                return;
             self->subscribed_ = link != nullptr;
             self->subscribeError_ = error;
         });
@@ -46,7 +51,8 @@ std::vector<BLELocalPrototypeWireMessage> SimulatedPhone::wireMessages() const {
 
 void SimulatedPhone::writeFrame(const Bytes& frame) {
     queue_.push_back(frame);
-    if (pendingWrites_ == 0) writeNext();
+    if (pendingWrites_ == 0)
+        writeNext();
 }
 
 void SimulatedPhone::sendMessage(const BLELocalPrototypeWireMessage& message) {
@@ -57,17 +63,20 @@ void SimulatedPhone::sendBytes(const Bytes& encoded) {
     for (Bytes& frame : BLELocalPrototypeChunkCodec::frames(encoded, mtu_ - 3, Uuid::random())) {
         queue_.push_back(std::move(frame));
     }
-    if (pendingWrites_ == 0) writeNext();
+    if (pendingWrites_ == 0)
+        writeNext();
 }
 
 void SimulatedPhone::writeNext() {
-    if (queue_.empty()) return;
+    if (queue_.empty())
+        return;
     Bytes frame = std::move(queue_.front());
     queue_.erase(queue_.begin());
     ++pendingWrites_;
     QPointer<SimulatedPhone> self = this;
     bluez_.write(device_, mtu_, frame, [self](const QString& name, const QString& text) {
-        if (!self) return;
+        if (!self)
+            return;
         --self->pendingWrites_;
         self->writeResults_.push_back(attCodeForWriteError(name, text));
         self->writeNext();

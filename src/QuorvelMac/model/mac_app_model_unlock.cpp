@@ -1,0 +1,203 @@
+// Unlock requests and allow windows: the request's bookkeeping, the windows with their expiry on
+// the boot clock, and the re-lock warning before a window ends.
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+#include "QuorvelMac/model/mac_app_model.hpp"
+#include "QuorvelMac/model/unlock_request_run.hpp"
+#include "QuorvelPlatform/timers/boot_clock_timer.hpp"
+#include "QuorvelShared/unlockstate/allow_window_state_store.hpp"
+#include "QuorvelShared/unlockstate/remote_open_event_store.hpp"
+#include "QuorvelShared/unlockstate/synced_target_state_store.hpp"
+
+namespace quorvel {
+
+namespace {
+
+const std::string warningIdentifierPrefix = "quorvel.mac.unlock-warning.";
+
+}  // namespace
+
+std::string MacAppModel::warningIdentifier(const std::string& targetId) {
+    return warningIdentifierPrefix + targetId;
+}
+
+void MacAppModel::requestUnlock(const MacLockTarget& target) {
+    setOverlay(LockOverlayState{target, LockOverlayState::Status::requesting()});
+    insertRecentUnlock(target.displayName, "承認待ち");
+    (new UnlockRequestRun(this, target))->startLater();
+}
+
+void MacAppModel::updateOverlay(const MacLockTarget& target,
+                                const LockOverlayState::Status& status) {
+    if (overlay_ && overlay_->target.id == target.id)
+        setOverlay(LockOverlayState{target, status});
+}
+
+void MacAppModel::forgetRequest(const std::string& requestId) {
+    pendingUnlockTargetsByRequestId_.erase(requestId);
+    pendingRemoteOpenBatchIdsByRequestId_.erase(requestId);
+}
+
+void MacAppModel::acknowledgeRemoteOpenBatches(const std::string& requestId) {
+    auto found = pendingRemoteOpenBatchIdsByRequestId_.find(requestId);
+    if (found == pendingRemoteOpenBatchIdsByRequestId_.end())
+        return;
+    const std::set<std::string> ids = found->second;
+    pendingRemoteOpenBatchIdsByRequestId_.erase(found);
+    if (ids.empty())
+        return;
+    try {
+        RemoteOpenEventStore(RemoteOpenEventStore::defaultFileURL()).acknowledge(ids);
+    } catch (const std::exception&) {
+    }
+}
+
+void MacAppModel::applyApproval(const std::string& targetId, Date allowUntil,
+                                const std::optional<std::string>& linkedTargetId) {
+    std::optional<SyncedTargetList> list;
+    try {
+        list = SyncedTargetStateStore::load();
+    } catch (const std::exception&) {
+    }
+    std::optional<std::string> linkedId = linkedTargetId;
+    if (!linkedId && list) {
+        for (const auto& entry : list->webTargets) {
+            if (entry.id != targetId)
+                continue;
+            linkedId = entry.linkedTargetId;
+            break;
+        }
+    }
+    std::vector<std::string> ids;
+    if (linkedId)
+        ids = linkedWebTargetIds(*linkedId);
+    if (ids.empty())
+        ids = {targetId};
+    grantAuthorization(ids, allowUntil);
+
+    const auto target = std::find_if(targets_.begin(), targets_.end(),
+                                     [&](const auto& t) { return t.id == targetId; });
+    if (target != targets_.end()) {
+        const MacLockTarget approved = *target;
+        insertRecentUnlock(approved.displayName, "解除済み");
+        QPointer<MacAppModel> self(this);
+        QTimer::singleShot(0, this, [self, approved, allowUntil] {
+            if (self)
+                self->scheduleWarning(approved, allowUntil,
+                                      approved.effectivePolicy().warningBeforeEndSeconds);
+        });
+    }
+    setOverlay(clearingOverlay(overlay_, targetId));
+}
+
+void MacAppModel::grantAuthorization(const std::vector<std::string>& targetIds, Date until) {
+    const std::set<std::string> distinct(targetIds.begin(), targetIds.end());
+    for (const auto& id : distinct) {
+        authorizationStore_.allowUntilByTargetId[id] = until;
+        // A warning of an earlier grant would announce the wrong end.
+        withdrawWarning(id);
+        try {
+            AllowWindowStateStore::grant(id, until, AllowWindowStateStore::fileURL(), *deps_.clock);
+        } catch (const std::exception&) {
+        }
+        scheduleAuthorizationExpiry(id, until);
+    }
+    raiseAuthorizationRevision();
+}
+
+void MacAppModel::cancelExpiry(const std::string& targetId) {
+    auto found = authorizationExpiryTasks_.find(targetId);
+    if (found == authorizationExpiryTasks_.end())
+        return;
+    if (found->second) {
+        found->second->stop();
+        found->second->deleteLater();
+    }
+    authorizationExpiryTasks_.erase(found);
+}
+
+void MacAppModel::scheduleAuthorizationExpiry(const std::string& targetId, Date allowUntil) {
+    cancelExpiry(targetId);
+    const double secondsLeft = allowUntil.secondsSince(now());
+    if (!(secondsLeft > 0)) {
+        authorizationDidExpire(targetId);
+        return;
+    }
+    auto* timer = new BootClockTimer(this);
+    QPointer<BootClockTimer> guard(timer);
+    connect(timer, &BootClockTimer::timeout, this, [this, targetId, guard] {
+        auto found = authorizationExpiryTasks_.find(targetId);
+        // A timer replaced or cancelled meanwhile ends nothing.
+        if (found == authorizationExpiryTasks_.end() || found->second != guard)
+            return;
+        authorizationDidExpire(targetId);
+        if (guard)
+            guard->deleteLater();
+    });
+    authorizationExpiryTasks_[targetId] = guard;
+    timer->start(secondsLeft);
+}
+
+void MacAppModel::authorizationDidExpire(const std::string& targetId) {
+    authorizationExpiryTasks_.erase(targetId);
+    authorizationStore_.allowUntilByTargetId.erase(targetId);
+    withdrawWarning(targetId);
+    try {
+        AllowWindowStateStore::revoke(targetId, AllowWindowStateStore::fileURL(), *deps_.clock);
+    } catch (const std::exception&) {
+    }
+    raiseAuthorizationRevision();
+}
+
+void MacAppModel::raiseAuthorizationRevision() {
+    ++authorizationRevision_;
+    Q_EMIT authorizationRevisionChanged();
+    Q_EMIT allowWindowsChanged();
+}
+
+void MacAppModel::scheduleWarning(const MacLockTarget& target, Date allowUntil,
+                                  long long warningBeforeEndSeconds) {
+    if (warningBeforeEndSeconds < 1 || !deps_.userNotifications)
+        return;
+    const double delay =
+        allowUntil.addingSeconds(-static_cast<double>(warningBeforeEndSeconds)).secondsSince(now());
+    if (!(delay > 0))
+        return;
+    if (!deps_.userNotifications->requestAuthorization())
+        return;
+    const std::string identifier = warningIdentifier(target.id);
+    const std::string body = target.displayName + " は " + std::to_string(warningBeforeEndSeconds) +
+                             "秒後に再ロックされます。";
+    deps_.userNotifications->removeNotification(identifier);
+    try {
+        deps_.userNotifications->schedule(identifier, "まもなく再ロック", body,
+                                          std::max(delay, 1.0));
+    } catch (const std::exception&) {
+    }
+}
+
+void MacAppModel::withdrawWarning(const std::string& targetId) {
+    if (deps_.userNotifications)
+        deps_.userNotifications->removeNotification(warningIdentifier(targetId));
+}
+
+std::optional<Date> MacAppModel::allowUntil(const std::string& targetId) const {
+    if (!marketingAllowWindows_.empty()) {
+        auto found = marketingAllowWindows_.find(targetId);
+        if (found != marketingAllowWindows_.end())
+            return found->second;
+    }
+    return authorizationStore_.allowUntil(targetId, now());
+}
+
+std::map<std::string, Date> MacAppModel::activeAllowWindows() const {
+    auto windows = authorizationStore_.activeWindows(now());
+    for (const auto& [id, until] : marketingAllowWindows_)
+        windows[id] = until;
+    return windows;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,43 @@
+#pragma once
+// One unlock request on its way through the mailbox to the daemon and back: sealed for the
+// iPhone, handed over, followed while the daemon picks it up and the iPhone answers, and its
+// answer checked. Lives as a child of the model and deletes itself when the road ends.
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <optional>
+#include <string>
+
+#include "QuorvelMac/model/mac_lock_target.hpp"
+#include "QuorvelShared/bridge/ble_local_bridge_wait.hpp"
+#include "QuorvelShared/bridge/mac_link_configuration.hpp"
+
+namespace quorvel {
+
+class MacAppModel;
+
+class UnlockRequestRun final : public QObject {
+    Q_OBJECT
+public:
+    UnlockRequestRun(MacAppModel* model, MacLockTarget target);
+    // Starts the road on a later turn of the loop.
+    void startLater();
+
+private:
+    void begin();
+    void poll();
+    void handleAnswer(const BLELocalPrototypeWireMessage& answer);
+    void fail(const std::string& text);
+    void finish();
+
+    QPointer<MacAppModel> model_;
+    MacLockTarget target_;
+    MacLinkConfiguration configuration_;
+    std::string requestId_;
+    Date expiresAt_{};
+    std::optional<BLELocalBridgeWait> wait_;
+    bool deliveryConfirmed_ = false;
+    QTimer pollTimer_;
+};
+
+}  // namespace quorvel

@@ -1,0 +1,44 @@
+#include "QuorvelNativeHost/host/web_target_unlock.hpp"
+
+#include <QTimer>
+
+#include "QuorvelNativeHost/host/error_text.hpp"
+#include "QuorvelShared/support/clock.hpp"
+
+namespace quorvel::host {
+
+WebTargetUnlock::WebTargetUnlock(ExtensionToMacMessage::UnlockRequested request,
+                                 Completion completion, QObject* parent)
+    : QObject(parent), request_(std::move(request)), completion_(std::move(completion)) {
+    QTimer::singleShot(0, this, &WebTargetUnlock::start);
+}
+
+void WebTargetUnlock::start() {
+    auto prepared = prepareUnlock(request_.targetLocalId, request_.targetType,
+                                  request_.targetDisplayName, systemClock().now());
+    if (auto* answer = std::get_if<MacToExtensionMessage>(&prepared)) {
+        complete(*answer);
+        return;
+    }
+    prepared_ = std::move(std::get<PreparedUnlock>(prepared));
+    exchange_ = new BridgeExchange(
+        prepared_->message, prepared_->lifetimeSeconds,
+        [this](const BridgeExchange::Result& result) { answered(result); }, this);
+}
+
+void WebTargetUnlock::answered(const BridgeExchange::Result& result) {
+    exchange_->deleteLater();
+    if (const auto* error = std::get_if<std::exception_ptr>(&result)) {
+        complete(unlockDenied(request_.targetLocalId, errorText(*error)));
+        return;
+    }
+    complete(finishUnlock(*prepared_, std::get<BLELocalPrototypeWireMessage>(result),
+                          systemClock().now()));
+}
+
+void WebTargetUnlock::complete(const MacToExtensionMessage& answer) {
+    Completion completion = std::move(completion_);
+    completion(answer);
+}
+
+}  // namespace quorvel::host

@@ -1,0 +1,96 @@
+#include "QuorvelPlatform/usernotifications/freedesktop_notification_center.hpp"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QVariantMap>
+
+#include "QuorvelPlatform/timers/boot_clock_timer.hpp"
+
+namespace quorvel {
+
+namespace {
+const QString service = QStringLiteral("org.freedesktop.Notifications");
+const QString path = QStringLiteral("/org/freedesktop/Notifications");
+const QString interface = QStringLiteral("org.freedesktop.Notifications");
+}  // namespace
+
+FreedesktopNotificationCenter::FreedesktopNotificationCenter(const QString& applicationName,
+                                                             QObject* parent)
+    : QObject(parent), bus_(QDBusConnection::sessionBus()), applicationName_(applicationName) {}
+
+bool FreedesktopNotificationCenter::hasServer() const {
+    if (!bus_.isConnected() || !bus_.interface())
+        return false;
+    return bus_.interface()->isServiceRegistered(service).value();
+}
+
+void FreedesktopNotificationCenter::schedule(const std::string& identifier,
+                                             const std::string& title, const std::string& body,
+                                             double delaySeconds) {
+    remove(identifier);
+    auto* timer = new BootClockTimer(this);
+    pending_[identifier] = timer;
+    connect(timer, &BootClockTimer::timeout, this, [this, identifier, title, body, timer] {
+        if (pending_[identifier] == timer)
+            pending_.erase(identifier);
+        timer->deleteLater();
+        show(identifier, title, body);
+    });
+    timer->start(delaySeconds);
+}
+
+void FreedesktopNotificationCenter::show(const std::string& identifier, const std::string& title,
+                                         const std::string& body) {
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Notify"));
+    call << applicationName_ << 0u << QString() << QString::fromStdString(title)
+         << QString::fromStdString(body) << QStringList() << QVariantMap() << -1;
+    const unsigned long long generation = generation_[identifier];
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, identifier, generation](QDBusPendingCallWatcher* w) {
+                w->deleteLater();
+                QDBusPendingReply<unsigned> reply = *w;
+                const unsigned id = reply.isError() ? 0u : reply.value();
+                if (id != 0 && generation_[identifier] != generation) {
+                    // Withdrawn while the server was answering.
+                    bus_.call(QDBusMessage::createMethodCall(service, path, interface,
+                                                             QStringLiteral("CloseNotification"))
+                                  << id,
+                              QDBus::NoBlock);
+                    return;
+                }
+                if (id != 0)
+                    shown_[identifier] = id;
+                Q_EMIT shown(QString::fromStdString(identifier), id);
+            });
+}
+
+void FreedesktopNotificationCenter::remove(const std::string& identifier) {
+    ++generation_[identifier];
+    auto pending = pending_.find(identifier);
+    if (pending != pending_.end()) {
+        if (pending->second) {
+            pending->second->stop();
+            pending->second->deleteLater();
+        }
+        pending_.erase(pending);
+    }
+    auto shown = shown_.find(identifier);
+    if (shown != shown_.end()) {
+        QDBusMessage close = QDBusMessage::createMethodCall(service, path, interface,
+                                                            QStringLiteral("CloseNotification"));
+        close << shown->second;
+        bus_.call(close, QDBus::NoBlock);
+        shown_.erase(shown);
+    }
+}
+
+unsigned FreedesktopNotificationCenter::serverId(const std::string& identifier) const {
+    auto found = shown_.find(identifier);
+    return found == shown_.end() ? 0u : found->second;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,128 @@
+// The re-lock warning shown by a real notification server (dunst) on the test session's bus and
+// display, and withdrawn again when the window ends.
+#include <sys/stat.h>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QProcess>
+
+#include "QuorvelPlatform/usernotifications/freedesktop_notification_center.hpp"
+#include "QuorvelShared/support/files.hpp"
+#include "model_fixture.hpp"
+
+namespace quorvel::modeltest {
+namespace {
+
+// dunst runs a rule's script for every notification it shows; the script writes down what was
+// shown, one file per notification.
+class DunstServer {
+public:
+    explicit DunstServer(const std::filesystem::path& folder) : shownFolder_(folder / "shown") {
+        std::filesystem::create_directories(shownFolder_);
+        const auto script = folder / "record.sh";
+        testkit::writeFile(script, "#!/bin/sh\nprintf '%s\\n%s' \"$2\" \"$3\" > \"" +
+                                       shownFolder_.string() + "/$DUNST_ID\"\n");
+        ::chmod(script.c_str(), 0700);
+        const auto config = folder / "dunstrc";
+        testkit::writeFile(config,
+                           "[global]\n    always_run_script = true\n"
+                           "[urgency_normal]\n    timeout = 0\n"
+                           "[record]\n    appname = \"Pellorim\"\n    script = \"" +
+                               script.string() + "\"\n");
+        process_.setStandardOutputFile(QProcess::nullDevice());
+        process_.setStandardErrorFile(QProcess::nullDevice());
+        process_.start("dunst", {"-config", QString::fromStdString(config.string())});
+    }
+    ~DunstServer() {
+        process_.terminate();
+        if (!process_.waitForFinished(10000))
+            process_.kill();
+    }
+    bool waitUntilServing() {
+        return process_.waitForStarted(30000) && runUntil([] {
+                   return QDBusConnection::sessionBus()
+                       .interface()
+                       ->isServiceRegistered("org.freedesktop.Notifications")
+                       .value();
+               });
+    }
+    // Starts the record of shown notifications afresh.
+    void forget() {
+        for (const auto& entry : std::filesystem::directory_iterator(shownFolder_))
+            std::filesystem::remove(entry.path());
+    }
+    std::map<unsigned, std::string> shown() const {
+        std::map<unsigned, std::string> result;
+        for (const auto& entry : std::filesystem::directory_iterator(shownFolder_))
+            result[std::stoul(entry.path().filename().string())] = testkit::readFile(entry.path());
+        return result;
+    }
+
+private:
+    std::filesystem::path shownFolder_;
+    QProcess process_;
+};
+
+// How many notifications dunst has on screen.
+int displayedCount() {
+    QProcess control;
+    control.start("dunstctl", {"count", "displayed"});
+    if (!control.waitForFinished(30000) || control.exitCode() != 0)
+        return -1;
+    return control.readAllStandardOutput().trimmed().toInt();
+}
+
+// One test, one server: only one notification server can own the bus name at a time.
+TEST_F(ModelTest, WarningIsShownByARealNotificationServerAndWithdrawnWhenItBecomesWrong) {
+    DunstServer dunst(home.root() / "dunst");
+    ASSERT_TRUE(dunst.waitUntilServing());
+
+    // Withdrawn while pending: never shown.
+    {
+        FreedesktopNotificationCenter center(QStringLiteral("Pellorim"));
+        EXPECT_TRUE(center.hasServer());
+        center.schedule("w.1", "まもなく再ロック", "withdrawn", 0.5);
+        center.remove("w.1");
+        center.schedule("w.2", "まもなく再ロック", "kept", 0.8);
+        ASSERT_TRUE(runUntil([&] { return !dunst.shown().empty(); }));
+        runFor(300);
+        const auto shown = dunst.shown();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown.begin()->second, "まもなく再ロック\nkept");
+        center.remove("w.2");
+        ASSERT_TRUE(runUntil([&] { return displayedCount() == 0; }));
+        dunst.forget();
+    }
+
+    // The model's warning: shown at end minus lead, closed at the end.
+    auto notifications = std::make_shared<DesktopUserNotificationCenter>();
+    std::vector<unsigned> shownIds;
+    QObject::connect(&notifications->center(), &FreedesktopNotificationCenter::shown,
+                     [&](const QString&, unsigned id) { shownIds.push_back(id); });
+    auto deps = dependencies();
+    deps.userNotifications = notifications;
+    MacAppModel model(deps);
+    auto targets = model.targets();
+    targets[0].inheritsDefaultPolicy = false;
+    targets[0].policyOverride = DefaultLockPolicy::defaultFree();
+    targets[0].policyOverride->warningBeforeEndSeconds = 2;
+    model.setTargets(targets);
+
+    model.applyApproval(targets[0].id, systemClock().now().addingSeconds(4), std::nullopt);
+    ASSERT_TRUE(runUntil([&] { return !dunst.shown().empty(); }));
+    EXPECT_TRUE(model.allowUntil(targets[0].id));
+    const auto shown = dunst.shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown.begin()->second,
+              "まもなく再ロック\n" + targets[0].displayName + " は 2秒後に再ロックされます。");
+    ASSERT_TRUE(runUntil([&] { return !shownIds.empty(); }));
+    EXPECT_EQ(shownIds[0], shown.begin()->first);
+    EXPECT_EQ(notifications->center().serverId(MacAppModel::warningIdentifier(targets[0].id)),
+              shownIds[0]);
+    EXPECT_EQ(displayedCount(), 1);
+    ASSERT_TRUE(runUntil([&] { return !model.allowUntil(targets[0].id); }));
+    // The warning announced a re-lock that has now happened: it leaves the screen.
+    EXPECT_TRUE(runUntil([&] { return displayedCount() == 0; }));
+}
+
+}  // namespace
+}  // namespace quorvel::modeltest

@@ -1,0 +1,170 @@
+// The answers to the extension's messages and the pushed state, through the real program.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "QuorvelShared/bridge/ble_local_connection_store.hpp"
+#include "QuorvelShared/bridge/chrome_profile_connection_store.hpp"
+#include "QuorvelShared/support/clock.hpp"
+#include "QuorvelShared/unlockstate/allow_window_state_store.hpp"
+#include "QuorvelShared/unlockstate/remote_open_event_store.hpp"
+#include "host_fixture.hpp"
+#include "host_process.hpp"
+#include "testkit/recording_poster.hpp"
+#include "testkit/temp_xdg.hpp"
+
+namespace quorvel::testkit {
+namespace {
+
+using Out = MacToExtensionMessage;
+
+class HostMessages : public ::testing::Test {
+protected:
+    TempXdgHome home;
+    ScopedRecordingPoster poster;
+
+    void TearDown() override {
+        if (host) {
+            host->closeInput();
+            EXPECT_EQ(host->waitForExit(), 0);
+        }
+    }
+    HostProcess& start() {
+        host.emplace();
+        return *host;
+    }
+    std::optional<HostProcess> host;
+};
+
+TEST_F(HostMessages, TargetsSyncWithoutAListIsVersionZeroUnmanagedAndEmpty) {
+    HostProcess& h = start();
+    h.send(targetsSyncMessage());
+    const auto state = as<Out::TargetsState>(h.readMessage());
+    EXPECT_EQ(state.version, 0);
+    EXPECT_FALSE(state.managed);
+    EXPECT_TRUE(state.targets.empty());
+}
+
+TEST_F(HostMessages, TargetsSyncReportsTheStoredListInOrderWithDisabledTargets) {
+    storeSyncedList(7, {webTarget("b", "ios-app-1", true, 30), webTarget("a", {}, false, 90)});
+    HostProcess& h = start();
+    h.send(targetsSyncMessage());
+    const auto state = as<Out::TargetsState>(h.readMessage());
+    EXPECT_EQ(state.version, 7);
+    EXPECT_TRUE(state.managed);
+    ASSERT_EQ(state.targets.size(), 2u);
+    EXPECT_EQ(state.targets[0],
+              (SyncedWebTargetSummary{"b", "b.example", "Site b", true, "ios-app-1", 30}));
+    EXPECT_EQ(state.targets[1],
+              (SyncedWebTargetSummary{"a", "a.example", "Site a", false, std::nullopt, 90}));
+}
+
+TEST_F(HostMessages, AnUnreadableListCountsAsNone) {
+    std::filesystem::create_directories(SyncedTargetStateStore::fileURL());
+    HostProcess& h = start();
+    h.send(targetsSyncMessage());
+    EXPECT_FALSE(as<Out::TargetsState>(h.readMessage()).managed);
+}
+
+TEST_F(HostMessages, ProfileConnectedIsRecordedAndAnsweredWithPolicyUpdated) {
+    HostProcess& h = start();
+    h.send(ExtensionToMacMessage{ExtensionToMacMessage::ProfileConnected{"  profile-7 "}});
+    as<Out::PolicyUpdated>(h.readMessage());
+    const auto profiles = ChromeProfileConnectionStore::load();
+    ASSERT_EQ(profiles.size(), 1u);
+    EXPECT_EQ(profiles[0].profileId, "profile-7");
+}
+
+TEST_F(HostMessages, ABlockedTargetIsCountedAgainstItsLinkedTargetAndAnsweredWithItsOwnId) {
+    storeSyncedList(1, {webTarget("link:app#x.example", "ios-app-1"), webTarget("plain")});
+    HostProcess& h = start();
+    for (const char* target : {"link:app#x.example", "plain", "unknown"}) {
+        h.send(ExtensionToMacMessage{
+            ExtensionToMacMessage::TargetBlocked{"p1", target, "Site", "https://x.example/"}});
+        EXPECT_EQ(as<Out::LockRequired>(h.readMessage()).targetLocalId, target);
+    }
+    RemoteOpenEventStore store(RemoteOpenEventStore::defaultFileURL());
+    const auto batches = store.snapshotForUnlock(systemClock().now());
+    ASSERT_EQ(batches.size(), 1u);
+    std::set<std::string> counted;
+    for (const auto& entry : batches[0].entries)
+        counted.insert(entry.targetId);
+    EXPECT_EQ(counted, (std::set<std::string>{"ios-app-1", "plain", "unknown"}));
+}
+
+TEST_F(HostMessages, ABlockedTargetWhoseCountFailsIsStillAnsweredWithLockRequired) {
+    std::filesystem::create_directories(RemoteOpenEventStore::defaultFileURL());
+    HostProcess& h = start();
+    h.send(ExtensionToMacMessage{
+        ExtensionToMacMessage::TargetBlocked{"p1", "t1", "Site", "https://x.example/"}});
+    EXPECT_EQ(as<Out::LockRequired>(h.readMessage()).targetLocalId, "t1");
+}
+
+TEST_F(HostMessages, SubscribingPushesTheFirstPictureAndLaterChangesWithoutAReply) {
+    HostProcess& h = start();
+    h.send(subscribeMessage());
+    h.send(subscribeMessage("p2"));
+    // The first pass: the empty list and the empty allow state; no Bluetooth file, no status.
+    EXPECT_EQ(as<Out::TargetsState>(h.readMessage()).version, 0);
+    EXPECT_TRUE(as<Out::AllowState>(h.readMessage()).allows.empty());
+
+    BLELocalConnectionStore::save("connected", "iPhone");
+    const auto bluetooth = as<Out::BluetoothState>(h.readMessage());
+    EXPECT_EQ(bluetooth.status, "connected");
+    EXPECT_EQ(bluetooth.detail, "iPhone");
+
+    const Date until = systemClock().now().addingSeconds(3600);
+    AllowWindowStateStore::grant("t1", until, AllowWindowStateStore::fileURL());
+    const auto allows = as<Out::AllowState>(h.readMessage());
+    ASSERT_EQ(allows.allows.size(), 1u);
+    EXPECT_EQ(allows.allows[0].targetId, "t1");
+
+    storeSyncedList(-1, {webTarget("a")});
+    const auto targets = as<Out::TargetsState>(h.readMessage());
+    EXPECT_EQ(targets.version, -1);
+    EXPECT_TRUE(targets.managed);
+
+    // Re-saved with the same words: a new time, pushed again.
+    BLELocalConnectionStore::save("connected", "iPhone");
+    EXPECT_EQ(as<Out::BluetoothState>(h.readMessage()).status, "connected");
+
+    // A direct question is still answered while the stream runs.
+    h.send(targetsSyncMessage());
+    EXPECT_EQ(as<Out::TargetsState>(h.readMessage()).version, -1);
+
+    const auto profiles = ChromeProfileConnectionStore::load();
+    EXPECT_EQ(profiles.size(), 2u);
+}
+
+TEST_F(HostMessages, AStoredListOfVersionMinusOneIsSentOnTheFirstPass) {
+    storeSyncedList(-1, {webTarget("a")});
+    HostProcess& h = start();
+    h.send(subscribeMessage());
+    const auto targets = as<Out::TargetsState>(h.readMessage());
+    EXPECT_EQ(targets.version, -1);
+    EXPECT_EQ(targets.targets.size(), 1u);
+}
+
+TEST_F(HostMessages, AnAllowWindowThatEndsBetweenPassesIsPushedAway) {
+    AllowWindowStateStore::grant("t1", systemClock().now().addingSeconds(3),
+                                 AllowWindowStateStore::fileURL());
+    HostProcess& h = start();
+    h.send(subscribeMessage());
+    as<Out::TargetsState>(h.readMessage());
+    EXPECT_EQ(as<Out::AllowState>(h.readMessage()).allows.size(), 1u);
+    EXPECT_TRUE(as<Out::AllowState>(h.readMessage()).allows.empty());
+}
+
+TEST_F(HostMessages, ABluetoothFileAtStartIsPushedOnTheFirstPass) {
+    BLELocalConnectionStore::save("poweredOff", std::nullopt);
+    HostProcess& h = start();
+    h.send(subscribeMessage());
+    as<Out::TargetsState>(h.readMessage());
+    as<Out::AllowState>(h.readMessage());
+    const auto bluetooth = as<Out::BluetoothState>(h.readMessage());
+    EXPECT_EQ(bluetooth.status, "poweredOff");
+    EXPECT_FALSE(bluetooth.detail);
+}
+
+}  // namespace
+}  // namespace quorvel::testkit
