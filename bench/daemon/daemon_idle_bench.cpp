@@ -28,7 +28,8 @@ double cpuSeconds(qint64 pid) {
     std::string field;
     unsigned long long user = 0, system = 0;
     for (int index = 3; fields >> field; ++index) {
-        if (index == 14) user = std::stoull(field);
+        if (index == 14)
+            user = std::stoull(field);
         if (index == 15) {
             system = std::stoull(field);
             break;
@@ -40,7 +41,8 @@ double cpuSeconds(qint64 pid) {
 double residentMegabytes(qint64 pid) {
     std::ifstream file("/proc/" + std::to_string(pid) + "/status");
     for (std::string line; std::getline(file, line);) {
-        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stod(line.substr(6)) / 1024.0;
     }
     return -1;
 }
@@ -48,14 +50,16 @@ double residentMegabytes(qint64 pid) {
 void runFor(int milliseconds) {
     QElapsedTimer timer;
     timer.start();
-    quorvel::testing::waitUntil([&] { return timer.elapsed() >= milliseconds; }, milliseconds + 1000);
+    quorvel::testing::waitUntil([&] { return timer.elapsed() >= milliseconds; },
+                                milliseconds + 1000);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     char home[] = "/tmp/quorvel-bench.XXXXXX";
-    if (::mkdtemp(home) == nullptr) return 1;
+    if (::mkdtemp(home) == nullptr)
+        return 1;
     ::setenv("XDG_DATA_HOME", (std::string(home) + "/data").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (std::string(home) + "/config").c_str(), 1);
     quorvel::testing::PrivateSystemBus systemBus;

@@ -48,7 +48,8 @@ TEST(DaemonOverBlueZ, APhoneSubscribesGetsTheStateRefreshAndAnswersAnUnlockReque
     DBusNotificationPoster::connect()->post(BLELocalBridgeStore::requestNotification);
     const auto received = [&](Kind kind) {
         for (const auto& message : phone.wireMessages()) {
-            if (message.kind == kind) return true;
+            if (message.kind == kind)
+                return true;
         }
         return false;
     };

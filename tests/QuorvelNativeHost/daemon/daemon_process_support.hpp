@@ -22,7 +22,8 @@ inline constexpr auto patience = std::chrono::seconds(60);
 // Starts the daemon with `arguments` and `stdinFd` as its standard input; output is discarded.
 inline pid_t startDaemon(const std::vector<std::string>& arguments, int stdinFd) {
     std::vector<char*> argv{const_cast<char*>(QUORVEL_NATIVE_HOST)};
-    for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    for (const auto& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -41,7 +42,8 @@ inline int waitForExit(pid_t pid) {
     int status = 0;
     while (std::chrono::steady_clock::now() < deadline) {
         const pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        if (done == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     ::kill(pid, SIGKILL);
@@ -57,6 +59,8 @@ inline void waitForFile(const std::filesystem::path& path) {
     ASSERT_TRUE(std::filesystem::exists(path));
 }
 
-inline int nullInput() { return ::open("/dev/null", O_RDONLY); }
+inline int nullInput() {
+    return ::open("/dev/null", O_RDONLY);
+}
 
 }  // namespace quorvel::daemon

@@ -44,9 +44,8 @@ TEST(DaemonProcess, ClosingTheInputPipeEndsTheDaemonInOrder) {
     testkit::TempXdgHome home;
     int pipeFds[2];
     ASSERT_EQ(::pipe2(pipeFds, O_CLOEXEC), 0);
-    const pid_t daemon = startDaemon({"--parent-pid", std::to_string(::getpid()),
-                                      "--ble-bridge-daemon"},
-                                     pipeFds[0]);
+    const pid_t daemon = startDaemon(
+        {"--parent-pid", std::to_string(::getpid()), "--ble-bridge-daemon"}, pipeFds[0]);
     ::close(pipeFds[0]);
     // Data on the pipe is read and discarded; only the end of input ends the daemon.
     ASSERT_EQ(::write(pipeFds[1], "keep going\n", 11), 11);
@@ -76,8 +75,7 @@ TEST(DaemonProcess, UnusableParentPidsMeanNoWatchAndTheDaemonRunsUntilEndOfInput
         const pid_t daemon = startDaemon({"--ble-bridge-daemon", "--parent-pid", value}, input);
         ::close(input);
         EXPECT_EQ(waitForExit(daemon), 0) << value;
-        EXPECT_TRUE(std::filesystem::exists(home.stateFolder() / "ble-bridge-state.json"))
-            << value;
+        EXPECT_TRUE(std::filesystem::exists(home.stateFolder() / "ble-bridge-state.json")) << value;
     }
 }
 
@@ -95,7 +93,8 @@ TEST(DaemonProcess, TheDaemonEndsSoonAfterItsParentIsKilled) {
         const pid_t daemon = startDaemon(
             {"--ble-bridge-daemon", "--parent-pid", std::to_string(::getpid())}, input[0]);
         (void)!::write(report[1], &daemon, sizeof daemon);
-        for (;;) ::pause();
+        for (;;)
+            ::pause();
     }
     ::close(report[1]);
     pid_t daemon = 0;
