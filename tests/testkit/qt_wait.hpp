@@ -12,11 +12,13 @@ namespace quorvel::testkit {
 inline constexpr int qtPatienceMs = 60'000;
 
 inline bool runLoopUntil(const std::function<bool()>& done, int patienceMs = qtPatienceMs) {
-    if (done()) return true;
+    if (done())
+        return true;
     QEventLoop loop;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done()) loop.quit();
+        if (done())
+            loop.quit();
     });
     poll.start(5);
     QTimer::singleShot(patienceMs, &loop, &QEventLoop::quit);

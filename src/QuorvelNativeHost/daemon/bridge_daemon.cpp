@@ -34,7 +34,8 @@ std::shared_ptr<DeviceKeyStoring> programDeviceKeyStore() {
 int runBluetoothBridgeDaemon(int argc, char** argv, std::optional<std::int32_t> parentProcessId) {
     if (parentProcessId) {
         // Started for a parent that is already gone: nothing to serve.
-        if (::getppid() != *parentProcessId) return 0;
+        if (::getppid() != *parentProcessId)
+            return 0;
         startBridgeParentWatchdog(*parentProcessId);
     }
     QCoreApplication application(argc, argv);

@@ -48,14 +48,16 @@ BridgeDaemonCore::BridgeDaemonCore(bluetooth::BlePeripheral& platform,
     processor_ = new BLELocalBridgeRequestProcessor(*peripheral_, this);
     if (requests_) {
         connect(requests_, &DistributedNotificationStream::available, processor_, [this] {
-            if (requests_->take()) processor_->processPendingRequests();
+            if (requests_->take())
+                processor_->processPendingRequests();
         });
     }
     processor_->processPendingRequests();
 }
 
 void BridgeDaemonCore::shutDown() {
-    if (requests_) requests_->finish();
+    if (requests_)
+        requests_->finish();
     processor_->cancelAll();
 }
 

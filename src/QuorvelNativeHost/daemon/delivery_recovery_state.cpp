@@ -6,16 +6,19 @@
 namespace quorvel::daemon {
 
 void BLELocalUnlockDeliveryRecoveryState::begin(const BLELocalPrototypeWireMessage& message) {
-    if (!message.requestId) return;
+    if (!message.requestId)
+        return;
     const std::string& id = *message.requestId;
-    if (!deliveries_.contains(id)) requestOrder_.push_back(id);
+    if (!deliveries_.contains(id))
+        requestOrder_.push_back(id);
     deliveries_[id] = Delivery{message, message, false};
 }
 
 std::optional<BLELocalPrototypeWireMessage> BLELocalUnlockDeliveryRecoveryState::takeMessageForSend(
     const std::string& requestId) {
     const auto found = deliveries_.find(requestId);
-    if (found == deliveries_.end()) return std::nullopt;
+    if (found == deliveries_.end())
+        return std::nullopt;
     return std::exchange(found->second.queuedMessage, std::nullopt);
 }
 
@@ -32,7 +35,8 @@ std::vector<BLELocalPrototypeWireMessage> BLELocalUnlockDeliveryRecoveryState::a
 
 bool BLELocalUnlockDeliveryRecoveryState::prepareRetry(const std::string& requestId) {
     const auto found = deliveries_.find(requestId);
-    if (found == deliveries_.end() || found->second.hasUsedRecovery) return false;
+    if (found == deliveries_.end() || found->second.hasUsedRecovery)
+        return false;
     found->second.hasUsedRecovery = true;
     found->second.queuedMessage = found->second.message;
     return true;

@@ -26,8 +26,10 @@ struct Refused : std::exception {
 
 }  // namespace
 
-void BLELocalUnlockPeripheralPrototype::receivedWrites(std::vector<bluetooth::WriteRequest> requests) {
-    for (auto& request : requests) request.responder.respond(answerWrite(request));
+void BLELocalUnlockPeripheralPrototype::receivedWrites(
+    std::vector<bluetooth::WriteRequest> requests) {
+    for (auto& request : requests)
+        request.responder.respond(answerWrite(request));
 }
 
 AttResult BLELocalUnlockPeripheralPrototype::answerWrite(const bluetooth::WriteRequest& request) {
@@ -47,29 +49,33 @@ AttResult BLELocalUnlockPeripheralPrototype::answerWrite(const bluetooth::WriteR
 
 void BLELocalUnlockPeripheralPrototype::handleIncoming(const Bytes& data) {
     const BLELocalPrototypeWireMessage message = decodeBLELocalPrototypeWireMessage(textOf(data));
-    if (message.version != 1) throw Refused(BLELocalUnlockPrototypeError::invalidMessage);
+    if (message.version != 1)
+        throw Refused(BLELocalUnlockPrototypeError::invalidMessage);
     switch (message.kind) {
-    case Kind::targetSync:
-    case Kind::linkedUnlock:
-    case Kind::pairingApproval:
-    case Kind::unpair:
-        onMessage_(message);
-        return;
-    case Kind::unlockReceipt:
-        handleReceipt(message);
-        return;
-    default:
-        handleAnswer(message);
-        return;
+        case Kind::targetSync:
+        case Kind::linkedUnlock:
+        case Kind::pairingApproval:
+        case Kind::unpair:
+            onMessage_(message);
+            return;
+        case Kind::unlockReceipt:
+            handleReceipt(message);
+            return;
+        default:
+            handleAnswer(message);
+            return;
     }
 }
 
 void BLELocalUnlockPeripheralPrototype::handleReceipt(const BLELocalPrototypeWireMessage& message) {
-    if (!message.requestId || !unlockContinuations_.contains(*message.requestId)) return;
+    if (!message.requestId || !unlockContinuations_.contains(*message.requestId))
+        return;
     const std::string id = *message.requestId;
-    if (!onUnlockReceipt_(message)) throw Refused(BLELocalUnlockPrototypeError::unexpectedResponse);
+    if (!onUnlockReceipt_(message))
+        throw Refused(BLELocalUnlockPrototypeError::unexpectedResponse);
     // The handler runs other code; the request may have ended meanwhile.
-    if (!unlockContinuations_.contains(id)) return;
+    if (!unlockContinuations_.contains(id))
+        return;
     deliveredRequestIds_.insert(id);
     outboundFrames_.removeRequest(id);
     writeStatus("connected", "iPhoneへの解除申請到達を確認済み");
@@ -86,7 +92,8 @@ void BLELocalUnlockPeripheralPrototype::handleAnswer(const BLELocalPrototypeWire
             return;
         }
     }
-    if (message.kind == Kind::unlockCancellation) return;
+    if (message.kind == Kind::unlockCancellation)
+        return;
     if (message.kind == Kind::unlockApproval &&
         BLELocalAcceptedApprovalReceiptStore::matchingReceipt(
             message, systemClock().now(), BLELocalAcceptedApprovalReceiptStore::fileURL())) {

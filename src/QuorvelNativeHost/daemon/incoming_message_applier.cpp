@@ -63,7 +63,8 @@ Message pairingResult(const Message& approval, bool accepted) {
     result.requestId = approval.requestId;
     result.pairingSessionId = approval.pairingSessionId;
     result.pairingAccepted = accepted;
-    if (!accepted) result.pairingError = std::string(pairingRefusedText);
+    if (!accepted)
+        result.pairingError = std::string(pairingRefusedText);
     return result;
 }
 
@@ -73,8 +74,10 @@ std::optional<Message> applyTargetSync(const Message& message, const MacLinkConf
         !message.encryptedTargetPayload || !message.targetSyncVersion || !message.trustSignature) {
         return std::nullopt;
     }
-    const BLETrustedStateSigningPayload payload{Kind::targetSync, link.iosDeviceId,
-                                                *message.requestId, std::nullopt,
+    const BLETrustedStateSigningPayload payload{Kind::targetSync,
+                                                link.iosDeviceId,
+                                                *message.requestId,
+                                                std::nullopt,
                                                 message.encryptedTargetPayload,
                                                 message.targetSyncVersion};
     if (!verified([&] {
@@ -86,13 +89,16 @@ std::optional<Message> applyTargetSync(const Message& message, const MacLinkConf
     const DeviceKeyPair keys = deviceKeys.loadOrCreateDeviceKeys(link.macDeviceId);
     const SyncedTargetList received = TargetSyncCrypto::decrypt(
         *message.encryptedTargetPayload, keys.encryptionPrivateKey, link.macDeviceId);
-    if (received.version != *message.targetSyncVersion) return std::nullopt;
+    if (received.version != *message.targetSyncVersion)
+        return std::nullopt;
     SyncedTargetStateStore::saveIfNewer(received, SyncedTargetStateStore::fileURL());
     const auto stored = SyncedTargetStateStore::load();
-    if (!stored) return std::nullopt;
+    if (!stored)
+        return std::nullopt;
     // Answer with the version the Mac now holds: the one sent when it was stored or already
     // there, or the Mac's newer one when the iPhone is behind.
-    if (!(*stored == received) && received.version >= stored->version) return std::nullopt;
+    if (!(*stored == received) && received.version >= stored->version)
+        return std::nullopt;
 
     Message receipt = reply(Kind::targetSyncReceipt);
     receipt.requestId = message.requestId;
@@ -143,8 +149,9 @@ void applyUnpair(const Message& message, const MacLinkConfiguration& link) {
         message.macDeviceId != link.macDeviceId || !message.trustSignature) {
         return;
     }
-    const BLETrustedStateSigningPayload payload{Kind::unpair, link.iosDeviceId, *message.requestId,
-                                                link.macDeviceId, std::nullopt, std::nullopt};
+    const BLETrustedStateSigningPayload payload{Kind::unpair,       link.iosDeviceId,
+                                                *message.requestId, link.macDeviceId,
+                                                std::nullopt,       std::nullopt};
     if (!verified([&] {
             return UnlockContextCrypto::verifyBLETrustedStateSignature(
                 *message.trustSignature, payload, link.iosSigningPublicKeyBase64);
@@ -168,18 +175,19 @@ std::optional<Message> applyBluetoothIncomingMessage(const Message& message,
         }
     }
     const auto link = loadConfigurationOrNone();
-    if (!link || link->macDeviceId.empty()) return std::nullopt;
+    if (!link || link->macDeviceId.empty())
+        return std::nullopt;
     try {
         switch (message.kind) {
-        case Kind::targetSync:
-            return applyTargetSync(message, *link, deviceKeys);
-        case Kind::linkedUnlock:
-            return applyLinkedUnlock(message, *link, deviceKeys);
-        case Kind::unpair:
-            applyUnpair(message, *link);
-            return std::nullopt;
-        default:
-            return std::nullopt;
+            case Kind::targetSync:
+                return applyTargetSync(message, *link, deviceKeys);
+            case Kind::linkedUnlock:
+                return applyLinkedUnlock(message, *link, deviceKeys);
+            case Kind::unpair:
+                applyUnpair(message, *link);
+                return std::nullopt;
+            default:
+                return std::nullopt;
         }
     } catch (const std::exception&) {
         return std::nullopt;  // what was already written stays written
@@ -191,17 +199,22 @@ void applyBluetoothPairingApproval(const Message& message) {
         throw host::NativeHostError(host::NativeHostErrorCase::invalidPairingApproval);
     };
     const auto offer = BLELocalPairingSessionStore::load();
-    if (!offer) refuse();
-    if (!(offer->expiresAt > systemClock().now())) refuse();
-    if (message.pairingSessionId != offer->sessionId) refuse();
-    if (message.pairingCode != offer->code) refuse();
+    if (!offer)
+        refuse();
+    if (!(offer->expiresAt > systemClock().now()))
+        refuse();
+    if (message.pairingSessionId != offer->sessionId)
+        refuse();
+    if (message.pairingCode != offer->code)
+        refuse();
     if (!message.iosDeviceId || !message.iosEncryptionPublicKeyBase64 ||
         !message.iosSigningPublicKeyBase64) {
         refuse();
     }
     const auto existing = MacLinkConfigurationStore::load();
     MacLinkConfiguration link;
-    link.backendBaseURL = existing ? existing->backendBaseURL : std::string(backend::kDefaultBaseURL);
+    link.backendBaseURL =
+        existing ? existing->backendBaseURL : std::string(backend::kDefaultBaseURL);
     link.accessToken = existing ? existing->accessToken : std::string();
     link.macDeviceId = offer->macDeviceId;
     link.iosDeviceId = *message.iosDeviceId;
@@ -219,10 +232,11 @@ bool acceptBluetoothUnlockReceipt(const Message& message) {
         return false;
     }
     const auto link = loadConfigurationOrNone();
-    if (!link || link->iosDeviceId != *message.iosDeviceId) return false;
+    if (!link || link->iosDeviceId != *message.iosDeviceId)
+        return false;
     const BLETrustedStateSigningPayload payload{Kind::unlockReceipt, *message.iosDeviceId,
-                                                *message.requestId, std::nullopt, std::nullopt,
-                                                std::nullopt};
+                                                *message.requestId,  std::nullopt,
+                                                std::nullopt,        std::nullopt};
     if (!verified([&] {
             return UnlockContextCrypto::verifyBLETrustedStateSignature(
                 *message.trustSignature, payload, link->iosSigningPublicKeyBase64);

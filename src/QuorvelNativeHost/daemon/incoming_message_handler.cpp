@@ -19,7 +19,8 @@ IncomingMessageHandler::IncomingMessageHandler(std::shared_ptr<DeviceKeyStoring>
 void IncomingMessageHandler::handle(const BLELocalPrototypeWireMessage& message) {
     if (const auto reply = applyBluetoothIncomingMessage(message, *deviceKeys_)) {
         try {
-            if (peripheral_) peripheral_->send(*reply);
+            if (peripheral_)
+                peripheral_->send(*reply);
         } catch (const std::exception&) {
             // The iPhone asks again when it gets no answer.
         }
@@ -44,7 +45,8 @@ void IncomingMessageHandler::refreshIdentityFromConfiguration() {
         }
     } catch (const std::exception&) {
     }
-    if (peripheral_) peripheral_->refreshAdvertisingIdentity(macDeviceId);
+    if (peripheral_)
+        peripheral_->refreshAdvertisingIdentity(macDeviceId);
 }
 
 }  // namespace quorvel::daemon

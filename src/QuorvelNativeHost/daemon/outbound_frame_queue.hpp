@@ -22,7 +22,8 @@ struct BLELocalOutboundFrameQueue {
     std::deque<Entry> entries;
 
     void append(std::vector<Bytes> frames, const std::optional<std::string>& requestId) {
-        for (auto& frame : frames) entries.push_back({requestId, std::move(frame)});
+        for (auto& frame : frames)
+            entries.push_back({requestId, std::move(frame)});
     }
     void removeRequest(const std::string& requestId) {
         std::erase_if(entries, [&](const Entry& entry) { return entry.requestId == requestId; });

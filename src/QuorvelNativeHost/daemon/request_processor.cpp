@@ -36,11 +36,12 @@ void BLELocalBridgeRequestProcessor::processPendingRequests() {
         return;  // the next request notification tries again
     }
     for (const auto& request : requests) {
-        if (tasksByRequestId_.contains(request.requestId)) continue;
+        if (tasksByRequestId_.contains(request.requestId))
+            continue;
         try {
             if (!BLELocalBridgeStore::loadResponse(request.requestId)) {
-                BLELocalBridgeStore::saveResponse({request.requestId, false, std::nullopt,
-                                                   std::nullopt});
+                BLELocalBridgeStore::saveResponse(
+                    {request.requestId, false, std::nullopt, std::nullopt});
             }
         } catch (const std::exception&) {
             return;  // the rest wait for the next pass
@@ -49,7 +50,8 @@ void BLELocalBridgeRequestProcessor::processPendingRequests() {
         auto task = std::make_shared<Task>();
         tasksByRequestId_[request.requestId] = task;
         QTimer::singleShot(0, this, [this, request, task] {
-            if (!task->cancelled) process(request, task);
+            if (!task->cancelled)
+                process(request, task);
         });
     }
 }
@@ -60,7 +62,8 @@ void BLELocalBridgeRequestProcessor::process(const BLELocalBridgeRequest& reques
         peripheral_.requestUnlock(
             request.message, request.timeoutSeconds,
             [self = QPointer(this), id = request.requestId, task](const UnlockOutcome& outcome) {
-                if (self) self->complete(id, task, outcome, true);
+                if (self)
+                    self->complete(id, task, outcome, true);
             });
         return;
     }
@@ -108,13 +111,15 @@ void BLELocalBridgeRequestProcessor::complete(const std::string& requestId,
 }
 
 void BLELocalBridgeRequestProcessor::cancelAll() {
-    for (auto& [id, task] : std::exchange(tasksByRequestId_, {})) task->cancelled = true;
+    for (auto& [id, task] : std::exchange(tasksByRequestId_, {}))
+        task->cancelled = true;
 }
 
 void BLELocalBridgeRequestProcessor::schedulePairingIdentityRestoreIfNeeded(
     const BLELocalBridgeRequest& request) {
     const auto& offer = request.message;
-    if (offer.kind != Kind::pairingOffer || !offer.pairingSessionId || !offer.expiresAt) return;
+    if (offer.kind != Kind::pairingOffer || !offer.pairingSessionId || !offer.expiresAt)
+        return;
     auto* timer = new BootClockTimer(this);
     connect(timer, &BootClockTimer::timeout, this,
             [this, timer, sessionId = *offer.pairingSessionId] {
@@ -126,7 +131,8 @@ void BLELocalBridgeRequestProcessor::schedulePairingIdentityRestoreIfNeeded(
                     return;
                 }
                 // A newer offer took over the default identity: leave it to that offer.
-                if (!session || session->sessionId != sessionId) return;
+                if (!session || session->sessionId != sessionId)
+                    return;
                 std::optional<std::string> macDeviceId;
                 try {
                     if (const auto configuration = MacLinkConfigurationStore::load()) {

@@ -26,7 +26,8 @@ void BLELocalUnlockPeripheralPrototype::requestUnlock(const BLELocalPrototypeWir
                                                       std::int64_t timeoutSeconds,
                                                       UnlockCompletion completion) {
     if (!message.requestId || message.requestId->empty()) {
-        completion(PeripheralFailure{errorDescription(BLELocalUnlockPrototypeError::invalidMessage)});
+        completion(
+            PeripheralFailure{errorDescription(BLELocalUnlockPrototypeError::invalidMessage)});
         return;
     }
     const std::string id = *message.requestId;
@@ -49,8 +50,8 @@ void BLELocalUnlockPeripheralPrototype::requestUnlock(const BLELocalPrototypeWir
                 failure = PeripheralFailure{error.what()};
             }
         } else {
-            failure = PeripheralFailure{
-                errorDescription(BLELocalUnlockPrototypeError::invalidMessage)};
+            failure =
+                PeripheralFailure{errorDescription(BLELocalUnlockPrototypeError::invalidMessage)};
         }
         if (failure) {
             auto request = takeContinuation(id);
@@ -79,7 +80,8 @@ void BLELocalUnlockPeripheralPrototype::startDeliveryTimers(const std::string& r
 std::optional<UnlockCompletion> BLELocalUnlockPeripheralPrototype::takeContinuation(
     const std::string& requestId) {
     const auto found = unlockContinuations_.find(requestId);
-    if (found == unlockContinuations_.end()) return std::nullopt;
+    if (found == unlockContinuations_.end())
+        return std::nullopt;
     PendingUnlock request = std::move(found->second);
     unlockContinuations_.erase(found);
     // The timers may be the ones firing right now: they go on a later turn.
@@ -94,7 +96,8 @@ std::optional<UnlockCompletion> BLELocalUnlockPeripheralPrototype::takeContinuat
 
 void BLELocalUnlockPeripheralPrototype::onDeliveryCheck(const std::string& requestId) {
     const auto found = unlockContinuations_.find(requestId);
-    if (found == unlockContinuations_.end()) return;
+    if (found == unlockContinuations_.end())
+        return;
     // A time-out due at the same instant as the check runs first.
     if (bootClockSeconds() >= found->second.timeoutDeadline) {
         timeout(requestId);
@@ -116,8 +119,10 @@ void BLELocalUnlockPeripheralPrototype::onTimeout(const std::string& requestId) 
 }
 
 bool BLELocalUnlockPeripheralPrototype::recoverUnconfirmedDelivery(const std::string& requestId) {
-    if (deliveredRequestIds_.contains(requestId)) return false;
-    if (!unlockContinuations_.contains(requestId)) return false;
+    if (deliveredRequestIds_.contains(requestId))
+        return false;
+    if (!unlockContinuations_.contains(requestId))
+        return false;
     if (deliveryRecoveryState_.prepareRetry(requestId)) {
         outboundFrames_.entries.clear();
         subscribedCentrals_.clear();
@@ -125,24 +130,28 @@ bool BLELocalUnlockPeripheralPrototype::recoverUnconfirmedDelivery(const std::st
         restartPublishedService();
         return true;
     }
-    if (deliveryRecoveryState_.hasUsedRecovery(requestId)) deliveryTimeout(requestId);
+    if (deliveryRecoveryState_.hasUsedRecovery(requestId))
+        deliveryTimeout(requestId);
     return false;
 }
 
 void BLELocalUnlockPeripheralPrototype::deliveryTimeout(const std::string& requestId) {
-    if (deliveredRequestIds_.contains(requestId)) return;
+    if (deliveredRequestIds_.contains(requestId))
+        return;
     auto request = takeContinuation(requestId);
-    if (!request) return;
+    if (!request)
+        return;
     deliveryRecoveryState_.finish(requestId);
     outboundFrames_.removeRequest(requestId);
     writeStatus("waiting", "iPhoneへの解除申請到達を確認できませんでした。再接続を待っています");
-    (*request)(PeripheralFailure{
-        errorDescription(BLELocalUnlockPrototypeError::deliveryUnconfirmed)});
+    (*request)(
+        PeripheralFailure{errorDescription(BLELocalUnlockPrototypeError::deliveryUnconfirmed)});
 }
 
 void BLELocalUnlockPeripheralPrototype::timeout(const std::string& requestId) {
     auto request = takeContinuation(requestId);
-    if (!request) return;
+    if (!request)
+        return;
     deliveredRequestIds_.erase(requestId);
     deliveryRecoveryState_.finish(requestId);
     outboundFrames_.removeRequest(requestId);

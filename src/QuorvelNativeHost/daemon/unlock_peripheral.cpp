@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <exception>
 
+#include "QuorvelNativeHost/daemon/uuid_text.hpp"
 #include "QuorvelPlatform/timers/boot_clock_timer.hpp"
 #include "QuorvelShared/bridge/ble_local_connection_store.hpp"
 #include "QuorvelShared/messages/ble_local_identity.hpp"
 #include "QuorvelShared/messages/ble_local_prototype_chunk.hpp"
 #include "QuorvelShared/support/text.hpp"
 #include "QuorvelShared/support/uuid.hpp"
-#include "QuorvelNativeHost/daemon/uuid_text.hpp"
 
 namespace quorvel::daemon {
 
@@ -55,27 +55,27 @@ void BLELocalUnlockPeripheralPrototype::writeStatus(const std::string& status,
 
 void BLELocalUnlockPeripheralPrototype::adapterStateChanged(AdapterState state) {
     switch (state) {
-    case AdapterState::unknown:
-        writeStatus("starting", "Bluetoothの状態を確認中");
-        return;
-    case AdapterState::resetting:
-        writeStatus("starting", "Bluetoothを再準備中");
-        return;
-    case AdapterState::unsupported:
-        writeStatus("unsupported", "このMacはBluetooth LEに対応していません");
-        break;
-    case AdapterState::unauthorized:
-        writeStatus("unauthorized", "MacでBluetoothが許可されていません");
-        break;
-    case AdapterState::poweredOff:
-        writeStatus("off", "MacのBluetoothがオフです");
-        break;
-    case AdapterState::poweredOn:
-        publishService();
-        return;
-    default:
-        writeStatus("error", "Bluetoothの状態を取得できません");
-        return;
+        case AdapterState::unknown:
+            writeStatus("starting", "Bluetoothの状態を確認中");
+            return;
+        case AdapterState::resetting:
+            writeStatus("starting", "Bluetoothを再準備中");
+            return;
+        case AdapterState::unsupported:
+            writeStatus("unsupported", "このMacはBluetooth LEに対応していません");
+            break;
+        case AdapterState::unauthorized:
+            writeStatus("unauthorized", "MacでBluetoothが許可されていません");
+            break;
+        case AdapterState::poweredOff:
+            writeStatus("off", "MacのBluetoothがオフです");
+            break;
+        case AdapterState::poweredOn:
+            publishService();
+            return;
+        default:
+            writeStatus("error", "Bluetoothの状態を取得できません");
+            return;
     }
     failAll({errorDescription(BLELocalUnlockPrototypeError::bluetoothUnavailable)});
 }
@@ -88,7 +88,8 @@ void BLELocalUnlockPeripheralPrototype::failAll(const PeripheralFailure& failure
     deliveredRequestIds_.clear();
     deliveryRecoveryState_ = {};
     outboundFrames_.entries.clear();
-    for (const auto& completion : pending) completion(failure);
+    for (const auto& completion : pending)
+        completion(failure);
 }
 
 void BLELocalUnlockPeripheralPrototype::publishService() {
@@ -116,7 +117,8 @@ void BLELocalUnlockPeripheralPrototype::startAdvertisingIfNeeded() {
 
 void BLELocalUnlockPeripheralPrototype::advertisingStarted(
     const std::optional<std::string>& error) {
-    if (!error) return;
+    if (!error)
+        return;
     writeStatus("error", *error);
     failAll({*error});
 }
@@ -125,28 +127,33 @@ void BLELocalUnlockPeripheralPrototype::restartPublishedService() {
     manager_.stopAdvertising();
     manager_.removeAllServices();
     servicePublished_ = false;
-    if (manager_.state() == AdapterState::poweredOn) publishService();
+    if (manager_.state() == AdapterState::poweredOn)
+        publishService();
 }
 
 void BLELocalUnlockPeripheralPrototype::refreshAdvertisingIdentity(
     const std::optional<std::string>& macDeviceId) {
     macDeviceId_ = macDeviceId;
     const std::string uuid = BLELocalAdvertisementIdentity::serviceUUID(macDeviceId);
-    if (uuid == serviceUUID_) return;
+    if (uuid == serviceUUID_)
+        return;
     serviceUUID_ = uuid;
     subscribedCentrals_.clear();
     outboundFrames_.entries.clear();
     servicePublished_ = false;
     // The pairing offer must survive the switch to the unpaired identity it is offered under.
-    if (macDeviceId) latestPairingOffer_.reset();
+    if (macDeviceId)
+        latestPairingOffer_.reset();
     manager_.stopAdvertising();
     manager_.removeAllServices();
-    if (manager_.state() == AdapterState::poweredOn) publishService();
+    if (manager_.state() == AdapterState::poweredOn)
+        publishService();
 }
 
 void BLELocalUnlockPeripheralPrototype::centralSubscribed(
     const bluetooth::SubscribedCentral& central, const std::string& characteristicUUID) {
-    if (!sameUuidText(characteristicUUID, BLELocalPrototypeUUIDs::macToIOS)) return;
+    if (!sameUuidText(characteristicUUID, BLELocalPrototypeUUIDs::macToIOS))
+        return;
     std::erase_if(subscribedCentrals_,
                   [&](const auto& known) { return known.identifier == central.identifier; });
     subscribedCentrals_.push_back(central);
@@ -160,8 +167,10 @@ void BLELocalUnlockPeripheralPrototype::centralSubscribed(
     refresh.requestId = "state_refresh_" + newUuidText();
     refresh.macDeviceId = macDeviceId_;
     std::vector<BLELocalPrototypeWireMessage> bestEffort{refresh};
-    if (latestPairingOffer_) bestEffort.push_back(*latestPairingOffer_);
-    for (auto& message : std::exchange(queuedMessages_, {})) bestEffort.push_back(message);
+    if (latestPairingOffer_)
+        bestEffort.push_back(*latestPairingOffer_);
+    for (auto& message : std::exchange(queuedMessages_, {}))
+        bestEffort.push_back(message);
     for (const auto& message : bestEffort) {
         try {
             enqueue(message);
@@ -170,7 +179,8 @@ void BLELocalUnlockPeripheralPrototype::centralSubscribed(
         }
     }
     for (const auto& message : deliveryRecoveryState_.activeMessages()) {
-        if (deliveredRequestIds_.contains(message.requestId.value_or(""))) continue;
+        if (deliveredRequestIds_.contains(message.requestId.value_or("")))
+            continue;
         try {
             enqueue(message);
         } catch (const std::exception& error) {
@@ -184,13 +194,15 @@ void BLELocalUnlockPeripheralPrototype::centralUnsubscribed(const std::string& c
                                                             const std::string&) {
     std::erase_if(subscribedCentrals_,
                   [&](const auto& known) { return known.identifier == centralIdentifier; });
-    if (!subscribedCentrals_.empty()) return;
+    if (!subscribedCentrals_.empty())
+        return;
     startAdvertisingIfNeeded();
     writeStatus("advertising", "iPhoneとの接続が切れました。再接続を待っています");
 }
 
 void BLELocalUnlockPeripheralPrototype::send(const BLELocalPrototypeWireMessage& message) {
-    if (message.kind == Kind::pairingOffer) latestPairingOffer_ = message;
+    if (message.kind == Kind::pairingOffer)
+        latestPairingOffer_ = message;
     enqueue(message);
 }
 
@@ -215,15 +227,20 @@ void BLELocalUnlockPeripheralPrototype::enqueue(const BLELocalPrototypeWireMessa
 }
 
 void BLELocalUnlockPeripheralPrototype::flushOutboundFrames() {
-    if (!servicePublished_) return;
+    if (!servicePublished_)
+        return;
     std::vector<std::string> centrals;
-    for (const auto& central : subscribedCentrals_) centrals.push_back(central.identifier);
+    for (const auto& central : subscribedCentrals_)
+        centrals.push_back(central.identifier);
     while (!outboundFrames_.entries.empty()) {
-        if (!manager_.updateValue(outboundFrames_.entries.front().data, centrals)) return;
+        if (!manager_.updateValue(outboundFrames_.entries.front().data, centrals))
+            return;
         outboundFrames_.entries.pop_front();
     }
 }
 
-void BLELocalUnlockPeripheralPrototype::readyToUpdateSubscribers() { flushOutboundFrames(); }
+void BLELocalUnlockPeripheralPrototype::readyToUpdateSubscribers() {
+    flushOutboundFrames();
+}
 
 }  // namespace quorvel::daemon

@@ -70,8 +70,7 @@ public:
     BLELocalUnlockPeripheralPrototype(bluetooth::BlePeripheral& manager,
                                       std::optional<std::string> macDeviceId,
                                       MessageHandler onMessage, ReceiptHandler onUnlockReceipt,
-                                      UnlockDeliveryTiming timing = {},
-                                      QObject* parent = nullptr);
+                                      UnlockDeliveryTiming timing = {}, QObject* parent = nullptr);
     ~BLELocalUnlockPeripheralPrototype() override;
 
     // Switches the advertised identity to that of `macDeviceId` (none: the fixed default).

@@ -28,7 +28,8 @@ constexpr EnumName<BLELocalUnlockPrototypeError> bleLocalUnlockPrototypeErrorTex
 };
 
 inline std::string errorDescription(BLELocalUnlockPrototypeError error) {
-    return std::string(nameOf<BLELocalUnlockPrototypeError>(error, bleLocalUnlockPrototypeErrorTexts));
+    return std::string(
+        nameOf<BLELocalUnlockPrototypeError>(error, bleLocalUnlockPrototypeErrorTexts));
 }
 
 }  // namespace quorvel::daemon

@@ -15,9 +15,11 @@ std::vector<std::string> linkedWebTargetIds(const std::string& linkedTargetId) {
         return {};
     }
     std::vector<std::string> ids;
-    if (!list) return ids;
+    if (!list)
+        return ids;
     for (const auto& target : list->webTargets) {
-        if (target.linkedTargetId == linkedTargetId) ids.push_back(target.id);
+        if (target.linkedTargetId == linkedTargetId)
+            ids.push_back(target.id);
     }
     return ids;
 }

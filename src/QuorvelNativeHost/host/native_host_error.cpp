@@ -9,20 +9,32 @@ std::string quoted(std::string_view text) {
     std::string out = "\"";
     for (const char c : text) {
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        case '\0': out += "\\0"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
-                char escaped[16];
-                std::snprintf(escaped, sizeof escaped, "\\u{%x}", static_cast<unsigned>(c));
-                out += escaped;
-            } else {
-                out += c;
-            }
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\0':
+                out += "\\0";
+                break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+                    char escaped[16];
+                    std::snprintf(escaped, sizeof escaped, "\\u{%x}", static_cast<unsigned>(c));
+                    out += escaped;
+                } else {
+                    out += c;
+                }
         }
     }
     return out + "\"";

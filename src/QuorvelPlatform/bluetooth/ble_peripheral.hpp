@@ -73,7 +73,8 @@ public:
     ~WriteResponder() { respond(AttResult::unlikelyError); }
 
     void respond(AttResult result) {
-        if (auto send = std::exchange(send_, nullptr)) send(result);
+        if (auto send = std::exchange(send_, nullptr))
+            send(result);
     }
     bool answered() const { return !send_; }
 
@@ -132,7 +133,8 @@ public:
     // Sends one notification of the notify characteristic to the named centrals. False when the
     // transmit queue is full: nothing was sent, and readyToUpdateSubscribers follows once there is
     // room again. A central that is no longer subscribed is skipped.
-    virtual bool updateValue(ByteView frame, const std::vector<std::string>& centralIdentifiers) = 0;
+    virtual bool updateValue(ByteView frame,
+                             const std::vector<std::string>& centralIdentifiers) = 0;
 };
 
 }  // namespace quorvel::bluetooth

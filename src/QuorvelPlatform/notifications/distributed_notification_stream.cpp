@@ -10,17 +10,21 @@ DistributedNotificationStream::DistributedNotificationStream(const std::string& 
     : QObject(parent),
       observer_(std::make_unique<DistributedNotificationObserver>(name, [this] { onPosted(); })) {}
 
-DistributedNotificationStream::~DistributedNotificationStream() { observer_.reset(); }
+DistributedNotificationStream::~DistributedNotificationStream() {
+    observer_.reset();
+}
 
 void DistributedNotificationStream::onPosted() {
-    if (!observer_ || pending_) return;
+    if (!observer_ || pending_)
+        return;
     pending_ = true;
     // Queued behind whatever the loop already holds, so posts delivered in the same burst fold
     // into this one wake-up before the owner sees it.
     QMetaObject::invokeMethod(
         this,
         [self = QPointer<DistributedNotificationStream>(this)] {
-            if (self && self->pending_) Q_EMIT self->available();
+            if (self && self->pending_)
+                Q_EMIT self->available();
         },
         Qt::QueuedConnection);
 }
@@ -32,7 +36,8 @@ bool DistributedNotificationStream::take() {
 }
 
 void DistributedNotificationStream::finish() {
-    if (!observer_) return;
+    if (!observer_)
+        return;
     observer_.reset();
     pending_ = false;
     Q_EMIT finished();

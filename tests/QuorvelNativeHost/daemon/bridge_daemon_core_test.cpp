@@ -10,8 +10,8 @@
 #include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
 #include "QuorvelShared/devicekeys/keychain_device_key_store.hpp"
 #include "QuorvelShared/support/clock.hpp"
-#include "daemon_test_support.hpp"
 #include "QuorvelShared/support/file_lock.hpp"
+#include "daemon_test_support.hpp"
 #include "testkit/memory_keychain.hpp"
 
 #include <QEventLoop>
@@ -35,8 +35,8 @@ protected:
             std::make_shared<KeychainDeviceKeyStore>(std::make_shared<testkit::MemoryKeychain>(),
                                                      "app.quorvel.device-keys"),
             timing);
-        ASSERT_TRUE(runLoopUntil(
-            [&] { return core->peripheral().snapshot().status == "advertising"; }));
+        ASSERT_TRUE(
+            runLoopUntil([&] { return core->peripheral().snapshot().status == "advertising"; }));
     }
     // Posts `count` request notifications, then waits until a marker posted after them is back.
     void postRequests(int count) {
@@ -44,7 +44,8 @@ protected:
         const std::string marker = "test." + newUuidText() + ".marker";
         bool seen = false;
         DistributedNotificationObserver observer(marker, [&] { seen = true; });
-        for (int i = 0; i < count; ++i) poster->post(BLELocalBridgeStore::requestNotification);
+        for (int i = 0; i < count; ++i)
+            poster->post(BLELocalBridgeStore::requestNotification);
         poster->post(marker);
         ASSERT_TRUE(runLoopUntil([&] { return seen; }));
         testkit::drainLoop();
@@ -87,7 +88,8 @@ TEST_F(DaemonCoreTest, TenRequestNotificationsDuringAPassRunAtMostOneMorePass) {
         QEventLoop loop;
         DistributedNotificationObserver marker("test." + newUuidText() + ".marker",
                                                [&] { loop.quit(); });
-        for (int i = 0; i < 10; ++i) poster->post(BLELocalBridgeStore::requestNotification);
+        for (int i = 0; i < 10; ++i)
+            poster->post(BLELocalBridgeStore::requestNotification);
         poster->post(marker.name());
         loop.exec();
     });
@@ -141,7 +143,8 @@ TEST_F(DaemonCoreTest, AnUnpairRefreshesTheIdentityAtOnceEvenWhenIgnored) {
     core->peripheral().refreshAdvertisingIdentity(std::nullopt);
     Message unpair = messageOf(Kind::unpair, "u");
     unpair.macDeviceId = "mac-other";
-    for (const auto& frame : framesFor(unpair)) fake.writeOne(writeUUID, frame);
+    for (const auto& frame : framesFor(unpair))
+        fake.writeOne(writeUUID, frame);
     EXPECT_EQ(core->peripheral().serviceUUID(),
               BLELocalAdvertisementIdentity::serviceUUID("mac-9"));
     EXPECT_TRUE(MacLinkConfigurationStore::load());

@@ -16,53 +16,11 @@
 
 #include "QuorvelShared/bridge/ble_local_bridge_store.hpp"
 #include "QuorvelShared/messages/ble_local_prototype_wire_message.hpp"
+#include "daemon_process_support.hpp"
 #include "testkit/temp_xdg.hpp"
 
 namespace quorvel::daemon {
 namespace {
-
-// Only guards against a hang; nothing here measures speed.
-constexpr auto patience = std::chrono::seconds(60);
-
-// Starts the daemon with `arguments` and `stdinFd` as its standard input; output is discarded.
-pid_t startDaemon(const std::vector<std::string>& arguments, int stdinFd) {
-    std::vector<char*> argv{const_cast<char*>(QUORVEL_NATIVE_HOST)};
-    for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(stdinFd, STDIN_FILENO);
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, STDOUT_FILENO);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    return pid;
-}
-
-// The exit status, or -1 when the process did not end normally or did not end in time.
-int waitForExit(pid_t pid) {
-    const auto deadline = std::chrono::steady_clock::now() + patience;
-    int status = 0;
-    while (std::chrono::steady_clock::now() < deadline) {
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, &status, 0);
-    return -1;
-}
-
-void waitForFile(const std::filesystem::path& path) {
-    const auto deadline = std::chrono::steady_clock::now() + patience;
-    while (!std::filesystem::exists(path) && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ASSERT_TRUE(std::filesystem::exists(path));
-}
-
-int nullInput() { return ::open("/dev/null", O_RDONLY); }
 
 void writeRequest(const std::string& id) {
     BLELocalPrototypeWireMessage message;
@@ -86,9 +44,8 @@ TEST(DaemonProcess, ClosingTheInputPipeEndsTheDaemonInOrder) {
     testkit::TempXdgHome home;
     int pipeFds[2];
     ASSERT_EQ(::pipe2(pipeFds, O_CLOEXEC), 0);
-    const pid_t daemon = startDaemon({"--parent-pid", std::to_string(::getpid()),
-                                      "--ble-bridge-daemon"},
-                                     pipeFds[0]);
+    const pid_t daemon = startDaemon(
+        {"--parent-pid", std::to_string(::getpid()), "--ble-bridge-daemon"}, pipeFds[0]);
     ::close(pipeFds[0]);
     // Data on the pipe is read and discarded; only the end of input ends the daemon.
     ASSERT_EQ(::write(pipeFds[1], "keep going\n", 11), 11);
@@ -118,8 +75,7 @@ TEST(DaemonProcess, UnusableParentPidsMeanNoWatchAndTheDaemonRunsUntilEndOfInput
         const pid_t daemon = startDaemon({"--ble-bridge-daemon", "--parent-pid", value}, input);
         ::close(input);
         EXPECT_EQ(waitForExit(daemon), 0) << value;
-        EXPECT_TRUE(std::filesystem::exists(home.stateFolder() / "ble-bridge-state.json"))
-            << value;
+        EXPECT_TRUE(std::filesystem::exists(home.stateFolder() / "ble-bridge-state.json")) << value;
     }
 }
 
@@ -137,7 +93,8 @@ TEST(DaemonProcess, TheDaemonEndsSoonAfterItsParentIsKilled) {
         const pid_t daemon = startDaemon(
             {"--ble-bridge-daemon", "--parent-pid", std::to_string(::getpid())}, input[0]);
         (void)!::write(report[1], &daemon, sizeof daemon);
-        for (;;) ::pause();
+        for (;;)
+            ::pause();
     }
     ::close(report[1]);
     pid_t daemon = 0;

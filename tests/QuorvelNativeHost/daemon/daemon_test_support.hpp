@@ -50,7 +50,8 @@ inline std::vector<Message> messagesSent(const testkit::FakeBlePeripheral& fake)
 
 inline std::vector<Kind> kindsOf(const std::vector<Message>& messages) {
     std::vector<Kind> kinds;
-    for (const auto& message : messages) kinds.push_back(message.kind);
+    for (const auto& message : messages)
+        kinds.push_back(message.kind);
     return kinds;
 }
 
@@ -60,7 +61,9 @@ inline std::vector<Bytes> framesFor(const Message& message, std::int64_t frameSi
                                                frameSize, Uuid::random());
 }
 
-inline UnlockDeliveryTiming fastDelivery() { return {0.3, 0.6}; }
+inline UnlockDeliveryTiming fastDelivery() {
+    return {0.3, 0.6};
+}
 
 class PeripheralTest : public ::testing::Test {
 protected:
@@ -83,7 +86,8 @@ protected:
     // Writes a whole message as the phone does; the answer of the last frame.
     std::optional<bluetooth::AttResult> phoneWrites(const Message& message) {
         std::optional<bluetooth::AttResult> last;
-        for (const auto& frame : framesFor(message)) last = fake.writeOne(writeUUID, frame);
+        for (const auto& frame : framesFor(message))
+            last = fake.writeOne(writeUUID, frame);
         return last;
     }
     std::optional<BLELocalConnectionSnapshot> statusFile() {

@@ -50,7 +50,8 @@ TEST(DeliveryRecoveryState, TakeHandsOutOnceAndARetryQueuesAgainOnce) {
 
 TEST(DeliveryRecoveryState, FinishKeepsTheOrderOfTheOthers) {
     BLELocalUnlockDeliveryRecoveryState state;
-    for (const char* id : {"a", "b", "c"}) state.begin(request(id));
+    for (const char* id : {"a", "b", "c"})
+        state.begin(request(id));
     state.finish("b");
     state.finish("unknown");
     const auto active = state.activeMessages();

@@ -28,7 +28,8 @@ public:
     // --- the daemon's side --------------------------------------------------------------
     void setDelegate(bluetooth::BlePeripheralDelegate* delegate) override {
         delegate_ = delegate;
-        if (delegate_) later([this] { delegate_->adapterStateChanged(state_); });
+        if (delegate_)
+            later([this] { delegate_->adapterStateChanged(state_); });
     }
     bluetooth::AdapterState state() const override { return state_; }
 
@@ -64,7 +65,8 @@ public:
             ++refusedUpdates;
             return false;
         }
-        if (transmitRoom > 0) --transmitRoom;
+        if (transmitRoom > 0)
+            --transmitRoom;
         sent.push_back({Bytes(frame.begin(), frame.end()), centrals});
         return true;
     }
@@ -72,7 +74,8 @@ public:
     // --- the test's side ----------------------------------------------------------------
     void setState(bluetooth::AdapterState state) {
         state_ = state;
-        if (delegate_) delegate_->adapterStateChanged(state);
+        if (delegate_)
+            delegate_->adapterStateChanged(state);
     }
     void subscribe(const std::string& central, std::int64_t maximumUpdateValueLength,
                    const std::string& characteristicUUID) {
@@ -91,14 +94,13 @@ public:
     std::vector<std::optional<bluetooth::AttResult>> write(
         const std::vector<std::pair<std::string, std::optional<Bytes>>>& values,
         const std::string& central = "phone") {
-        auto answers = std::make_shared<std::vector<std::optional<bluetooth::AttResult>>>(
-            values.size());
+        auto answers =
+            std::make_shared<std::vector<std::optional<bluetooth::AttResult>>>(values.size());
         std::vector<bluetooth::WriteRequest> requests;
         for (std::size_t i = 0; i < values.size(); ++i) {
             requests.push_back({central, values[i].first, values[i].second,
-                                bluetooth::WriteResponder([answers, i](bluetooth::AttResult r) {
-                                    (*answers)[i] = r;
-                                })});
+                                bluetooth::WriteResponder(
+                                    [answers, i](bluetooth::AttResult r) { (*answers)[i] = r; })});
         }
         delegate_->receivedWrites(std::move(requests));
         return *answers;
@@ -125,7 +127,8 @@ private:
     template <typename F>
     void later(F f) {
         QTimer::singleShot(0, &context_, [this, f] {
-            if (delegate_) f();
+            if (delegate_)
+                f();
         });
     }
 

@@ -161,7 +161,8 @@ TEST_F(PairingTest, RefusedApprovalsAreAnsweredWithTheFixedText) {
     };
     for (const auto& c : cases) {
         std::filesystem::remove(BLELocalPairingSessionStore::fileURL());
-        if (c.hasOffer) offer(c.expiresIn);
+        if (c.hasOffer)
+            offer(c.expiresIn);
         Message m = approval();
         c.change(m);
         const auto reply = apply(m);
@@ -225,7 +226,8 @@ TEST_F(ApplierTest, TargetSyncRefusals) {
     garbage.trustSignature = "not base64!";
     Message noRequest = targetSync(list(2), 2);
     noRequest.requestId.reset();
-    for (const auto& m : {forged, stranger, garbage, noRequest}) EXPECT_FALSE(apply(m));
+    for (const auto& m : {forged, stranger, garbage, noRequest})
+        EXPECT_FALSE(apply(m));
     EXPECT_FALSE(SyncedTargetStateStore::load());
 }
 

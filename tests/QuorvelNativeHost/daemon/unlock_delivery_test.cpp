@@ -12,7 +12,9 @@ Message unlockRequest(const std::string& id) {
     return message;
 }
 
-Message answer(Kind kind, const std::string& id) { return messageOf(kind, id); }
+Message answer(Kind kind, const std::string& id) {
+    return messageOf(kind, id);
+}
 
 TEST(UnlockRequestTimeout, AtLeastOneSecondAndNeverWrapping) {
     EXPECT_EQ(unlockRequestTimeoutSeconds(0), 1.0);

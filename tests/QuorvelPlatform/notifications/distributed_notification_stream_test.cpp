@@ -26,7 +26,8 @@ void postAndSettle(const std::string& name, int count) {
     const std::string marker = uniqueName("marker");
     bool markerSeen = false;
     DistributedNotificationObserver observer(marker, [&] { markerSeen = true; });
-    for (int i = 0; i < count; ++i) poster->post(name);
+    for (int i = 0; i < count; ++i)
+        poster->post(name);
     poster->post(marker);
     ASSERT_TRUE(runLoopUntil([&] { return markerSeen; }));
     testkit::drainLoop();

@@ -1,0 +1,66 @@
+#pragma once
+
+// Starting the daemon program as the application does, and waiting for it.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace quorvel::daemon {
+
+// Only guards against a hang; nothing here measures speed.
+inline constexpr auto patience = std::chrono::seconds(60);
+
+// Starts the daemon with `arguments` and `stdinFd` as its standard input; output is discarded.
+inline pid_t startDaemon(const std::vector<std::string>& arguments, int stdinFd) {
+    std::vector<char*> argv{const_cast<char*>(QUORVEL_NATIVE_HOST)};
+    for (const auto& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(stdinFd, STDIN_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    return pid;
+}
+
+// The exit status, or -1 when the process did not end normally or did not end in time.
+inline int waitForExit(pid_t pid) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    int status = 0;
+    while (std::chrono::steady_clock::now() < deadline) {
+        const pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+    return -1;
+}
+
+inline void waitForFile(const std::filesystem::path& path) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (!std::filesystem::exists(path) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_TRUE(std::filesystem::exists(path));
+}
+
+inline int nullInput() {
+    return ::open("/dev/null", O_RDONLY);
+}
+
+}  // namespace quorvel::daemon
