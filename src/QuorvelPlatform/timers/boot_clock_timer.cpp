@@ -54,16 +54,16 @@ BootClockTimer::~BootClockTimer() {
 }
 
 void BootClockTimer::start(double seconds) {
-    itimerspec spec{};
-    spec.it_value = toTimespec(seconds);
-    if (timerfd_settime(fd_, 0, &spec, nullptr) != 0)
+    itimerspec setting{};
+    setting.it_value = toTimespec(seconds);
+    if (timerfd_settime(fd_, 0, &setting, nullptr) != 0)
         throw std::system_error(errno, std::generic_category(), "timerfd_settime");
     active_ = true;
 }
 
 void BootClockTimer::stop() {
-    itimerspec spec{};
-    timerfd_settime(fd_, 0, &spec, nullptr);
+    itimerspec setting{};
+    timerfd_settime(fd_, 0, &setting, nullptr);
     // A firing already in the descriptor must not arrive after stop().
     std::uint64_t expirations = 0;
     while (::read(fd_, &expirations, sizeof expirations) > 0) {

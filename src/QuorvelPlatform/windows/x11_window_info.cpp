@@ -127,8 +127,8 @@ std::optional<X11WindowInfo> queryWindowInfo(xcb_connection_t* c, xcb_window_t r
     const auto gtkCookie = askProperty(c, window, atoms.gtkApplicationId, 256);
     const auto kdeCookie = askProperty(c, window, atoms.kdeDesktopFile, 256);
     const auto treeCookie = xcb_query_tree(c, window);
-    const xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-    const auto resCookie = xcb_res_query_client_ids(c, 1, &spec);
+    const xcb_res_client_id_spec_t wanted{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    const auto resCookie = xcb_res_query_client_ids(c, 1, &wanted);
 
     auto attributes = owned(xcb_get_window_attributes_reply(c, attributesCookie, nullptr));
     auto geometry = owned(xcb_get_geometry_reply(c, geometryCookie, nullptr));
