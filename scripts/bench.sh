@@ -7,7 +7,7 @@ root=$(dirname "$here")
 
 "$here/install-deps.sh"
 
-build="$root/build/release"
+build="$root/build/bench"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEL_BUILD_TESTS=OFF \
     -DQUORVEL_BUILD_BENCH=ON >/dev/null
 cmake --build "$build" -j "$(nproc)"
