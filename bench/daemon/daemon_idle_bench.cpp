@@ -15,6 +15,7 @@
 #include "bluez/fake_bluez.hpp"
 #include "bluez/private_system_bus.hpp"
 #include "bluez/simulated_phone.hpp"
+#include "testkit/qt_wait.hpp"
 
 namespace {
 
@@ -50,7 +51,7 @@ double residentMegabytes(qint64 pid) {
 void runFor(int milliseconds) {
     QElapsedTimer timer;
     timer.start();
-    quorvel::testing::waitUntil([&] { return timer.elapsed() >= milliseconds; },
+    quorvel::testkit::runLoopUntil([&] { return timer.elapsed() >= milliseconds; },
                                 milliseconds + 1000);
 }
 
@@ -70,13 +71,13 @@ int main(int argc, char** argv) {
     daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     daemon.start(QStringLiteral(QUORVEL_NATIVE_HOST), {QStringLiteral("--ble-bridge-daemon")});
     if (!daemon.waitForStarted() ||
-        !quorvel::testing::waitUntil([&] { return bluez.advertisement().has_value(); })) {
+        !quorvel::testkit::runLoopUntil([&] { return bluez.advertisement().has_value(); })) {
         std::fprintf(stderr, "bench-daemon-idle: the daemon did not start advertising\n");
         return 1;
     }
     quorvel::testing::SimulatedPhone phone(bluez, "/org/bluez/hci0/dev_AA_BB_CC_DD_EE_FF", 185);
     phone.subscribe();
-    if (!quorvel::testing::waitUntil([&] { return !phone.wireMessages().empty(); })) {
+    if (!quorvel::testkit::runLoopUntil([&] { return !phone.wireMessages().empty(); })) {
         std::fprintf(stderr, "bench-daemon-idle: the phone got nothing\n");
         return 1;
     }
