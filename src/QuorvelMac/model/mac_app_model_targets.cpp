@@ -4,6 +4,7 @@
 #include "QuorvelMac/model/mac_app_model.hpp"
 #include "QuorvelShared/policy/mac_target_policy_store.hpp"
 #include "QuorvelShared/unlockstate/allow_window_state_store.hpp"
+#include "QuorvelShared/unlockstate/linked_web_target_ids.hpp"
 #include "QuorvelShared/unlockstate/synced_target_state_store.hpp"
 
 namespace quorvel {
@@ -153,19 +154,7 @@ void MacAppModel::setMacAppTargetEnabled(const std::string& id, bool enabled) {
 }
 
 std::vector<std::string> MacAppModel::linkedWebTargetIds(const std::string& targetId) const {
-    std::optional<SyncedTargetList> list;
-    try {
-        list = SyncedTargetStateStore::load();
-    } catch (const std::exception&) {
-        return {};
-    }
-    std::vector<std::string> ids;
-    if (!list)
-        return ids;
-    for (const auto& entry : list->webTargets)
-        if (entry.linkedTargetId == targetId)
-            ids.push_back(entry.id);
-    return ids;
+    return quorvel::linkedWebTargetIds(targetId);
 }
 
 }  // namespace quorvel

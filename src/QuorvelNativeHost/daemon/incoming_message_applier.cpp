@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "QuorvelNativeHost/daemon/request_processor.hpp"
-#include "QuorvelNativeHost/host/linked_web_target_ids.hpp"
+#include "QuorvelShared/unlockstate/linked_web_target_ids.hpp"
 #include "QuorvelNativeHost/host/native_host_error.hpp"
 #include "QuorvelShared/backend/quorvel_backend_defaults.hpp"
 #include "QuorvelShared/bridge/ble_local_bridge_store.hpp"
@@ -129,7 +129,7 @@ std::optional<Message> applyLinkedUnlock(const Message& message, const MacLinkCo
     // A stale revision changes nothing, yet the iPhone still gets its receipt.
     LinkedUnlockLocalStateApplier::apply(
         *message.linkedTargetId, *message.linkedRevision, *message.approvedUntil,
-        host::linkedWebTargetIds(*message.linkedTargetId), systemClock().now(),
+        quorvel::linkedWebTargetIds(*message.linkedTargetId), systemClock().now(),
         LinkedUnlockRevisionStateStore::fileURL(), AllowWindowStateStore::fileURL());
 
     const DeviceKeyPair keys = deviceKeys.loadOrCreateDeviceKeys(link.macDeviceId);

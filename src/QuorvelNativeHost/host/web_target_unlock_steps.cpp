@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "QuorvelNativeHost/host/error_text.hpp"
-#include "QuorvelNativeHost/host/linked_web_target_ids.hpp"
+#include "QuorvelShared/unlockstate/linked_web_target_ids.hpp"
 #include "QuorvelNativeHost/host/message_handling.hpp"
 #include "QuorvelShared/bridge/ble_local_unlock_timing.hpp"
 #include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
@@ -99,7 +99,7 @@ MacToExtensionMessage applyApproval(const PreparedUnlock& request,
                                                     LinkedUnlockRevisionStateStore::fileURL())) {
             return unlockDenied(target, DenialReason::linkedInvalidOrStale);
         }
-        idsToOpen = linkedWebTargetIds(*answer.linkedTargetId);
+        idsToOpen = quorvel::linkedWebTargetIds(*answer.linkedTargetId);
         if (idsToOpen.empty())
             idsToOpen = {target};
     } else {

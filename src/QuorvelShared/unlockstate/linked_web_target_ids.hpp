@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-namespace quorvel::host {
+namespace quorvel {
 
 // The ids of the synced web targets that belong to the iPhone target `linkedTargetId`, in list
 // order. No stored list, or one that cannot be read, gives none.
 std::vector<std::string> linkedWebTargetIds(const std::string& linkedTargetId);
 
-}  // namespace quorvel::host
+}  // namespace quorvel

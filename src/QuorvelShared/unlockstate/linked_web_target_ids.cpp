@@ -1,11 +1,11 @@
-#include "QuorvelNativeHost/host/linked_web_target_ids.hpp"
+#include "QuorvelShared/unlockstate/linked_web_target_ids.hpp"
 
 #include <exception>
 #include <optional>
 
 #include "QuorvelShared/unlockstate/synced_target_state_store.hpp"
 
-namespace quorvel::host {
+namespace quorvel {
 
 std::vector<std::string> linkedWebTargetIds(const std::string& linkedTargetId) {
     std::optional<SyncedTargetList> list;
@@ -24,4 +24,4 @@ std::vector<std::string> linkedWebTargetIds(const std::string& linkedTargetId) {
     return ids;
 }
 
-}  // namespace quorvel::host
+}  // namespace quorvel
