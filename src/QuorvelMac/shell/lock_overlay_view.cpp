@@ -10,11 +10,13 @@
 #include <QPropertyAnimation>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <map>
 
 #include "QuorvelMac/shell/lock_overlay_presentation.hpp"
+#include "QuorvelMac/ui/kit/theme.hpp"
 
 namespace quorvel {
+
+namespace theme = ui::theme;
 
 namespace {
 
@@ -69,12 +71,9 @@ QWidget* symbolRow(const QString& text, const std::string& symbol, const QString
     layout->setSizeConstraint(QLayout::SetNoConstraint);
     layout->setSpacing(6);
     layout->addStretch(1);
-    const QIcon icon = LockOverlayView::symbolIcon(symbol);
-    if (!icon.isNull()) {
-        auto* image = new QLabel(row);
-        image->setPixmap(icon.pixmap(16, 16));
-        layout->addWidget(image, 0, Qt::AlignVCenter);
-    }
+    auto* image = new QLabel(row);
+    image->setPixmap(theme::symbol(QString::fromStdString(symbol)).pixmap(16, 16));
+    layout->addWidget(image, 0, Qt::AlignVCenter);
     label = new QLabel(text, row);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignCenter);
@@ -102,21 +101,6 @@ QPixmap saturated(const QPixmap& pixmap, double saturation) {
 }
 
 }  // namespace
-
-QIcon LockOverlayView::symbolIcon(const std::string& symbol) {
-    static const std::map<std::string, const char*> themeNames = {
-        {"iphone", "phone"},
-        {"antenna.radiowaves.left.and.right", "network-wireless"},
-        {"checkmark.circle", "emblem-ok"},
-        {"checkmark", "dialog-ok"},
-        {"checkmark.circle.fill", "emblem-ok"},
-        {"arrow.clockwise", "view-refresh"},
-        {"lock.fill", "system-lock-screen"},
-        {"exclamationmark.triangle.fill", "dialog-warning"},
-    };
-    const auto found = themeNames.find(symbol);
-    return found == themeNames.end() ? QIcon() : QIcon::fromTheme(QString::fromLatin1(found->second));
-}
 
 LockOverlayView::LockOverlayView(IconSource icons, QWidget* parent)
     : QWidget(parent), icons_(std::move(icons)) {
@@ -228,7 +212,7 @@ void LockOverlayView::updateIcon(const MacLockTarget& target, const LockOverlayS
 void LockOverlayView::updateButton(const LockOverlayState::Status& status) {
     const LockOverlayActionPresentation presentation(status);
     button_->setText(QString::fromStdString(presentation.title));
-    button_->setIcon(symbolIcon(presentation.symbol));
+    button_->setIcon(theme::symbol(QString::fromStdString(presentation.symbol)));
     button_->setProperty("symbol", QString::fromStdString(presentation.symbol));
     button_->setEnabled(presentation.isEnabled);
     static_cast<QGraphicsOpacityEffect*>(button_->graphicsEffect())->setOpacity(presentation.isEnabled ? 1.0 : 0.55);

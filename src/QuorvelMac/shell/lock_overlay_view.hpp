@@ -31,9 +31,6 @@ public:
     // The colour saturation the icon is drawn with (0.4 while a request is on its way).
     double iconSaturation() const { return iconSaturation_; }
 
-    // The theme icon standing for a symbol name of the panel ("iphone", "lock.fill"…).
-    static QIcon symbolIcon(const std::string& symbol);
-
 protected:
     void paintEvent(QPaintEvent* event) override;
 
