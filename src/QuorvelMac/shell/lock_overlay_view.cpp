@@ -8,9 +8,9 @@
 #include <QPainterPath>
 #include <QProgressBar>
 #include <QPropertyAnimation>
-#include <QPushButton>
 #include <QVBoxLayout>
 
+#include "QuorvelMac/shell/lock_overlay_action_button.hpp"
 #include "QuorvelMac/shell/lock_overlay_presentation.hpp"
 #include "QuorvelMac/ui/kit/theme.hpp"
 
@@ -22,23 +22,57 @@ namespace {
 
 using Kind = LockOverlayState::Status::Kind;
 
-// The card: a rounded rectangle in the control background colour with a thin separator border.
-class Card final : public QWidget {
+// The card's rounded rectangle: filled in the control background colour with a thin separator
+// border.
+void paintCardShape(QWidget* widget) {
+    QPainter painter(widget);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath path;
+    path.addRoundedRect(QRectF(widget->rect()).adjusted(0.5, 0.5, -0.5, -0.5), 20, 20);
+    painter.fillPath(path, widget->palette().color(QPalette::Base));
+    QColor separator = widget->palette().color(QPalette::Mid);
+    separator.setAlphaF(0.5);
+    painter.setPen(QPen(separator, 1));
+    painter.drawPath(path);
+}
+
+// The card's shadow: the same shape, behind the card, casting the shadow. It is a sibling of the
+// card rather than an effect on it, because Qt misplaces or drops the effects of a child inside a
+// widget that has an effect (the status fade, the button's dimming).
+class CardShadow final : public QWidget {
 public:
-    using QWidget::QWidget;
+    explicit CardShadow(QWidget* parent) : QWidget(parent) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        auto* shadow = new QGraphicsDropShadowEffect(this);
+        shadow->setColor(QColor(0, 0, 0, int(0.22 * 255)));
+        shadow->setBlurRadius(28);
+        shadow->setOffset(0, 10);
+        setGraphicsEffect(shadow);
+    }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPainterPath path;
-        path.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 20, 20);
-        painter.fillPath(path, palette().color(QPalette::Base));
-        QColor separator = palette().color(QPalette::Mid);
-        separator.setAlphaF(0.5);
-        painter.setPen(QPen(separator, 1));
-        painter.drawPath(path);
+    void paintEvent(QPaintEvent*) override { paintCardShape(this); }
+};
+
+// The card, which keeps its shadow under it wherever the layout puts it.
+class Card final : public QWidget {
+public:
+    explicit Card(QWidget* parent) : QWidget(parent), shadow_(new CardShadow(parent)) { shadow_->lower(); }
+
+    // The card takes the width it is given up to its maximum (the layout centres it).
+    QSize sizeHint() const override {
+        QSize hint = QWidget::sizeHint();
+        if (maximumWidth() < QWIDGETSIZE_MAX) hint.setWidth(std::max(hint.width(), maximumWidth()));
+        return hint;
     }
+
+protected:
+    void paintEvent(QPaintEvent*) override { paintCardShape(this); }
+    void moveEvent(QMoveEvent*) override { shadow_->setGeometry(geometry()); }
+    void resizeEvent(QResizeEvent*) override { shadow_->setGeometry(geometry()); }
+
+private:
+    CardShadow* shadow_;
 };
 
 QLabel* makeLabel(const QString& text, QWidget* parent, bool wrap = true) {
@@ -111,13 +145,9 @@ LockOverlayView::LockOverlayView(IconSource icons, QWidget* parent)
     outer->addStretch(1);
 
     card_ = new Card(this);
+    card_->setObjectName("mac-lock-card");
     card_->setMaximumWidth(480);
     card_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Maximum);
-    auto* shadow = new QGraphicsDropShadowEffect(card_);
-    shadow->setColor(QColor(0, 0, 0, int(0.22 * 255)));
-    shadow->setBlurRadius(28);
-    shadow->setOffset(0, 10);
-    card_->setGraphicsEffect(shadow);
     outer->addWidget(card_, 0, Qt::AlignHCenter);
     outer->addStretch(1);
 
@@ -154,21 +184,9 @@ LockOverlayView::LockOverlayView(IconSource icons, QWidget* parent)
     statusLayout_->setSizeConstraint(QLayout::SetNoConstraint);
     stack->addWidget(statusBlock_);
 
-    button_ = new QPushButton(card_);
+    button_ = new LockOverlayActionButton(card_);
     button_->setObjectName("mac-lock-unlock-request-button");
     button_->setAccessibleName(QStringLiteral("mac-lock-unlock-request-button"));
-    button_->setFocusPolicy(Qt::NoFocus);
-    button_->setCursor(Qt::PointingHandCursor);
-    button_->setMinimumHeight(44);
-    button_->setMaximumWidth(320);
-    button_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    QFont headline = button_->font();
-    headline.setWeight(QFont::DemiBold);
-    button_->setFont(headline);
-    button_->setStyleSheet(QStringLiteral(
-        "QPushButton { color: white; border: none; border-radius: 10px; padding: 0 16px;"
-        " background-color: rgb(13, 107, 242); }"));
-    button_->setGraphicsEffect(new QGraphicsOpacityEffect(button_));
     connect(button_, &QPushButton::clicked, this, [this] {
         if (onUnlock_) onUnlock_();
     });
@@ -210,12 +228,7 @@ void LockOverlayView::updateIcon(const MacLockTarget& target, const LockOverlayS
 }
 
 void LockOverlayView::updateButton(const LockOverlayState::Status& status) {
-    const LockOverlayActionPresentation presentation(status);
-    button_->setText(QString::fromStdString(presentation.title));
-    button_->setIcon(theme::symbol(QString::fromStdString(presentation.symbol)));
-    button_->setProperty("symbol", QString::fromStdString(presentation.symbol));
-    button_->setEnabled(presentation.isEnabled);
-    static_cast<QGraphicsOpacityEffect*>(button_->graphicsEffect())->setOpacity(presentation.isEnabled ? 1.0 : 0.55);
+    button_->setPresentation(LockOverlayActionPresentation(status));
 }
 
 void LockOverlayView::rebuildStatusBlock(const LockOverlayState::Status& status) {

@@ -8,9 +8,9 @@
 #include <optional>
 
 #include "QuorvelMac/model/overlay_state.hpp"
+#include "QuorvelMac/shell/lock_overlay_action_button.hpp"
 
 class QLabel;
-class QPushButton;
 class QVBoxLayout;
 
 namespace quorvel {
@@ -24,7 +24,7 @@ public:
     void setState(const LockOverlayState& state, std::function<void()> onUnlock);
     const std::optional<LockOverlayState>& state() const { return state_; }
 
-    QPushButton* unlockButton() const { return button_; }
+    LockOverlayActionButton* unlockButton() const { return button_; }
     QWidget* statusBlock() const { return statusBlock_; }
     QLabel* iconLabel() const { return icon_; }
     QLabel* nameLabel() const { return name_; }
@@ -47,7 +47,7 @@ private:
     QLabel* name_;
     QWidget* statusBlock_;
     QVBoxLayout* statusLayout_;
-    QPushButton* button_;
+    LockOverlayActionButton* button_;
     double iconSaturation_ = 1.0;
 };
 

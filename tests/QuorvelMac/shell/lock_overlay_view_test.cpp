@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QGraphicsOpacityEffect>
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -76,8 +77,7 @@ TEST(LockOverlayViewTest, EveryStatusShowsItsBlockAndButton) {
         auto* button = view.unlockButton();
         EXPECT_EQ(button->text(), e.button);
         EXPECT_EQ(button->isEnabled(), e.enabled) << name.toStdString();
-        auto* opacity = static_cast<QGraphicsOpacityEffect*>(button->graphicsEffect());
-        EXPECT_DOUBLE_EQ(opacity->opacity(), e.enabled ? 1.0 : 0.55) << name.toStdString();
+        EXPECT_DOUBLE_EQ(button->opacity(), e.enabled ? 1.0 : 0.55) << name.toStdString();
         EXPECT_EQ(button->objectName(), "mac-lock-unlock-request-button");
         EXPECT_DOUBLE_EQ(view.iconSaturation(), e.saturation) << name.toStdString();
     }
@@ -93,6 +93,78 @@ TEST(LockOverlayViewTest, DesaturatedIconWhileARequestIsUnderWay) {
     EXPECT_EQ(full, QColor(220, 30, 30));
     EXPECT_NEAR(faded.red() - faded.green(), 0.4 * (full.red() - full.green()), 2);
     EXPECT_EQ(faded.green(), faded.blue());
+}
+
+// The view as drawn, once its layout has settled.
+QImage drawn(LockOverlayView& view) {
+    view.show();
+    QApplication::processEvents();
+    return view.grab().toImage();
+}
+
+TEST(LockOverlayViewTest, TheButtonIsDrawnFilledAndDimmedWhileARequestIsUnderWay) {
+    LockOverlayView view(colourfulIcon);
+    view.resize(900, 700);
+    const QColor blue = QColor::fromRgbF(0.05f, 0.42f, 0.95f);
+    struct Case {
+        Status status;
+        bool dimmed;
+    };
+    for (const auto& c : {Case{Status::locked(), false}, Case{Status::requesting(), true}}) {
+        view.setState(LockOverlayState{target(), c.status}, [] {});
+        const QImage image = drawn(view);
+        auto* button = view.unlockButton();
+        // Inside the rounded shape, left of the caption.
+        const QPoint inside = button->mapTo(&view, QPoint(12, button->height() / 2));
+        const QColor seen = image.pixelColor(inside * image.devicePixelRatio());
+        if (c.dimmed) {
+            // Blue at 0.55 over the light card: every channel lighter than the full blue.
+            EXPECT_GT(seen.red(), blue.red() + 60);
+            EXPECT_GT(seen.green(), blue.green() + 30);
+        } else {
+            EXPECT_NEAR(seen.red(), blue.red(), 3);
+            EXPECT_NEAR(seen.green(), blue.green(), 3);
+            EXPECT_NEAR(seen.blue(), blue.blue(), 3);
+        }
+    }
+}
+
+TEST(LockOverlayViewTest, TheStatusBlockIsDrawnInItsPlaceOnceFadedIn) {
+    LockOverlayView view(colourfulIcon);
+    view.resize(900, 700);
+    view.setState(LockOverlayState{target(), Status::locked()}, [] {});
+    drawn(view);
+    QElapsedTimer fading;
+    fading.start();
+    while (fading.elapsed() < 400) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    const QImage image = view.grab().toImage();
+    const QRect block(view.statusBlock()->mapTo(&view, QPoint(0, 0)), view.statusBlock()->size());
+    // Text drawn in the block: its pixels are not all the card's colour.
+    const QColor card = image.pixelColor(block.topLeft() * image.devicePixelRatio());
+    int inked = 0;
+    for (int y = block.top(); y < block.bottom(); y += 2)
+        for (int x = block.left(); x < block.right(); x += 2)
+            if (image.pixelColor(QPoint(x, y) * image.devicePixelRatio()) != card) ++inked;
+    EXPECT_GT(inked, 50);
+}
+
+TEST(LockOverlayViewTest, TheCardTakesTheWidthItIsGivenUpTo480Centred) {
+    LockOverlayView view(colourfulIcon);
+    view.setState(LockOverlayState{target(), Status::locked()}, [] {});
+    auto* card = view.findChild<QWidget*>("mac-lock-card");
+    ASSERT_NE(card, nullptr);
+    struct Case {
+        int panelWidth;
+        int cardWidth;
+    };
+    // 32 of padding on each side; the button fills the card's inside (48 each side) up to 320.
+    for (const auto& c : {Case{900, 480}, Case{400, 336}}) {
+        view.resize(c.panelWidth, 700);
+        drawn(view);
+        EXPECT_EQ(card->width(), c.cardWidth) << c.panelWidth;
+        EXPECT_EQ(card->x() + card->width() / 2, c.panelWidth / 2) << c.panelWidth;
+        EXPECT_EQ(view.unlockButton()->width(), std::min(320, c.cardWidth - 96)) << c.panelWidth;
+    }
 }
 
 TEST(LockOverlayViewTest, FailedButtonStartsANewRequest) {

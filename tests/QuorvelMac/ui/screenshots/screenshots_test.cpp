@@ -123,6 +123,12 @@ TEST_F(ScreenshotTest, MenuSettingsAndLockPanel) {
     LockOverlayView panel([](const MacLockTarget&) { return QIcon(); });
     panel.setState({model->targets().front(), LockOverlayState::Status::locked()}, [] {});
     panel.resize(800, 520);
+    // A new status fades in over 0.2 s.
+    QElapsedTimer faded;
+    faded.start();
+    while (faded.elapsed() < 400) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
     EXPECT_TRUE(testing::isNonBlank(screenshot(panel, "lock-panel.png")));
 }
 
