@@ -1,9 +1,12 @@
 #include "testkit/temp_xdg.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 
@@ -28,8 +31,7 @@ void restore(const char* name, const std::optional<std::string>& value) {
 }  // namespace
 
 TempXdgHome::TempXdgHome()
-    : previousData_(environment("XDG_DATA_HOME")),
-      previousConfig_(environment("XDG_CONFIG_HOME")) {
+    : previousData_(environment("XDG_DATA_HOME")), previousConfig_(environment("XDG_CONFIG_HOME")) {
     std::string pattern = (std::filesystem::temp_directory_path() / "quorvel-test.XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("mkdtemp failed");
@@ -61,6 +63,20 @@ void writeFile(const std::filesystem::path& path, const std::string& contents) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << contents;
     ASSERT_TRUE(out.good()) << "cannot write " << path;
+}
+
+FileIdentity fileIdentity(const std::filesystem::path& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << "cannot examine " << path;
+    return {info.st_ino, info.st_mtim.tv_sec, info.st_mtim.tv_nsec};
+}
+
+void ageFile(const std::filesystem::path& path) {
+    std::timespec times[2];
+    ASSERT_EQ(::clock_gettime(CLOCK_REALTIME, &times[0]), 0);
+    times[0].tv_sec -= 86400;
+    times[1] = times[0];
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << "cannot date " << path;
 }
 
 }  // namespace quorvel::testkit

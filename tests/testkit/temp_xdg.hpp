@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -30,5 +31,18 @@ private:
 // Reads a whole file; fails the test when it cannot.
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& contents);
+
+// What tells a replaced file from one left alone: a replacement is a new file (a new inode, made
+// while the old one still existed) with a new modification time.
+struct FileIdentity {
+    std::uint64_t inode = 0;
+    std::int64_t modifiedSeconds = 0;
+    std::int64_t modifiedNanoseconds = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+// Fails the test when the file cannot be examined.
+FileIdentity fileIdentity(const std::filesystem::path& path);
+// Dates the file's modification back a day, so that a rewrite within the same second still shows.
+void ageFile(const std::filesystem::path& path);
 
 }  // namespace quorvel::testkit

@@ -4,7 +4,8 @@
 
 namespace quorvel::host {
 
-FrameReaderThread::FrameReaderThread(int fd, std::function<void(Result)> onFrame, QObject* parent)
+FrameReaderThread::FrameReaderThread(int fd, std::function<void(const Result&)> onFrame,
+                                     QObject* parent)
     : QObject(parent), reader_(fd), onFrame_(std::move(onFrame)), thread_([this] { run(); }) {}
 
 FrameReaderThread::~FrameReaderThread() {

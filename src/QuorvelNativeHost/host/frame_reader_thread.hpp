@@ -24,7 +24,8 @@ public:
     // A frame's body; no value at a clean end of input; or the read's failure.
     using Result = std::variant<std::optional<std::string>, std::exception_ptr>;
 
-    FrameReaderThread(int fd, std::function<void(Result)> onFrame, QObject* parent = nullptr);
+    FrameReaderThread(int fd, std::function<void(const Result&)> onFrame,
+                      QObject* parent = nullptr);
     ~FrameReaderThread() override;
 
     // Reads one frame; its result arrives through onFrame on the object's thread.
@@ -34,7 +35,8 @@ private:
     void run();
 
     MessageReader reader_;
-    std::function<void(Result)> onFrame_;
+    // Takes the result by reference: a frame can be a megabyte, and it is handed over, not copied.
+    std::function<void(const Result&)> onFrame_;
     std::mutex mutex_;
     std::condition_variable wake_;
     bool wanted_ = false;

@@ -18,11 +18,25 @@ void sortLatestFirst(std::vector<ChromeProfileConnection>& connections) {
                      });
 }
 
-void save(const std::vector<ChromeProfileConnection>& connections) {
-    const std::filesystem::path file = fileURL();
+std::vector<ChromeProfileConnection> decode(const std::string& text) {
+    auto connections = json::readArray(json::parse(text), "", chromeProfileConnectionFromJson);
+    sortLatestFirst(connections);
+    return connections;
+}
+
+// `stored` is the text the caller read from `file`, if there was a file. The host records on
+// every message and every stream pass, and a stored date keeps only whole seconds, so most
+// recordings encode to the very bytes already there: those leave the file alone instead of
+// paying for a synced replacement that would change nothing a reader can see.
+void save(const std::filesystem::path& file,
+          const std::vector<ChromeProfileConnection>& connections,
+          const std::optional<std::string>& stored) {
     files::createDirectories(file.parent_path());
-    Json value = json::arrayOf(connections);
-    files::writeAtomically(file, json::write(value, json::Style::prettySorted));
+    const std::string encoded = json::write(json::arrayOf(connections), json::Style::prettySorted);
+    if (stored && *stored == encoded) {
+        return;
+    }
+    files::writeAtomically(file, encoded);
 }
 
 }  // namespace
@@ -36,9 +50,7 @@ std::vector<ChromeProfileConnection> load() {
     if (!text) {
         return {};
     }
-    auto connections = json::readArray(json::parse(*text), "", chromeProfileConnectionFromJson);
-    sortLatestFirst(connections);
-    return connections;
+    return decode(*text);
 }
 
 void recordConnected(const std::string& profileId, const std::optional<std::string>& displayName,
@@ -47,7 +59,10 @@ void recordConnected(const std::string& profileId, const std::optional<std::stri
     if (id.empty()) {
         return;
     }
-    auto connections = load();
+    // One path for the read and the write: working it out makes the shared folder again.
+    const std::filesystem::path file = fileURL();
+    const auto stored = files::readIfPresent(file);
+    auto connections = stored ? decode(*stored) : std::vector<ChromeProfileConnection>{};
     std::string name = displayName ? trimWhitespaceAndNewlines(*displayName) : std::string();
     if (name.empty()) {
         name = id;
@@ -62,7 +77,7 @@ void recordConnected(const std::string& profileId, const std::optional<std::stri
         connections.push_back(ChromeProfileConnection{id, name, now});
     }
     sortLatestFirst(connections);
-    save(connections);
+    save(file, connections, stored);
 }
 
 }  // namespace quorvel::ChromeProfileConnectionStore

@@ -19,9 +19,11 @@ std::filesystem::path fileURL();
 // is no file. Read and decoding errors are thrown.
 std::vector<ChromeProfileConnection> load();
 
-// Inserts or refreshes the profile with the trimmed id and saves the list. A blank id does
-// nothing at all. A blank or missing name stores the id as the name. A file that cannot be read
-// or decoded throws before anything is written, so a bad file is never replaced by a short list.
+// Inserts or refreshes the profile with the trimmed id and saves the list; a list that encodes
+// to the bytes the file already holds (a repeat within the same second) leaves the file as it is.
+// A blank id does nothing at all. A blank or missing name stores the id as the name. A file that
+// cannot be read or decoded throws before anything is written, so a bad file is never replaced by a
+// short list.
 void recordConnected(const std::string& profileId, const std::optional<std::string>& displayName,
                      Date now);
 

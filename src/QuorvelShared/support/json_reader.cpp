@@ -1,6 +1,8 @@
 #include "QuorvelShared/support/json_reader.hpp"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 
 namespace quorvel::json {
@@ -11,9 +13,54 @@ DecodeError::DecodeError(DecodeErrorKind kind, std::string path, std::string des
       path_(std::move(path)),
       description_(std::move(description)) {}
 
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// The text with every run of blanks outside strings cut to its first blank. A run separates
+// tokens just as one blank does, so the value parsed, and whether the text parses at all, stay
+// the same; but the parser keeps each character it reads for error texts we replace anyway, some
+// thirty instructions a blank, and a message padded with blanks would cost that per byte.
+// Strings are copied as they stand: blanks inside them are content (or faults to be found).
+std::string withBlankRunsCut(std::string_view text) {
+    std::string cut;
+    cut.reserve(text.size());
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const char* uncopied = p;
+    while (p < end) {
+        const char c = *p++;
+        if (c == '"') {
+            while (p < end) {
+                const char d = *p++;
+                if (d == '"')
+                    break;
+                if (d == '\\' && p < end)
+                    ++p;
+            }
+        } else if (isBlank(c)) {
+            cut.append(uncopied, p);
+            // Eight spaces at a time first: padding is mostly spaces.
+            constexpr std::uint64_t eightSpaces = 0x2020202020202020u;
+            std::uint64_t word = 0;
+            while (end - p >= 8 && (std::memcpy(&word, p, 8), word == eightSpaces))
+                p += 8;
+            while (p < end && isBlank(*p))
+                ++p;
+            uncopied = p;
+        }
+    }
+    cut.append(uncopied, end);
+    return cut;
+}
+
+}  // namespace
+
 Json parse(std::string_view text) {
     try {
-        return Json::parse(text);
+        return Json::parse(withBlankRunsCut(text));
     } catch (const nlohmann::json::exception&) {
         throw DecodeError(DecodeErrorKind::dataCorrupted, "", "The given data was not valid JSON.");
     }

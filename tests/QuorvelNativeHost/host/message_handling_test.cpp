@@ -1,7 +1,10 @@
 // The answers to the extension's messages and the pushed state, through the real program.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "QuorvelShared/bridge/ble_local_connection_store.hpp"
 #include "QuorvelShared/bridge/chrome_profile_connection_store.hpp"
@@ -73,6 +76,39 @@ TEST_F(HostMessages, ProfileConnectedIsRecordedAndAnsweredWithPolicyUpdated) {
     const auto profiles = ChromeProfileConnectionStore::load();
     ASSERT_EQ(profiles.size(), 1u);
     EXPECT_EQ(profiles[0].profileId, "profile-7");
+}
+
+TEST_F(HostMessages, SightingsWithinOneSecondLeaveTheProfileFileAloneAndALaterOneRewritesIt) {
+    HostProcess& h = start();
+    const auto file = ChromeProfileConnectionStore::fileURL();
+    const auto ask = [&] {
+        ASSERT_TRUE(h.send(targetsSyncMessage()));
+        as<Out::TargetsState>(h.readMessage());
+    };
+    const auto lastSeen = [] { return ChromeProfileConnectionStore::load().at(0).lastSeenAt; };
+
+    // Two questions milliseconds apart share their second, unless the clock turns between them.
+    bool sameSecond = false;
+    for (int attempt = 0; attempt < 5 && !sameSecond; ++attempt) {
+        ask();
+        const Date first = lastSeen();
+        ageFile(file);
+        const FileIdentity before = fileIdentity(file);
+        ask();
+        sameSecond = lastSeen() == first;
+        if (sameSecond)
+            EXPECT_EQ(fileIdentity(file), before);
+    }
+    EXPECT_TRUE(sameSecond);
+
+    const Date stored = lastSeen();
+    ageFile(file);
+    const FileIdentity before = fileIdentity(file);
+    const double wait = stored.addingSeconds(1).secondsSince(systemClock().now());
+    std::this_thread::sleep_for(std::chrono::duration<double>(std::max(wait, 0.0) + 0.05));
+    ask();
+    EXPECT_NE(fileIdentity(file), before);
+    EXPECT_GE(lastSeen(), stored.addingSeconds(1));
 }
 
 TEST_F(HostMessages, ABlockedTargetIsCountedAgainstItsLinkedTargetAndAnsweredWithItsOwnId) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "QuorvelShared/support/date.hpp"
 #include "QuorvelShared/support/files.hpp"
 #include "QuorvelShared/support/json_errors.hpp"
@@ -88,6 +90,60 @@ TEST_F(ChromeProfileConnectionStoreTest, SightingsInOneSecondKeepTheirOrderAndLo
     for (const auto& connection : store::load()) {
         EXPECT_EQ(connection.lastSeenAt, second);
     }
+}
+
+TEST_F(ChromeProfileConnectionStoreTest, ARecordingThatChangesNoByteLeavesTheFileAlone) {
+    struct Case {
+        const char* profileId;
+        std::optional<std::string> displayName;
+        const char* now;
+        bool rewritten;
+        const char* lastSeenAtOfA;
+    };
+    const Case cases[] = {
+        {"A", "Work", "2024-05-01T10:00:00Z", false, "2024-05-01T10:00:00Z"},
+        {" A\n", " Work\t", "2024-05-01T10:00:00Z", false, "2024-05-01T10:00:00Z"},
+        {"A", "Home", "2024-05-01T10:00:00Z", true, "2024-05-01T10:00:00Z"},
+        {"A", std::nullopt, "2024-05-01T10:00:00Z", true, "2024-05-01T10:00:00Z"},
+        {"B", std::nullopt, "2024-05-01T10:00:00Z", true, "2024-05-01T10:00:00Z"},
+        {"A", "Work", "2024-05-01T10:00:01Z", true, "2024-05-01T10:00:01Z"},
+        {"A", "Work", "2024-05-01T09:59:59Z", true, "2024-05-01T09:59:59Z"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.profileId + std::string(" at ") + c.now);
+        fs::remove(store::fileURL());
+        store::recordConnected("A", "Work", at("2024-05-01T10:00:00Z"));
+        testkit::ageFile(store::fileURL());
+        const testkit::FileIdentity before = testkit::fileIdentity(store::fileURL());
+        const std::string text = testkit::readFile(store::fileURL());
+
+        // A fraction of a second is not stored, so it cannot tell a repeat from the first.
+        store::recordConnected(c.profileId, c.displayName, at(c.now).addingSeconds(0.75));
+
+        EXPECT_EQ(testkit::fileIdentity(store::fileURL()) == before, !c.rewritten);
+        EXPECT_EQ(testkit::readFile(store::fileURL()) == text, !c.rewritten);
+        std::optional<Date> seenA;
+        for (const auto& connection : store::load()) {
+            if (connection.profileId == "A")
+                seenA = connection.lastSeenAt;
+        }
+        EXPECT_EQ(seenA, at(c.lastSeenAtOfA));
+    }
+}
+
+TEST_F(ChromeProfileConnectionStoreTest, AStoredTextInAnotherLayoutIsRewrittenEvenForTheSameList) {
+    const std::string compact =
+        R"([{"profileId":"A","displayName":"A","lastSeenAt":"2024-05-01T10:00:00Z","extra":1}])";
+    testkit::writeFile(store::fileURL(), compact);
+    store::recordConnected("A", std::nullopt, at("2024-05-01T10:00:00Z"));
+    EXPECT_EQ(testkit::readFile(store::fileURL()),
+              "[\n"
+              "  {\n"
+              "    \"displayName\" : \"A\",\n"
+              "    \"lastSeenAt\" : \"2024-05-01T10:00:00Z\",\n"
+              "    \"profileId\" : \"A\"\n"
+              "  }\n"
+              "]");
 }
 
 TEST_F(ChromeProfileConnectionStoreTest, LoadSortsAStoredListLatestFirstAndStably) {

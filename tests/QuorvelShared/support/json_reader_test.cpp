@@ -65,8 +65,7 @@ TEST(JsonReader, ObjectKeysMissingNullAndPresent) {
     EXPECT_EQ(kindOf([&] { reader.string("missing"); }), DecodeErrorKind::keyNotFound);
     EXPECT_EQ(kindOf([&] { reader.string("n"); }), DecodeErrorKind::valueNotFound);
     EXPECT_EQ(kindOf([&] { reader.optionalString("i"); }), DecodeErrorKind::typeMismatch);
-    EXPECT_EQ(kindOf([] { json::ObjectReader(Json::array(), ""); }),
-              DecodeErrorKind::typeMismatch);
+    EXPECT_EQ(kindOf([] { json::ObjectReader(Json::array(), ""); }), DecodeErrorKind::typeMismatch);
 }
 
 TEST(JsonReader, ErrorsNameThePathOfTheKey) {
@@ -109,8 +108,30 @@ TEST(JsonReader, DatesReadAsIsoTextOrReferenceNumbers) {
 }
 
 TEST(JsonReader, InvalidTextIsDataCorrupted) {
-    for (const char* bad : {"", "{", "{\"a\":}", "[1,]", "\"\xff\"", "{} {}"}) {
+    // Runs of blanks in the wrong place stay as wrong as a single blank there.
+    for (const char* bad : {"", "{", "{\"a\":}", "[1,]", "\"\xff\"", "{} {}", "   ", "1  \n 2",
+                            "tr \t ue", "-  1", "1.  5", "[1,   ]", "\"a\t\tb\"", "\"a  \n  b\"",
+                            "\"\\  \"", "\"open   ", " \xEF\xBB\xBF{}"}) {
         EXPECT_EQ(kindOf([&] { json::parse(bad); }), DecodeErrorKind::dataCorrupted) << bad;
+    }
+}
+
+TEST(JsonReader, RunsOfBlanksBetweenTokensMeanWhatOneBlankMeans) {
+    struct Case {
+        std::string text;
+        Json expected;
+    };
+    const Case cases[] = {
+        {"{ \"a\" :\n\t [ 1 ,\r\n  2 ]   }  ", Json::parse(R"({"a":[1,2]})")},
+        // Blanks inside strings are content, also after an escaped quote or backslash.
+        {"\"a  \\\"  b\"", Json("a  \"  b")},
+        {"[\"x\\\\\"   ,   \" y \"]", Json::parse(R"(["x\\"," y "])")},
+        {"\xEF\xBB\xBF  {}", Json::object()},
+        {"{" + std::string(512 * 1024, ' ') + "\"type\":\"a\"" + std::string(9, ' ') + "}",
+         Json::parse(R"({"type":"a"})")},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(json::parse(c.text), c.expected) << c.text.substr(0, 40);
     }
 }
 
