@@ -160,3 +160,5 @@ void BlueZAdapterMonitor::setState(AdapterState state) {
 }
 
 }  // namespace quorvel::bluetooth
+
+#include "moc_bluez_adapter_monitor.cpp"

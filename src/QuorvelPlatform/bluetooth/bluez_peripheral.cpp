@@ -349,3 +349,5 @@ std::unique_ptr<BlePeripheral> makeBlueZPeripheral() {
 }
 
 }  // namespace quorvel::bluetooth
+
+#include "moc_bluez_peripheral.cpp"

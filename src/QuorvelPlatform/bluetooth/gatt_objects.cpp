@@ -75,3 +75,5 @@ void GattWriteCharacteristic::WriteValue(const QByteArray& value, const QVariant
 }
 
 }  // namespace quorvel::bluetooth
+
+#include "moc_gatt_objects.cpp"

@@ -9,3 +9,5 @@ void LEAdvertisement::Release() {
 }
 
 }  // namespace quorvel::bluetooth
+
+#include "moc_le_advertisement.cpp"

@@ -100,3 +100,5 @@ void NotifySocket::shutDown() {
 }
 
 }  // namespace quorvel::bluetooth
+
+#include "moc_notify_socket.cpp"

@@ -19,7 +19,8 @@ namespace keychainstatus {
 // A service or account that cannot name an item: the Secret Service carries both as D-Bus
 // strings, which hold UTF-8 text without NUL.
 inline constexpr std::int32_t invalidParameter = -50;
-// No Secret Service answers: no session bus, no daemon, or the daemon failed to start.
+// No Secret Service answers: no session bus, no daemon, the daemon failed to start, or libsecret
+// itself cannot be loaded.
 inline constexpr std::int32_t notAvailable = -25291;
 // The Secret Service has no default keyring to add items to.
 inline constexpr std::int32_t noSuchKeychain = -25294;
@@ -29,7 +30,8 @@ inline constexpr std::int32_t interactionNotAllowed = -25308;
 inline constexpr std::int32_t internalComponent = -2070;
 }  // namespace keychainstatus
 
-// Stateless; any thread may call it. Each call asks the service anew.
+// Stateless; any thread may call it. Each call asks the service anew. libsecret is loaded at the
+// first call, not with the program, so a program that never uses the keychain does not carry it.
 class SecretServiceKeychain final : public Keychain {
 public:
     KeychainItemRead copyGenericPassword(const std::string& service,

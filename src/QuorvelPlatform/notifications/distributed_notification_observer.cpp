@@ -62,3 +62,5 @@ void DistributedNotificationObserver::onPosted(const QString& name) {
 }
 
 }  // namespace quorvel
+
+#include "moc_distributed_notification_observer.cpp"

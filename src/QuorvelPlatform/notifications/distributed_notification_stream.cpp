@@ -44,3 +44,5 @@ void DistributedNotificationStream::finish() {
 }
 
 }  // namespace quorvel
+
+#include "moc_distributed_notification_stream.cpp"

@@ -82,3 +82,5 @@ void BootClockTimer::onReadable() {
 }
 
 }  // namespace quorvel
+
+#include "moc_boot_clock_timer.cpp"

@@ -94,3 +94,5 @@ unsigned FreedesktopNotificationCenter::serverId(const std::string& identifier) 
 }
 
 }  // namespace quorvel
+
+#include "moc_freedesktop_notification_center.cpp"

@@ -162,3 +162,5 @@ void ActiveWindowWatcher::track(const std::optional<X11WindowInfo>& window) {
 }
 
 }  // namespace quorvel::windows
+
+#include "moc_active_window_watcher.cpp"

@@ -71,3 +71,5 @@ void ForegroundAppObserver::onActiveWindowChanged(const std::optional<X11WindowI
 }
 
 }  // namespace quorvel::windows
+
+#include "moc_foreground_app_observer.cpp"

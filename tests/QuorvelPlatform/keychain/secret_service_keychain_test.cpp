@@ -1,8 +1,10 @@
 #include "QuorvelPlatform/keychain/secret_service_keychain.hpp"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <string>
@@ -161,14 +163,15 @@ struct PeerRun {
     int status = -1;
     std::string output;
 };
-PeerRun runPeer(const QStringList& arguments, const QString& busAddress) {
+PeerRun runPeer(const QStringList& arguments, const QString& busAddress,
+                const QString& program = QStringLiteral(QUORVEL_KEYCHAIN_PEER)) {
     QProcess peer;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
     environment.remove(QStringLiteral("DISPLAY"));
     peer.setProcessEnvironment(environment);
     peer.setProcessChannelMode(QProcess::MergedChannels);
-    peer.start(QStringLiteral(QUORVEL_KEYCHAIN_PEER), arguments);
+    peer.start(program, arguments);
     peer.write("go\n");
     peer.closeWriteChannel();
     EXPECT_TRUE(peer.waitForFinished(patienceMs));
@@ -221,6 +224,40 @@ TEST(SecretServiceKeychain, WithNoSecretServiceTheStatusSaysSo) {
     }
     bus.terminate();
     bus.waitForFinished(patienceMs);
+}
+
+// The keychain loads libsecret at its first call. Here the peer runs in a mount namespace of its
+// own where libsecret's file is the empty /dev/null: the name is found, the library cannot load.
+TEST(SecretServiceKeychain, WhenLibsecretCannotBeLoadedTheStatusSaysSo) {
+    if (QProcess::execute(QStringLiteral("unshare"), {"-rm", "true"}) != 0) {
+        GTEST_SKIP() << "this system lets no unprivileged process make a user and mount "
+                        "namespace (unshare -rm), so libsecret cannot be hidden from the peer";
+    }
+    Dl_info loaded{};
+    ASSERT_NE(::dladdr(reinterpret_cast<void*>(&secret_service_get_sync), &loaded), 0);
+    const QString library = QFileInfo(QString::fromUtf8(loaded.dli_fname)).canonicalFilePath();
+    ASSERT_TRUE(library.contains(QStringLiteral("libsecret-1"))) << library.toStdString();
+    const QString busAddress = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
+    const auto runHidden = [&](const QStringList& arguments) {
+        return runPeer(QStringList{"-rm", "sh", "-c", R"(mount --bind /dev/null "$0" && exec "$@")",
+                                   library, QStringLiteral(QUORVEL_KEYCHAIN_PEER)} +
+                           arguments,
+                       busAddress, QStringLiteral("unshare"));
+    };
+
+    const PeerRun copied = runHidden({"copy", "app.quorvel.device-keys", "mac.signing"});
+    EXPECT_EQ(copied.status, 0) << copied.output;
+    EXPECT_EQ(copied.output.rfind("status -25291\n", 0), 0u) << copied.output;
+    EXPECT_NE(copied.output.find("libsecret-1.so.0 cannot be loaded"), std::string::npos)
+        << copied.output;
+
+    // The key store passes the cause on and creates nothing.
+    testkit::TempXdgHome home;
+    const PeerRun loadedKeys = runHidden({"load", "app.quorvel.device-keys", "mac"});
+    EXPECT_EQ(loadedKeys.status, 1) << loadedKeys.output;
+    EXPECT_NE(loadedKeys.output.find("keychain status -25291: the Secret Service library"),
+              std::string::npos)
+        << loadedKeys.output;
 }
 
 }  // namespace
