@@ -328,7 +328,7 @@ int main(int argc, char** argv) {
     std::ofstream(home / "data/applications/bench.Other.desktop")
         << "[Desktop Entry]\nType=Application\nName=Other\nStartupWMClass=BenchOther\n";
 
-    const pid_t openbox = spawn({"openbox", "--sm-disable"});
+    spawn({"openbox", "--sm-disable"});  // ends with the display it manages
     Measurer m;
     m.connect();
     const xcb_atom_t check = atom(m.c, "_NET_SUPPORTING_WM_CHECK");
