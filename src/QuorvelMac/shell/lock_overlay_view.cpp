@@ -94,8 +94,8 @@ QString colorCss(const QColor& color) {
     return QStringLiteral("rgba(%1,%2,%3,%4)").arg(color.red()).arg(color.green()).arg(color.blue()).arg(color.alphaF());
 }
 
-// A row of the symbol's icon (when the theme has one) and a label; the label is returned in
-// `text` so that the caller can name and style it.
+// A centred row of the symbol's icon and a label; the label is returned in `label` so that the
+// caller can name and style it.
 QWidget* symbolRow(const QString& text, const std::string& symbol, const QString& css, QWidget* parent,
                    QLabel*& label) {
     auto* row = new QWidget(parent);
@@ -295,7 +295,9 @@ void LockOverlayView::rebuildStatusBlock(const LockOverlayState::Status& status)
         auto* row = symbolRow(QString::fromStdString(status.message), "exclamationmark.triangle.fill",
                               QStringLiteral("color: rgb(230, 126, 34);"), statusBlock_, label);
         label->setObjectName("mac-lock-status-title");
-        label->setMaximumWidth(420);  // long messages wrap, centred
+        // Long messages take the width there is, up to 420, and wrap there, centred.
+        label->setMaximumWidth(420);
+        static_cast<QHBoxLayout*>(row->layout())->setStretchFactor(label, 100);
         statusLayout_->addWidget(row);
         break;
     }

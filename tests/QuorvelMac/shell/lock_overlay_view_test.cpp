@@ -167,6 +167,26 @@ TEST(LockOverlayViewTest, TheCardTakesTheWidthItIsGivenUpTo480Centred) {
     }
 }
 
+TEST(LockOverlayViewTest, ALongFailureTakesTheWidthUpTo420AndWrapsInsideTheCard) {
+    LockOverlayView view(colourfulIcon);
+    std::string message;
+    for (int i = 0; i < 4; ++i) message += "Bluetooth連携が応答しません。iPhoneのアプリを開いてもう一度お試しください。";
+    view.setState(LockOverlayState{target(), Status::failed(message)}, [] {});
+    auto* label = view.statusBlock()->findChild<QLabel*>("mac-lock-status-title");
+    auto* card = view.findChild<QWidget*>("mac-lock-card");
+    ASSERT_NE(label, nullptr);
+    // The row beside the label holds the symbol and the spacing: 60 points at most.
+    for (const int panelWidth : {900, 400}) {
+        view.resize(panelWidth, 700);
+        drawn(view);
+        const int inside = card->width() - 96;
+        const QRect onCard(label->mapTo(card, QPoint(0, 0)), label->size());
+        EXPECT_GE(label->width(), std::min(420, inside - 60)) << panelWidth;
+        EXPECT_LE(label->width(), 420) << panelWidth;
+        EXPECT_TRUE(card->rect().contains(onCard)) << panelWidth;
+    }
+}
+
 TEST(LockOverlayViewTest, FailedButtonStartsANewRequest) {
     LockOverlayView view(colourfulIcon);
     int unlocks = 0;
