@@ -63,7 +63,9 @@ std::optional<pid_t> serverKnownPid(xcb_connection_t* c, xcb_res_query_client_id
     auto reply = owned(xcb_res_query_client_ids_reply(c, cookie, nullptr));
     if (!reply) return std::nullopt;
     for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem; xcb_res_client_id_value_next(&it)) {
-        if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) &&
+        // The value's header: which client it names and what it says of it (the pid here).
+        [[maybe_unused]] const auto& [client, byteLength] = *it.data;
+        if ((client.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) &&
             xcb_res_client_id_value_value_length(it.data) == 1) {
             const auto pid = static_cast<pid_t>(*xcb_res_client_id_value_value(it.data));
             if (pid > 0) return pid;
