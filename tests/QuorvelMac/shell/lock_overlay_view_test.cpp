@@ -3,12 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPropertyAnimation>
 #include <QPushButton>
 
 #include "shell_x11_fixture.hpp"
+#include "testkit/qt_wait.hpp"
 
 namespace quorvel {
 namespace {
@@ -134,9 +135,8 @@ TEST(LockOverlayViewTest, TheStatusBlockIsDrawnInItsPlaceOnceFadedIn) {
     view.resize(900, 700);
     view.setState(LockOverlayState{target(), Status::locked()}, [] {});
     drawn(view);
-    QElapsedTimer fading;
-    fading.start();
-    while (fading.elapsed() < 400) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    // The fade is the block's animation, gone once it has run.
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return !view.statusBlock()->findChild<QPropertyAnimation*>(); }));
     const QImage image = view.grab().toImage();
     const QRect block(view.statusBlock()->mapTo(&view, QPoint(0, 0)), view.statusBlock()->size());
     // Text drawn in the block: its pixels are not all the card's colour.

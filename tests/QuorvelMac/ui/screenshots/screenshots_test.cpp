@@ -2,6 +2,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QPropertyAnimation>
 #include <QScreen>
 #include <QWindow>
 
@@ -13,6 +14,7 @@
 #include "QuorvelMac/ui/settings/settings_window.hpp"
 #include "QuorvelMac/ui/window/main_window.hpp"
 #include "artefacts.hpp"
+#include "testkit/qt_wait.hpp"
 #include "ui_fixture.hpp"
 
 namespace quorvel::ui {
@@ -123,12 +125,8 @@ TEST_F(ScreenshotTest, MenuSettingsAndLockPanel) {
     LockOverlayView panel([](const MacLockTarget&) { return QIcon(); });
     panel.setState({model->targets().front(), LockOverlayState::Status::locked()}, [] {});
     panel.resize(800, 520);
-    // A new status fades in over 0.2 s.
-    QElapsedTimer faded;
-    faded.start();
-    while (faded.elapsed() < 400) {
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
+    // A new status fades in over 0.2 s, through an animation that goes once it has run.
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return !panel.statusBlock()->findChild<QPropertyAnimation*>(); }));
     EXPECT_TRUE(testing::isNonBlank(screenshot(panel, "lock-panel.png")));
 }
 
