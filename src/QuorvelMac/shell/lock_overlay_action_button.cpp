@@ -37,10 +37,7 @@ void LockOverlayActionButton::setPresentation(const LockOverlayActionPresentatio
 }
 
 QSize LockOverlayActionButton::sizeHint() const {
-    const int caption = fontMetrics().horizontalAdvance(text()) + kSymbolSide + kSymbolSpacing;
-    return {std::max(maximumWidth() < QWIDGETSIZE_MAX ? maximumWidth() : 0,
-                     caption + 2 * kHorizontalPadding),
-            kMinimumHeight};
+    return {maximumWidth(), kMinimumHeight};
 }
 
 void LockOverlayActionButton::paintEvent(QPaintEvent*) {

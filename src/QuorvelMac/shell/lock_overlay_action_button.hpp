@@ -17,7 +17,7 @@ public:
     void setPresentation(const LockOverlayActionPresentation& presentation);
     // 1.0 when the action is enabled, 0.55 when it is dimmed.
     double opacity() const { return opacity_; }
-    // The button fills the width it is given, up to its maximum.
+    // The button fills the width it is given, up to 320; a longer title is elided.
     QSize sizeHint() const override;
 
 protected:

@@ -57,14 +57,13 @@ protected:
 // The card, which keeps its shadow under it wherever the layout puts it.
 class Card final : public QWidget {
 public:
-    explicit Card(QWidget* parent) : QWidget(parent), shadow_(new CardShadow(parent)) { shadow_->lower(); }
-
-    // The card takes the width it is given up to its maximum (the layout centres it).
-    QSize sizeHint() const override {
-        QSize hint = QWidget::sizeHint();
-        if (maximumWidth() < QWIDGETSIZE_MAX) hint.setWidth(std::max(hint.width(), maximumWidth()));
-        return hint;
+    explicit Card(QWidget* parent) : QWidget(parent), shadow_(new CardShadow(parent)) {
+        shadow_->lower();
+        setMaximumWidth(480);
     }
+
+    // The card takes the width it is given up to 480 (the layout centres it).
+    QSize sizeHint() const override { return {maximumWidth(), QWidget::sizeHint().height()}; }
 
 protected:
     void paintEvent(QPaintEvent*) override { paintCardShape(this); }
@@ -146,7 +145,6 @@ LockOverlayView::LockOverlayView(IconSource icons, QWidget* parent)
 
     card_ = new Card(this);
     card_->setObjectName("mac-lock-card");
-    card_->setMaximumWidth(480);
     card_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Maximum);
     outer->addWidget(card_, 0, Qt::AlignHCenter);
     outer->addStretch(1);
