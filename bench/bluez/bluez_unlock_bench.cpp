@@ -26,7 +26,7 @@
 #include "bluez/daemon_process.hpp"
 #include "bluez/fake_bluez.hpp"
 #include "bluez/phone_protocol.hpp"
-#include "bluez/private_system_bus.hpp"
+#include "bus/private_bus.hpp"
 #include "bluez/simulated_phone.hpp"
 
 namespace {
@@ -89,7 +89,7 @@ private:
 };
 
 int run(int argc, char** argv) {
-    PrivateSystemBus bus;
+    PrivateBus bus(PrivateBus::Kind::system);
     TemporaryHome home;
     QCoreApplication app(argc, argv);
     installDBusNotificationPoster();

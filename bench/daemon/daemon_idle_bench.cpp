@@ -13,7 +13,7 @@
 #include <string>
 
 #include "bluez/fake_bluez.hpp"
-#include "bluez/private_system_bus.hpp"
+#include "bus/private_bus.hpp"
 #include "bluez/simulated_phone.hpp"
 #include "testkit/qt_wait.hpp"
 
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
         return 1;
     ::setenv("XDG_DATA_HOME", (std::string(home) + "/data").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (std::string(home) + "/config").c_str(), 1);
-    quorvel::testing::PrivateSystemBus systemBus;
+    quorvel::testing::PrivateBus systemBus(quorvel::testing::PrivateBus::Kind::system);
     QCoreApplication application(argc, argv);
     quorvel::testing::FakeBlueZ bluez(QString::fromStdString(systemBus.address()));
 

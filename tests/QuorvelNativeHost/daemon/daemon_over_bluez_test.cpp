@@ -7,7 +7,7 @@
 #include "QuorvelShared/bridge/ble_local_connection_store.hpp"
 #include "QuorvelShared/messages/ble_local_identity.hpp"
 #include "bluez/fake_bluez.hpp"
-#include "bluez/private_system_bus.hpp"
+#include "bus/private_bus.hpp"
 #include "bluez/simulated_phone.hpp"
 #include "daemon_process_support.hpp"
 #include "testkit/qt_wait.hpp"
@@ -21,7 +21,7 @@ using Kind = BLELocalPrototypeMessageKind;
 
 TEST(DaemonOverBlueZ, APhoneSubscribesGetsTheStateRefreshAndAnswersAnUnlockRequest) {
     testkit::TempXdgHome home;
-    testing::PrivateSystemBus systemBus;  // the daemon finds it through its environment
+    testing::PrivateBus systemBus(testing::PrivateBus::Kind::system);  // the daemon finds it through its environment
     testing::FakeBlueZ bluez(QString::fromStdString(systemBus.address()));
     int input[2];
     ASSERT_EQ(::pipe2(input, O_CLOEXEC), 0);

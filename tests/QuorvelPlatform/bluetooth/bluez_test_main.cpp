@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 #include <memory>
 
-#include "bluez/private_system_bus.hpp"
+#include "bus/private_bus.hpp"
 #include "bluez_test_support.hpp"
 
 namespace quorvel::testing {
@@ -14,7 +14,8 @@ std::string privateSystemBusAddress;
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    auto bus = std::make_unique<quorvel::testing::PrivateSystemBus>();
+    auto bus = std::make_unique<quorvel::testing::PrivateBus>(
+        quorvel::testing::PrivateBus::Kind::system);
     quorvel::testing::privateSystemBusAddress = bus->address();
     int status = 0;
     {

@@ -1,4 +1,4 @@
-#include "bluez/private_system_bus.hpp"
+#include "bus/private_bus.hpp"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -14,14 +14,16 @@
 namespace quorvel::testing {
 namespace {
 
-constexpr const char* policy =
+// A session bus says so in its type: the services it starts then find it as their session bus
+// (DBUS_SESSION_BUS_ADDRESS), not the bus of whoever started the test.
+constexpr const char* configurationTemplate =
     R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
-  <type>custom</type>
+  <type>@TYPE@</type>
   <listen>unix:path=@SOCKET@</listen>
   <auth>EXTERNAL</auth>
-  <policy context="default">
+@SERVICEDIRS@  <policy context="default">
     <allow user="*"/>
     <allow own="*"/>
     <allow send_destination="*" eavesdrop="true"/>
@@ -33,21 +35,34 @@ constexpr const char* policy =
 
 std::filesystem::path makeFolder() {
     std::string pattern =
-        (std::filesystem::temp_directory_path() / "quorvel-system-bus.XXXXXX").string();
+        (std::filesystem::temp_directory_path() / "quorvel-bus.XXXXXX").string();
     if (!::mkdtemp(pattern.data())) {
         throw std::system_error(errno, std::generic_category(), "mkdtemp");
     }
     return pattern;
 }
 
+void replace(std::string& text, const std::string& token, const std::string& value) {
+    text.replace(text.find(token), token.size(), value);
+}
+
+std::string configuration(PrivateBus::Kind kind, const std::filesystem::path& socket,
+                          const PrivateBus::Options& options) {
+    std::string folders;
+    for (const auto& folder : options.serviceFolders)
+        folders += "  <servicedir>" + folder.string() + "</servicedir>\n";
+    std::string text = configurationTemplate;
+    replace(text, "@TYPE@", kind == PrivateBus::Kind::session ? "session" : "system");
+    replace(text, "@SOCKET@", socket.string());
+    replace(text, "@SERVICEDIRS@", folders);
+    return text;
+}
+
 }  // namespace
 
-PrivateSystemBus::PrivateSystemBus() : folder_(makeFolder()) {
-    std::string config = policy;
-    const std::string socket = (folder_ / "bus").string();
-    config.replace(config.find("@SOCKET@"), 8, socket);
+PrivateBus::PrivateBus(Kind kind, Options options) : folder_(makeFolder()) {
     const std::string configPath = (folder_ / "bus.conf").string();
-    std::ofstream(configPath) << config;
+    std::ofstream(configPath) << configuration(kind, folder_ / "bus", options);
 
     int out[2];
     if (::pipe2(out, O_CLOEXEC) != 0) {
@@ -89,10 +104,11 @@ PrivateSystemBus::PrivateSystemBus() : folder_(makeFolder()) {
         throw std::runtime_error("dbus-daemon did not start (is the dbus package installed?)");
     }
     address_ = line;
-    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address_.c_str(), 1);
+    ::setenv(kind == Kind::session ? "DBUS_SESSION_BUS_ADDRESS" : "DBUS_SYSTEM_BUS_ADDRESS",
+             address_.c_str(), 1);
 }
 
-PrivateSystemBus::~PrivateSystemBus() {
+PrivateBus::~PrivateBus() {
     if (pid_ > 0) {
         ::kill(pid_, SIGTERM);
         ::waitpid(pid_, nullptr, 0);
