@@ -24,6 +24,8 @@
 #include "QuorvelMac/ui/user_interface.hpp"
 #include "QuorvelPlatform/keychain/secret_service_keychain.hpp"
 #include "QuorvelPlatform/notifications/dbus_notification_poster.hpp"
+#include "QuorvelPlatform/process/guarded_application.hpp"
+#include "QuorvelPlatform/process/open_file_limit.hpp"
 #include "QuorvelShared/devicekeys/caching_device_key_store.hpp"
 #include "QuorvelShared/devicekeys/keychain_device_key_store.hpp"
 #include "QuorvelShared/support/preferences.hpp"
@@ -83,7 +85,8 @@ int main(int argc, char** argv) {
     // Watching and covering other programs' windows needs X11; under Wayland the X11 platform
     // (XWayland) at least lets the application start and say so.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication app(argc, argv);
+    raiseOpenFileLimit();
+    GuardedApplication<QApplication> app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pellorim"));
     QApplication::setDesktopFileName(QStringLiteral("app.quorvel.mac"));
     // The application lives in the tray and keeps locking with every window closed.
