@@ -6,8 +6,6 @@
 #include <QDBusPendingReply>
 #include <QVariantMap>
 
-#include "QuorvelPlatform/timers/boot_clock_timer.hpp"
-
 namespace quorvel {
 
 namespace {
@@ -18,7 +16,10 @@ const QString interface = QStringLiteral("org.freedesktop.Notifications");
 
 FreedesktopNotificationCenter::FreedesktopNotificationCenter(const QString& applicationName,
                                                              QObject* parent)
-    : QObject(parent), bus_(QDBusConnection::sessionBus()), applicationName_(applicationName) {}
+    : QObject(parent),
+      bus_(QDBusConnection::sessionBus()),
+      applicationName_(applicationName),
+      deadlines_(new BootClockDeadlines(this)) {}
 
 bool FreedesktopNotificationCenter::hasServer() const {
     if (!bus_.isConnected() || !bus_.interface())
@@ -30,15 +31,11 @@ void FreedesktopNotificationCenter::schedule(const std::string& identifier,
                                              const std::string& title, const std::string& body,
                                              double delaySeconds) {
     remove(identifier);
-    auto* timer = new BootClockTimer(this);
-    pending_[identifier] = timer;
-    connect(timer, &BootClockTimer::timeout, this, [this, identifier, title, body, timer] {
-        if (pending_[identifier] == timer)
-            pending_.erase(identifier);
-        timer->deleteLater();
+    // remove() cancels the deadline, so the one that runs is the identifier's current one.
+    pending_[identifier] = deadlines_->after(delaySeconds, [this, identifier, title, body] {
+        pending_.erase(identifier);
         show(identifier, title, body);
     });
-    timer->start(delaySeconds);
 }
 
 void FreedesktopNotificationCenter::show(const std::string& identifier, const std::string& title,
@@ -72,10 +69,7 @@ void FreedesktopNotificationCenter::remove(const std::string& identifier) {
     ++generation_[identifier];
     auto pending = pending_.find(identifier);
     if (pending != pending_.end()) {
-        if (pending->second) {
-            pending->second->stop();
-            pending->second->deleteLater();
-        }
+        deadlines_->cancel(pending->second);
         pending_.erase(pending);
     }
     auto shown = shown_.find(identifier);

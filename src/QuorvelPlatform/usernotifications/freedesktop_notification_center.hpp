@@ -5,13 +5,12 @@
 // that the notification can be withdrawn while pending or closed once shown.
 #include <QDBusConnection>
 #include <QObject>
-#include <QPointer>
 #include <map>
 #include <string>
 
-namespace quorvel {
+#include "QuorvelPlatform/timers/boot_clock_deadlines.hpp"
 
-class BootClockTimer;
+namespace quorvel {
 
 class FreedesktopNotificationCenter final : public QObject {
     Q_OBJECT
@@ -24,7 +23,7 @@ public:
     bool hasServer() const;
 
     // Shows the notification after `delaySeconds`, replacing any earlier one of `identifier`.
-    // Throws std::system_error when no timer can be made.
+    // Throws std::system_error when the timer cannot be set.
     void schedule(const std::string& identifier, const std::string& title, const std::string& body,
                   double delaySeconds);
 
@@ -43,7 +42,9 @@ private:
 
     QDBusConnection bus_;
     QString applicationName_;
-    std::map<std::string, QPointer<BootClockTimer>> pending_;
+    // Notifications waiting for their time, all on one boot-clock timer.
+    BootClockDeadlines* deadlines_;
+    std::map<std::string, BootClockDeadlines::Id> pending_;
     std::map<std::string, unsigned> shown_;
     // Raised by remove() so that a reply arriving later is closed at once.
     std::map<std::string, unsigned long long> generation_;
