@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QSocketNotifier>
-#include <QSysInfo>
 #include <QtDebug>
 #include <cstdio>
 #include <memory>
@@ -22,6 +21,7 @@
 #include "QuorvelMac/shell/single_instance.hpp"
 #include "QuorvelMac/shell/x11_accessibility_probe.hpp"
 #include "QuorvelMac/ui/user_interface.hpp"
+#include "QuorvelPlatform/hostname/computer_name.hpp"
 #include "QuorvelPlatform/keychain/secret_service_keychain.hpp"
 #include "QuorvelPlatform/notifications/dbus_notification_poster.hpp"
 #include "QuorvelShared/devicekeys/caching_device_key_store.hpp"
@@ -73,7 +73,7 @@ MacAppModel::Dependencies modelDependencies(const std::shared_ptr<AccessibilityP
     deps.userNotifications = std::make_shared<DesktopUserNotificationCenter>();
     deps.manifestFiles = NativeMessagingRegistrar::defaultManifestFiles();
     deps.nativeHostPath = (ownFolder() / "QuorvelNativeHost").string();
-    deps.hostDisplayName = QSysInfo::machineHostName().toStdString();
+    deps.hostDisplayName = hostname::computerDisplayName(hostname::systemComputerNameSources());
     return deps;
 }
 
