@@ -17,6 +17,7 @@
 #include "QuorvelMac/shell/bluetooth_bridge_daemon_process.hpp"
 #include "QuorvelMac/shell/mac_application_icon_provider.hpp"
 #include "QuorvelMac/shell/mac_application_picker.hpp"
+#include "QuorvelMac/shell/qt_translations.hpp"
 #include "QuorvelMac/shell/quorvel_mac_app.hpp"
 #include "QuorvelMac/shell/single_instance.hpp"
 #include "QuorvelMac/shell/x11_accessibility_probe.hpp"
@@ -86,6 +87,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pellorim"));
     QApplication::setDesktopFileName(QStringLiteral("app.quorvel.mac"));
+    if (!installJapaneseQtTranslations(app))
+        qWarning("QuorvelMac: Qt's Japanese texts are not installed (qt6-translations-l10n).");
     // The application lives in the tray and keeps locking with every window closed.
     QApplication::setQuitOnLastWindowClosed(false);
 
