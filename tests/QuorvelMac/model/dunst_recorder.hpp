@@ -1,0 +1,63 @@
+#pragma once
+// dunst, the real notification server of the warning tests, set up to write down what it shows:
+// a rule runs a script for every notification of "Pellorim", which writes its summary and body
+// into a file named after dunst's id for it.
+#include <sys/stat.h>
+
+#include <QProcess>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "testkit/temp_xdg.hpp"
+
+namespace quorvel::modeltest {
+
+class DunstRecorder {
+public:
+    explicit DunstRecorder(const std::filesystem::path& folder)
+        : shownFolder_(folder / "shown"), config_(folder / "dunstrc") {
+        std::filesystem::create_directories(shownFolder_);
+        const auto script = folder / "record.sh";
+        testkit::writeFile(script, "#!/bin/sh\nprintf '%s\\n%s' \"$2\" \"$3\" > \"" +
+                                       shownFolder_.string() + "/$DUNST_ID\"\n");
+        ::chmod(script.c_str(), 0700);
+        testkit::writeFile(config_,
+                           "[global]\n    always_run_script = true\n"
+                           "[urgency_normal]\n    timeout = 0\n"
+                           "[record]\n    appname = \"Pellorim\"\n    script = \"" +
+                               script.string() + "\"\n");
+    }
+
+    // The configuration to start dunst with ("-config").
+    const std::filesystem::path& config() const { return config_; }
+
+    // Starts the record of shown notifications afresh.
+    void forget() {
+        for (const auto& entry : std::filesystem::directory_iterator(shownFolder_))
+            std::filesystem::remove(entry.path());
+    }
+
+    // Summary and body ("summary\nbody") of each notification shown, by dunst's id.
+    std::map<unsigned, std::string> shown() const {
+        std::map<unsigned, std::string> result;
+        for (const auto& entry : std::filesystem::directory_iterator(shownFolder_))
+            result[std::stoul(entry.path().filename().string())] = testkit::readFile(entry.path());
+        return result;
+    }
+
+private:
+    std::filesystem::path shownFolder_;
+    std::filesystem::path config_;
+};
+
+// How many notifications the session bus's dunst has on screen; -1 when it cannot be asked.
+inline int displayedCount() {
+    QProcess control;
+    control.start("dunstctl", {"count", "displayed"});
+    if (!control.waitForFinished(30000) || control.exitCode() != 0)
+        return -1;
+    return control.readAllStandardOutput().trimmed().toInt();
+}
+
+}  // namespace quorvel::modeltest
