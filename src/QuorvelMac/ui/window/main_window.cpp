@@ -14,7 +14,7 @@
 #include <utility>
 
 #include "QuorvelMac/model/mac_app_model.hpp"
-#include "QuorvelMac/shell/mac_settings_relaxation_protection_controller.hpp"
+#include "QuorvelMac/model/mac_settings_relaxation_protection_controller.hpp"
 #include "QuorvelMac/ui/format/attention.hpp"
 #include "QuorvelMac/ui/kit/theme.hpp"
 #include "QuorvelMac/ui/kit/widgets.hpp"
