@@ -148,7 +148,6 @@ TEST_F(RelaxationTest, FieldRefusesPasteByEveryRoute) {
 TEST_F(RelaxationTest, ContextMenuInsertsNothing) {
     ManualAlphanumericTextField field("ここに入力");
     field.show();
-    QApplication::clipboard()->setText("PASTED");
     const QString typed = "xyz";
 
     // Opens the field's menu as a right click does and hands its actions, submenus' included, to
@@ -186,6 +185,8 @@ TEST_F(RelaxationTest, ContextMenuInsertsNothing) {
     withMenu([&](const std::vector<QAction*>& actions) { count = actions.size(); });
     ASSERT_GT(count, 0u);
     for (std::size_t i = 0; i < count; ++i) {
+        // Cut and Copy put typed text on the clipboard: the next action finds the foreign text.
+        QApplication::clipboard()->setText("PASTED");
         field.clear();
         type(field, typed);
         field.setSelection(1, 1);
