@@ -117,18 +117,13 @@ TEST_F(ActivatableServerTest, WarningStartsANotificationServerThatOnlyTheBusKnow
     auto deps = dependencies();
     deps.userNotifications = center;
     MacAppModel model(deps);
-    auto targets = model.targets();
-    targets[0].inheritsDefaultPolicy = false;
-    targets[0].policyOverride = DefaultLockPolicy::defaultFree();
-    targets[0].policyOverride->warningBeforeEndSeconds = 2;
-    model.setTargets(targets);
-    model.applyApproval(targets[0].id, systemClock().now().addingSeconds(4), std::nullopt);
+    const MacLockTarget target = approveWithWarningDueSoon(model);
 
     ASSERT_TRUE(runLoopUntil([&] { return !dunst.shown().empty(); }));
     const auto shown = dunst.shown();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown.begin()->second,
-              "まもなく再ロック\n" + targets[0].displayName + " は 2秒後に再ロックされます。");
+              "まもなく再ロック\n" + target.displayName + " は 2秒後に再ロックされます。");
 }
 
 TEST_F(ActivatableServerTest, WarningAsksForTheSoundOfANewMessage) {

@@ -1,7 +1,7 @@
 #pragma once
 // dunst, the real notification server of the warning tests, set up to write down what it shows:
 // a rule runs a script for every notification of "Pellorim", which writes its summary and body
-// into a file named after dunst's id for it.
+// into a file named after dunst's id for it. And a warning that comes soon.
 #include <sys/stat.h>
 
 #include <QProcess>
@@ -9,6 +9,8 @@
 #include <map>
 #include <string>
 
+#include "QuorvelMac/model/mac_app_model.hpp"
+#include "QuorvelShared/support/clock.hpp"
 #include "testkit/temp_xdg.hpp"
 
 namespace quorvel::modeltest {
@@ -50,6 +52,18 @@ private:
     std::filesystem::path shownFolder_;
     std::filesystem::path config_;
 };
+
+// Approves the model's first target for 4 s with a warning lead time of 2 s, so that its re-lock
+// warning is due 2 s from now; returns the target.
+inline MacLockTarget approveWithWarningDueSoon(MacAppModel& model) {
+    auto targets = model.targets();
+    targets[0].inheritsDefaultPolicy = false;
+    targets[0].policyOverride = DefaultLockPolicy::defaultFree();
+    targets[0].policyOverride->warningBeforeEndSeconds = 2;
+    model.setTargets(targets);
+    model.applyApproval(targets[0].id, systemClock().now().addingSeconds(4), std::nullopt);
+    return targets[0];
+}
 
 // How many notifications the session bus's dunst has on screen; -1 when it cannot be asked.
 inline int displayedCount() {

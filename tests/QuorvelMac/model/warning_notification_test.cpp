@@ -67,13 +67,7 @@ TEST_F(ModelTest, WarningIsShownByARealNotificationServerAndWithdrawnWhenItBecom
     auto deps = dependencies();
     deps.userNotifications = notifications;
     MacAppModel model(deps);
-    auto targets = model.targets();
-    targets[0].inheritsDefaultPolicy = false;
-    targets[0].policyOverride = DefaultLockPolicy::defaultFree();
-    targets[0].policyOverride->warningBeforeEndSeconds = 2;
-    model.setTargets(targets);
-
-    model.applyApproval(targets[0].id, systemClock().now().addingSeconds(4), std::nullopt);
+    const std::vector<MacLockTarget> targets{approveWithWarningDueSoon(model)};
     ASSERT_TRUE(runUntil([&] { return !dunst.shown().empty(); }));
     EXPECT_TRUE(model.allowUntil(targets[0].id));
     const auto shown = dunst.shown();
