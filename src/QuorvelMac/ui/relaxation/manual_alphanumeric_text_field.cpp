@@ -40,9 +40,9 @@ void ManualAlphanumericTextField::contextMenuEvent(QContextMenuEvent* event) {
     menu->popup(event->globalPos());
 }
 
-// Qt's standard menu of a line edit offers Paste and the insertion of Unicode control characters,
-// and Qt 6.4 names neither action, so they cannot be picked out of it reliably. This menu is
-// built instead from the standard actions that only undo, move or remove what was typed, under
+// Qt's standard menu of a line edit offers Paste, and Qt 6.4 gives its actions no names, so Paste
+// cannot be picked out of it reliably (nor anything that inserts in a later Qt). This menu is
+// built instead from the standard actions that only undo, copy or remove what was typed, under
 // Qt's own (translated) titles.
 QMenu* ManualAlphanumericTextField::createContextMenu() {
     auto* menu = new QMenu(this);
