@@ -21,7 +21,10 @@ public:
         : shownFolder_(folder / "shown"), config_(folder / "dunstrc") {
         std::filesystem::create_directories(shownFolder_);
         const auto script = folder / "record.sh";
+        // Written beside and renamed into place, so a record is never read half-written.
         testkit::writeFile(script, "#!/bin/sh\nprintf '%s\\n%s' \"$2\" \"$3\" > \"" +
+                                       shownFolder_.string() + "/.$DUNST_ID\" && mv \"" +
+                                       shownFolder_.string() + "/.$DUNST_ID\" \"" +
                                        shownFolder_.string() + "/$DUNST_ID\"\n");
         ::chmod(script.c_str(), 0700);
         testkit::writeFile(config_,
@@ -43,8 +46,11 @@ public:
     // Summary and body ("summary\nbody") of each notification shown, by dunst's id.
     std::map<unsigned, std::string> shown() const {
         std::map<unsigned, std::string> result;
-        for (const auto& entry : std::filesystem::directory_iterator(shownFolder_))
-            result[std::stoul(entry.path().filename().string())] = testkit::readFile(entry.path());
+        for (const auto& entry : std::filesystem::directory_iterator(shownFolder_)) {
+            const std::string name = entry.path().filename().string();
+            if (name.front() != '.')
+                result[std::stoul(name)] = testkit::readFile(entry.path());
+        }
         return result;
     }
 
