@@ -23,6 +23,9 @@ packages=(
     openbox
     # view tests: Japanese text in the screenshots, and a QR reader to check the pairing code
     fonts-noto-cjk zbar-tools
+    # Qt's own texts in Japanese; tests: the login item's entry checked and launched as the
+    # desktop does
+    qt6-translations-l10n desktop-file-utils libglib2.0-bin
 )
 
 missing=()

@@ -74,8 +74,17 @@ private:
     CardShadow* shadow_;
 };
 
+// Every text of the panel is shown as it stands: a target's name and a failure come from data,
+// and "<b>Editor</b>" is a name, not markup.
+QLabel* plainLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+    return label;
+}
+
 QLabel* makeLabel(const QString& text, QWidget* parent, bool wrap = true) {
-    auto* label = new QLabel(text, parent);
+    auto* label = plainLabel(text, parent);
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(wrap);
     label->setMinimumHeight(52);
@@ -107,7 +116,7 @@ QWidget* symbolRow(const QString& text, const std::string& symbol, const QString
     auto* image = new QLabel(row);
     image->setPixmap(theme::symbol(QString::fromStdString(symbol)).pixmap(16, 16));
     layout->addWidget(image, 0, Qt::AlignVCenter);
-    label = new QLabel(text, row);
+    label = plainLabel(text, row);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignCenter);
     label->setProperty("symbol", QString::fromStdString(symbol));
@@ -265,7 +274,7 @@ void LockOverlayView::rebuildStatusBlock(const LockOverlayState::Status& status)
         spinner->setTextVisible(false);
         spinner->setFixedSize(48, 8);
         rowLayout->addWidget(spinner, 0, Qt::AlignVCenter);
-        auto* title = new QLabel(QString::fromStdString(presentation.title), row);
+        auto* title = plainLabel(QString::fromStdString(presentation.title), row);
         title->setObjectName("mac-lock-status-title");
         title->setProperty("prominent", presentation.isTitleProminent);
         if (!presentation.isTitleProminent) title->setStyleSheet(secondary);

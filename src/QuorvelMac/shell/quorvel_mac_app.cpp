@@ -156,8 +156,8 @@ void QuorvelMacApp::updateTrayIcon() {
 
 void QuorvelMacApp::showMainWindow() {
     if (!mainWindow_ && scenes_.mainWindow) {
+        // Its title is the shown pane's, which the window keeps itself.
         mainWindow_ = scenes_.mainWindow(*model_, relaxation_);
-        mainWindow_->setWindowTitle(QStringLiteral("Pellorim"));
         mainWindow_->setMinimumSize(820, 560);
         mainWindow_->installEventFilter(this);
     }

@@ -4,6 +4,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusReply>
 #include <QVariantMap>
 
 namespace quorvel {
@@ -24,7 +25,12 @@ FreedesktopNotificationCenter::FreedesktopNotificationCenter(const QString& appl
 bool FreedesktopNotificationCenter::hasServer() const {
     if (!bus_.isConnected() || !bus_.interface())
         return false;
-    return bus_.interface()->isServiceRegistered(service).value();
+    if (bus_.interface()->isServiceRegistered(service).value())
+        return true;
+    // Most desktops' servers (dunst, xfce4-notifyd, mate-notification-daemon) are started by the
+    // bus on first use: until then the name has no owner, and our Notify call is what starts one.
+    const QDBusReply<QStringList> activatable = bus_.interface()->activatableServiceNames();
+    return activatable.isValid() && activatable.value().contains(service);
 }
 
 void FreedesktopNotificationCenter::schedule(const std::string& identifier,
@@ -42,8 +48,9 @@ void FreedesktopNotificationCenter::show(const std::string& identifier, const st
                                          const std::string& body) {
     QDBusMessage call =
         QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Notify"));
+    const QVariantMap hints{{QStringLiteral("sound-name"), QStringLiteral("message-new-instant")}};
     call << applicationName_ << 0u << QString() << QString::fromStdString(title)
-         << QString::fromStdString(body) << QStringList() << QVariantMap() << -1;
+         << QString::fromStdString(body) << QStringList() << hints << -1;
     const unsigned long long generation = generation_[identifier];
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,

@@ -1,8 +1,9 @@
 #pragma once
 // Notifications for the user through the desktop's notification server
 // (org.freedesktop.Notifications on the session bus), shown after a delay counted on the boot
-// clock. Each notification has an identifier of ours; the server's own id for it is kept, so
-// that the notification can be withdrawn while pending or closed once shown.
+// clock, with the freedesktop sound "message-new-instant". Each notification has an identifier
+// of ours; the server's own id for it is kept, so that the notification can be withdrawn while
+// pending or closed once shown.
 #include <QDBusConnection>
 #include <QObject>
 #include <map>
@@ -19,7 +20,7 @@ public:
     explicit FreedesktopNotificationCenter(const QString& applicationName,
                                            QObject* parent = nullptr);
 
-    // Whether a notification server owns its name on the bus.
+    // Whether a notification server owns its name on the bus, or the bus can start one.
     bool hasServer() const;
 
     // Shows the notification after `delaySeconds`, replacing any earlier one of `identifier`.

@@ -1,36 +1,23 @@
 // The re-lock warning shown by a real notification server (dunst) on the test session's bus and
 // display, and withdrawn again when the window ends.
-#include <sys/stat.h>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QProcess>
 
 #include "QuorvelPlatform/usernotifications/freedesktop_notification_center.hpp"
-#include "QuorvelShared/support/files.hpp"
+#include "dunst_recorder.hpp"
 #include "model_fixture.hpp"
 
 namespace quorvel::modeltest {
 namespace {
 
-// dunst runs a rule's script for every notification it shows; the script writes down what was
-// shown, one file per notification.
-class DunstServer {
+// dunst started by the test on the session's bus and display.
+class DunstServer : public DunstRecorder {
 public:
-    explicit DunstServer(const std::filesystem::path& folder) : shownFolder_(folder / "shown") {
-        std::filesystem::create_directories(shownFolder_);
-        const auto script = folder / "record.sh";
-        testkit::writeFile(script, "#!/bin/sh\nprintf '%s\\n%s' \"$2\" \"$3\" > \"" +
-                                       shownFolder_.string() + "/$DUNST_ID\"\n");
-        ::chmod(script.c_str(), 0700);
-        const auto config = folder / "dunstrc";
-        testkit::writeFile(config,
-                           "[global]\n    always_run_script = true\n"
-                           "[urgency_normal]\n    timeout = 0\n"
-                           "[record]\n    appname = \"Pellorim\"\n    script = \"" +
-                               script.string() + "\"\n");
+    explicit DunstServer(const std::filesystem::path& folder) : DunstRecorder(folder) {
         process_.setStandardOutputFile(QProcess::nullDevice());
         process_.setStandardErrorFile(QProcess::nullDevice());
-        process_.start("dunst", {"-config", QString::fromStdString(config.string())});
+        process_.start("dunst", {"-config", QString::fromStdString(config().string())});
     }
     ~DunstServer() {
         process_.terminate();
@@ -45,31 +32,10 @@ public:
                        .value();
                });
     }
-    // Starts the record of shown notifications afresh.
-    void forget() {
-        for (const auto& entry : std::filesystem::directory_iterator(shownFolder_))
-            std::filesystem::remove(entry.path());
-    }
-    std::map<unsigned, std::string> shown() const {
-        std::map<unsigned, std::string> result;
-        for (const auto& entry : std::filesystem::directory_iterator(shownFolder_))
-            result[std::stoul(entry.path().filename().string())] = testkit::readFile(entry.path());
-        return result;
-    }
 
 private:
-    std::filesystem::path shownFolder_;
     QProcess process_;
 };
-
-// How many notifications dunst has on screen.
-int displayedCount() {
-    QProcess control;
-    control.start("dunstctl", {"count", "displayed"});
-    if (!control.waitForFinished(30000) || control.exitCode() != 0)
-        return -1;
-    return control.readAllStandardOutput().trimmed().toInt();
-}
 
 // One test, one server: only one notification server can own the bus name at a time.
 TEST_F(ModelTest, WarningIsShownByARealNotificationServerAndWithdrawnWhenItBecomesWrong) {
@@ -101,13 +67,7 @@ TEST_F(ModelTest, WarningIsShownByARealNotificationServerAndWithdrawnWhenItBecom
     auto deps = dependencies();
     deps.userNotifications = notifications;
     MacAppModel model(deps);
-    auto targets = model.targets();
-    targets[0].inheritsDefaultPolicy = false;
-    targets[0].policyOverride = DefaultLockPolicy::defaultFree();
-    targets[0].policyOverride->warningBeforeEndSeconds = 2;
-    model.setTargets(targets);
-
-    model.applyApproval(targets[0].id, systemClock().now().addingSeconds(4), std::nullopt);
+    const std::vector<MacLockTarget> targets{approveWithWarningDueSoon(model)};
     ASSERT_TRUE(runUntil([&] { return !dunst.shown().empty(); }));
     EXPECT_TRUE(model.allowUntil(targets[0].id));
     const auto shown = dunst.shown();

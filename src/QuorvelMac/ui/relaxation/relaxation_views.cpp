@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "QuorvelMac/shell/mac_settings_relaxation_protection_controller.hpp"
+#include "QuorvelMac/model/mac_settings_relaxation_protection_controller.hpp"
 #include "QuorvelMac/ui/kit/theme.hpp"
 #include "QuorvelMac/ui/kit/widgets.hpp"
 #include "QuorvelMac/ui/relaxation/manual_alphanumeric_text_field.hpp"

@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "QuorvelMac/model/mac_app_model.hpp"
-#include "QuorvelMac/shell/mac_settings_relaxation_protection_controller.hpp"
+#include "QuorvelMac/model/mac_settings_relaxation_protection_controller.hpp"
 #include "QuorvelMac/ui/format/target_status.hpp"
 #include "QuorvelMac/ui/kit/status_pill.hpp"
 #include "QuorvelMac/ui/kit/theme.hpp"

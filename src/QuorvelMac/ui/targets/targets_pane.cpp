@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "QuorvelMac/model/mac_app_model.hpp"
-#include "QuorvelMac/shell/mac_settings_relaxation_protection_controller.hpp"
+#include "QuorvelMac/model/mac_settings_relaxation_protection_controller.hpp"
 #include "QuorvelMac/ui/format/target_status.hpp"
 #include "QuorvelMac/ui/kit/card.hpp"
 #include "QuorvelMac/ui/kit/card_section_heading.hpp"
@@ -233,7 +233,8 @@ void TargetsPane::askRemoval(const MacLockTarget& target) {
     }
     dialog_ = new QMessageBox(QMessageBox::Warning, "このアプリをロック対象から外しますか？",
                               "このアプリをロック対象から外しますか？", QMessageBox::NoButton, this);
-    QPushButton* remove = dialog_->addButton(qs(target.displayName) + "を外す", QMessageBox::DestructiveRole);
+    QPushButton* remove =
+        dialog_->addButton(actionText(target.displayName + "を外す"), QMessageBox::DestructiveRole);
     remove->setObjectName("remove");
     QPushButton* cancel = dialog_->addButton("キャンセル", QMessageBox::RejectRole);
     cancel->setObjectName("cancel");

@@ -14,7 +14,7 @@
 #include <utility>
 
 #include "QuorvelMac/model/mac_app_model.hpp"
-#include "QuorvelMac/shell/mac_settings_relaxation_protection_controller.hpp"
+#include "QuorvelMac/model/mac_settings_relaxation_protection_controller.hpp"
 #include "QuorvelMac/ui/format/attention.hpp"
 #include "QuorvelMac/ui/kit/theme.hpp"
 #include "QuorvelMac/ui/kit/widgets.hpp"
@@ -61,11 +61,12 @@ MainWindow::MainWindow(MacAppModel& model, MacSettingsRelaxationProtectionContro
                        const ViewServices& services, QWidget* parent)
     : QWidget(parent), model_(model), controller_(controller),
       selection_(new SidebarSelection(this)) {
-    setWindowTitle("Pellorim");
     resize(980, 700);
     auto* outer = new QHBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     auto* split = new QSplitter(Qt::Horizontal, this);
+    // The sidebar keeps its 180 when dragged narrow: never collapsed, gear button included.
+    split->setChildrenCollapsible(false);
     outer->addWidget(split);
 
     auto* side = new QWidget(split);
@@ -109,6 +110,12 @@ MainWindow::MainWindow(MacAppModel& model, MacSettingsRelaxationProtectionContro
     connect(sidebar_, &QListWidget::currentRowChanged, this, [this](int row) {
         selection_->set(row < 0 ? std::nullopt
                                 : std::optional<SidebarItem>(sidebarRows()[row].item));
+    });
+    // Ctrl+click on the selected row deselects it and leaves it current: no selection.
+    connect(sidebar_, &QListWidget::itemSelectionChanged, this, [this] {
+        if (sidebar_->selectedItems().isEmpty()) {
+            selection_->set(std::nullopt);
+        }
     });
     connect(selection_, &SidebarSelection::changed, this, [this] { followSelection(); });
     for (auto signal : {&MacAppModel::accessibilityPermissionGrantedChanged,
@@ -203,9 +210,11 @@ void MainWindow::showEvent(QShowEvent* event) {
 
 void MainWindow::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    // Closing the window (or minimising it away) ends an open editing session.
+    // Closing the window ends an open editing session, and the window comes back as a new one
+    // would, at the overview. (Minimising hides it spontaneously and changes nothing.)
     if (!event->spontaneous()) {
         controller_.setEditingSessionActive(false);
+        selection_->set(SidebarItem::overview);
     }
 }
 
