@@ -23,6 +23,9 @@ packages=(
     openbox
     # view tests: Japanese text in the screenshots, and a QR reader to check the pairing code
     fonts-noto-cjk zbar-tools
+    # the interface's symbols: Adwaita's symbolic icons, drawn through Qt's SVG support; the
+    # install test checks the desktop entry with desktop-file-validate
+    adwaita-icon-theme qt6-svg-dev libqt6svg6 desktop-file-utils
 )
 
 missing=()

@@ -21,6 +21,7 @@
 #include "QuorvelMac/shell/quorvel_mac_app.hpp"
 #include "QuorvelMac/shell/single_instance.hpp"
 #include "QuorvelMac/shell/x11_accessibility_probe.hpp"
+#include "QuorvelMac/ui/kit/application_icon.hpp"
 #include "QuorvelMac/ui/user_interface.hpp"
 #include "QuorvelPlatform/keychain/secret_service_keychain.hpp"
 #include "QuorvelPlatform/notifications/dbus_notification_poster.hpp"
@@ -86,6 +87,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pellorim"));
     QApplication::setDesktopFileName(QStringLiteral("app.quorvel.mac"));
+    QApplication::setWindowIcon(ui::applicationIcon());
     // The application lives in the tray and keeps locking with every window closed.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -29,7 +29,7 @@ void PairingQRCodeView::paintEvent(QPaintEvent*) {
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 7.5, 7.5);
     const QRect frame = rect().adjusted(12, 12, -12, -12);
     if (image_.isNull()) {
-        theme::symbol("qrcode").paint(&painter, frame);
+        theme::symbol("qrcode", theme::secondary()).paint(&painter, frame);
         return;
     }
     // Nearest-neighbour scaling keeps every module a sharp square.
