@@ -26,6 +26,9 @@ packages=(
     # Qt's own texts in Japanese; tests: the login item's entry checked and launched as the
     # desktop does
     qt6-translations-l10n desktop-file-utils libglib2.0-bin
+    # the interface's symbols: Adwaita's symbolic icons, drawn through Qt's SVG support; the
+    # install test checks the desktop entry with desktop-file-validate
+    adwaita-icon-theme qt6-svg-dev libqt6svg6
 )
 
 missing=()

@@ -21,6 +21,7 @@
 #include "QuorvelMac/shell/quorvel_mac_app.hpp"
 #include "QuorvelMac/shell/single_instance.hpp"
 #include "QuorvelMac/shell/x11_accessibility_probe.hpp"
+#include "QuorvelMac/ui/kit/application_icon.hpp"
 #include "QuorvelMac/ui/user_interface.hpp"
 #include "QuorvelPlatform/hostname/computer_name.hpp"
 #include "QuorvelPlatform/keychain/secret_service_keychain.hpp"
@@ -92,6 +93,7 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("app.quorvel.mac"));
     if (!installJapaneseQtTranslations(app))
         qWarning("QuorvelMac: Qt's Japanese texts are not installed (qt6-translations-l10n).");
+    QApplication::setWindowIcon(ui::applicationIcon());
     // The application lives in the tray and keeps locking with every window closed.
     QApplication::setQuitOnLastWindowClosed(false);
 

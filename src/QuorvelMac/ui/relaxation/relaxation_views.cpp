@@ -23,7 +23,7 @@ SettingsRelaxationSessionBanner::SettingsRelaxationSessionBanner(
     row->setContentsMargins(18, 10, 18, 10);
     row->setSpacing(12);
     auto* symbol = new QLabel(this);
-    symbol->setPixmap(theme::symbol("lock.open.fill").pixmap(20, 20));
+    symbol->setPixmap(theme::tintedSymbol("lock.open.fill", 20, theme::primary()));
     row->addWidget(symbol, 0, Qt::AlignVCenter);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);

@@ -41,7 +41,7 @@ QWidget* emptyStateView(QWidget* parent) {
     stack->setContentsMargins(0, 4, 0, 4);
     stack->setSpacing(6);
     auto* symbol = new QLabel(view);
-    symbol->setPixmap(theme::symbol("app.dashed").pixmap(36, 36));
+    symbol->setPixmap(theme::tintedSymbol("app.dashed", 36, theme::tertiary()));
     symbol->setAlignment(Qt::AlignHCenter);
     auto* title = theme::makeLabel("ロックするアプリはありません", theme::TextStyle::title3,
                                    theme::primary(), view);
@@ -70,7 +70,7 @@ TargetsPane::TargetsPane(MacAppModel& model, MacSettingsRelaxationProtectionCont
     warning_ = new TintedCard(theme::orange(), pane);
     auto* warningTitle = new QHBoxLayout;
     auto* warningSymbol = new QLabel(warning_);
-    warningSymbol->setPixmap(theme::symbol("exclamationmark.triangle.fill").pixmap(18, 18));
+    warningSymbol->setPixmap(theme::tintedSymbol("exclamationmark.triangle.fill", 18, theme::orange()));
     warningTitle->addWidget(warningSymbol, 0, Qt::AlignTop);
     warningTitle->addWidget(theme::makeLabel("ウィンドウを覆うにはアクセシビリティ権限が必要です",
                                              theme::TextStyle::headline, theme::orange(), warning_),

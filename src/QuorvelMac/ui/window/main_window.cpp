@@ -38,7 +38,7 @@ QWidget* sidebarLabel(const SidebarRow& row, bool showsWarning, QWidget* parent)
     auto* layout = new QHBoxLayout(label);
     layout->setContentsMargins(8, 4, 8, 4);
     auto* symbol = new QLabel(label);
-    symbol->setPixmap(theme::symbol(qs(row.systemImage)).pixmap(16, 16));
+    symbol->setPixmap(theme::tintedSymbol(qs(row.systemImage), 16, theme::primary()));
     layout->addWidget(symbol);
     auto* title = new QLabel(qs(row.title), label);
     title->setObjectName("title");
@@ -48,8 +48,7 @@ QWidget* sidebarLabel(const SidebarRow& row, bool showsWarning, QWidget* parent)
         mark->setObjectName("warning");
         mark->setAccessibleName("要対応");
         mark->setToolTip("要対応");
-        QPixmap glyph = theme::symbol("exclamationmark.circle.fill").pixmap(14, 14);
-        mark->setPixmap(glyph);
+        mark->setPixmap(theme::tintedSymbol("exclamationmark.circle.fill", 14, theme::orange()));
         layout->addWidget(mark);
     }
     return label;
