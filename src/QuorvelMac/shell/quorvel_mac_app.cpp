@@ -14,9 +14,6 @@ namespace quorvel {
 
 namespace {
 constexpr int refreshIntervalMs = 5000;
-
-// The colour the tray's pixels are drawn in: the desktop's text colour.
-QColor panelTextColour() { return qGuiApp->palette().color(QPalette::WindowText); }
 }
 
 QuorvelMacApp::QuorvelMacApp(Parts parts, QObject* parent)
@@ -137,6 +134,11 @@ PellorimMenuBarIcon::State QuorvelMacApp::menuBarIconState() const {
 }
 
 void QuorvelMacApp::installTrayIcon() {
+    trayColours_ = windows::SystemTrayColours::connect();
+    if (trayColours_) {
+        connect(trayColours_.get(), &windows::SystemTrayColours::normalChanged, this,
+                &QuorvelMacApp::updateTrayIcon);
+    }
     tray_ = std::make_unique<QSystemTrayIcon>();
     tray_->setToolTip(QStringLiteral("Pellorim"));
     if (scenes_.menuBar) {
@@ -155,6 +157,14 @@ void QuorvelMacApp::updateTrayIcon() {
     // The desktop colours the named symbolic icon for its panel; its pixels, for a tray that
     // takes them instead, are in the panel's text colour.
     tray_->setIcon(PellorimMenuBarIcon::icon(menuBarIconState(), panelTextColour()));
+}
+
+QColor QuorvelMacApp::panelTextColour() const {
+    // The colour an X11 tray asks its icons for, else the desktop's text colour.
+    if (const auto colour = trayColours_ ? trayColours_->normal() : std::nullopt) {
+        return QColor::fromRgba64(colour->red, colour->green, colour->blue);
+    }
+    return qGuiApp->palette().color(QPalette::WindowText);
 }
 
 void QuorvelMacApp::showMainWindow() {

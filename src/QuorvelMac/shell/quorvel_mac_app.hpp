@@ -21,6 +21,7 @@
 #include "QuorvelMac/shell/lock_overlay_window_controller.hpp"
 #include "QuorvelMac/shell/pellorim_menu_bar_icon.hpp"
 #include "QuorvelPlatform/windows/foreground_app_observer.hpp"
+#include "QuorvelPlatform/windows/system_tray_colours.hpp"
 
 class QMenu;
 class QSystemTrayIcon;
@@ -57,6 +58,11 @@ public:
     LockOverlayWindowController& overlayController() { return *overlay_; }
     std::optional<pid_t> blockedProcessIdentifier() const { return blockedProcessIdentifier_; }
     QWidget* mainWindow() const { return mainWindow_; }
+    // The tray item (none in tests without scenes).
+    const QSystemTrayIcon* trayIcon() const { return tray_.get(); }
+    // What the tray's pixels are drawn in: the X11 tray's normal colour where it gives one,
+    // else the palette's text colour.
+    QColor panelTextColour() const;
 
     // Brings the main window to the front (made on first use).
     void showMainWindow();
@@ -87,6 +93,7 @@ private:
     std::unique_ptr<MacAppModel> model_;
     Scenes scenes_;
     QPointer<QWidget> mainWindow_;
+    std::unique_ptr<windows::SystemTrayColours> trayColours_;
     std::unique_ptr<QSystemTrayIcon> tray_;
     std::unique_ptr<QMenu> trayMenu_;
     QTimer refreshLoop_;

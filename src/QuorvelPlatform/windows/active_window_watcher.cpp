@@ -2,69 +2,36 @@
 
 #include <xcb/res.h>
 
-#include <QAbstractEventDispatcher>
-#include <QSocketNotifier>
-#include <QtDebug>
 #include <cstdlib>
 
 namespace quorvel::windows {
 
 std::unique_ptr<ActiveWindowWatcher> ActiveWindowWatcher::connect(const char* display) {
-    int screenNumber = 0;
-    xcb_connection_t* connection = xcb_connect(display, &screenNumber);
-    if (xcb_connection_has_error(connection)) {
-        xcb_disconnect(connection);
-        return nullptr;
-    }
-    auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; i < screenNumber && screens.rem; ++i) xcb_screen_next(&screens);
-    if (!screens.rem) {
-        xcb_disconnect(connection);
-        return nullptr;
-    }
+    auto x = X11EventConnection::open(display);
+    if (!x) return nullptr;
     // The X-Resource extension answers client-id queries only after the version was agreed.
-    if (const auto* res = xcb_get_extension_data(connection, &xcb_res_id); res && res->present) {
-        std::free(xcb_res_query_version_reply(connection, xcb_res_query_version(connection, 1, 2), nullptr));
+    xcb_connection_t* c = x->connection();
+    if (const auto* res = xcb_get_extension_data(c, &xcb_res_id); res && res->present) {
+        std::free(xcb_res_query_version_reply(c, xcb_res_query_version(c, 1, 2), nullptr));
     }
-    return std::unique_ptr<ActiveWindowWatcher>(new ActiveWindowWatcher(connection, screens.data->root));
+    return std::unique_ptr<ActiveWindowWatcher>(new ActiveWindowWatcher(std::move(x)));
 }
 
-ActiveWindowWatcher::ActiveWindowWatcher(xcb_connection_t* connection, xcb_window_t root)
-    : connection_(connection), root_(root), atoms_(X11Atoms::intern(connection)) {
+ActiveWindowWatcher::ActiveWindowWatcher(std::unique_ptr<X11EventConnection> x)
+    : x_(std::move(x)), connection_(x_->connection()), root_(x_->root()),
+      atoms_(X11Atoms::intern(connection_)) {
     const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &mask);
     xcb_flush(connection_);
     lastActive_ = activeWindow(connection_, root_, atoms_);
-
-    notifier_ = new QSocketNotifier(xcb_get_file_descriptor(connection_), QSocketNotifier::Read, this);
-    QObject::connect(notifier_, &QSocketNotifier::activated, this, [this] { drain(true); });
-    // Reading a reply can move later events into xcb's own queue, where the socket no longer
-    // signals them; they are taken before the loop goes to sleep.
-    if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
-        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] { drain(false); });
-    }
+    x_->start([this](const xcb_generic_event_t* event) { handle(event); },
+              "The X server connection of the window watcher broke; the active window is no "
+              "longer followed.");
 }
 
-ActiveWindowWatcher::~ActiveWindowWatcher() {
-    delete notifier_;
-    xcb_disconnect(connection_);
-}
+ActiveWindowWatcher::~ActiveWindowWatcher() = default;
 
-bool ActiveWindowWatcher::isConnected() const { return xcb_connection_has_error(connection_) == 0; }
-
-void ActiveWindowWatcher::drain(bool readSocket) {
-    if (!isConnected()) {
-        if (notifier_->isEnabled()) {
-            qWarning("The X server connection of the window watcher broke; the active window is no longer followed.");
-            notifier_->setEnabled(false);
-        }
-        return;
-    }
-    while (auto* event = readSocket ? xcb_poll_for_event(connection_) : xcb_poll_for_queued_event(connection_)) {
-        handle(event);
-        std::free(event);
-    }
-}
+bool ActiveWindowWatcher::isConnected() const { return x_->isConnected(); }
 
 void ActiveWindowWatcher::handle(const xcb_generic_event_t* event) {
     switch (event->response_type & 0x7f) {
@@ -110,20 +77,14 @@ std::optional<X11WindowInfo> ActiveWindowWatcher::currentActiveWindow() {
     if (info && info->overrideRedirect) info.reset();
     // Whoever asks is about to act on this window: follow it from now on.
     if ((info ? info->window : xcb_window_t{XCB_WINDOW_NONE}) != trackedClient_) track(info);
-    drainQueuedLater();
+    x_->drainQueuedLater();
     return info;
 }
 
 bool ActiveWindowWatcher::windowManagerReportsActiveWindow() {
     const bool reports = quorvel::windows::windowManagerReportsActiveWindow(connection_, root_, atoms_);
-    drainQueuedLater();
+    x_->drainQueuedLater();
     return reports;
-}
-
-void ActiveWindowWatcher::drainQueuedLater() {
-    // Waiting for a reply may have moved events into xcb's queue, where the socket no longer
-    // signals them. The loop takes them on its next turn (and before it sleeps, see above).
-    QMetaObject::invokeMethod(this, [this] { drain(false); }, Qt::QueuedConnection);
 }
 
 void ActiveWindowWatcher::readActiveWindow() {

@@ -10,9 +10,8 @@
 #include <memory>
 #include <optional>
 
+#include "QuorvelPlatform/windows/x11_event_connection.hpp"
 #include "QuorvelPlatform/windows/x11_window_info.hpp"
-
-class QSocketNotifier;
 
 namespace quorvel::windows {
 
@@ -38,18 +37,16 @@ Q_SIGNALS:
     void activeWindowGeometryChanged();
 
 private:
-    ActiveWindowWatcher(xcb_connection_t* connection, xcb_window_t root);
-    void drain(bool readSocket);
-    void drainQueuedLater();
+    explicit ActiveWindowWatcher(std::unique_ptr<X11EventConnection> x);
     void handle(const xcb_generic_event_t* event);
     void readActiveWindow();
     void track(const std::optional<X11WindowInfo>& window);
     bool isTracked(xcb_window_t window) const;
 
+    std::unique_ptr<X11EventConnection> x_;
     xcb_connection_t* connection_;
     xcb_window_t root_;
     X11Atoms atoms_;
-    QSocketNotifier* notifier_ = nullptr;
     xcb_window_t lastActive_ = XCB_WINDOW_NONE;
     bool reportedOnce_ = false;
     xcb_window_t trackedClient_ = XCB_WINDOW_NONE;

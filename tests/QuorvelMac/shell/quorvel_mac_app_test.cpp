@@ -1,7 +1,13 @@
 #include "QuorvelMac/shell/quorvel_mac_app.hpp"
 
+#include <QGuiApplication>
+#include <QPalette>
+#include <QSystemTrayIcon>
+
 #include "QuorvelMac/model/model_fixture.hpp"
 #include "shell_x11_fixture.hpp"
+#include "testkit/qt_wait.hpp"
+#include "testkit/x11/tray_manager.hpp"
 
 namespace quorvel {
 namespace {
@@ -21,11 +27,12 @@ protected:
         viewer = std::make_unique<testkit::TestWindow>("viewer", "Viewer", PixelRect{600, 100, 300, 300});
     }
 
-    void startApp() {
+    // With scenes, the tray item is made (the windows are not: the test gives none).
+    void startApp(bool showScenes = false) {
         QuorvelMacApp::Parts parts;
         parts.observer = makeObserver();
         parts.makeModel = [this] { return makeModel(); };
-        parts.showScenes = false;
+        parts.showScenes = showScenes;
         app = std::make_unique<QuorvelMacApp>(std::move(parts));
     }
 
@@ -135,6 +142,44 @@ TEST_F(QuorvelMacAppTest, RelaxationConfigurationFollowsTheModel) {
     startApp();
     EXPECT_EQ(app->relaxationProtection().configuration(), app->model().settingsRelaxationConfiguration());
     EXPECT_EQ(app->menuBarIconState(), PellorimMenuBarIcon::State::attention) << "not paired yet";
+}
+
+// The colour of the most opaque pixel of the tray's pixels, as the tray would take them.
+QColor trayInk(const QuorvelMacApp& app) {
+    const QImage image = app.trayIcon()->icon().pixmap(QSize(22, 22)).toImage();
+    QColor ink = Qt::transparent;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixelColor(x, y).alpha() > ink.alpha()) ink = image.pixelColor(x, y);
+        }
+    }
+    return ink;
+}
+
+TEST_F(QuorvelMacAppTest, TrayPixelsAreInThePanelsTextColourAndTheNameStaysSymbolic) {
+    testkit::TrayManagerStandIn panel(testkit::TrayManagerStandIn::colours(0xf6, 0xf5, 0xf4));
+    startApp(true);
+    ASSERT_NE(app->trayIcon(), nullptr);
+    EXPECT_EQ(app->trayIcon()->icon().name(), "app.quorvel.mac-attention-symbolic");
+    EXPECT_EQ(trayInk(*app), QColor(0xf6, 0xf5, 0xf4));
+
+    // The panel changes its colours (a dark theme chosen): the tray item follows.
+    panel.setColours(testkit::TrayManagerStandIn::colours(0x24, 0x1f, 0x31));
+    EXPECT_TRUE(testkit::runLoopUntil([&] { return trayInk(*app) == QColor(0x24, 0x1f, 0x31); }));
+
+    // A panel that gives no colours: the palette's text colour.
+    panel.removeColours();
+    EXPECT_TRUE(testkit::runLoopUntil([&] {
+        return trayInk(*app) == qGuiApp->palette().color(QPalette::WindowText);
+    }));
+    EXPECT_EQ(app->trayIcon()->icon().name(), "app.quorvel.mac-attention-symbolic");
+}
+
+TEST_F(QuorvelMacAppTest, WithoutATrayManagerTheTrayPixelsAreInThePalettesTextColour) {
+    startApp(true);
+    ASSERT_NE(app->trayIcon(), nullptr);
+    EXPECT_EQ(trayInk(*app), qGuiApp->palette().color(QPalette::WindowText));
+    EXPECT_EQ(app->panelTextColour(), qGuiApp->palette().color(QPalette::WindowText));
 }
 
 }  // namespace
