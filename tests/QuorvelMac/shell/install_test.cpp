@@ -1,6 +1,8 @@
 // `cmake --install` into a temporary prefix: both programs in one bin/, the desktop entry that
 // desktop-file-validate accepts and that starts the installed program, and the icons in hicolor.
+// Run from there, the program names the installed programs in what it writes for others.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <QDir>
 #include <QFile>
@@ -9,18 +11,31 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include "QuorvelPlatform/loginitem/xdg_autostart_entry.hpp"
+#include "QuorvelShared/support/json.hpp"
+#include "bus/private_bus.hpp"
+#include "testkit/qt_wait.hpp"
+#include "testkit/temp_xdg.hpp"
+#include "testkit/x11/x11_harness.hpp"
+#include "testkit/x11/x11_input.hpp"
+
 namespace quorvel {
 namespace {
 
-TEST(InstallTest, InstallsBothProgramsTheDesktopEntryAndTheIcons) {
-    QTemporaryDir root;
-    // A prefix with a blank, so the entry's quoting is exercised.
-    const QString prefix = root.filePath("Pellorim prefix");
+// Installs this build into `prefix`; fails the test when cmake does.
+void install(const QString& prefix) {
     QProcess install;
     install.setProcessChannelMode(QProcess::MergedChannels);
     install.start(QUORVEL_CMAKE, {"--install", QUORVEL_BUILD_DIR, "--prefix", prefix});
     ASSERT_TRUE(install.waitForFinished(240000));
     ASSERT_EQ(install.exitCode(), 0) << install.readAll().toStdString();
+}
+
+TEST(InstallTest, InstallsBothProgramsTheDesktopEntryAndTheIcons) {
+    QTemporaryDir root;
+    // A prefix with a blank, so the entry's quoting is exercised.
+    const QString prefix = root.filePath("Pellorim prefix");
+    ASSERT_NO_FATAL_FAILURE(install(prefix));
 
     for (const char* program : {"bin/QuorvelMac", "bin/QuorvelNativeHost"}) {
         const QFileInfo file(QDir(prefix).filePath(program));
@@ -53,6 +68,75 @@ TEST(InstallTest, InstallsBothProgramsTheDesktopEntryAndTheIcons) {
     EXPECT_TRUE(text.contains("\nIcon=app.quorvel.mac\n"));
     EXPECT_TRUE(text.contains("\nStartupWMClass=Pellorim\n"));
     EXPECT_TRUE(text.contains("\nExec=\"" + program + "\"\n")) << text.toStdString();
+}
+
+// The installed program, started on a session bus and in XDG folders of the test's own, writes
+// the browsers' host manifests at start, and the autostart entry when the user turns launching
+// at login on in its settings window, reached from the main window's menu.
+TEST(InstallTest, TheInstalledProgramNamesTheInstalledProgramsInTheManifestsAndTheAutostartEntry) {
+    QTemporaryDir root;
+    const QString prefix = root.filePath("Pellorim prefix");
+    ASSERT_NO_FATAL_FAILURE(install(prefix));
+    const std::filesystem::path bin = std::filesystem::path(prefix.toStdString()) / "bin";
+
+    // Its own bus: the single-instance name is then free whatever other tests run.
+    quorvel::testing::PrivateBus session(quorvel::testing::PrivateBus::Kind::session);
+    testkit::TempXdgHome home;
+    QProcess application;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", QString::fromStdString(home.root().string()));
+    application.setProcessEnvironment(environment);
+    application.setProcessChannelMode(QProcess::ForwardedChannels);
+    application.start(QString::fromStdString((bin / "QuorvelMac").string()), {});
+    ASSERT_TRUE(application.waitForStarted(10000));
+
+    const std::filesystem::path manifests[] = {
+        home.configHome() / "google-chrome/NativeMessagingHosts/app.quorvel.native.json",
+        home.configHome() / "chromium/NativeMessagingHosts/app.quorvel.native.json"};
+    for (const auto& manifest : manifests) {
+        ASSERT_TRUE(testkit::runLoopUntil([&] { return std::filesystem::exists(manifest); }))
+            << manifest;
+        const Json value = Json::parse(testkit::readFile(manifest));
+        EXPECT_EQ(value.at("path").get<std::string>(), (bin / "QuorvelNativeHost").string())
+            << manifest;
+    }
+
+    // The main window shows the overview; its menu button sits at the foot of the sidebar.
+    testkit::X11Input input;
+    std::optional<testkit::X11Harness::TopLevel> main;
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return (main = input.windowTitled("概要")).has_value(); }));
+    testkit::X11Harness x11;
+    const auto menuShown = [&] {
+        for (const auto& top : x11.mappedTopLevels()) {
+            if (top.overrideRedirect && top.rect.x >= 0 && top.rect.y >= 0) return true;
+        }
+        return false;
+    };
+    ASSERT_FALSE(menuShown());
+    input.click(main->rect.x + 14, main->rect.y + main->rect.height - 6 - 12);
+    ASSERT_TRUE(testkit::runLoopUntil(menuShown));
+    // From the foot of the menu: "終了", then "設定…".
+    input.pressKey(0xff52);
+    input.pressKey(0xff52);
+    input.pressKey(0xff0d);
+
+    // The settings window takes the focus, on its first control: the login switch.
+    std::optional<testkit::X11Harness::TopLevel> settings;
+    ASSERT_TRUE(testkit::runLoopUntil([&] {
+        settings = input.windowTitled("設定");
+        return settings && input.focus() == settings->window;
+    }));
+    const std::filesystem::path entry = home.configHome() / "autostart/app.quorvel.mac.desktop";
+    ASSERT_FALSE(std::filesystem::exists(entry));
+    input.pressKey(0x20);
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return std::filesystem::exists(entry); }));
+    const std::string text = testkit::readFile(entry);
+    EXPECT_NE(text.find("\nExec=" + XdgAutostart::execValue(bin / "QuorvelMac") + "\n"),
+              std::string::npos)
+        << text;
+
+    ::kill(static_cast<pid_t>(application.processId()), SIGTERM);
+    EXPECT_TRUE(testkit::runLoopUntil([&] { return application.state() == QProcess::NotRunning; }));
 }
 
 }  // namespace
