@@ -1,5 +1,6 @@
 #include "QuorvelMac/shell/mac_application_icon_provider.hpp"
 
+#include "QuorvelMac/ui/kit/theme.hpp"
 #include "QuorvelPlatform/desktop/desktop_entry.hpp"
 
 namespace quorvel {
@@ -38,7 +39,7 @@ QIcon MacApplicationIconProvider::iconOfEntry(const desktop::DesktopEntry& entry
 }
 
 QIcon MacApplicationIconProvider::genericApplicationIcon() {
-    return QIcon::fromTheme(QStringLiteral("application-x-executable"));
+    return ui::theme::symbol(QStringLiteral("app"));
 }
 
 }  // namespace quorvel

@@ -2,7 +2,7 @@
 
 // The icon shown beside an application target: its desktop entry's Icon, looked up in the icon
 // theme (or read from the absolute path the entry names). An entry that moved or went away is
-// found again by the target's identifier; failing that, a generic application icon.
+// found again by the target's identifier; failing that, the "app" symbol.
 #include <QIcon>
 #include <filesystem>
 #include <memory>
@@ -19,7 +19,7 @@ public:
 
     // The stored entry path when a file is there now, else the entry with the target's id.
     std::optional<std::filesystem::path> applicationURL(const MacLockTarget& target) const;
-    // Never fails: a null icon only when not even the generic icon exists in the theme.
+    // Never fails: without an icon of the application's own, the "app" symbol.
     QIcon icon(const MacLockTarget& target) const;
 
     static QIcon iconOfEntry(const desktop::DesktopEntry& entry);

@@ -5,6 +5,7 @@
 
 #include "QuorvelMac/shell/mac_application_descriptor.hpp"
 #include "QuorvelMac/shell/mac_application_icon_provider.hpp"
+#include "QuorvelMac/ui/kit/theme.hpp"
 #include "shell_x11_fixture.hpp"
 
 namespace quorvel {
@@ -121,8 +122,14 @@ TEST_F(MacApplicationPickerTest, IconsComeFromTheEntryAndFollowAMovedEntry) {
     unknown.identifier = "org.example.Nowhere";
     unknown.applicationURLPath.reset();
     EXPECT_EQ(icons.applicationURL(unknown), std::nullopt);
-    // The generic icon (a null one when the display has no icon theme): never a failure.
-    EXPECT_EQ(icons.icon(unknown).isNull(), MacApplicationIconProvider::genericApplicationIcon().isNull());
+    // The "app" symbol, even on a display without an icon theme: never a failure, never blank.
+    const QIcon generic = icons.icon(unknown);
+    EXPECT_EQ(generic.name(), ui::theme::symbolicIconName("app"));
+    const QImage symbol = generic.pixmap(32, 32).toImage();
+    int inked = 0;
+    for (int y = 0; y < symbol.height(); ++y)
+        for (int x = 0; x < symbol.width(); ++x) inked += symbol.pixelColor(x, y).alpha() > 0;
+    EXPECT_GT(inked, 32);
 }
 
 }  // namespace

@@ -117,6 +117,11 @@ QString findSymbolicIcon(const QString& iconName) {
     if (file.isEmpty()) {
         file = findThemeIcon(iconName, QString::fromLatin1(packagedSymbolTheme), paths);
     }
+    if (const QString own = QString::fromLatin1(ownSymbolFolder) + QLatin1Char('/') + iconName +
+                            QLatin1String(".svg");
+        file.isEmpty() && QFileInfo::exists(own)) {
+        file = own;
+    }
     found.insert(key, file);
     return file;
 }

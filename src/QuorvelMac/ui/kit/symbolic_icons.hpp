@@ -18,8 +18,12 @@ inline constexpr const char* packagedSymbolTheme = "Adwaita";
 QString findThemeIcon(const QString& iconName, const QString& themeName,
                       const QStringList& searchPaths);
 
-// The user's icon theme (Qt's current one) first, then the packaged set. Remembered per theme
-// and name for the life of the process.
+// The program's own drawings, in the same manner, of the few symbols the packaged set lacks (a
+// plain globe, a chain link, a QR viewfinder), built into the program under this folder.
+inline constexpr const char* ownSymbolFolder = ":/quorvel/symbols";
+
+// The user's icon theme (Qt's current one) first, then the packaged set, then the program's
+// own drawings. Remembered per theme and name for the life of the process.
 QString findSymbolicIcon(const QString& iconName);
 
 // Where icon themes live: Qt's search paths and the XDG data folders' "icons".
