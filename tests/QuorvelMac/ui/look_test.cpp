@@ -6,12 +6,15 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
+#include <QToolButton>
 #include <QTemporaryDir>
 #include <cmath>
 #include <map>
 
 #include "QuorvelMac/shell/lock_overlay_view.hpp"
 #include "QuorvelMac/ui/kit/application_icon.hpp"
+#include "QuorvelMac/ui/kit/menu_button.hpp"
 #include "QuorvelMac/ui/kit/prominent_button.hpp"
 #include "QuorvelMac/ui/kit/switch.hpp"
 #include "QuorvelMac/ui/kit/symbolic_icons.hpp"
@@ -160,6 +163,27 @@ TEST(LookTest, SwitchesAreDrawnAsSwitches) {
     EXPECT_GT(contrast(off.pixelColor(off.width() - 2 - Switch::trackWidth / 2, off.height() / 2),
                        theme::accent()),
               1.5);
+}
+
+TEST(LookTest, MenuButtonsShowTheirSymbolWithoutTheMenuArrow) {
+    // The same button with and without its menu: the menu adds nothing to the drawing.
+    MenuButton bare(theme::symbol("ellipsis.circle"));
+    MenuButton withMenu(theme::symbol("ellipsis.circle"));
+    QMenu menu;
+    menu.addAction("ロック対象から外す");
+    withMenu.setMenu(&menu);
+    EXPECT_EQ(withMenu.sizeHint(), bare.sizeHint());
+    bare.resize(bare.sizeHint());
+    withMenu.resize(withMenu.sizeHint());
+    EXPECT_EQ(withMenu.grab().toImage(), bare.grab().toImage());
+    // A plain tool button with the same menu draws the arrow there.
+    QToolButton tool;
+    tool.setIcon(theme::symbol("ellipsis.circle"));
+    tool.setAutoRaise(true);
+    tool.setPopupMode(QToolButton::InstantPopup);
+    tool.setMenu(&menu);
+    tool.resize(bare.size());
+    EXPECT_NE(tool.grab().toImage(), bare.grab().toImage());
 }
 
 TEST(LookTest, TheApplicationHasItsOwnIcon) {

@@ -1,5 +1,7 @@
 #include "QuorvelMac/ui/kit/widgets.hpp"
 
+#include <algorithm>
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
@@ -40,12 +42,35 @@ QWidget* makeSymbolLabel(const QString& text, const QString& symbol, const QColo
     return holder;
 }
 
+namespace {
+
+// A bordered button with room beside its symbol and text: the platform style's own margin
+// leaves the symbol against the border. A short one keeps the style's own minimum width.
+class BorderedButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+    QSize sizeHint() const override { return padded(QPushButton::sizeHint()); }
+    QSize minimumSizeHint() const override { return padded(QPushButton::minimumSizeHint()); }
+
+private:
+    static constexpr int padding = 12;
+    QSize padded(QSize size) const {
+        int content = fontMetrics().horizontalAdvance(text()) + 2 * padding;
+        if (!icon().isNull())
+            content += iconSize().width() + 4;
+        return {std::max(size.width(), content), size.height()};
+    }
+};
+
+}  // namespace
+
 QPushButton* makeButton(const QString& title, ButtonStyle style, QWidget* parent) {
     if (style == ButtonStyle::prominent) {
         // The accent look of the row's main action, without making it the dialog default.
         return new ProminentButton(title, parent);
     }
-    auto* button = new QPushButton(title, parent);
+    auto* button = style == ButtonStyle::bordered ? new BorderedButton(title, parent)
+                                                  : new QPushButton(title, parent);
     button->setFlat(style == ButtonStyle::plain);
     button->setAutoDefault(false);
     return button;

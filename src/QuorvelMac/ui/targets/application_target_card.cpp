@@ -13,6 +13,7 @@
 #include "QuorvelMac/model/mac_app_model.hpp"
 #include "QuorvelMac/model/mac_settings_relaxation_protection_controller.hpp"
 #include "QuorvelMac/ui/format/target_status.hpp"
+#include "QuorvelMac/ui/kit/menu_button.hpp"
 #include "QuorvelMac/ui/kit/status_pill.hpp"
 #include "QuorvelMac/ui/kit/switch.hpp"
 #include "QuorvelMac/ui/kit/theme.hpp"
@@ -75,10 +76,7 @@ ApplicationTargetCard::ApplicationTargetCard(MacAppModel& model,
     switch_->setAccessibleName("ロック");
     switch_->setToolTip("ロック");
     row->addWidget(switch_, 0, Qt::AlignVCenter);
-    more_ = new QToolButton(this);
-    more_->setIcon(theme::symbol("ellipsis.circle"));
-    more_->setAutoRaise(true);
-    more_->setPopupMode(QToolButton::InstantPopup);
+    more_ = new MenuButton(theme::symbol("ellipsis.circle"), this);
     auto* menu = new QMenu(more_);
     QAction* remove = menu->addAction("ロック対象から外す");
     remove->setObjectName("remove");

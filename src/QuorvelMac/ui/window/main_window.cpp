@@ -16,6 +16,7 @@
 #include "QuorvelMac/model/mac_app_model.hpp"
 #include "QuorvelMac/model/mac_settings_relaxation_protection_controller.hpp"
 #include "QuorvelMac/ui/format/attention.hpp"
+#include "QuorvelMac/ui/kit/menu_button.hpp"
 #include "QuorvelMac/ui/kit/theme.hpp"
 #include "QuorvelMac/ui/kit/widgets.hpp"
 #include "QuorvelMac/ui/navigation/sidebar_selection.hpp"
@@ -78,11 +79,8 @@ MainWindow::MainWindow(MacAppModel& model, MacSettingsRelaxationProtectionContro
         sidebar_->addItem(new QListWidgetItem);
     }
     sideColumn->addWidget(sidebar_, 1);
-    actions_ = new QToolButton(side);
-    actions_->setIcon(theme::symbol("gearshape"));
+    actions_ = new MenuButton(theme::symbol("gearshape"), side);
     actions_->setToolTip("Pellorim");
-    actions_->setAutoRaise(true);
-    actions_->setPopupMode(QToolButton::InstantPopup);
     actions_->hide();
     sideColumn->addWidget(actions_, 0, Qt::AlignLeft);
     split->addWidget(side);
