@@ -7,6 +7,7 @@
 #include <QWindow>
 
 #include "QuorvelMac/shell/lock_overlay_view.hpp"
+#include "QuorvelMac/shell/mac_application_icon_provider.hpp"
 #include "QuorvelMac/ui/menu/tray_menu.hpp"
 #include "QuorvelMac/ui/navigation/sidebar_selection.hpp"
 #include "QuorvelMac/ui/panes/pairing_pane.hpp"
@@ -66,6 +67,9 @@ TEST_F(ScreenshotTest, EveryPaneOfTheMainWindow) {
         return targets;
     }());
     MainWindow window(*model, controller, services);
+    // The menu button at the foot of the sidebar, as the program has it.
+    TrayMenu actions(*model, services, [] {}, [] {});
+    window.setActionsMenu(&actions);
     window.resize(1000, 760);
     const std::pair<SidebarItem, const char*> panes[] = {
         {SidebarItem::overview, "main-overview.png"},
@@ -92,8 +96,20 @@ TEST_F(ScreenshotTest, SetupChecklistAndPairingOffer) {
     offer.qrURL = MacAppModel::localPairingQRCodeURL(*offer.sessionId, *offer.code);
     offer.expiresAt = clock->now().addingSeconds(300);
     offer.status = "pending";
-    static_cast<PairingPane*>(window.pane(SidebarItem::pairing))->render(offer, std::nullopt);
+    auto* pane = static_cast<PairingPane*>(window.pane(SidebarItem::pairing));
+    pane->render(offer, std::nullopt);
     EXPECT_TRUE(testing::isNonBlank(screenshot(window, "main-pairing-offer.png")));
+
+    PairingState expired = offer;
+    expired.status = "expired";
+    pane->render(expired, std::nullopt);
+    EXPECT_TRUE(testing::isNonBlank(screenshot(window, "main-pairing-expired.png")));
+
+    // Starting failed before an offer was made: the pane says why, in red.
+    PairingState failed;
+    failed.error = "Bluetoothペアリングを開始できませんでした: キーチェーンを利用できません";
+    pane->render(failed, "bluetooth_off");
+    EXPECT_TRUE(testing::isNonBlank(screenshot(window, "main-pairing-error.png")));
 }
 
 TEST_F(ScreenshotTest, ChallengeSheetAndSessionBanner) {
@@ -119,10 +135,14 @@ TEST_F(ScreenshotTest, MenuSettingsAndLockPanel) {
     menu.close();
 
     SettingsWindow settings(*model, services);
-    settings.resize(420, 460);
+    // The window's own frame: 520 wide, as tall as its form.
+    settings.setFixedWidth(520);
+    settings.resize(520, settings.sizeHint().height());
     EXPECT_TRUE(testing::isNonBlank(screenshot(settings, "settings.png")));
 
-    LockOverlayView panel([](const MacLockTarget&) { return QIcon(); });
+    // A target without a desktop entry here: the generic "app" symbol, as the program shows it.
+    LockOverlayView panel(
+        [](const MacLockTarget&) { return MacApplicationIconProvider::genericApplicationIcon(); });
     panel.setState({model->targets().front(), LockOverlayState::Status::locked()}, [] {});
     panel.resize(800, 520);
     // A new status fades in over 0.2 s, through an animation that goes once it has run.
