@@ -13,14 +13,16 @@ namespace quorvel::modeltest {
 namespace {
 
 // dunst runs a rule's script for every notification it shows; the script writes down what was
-// shown, one file per notification.
+// shown, one file per notification, put in place whole so that a reader never sees half of one.
 class DunstServer {
 public:
     explicit DunstServer(const std::filesystem::path& folder) : shownFolder_(folder / "shown") {
         std::filesystem::create_directories(shownFolder_);
         const auto script = folder / "record.sh";
-        testkit::writeFile(script, "#!/bin/sh\nprintf '%s\\n%s' \"$2\" \"$3\" > \"" +
-                                       shownFolder_.string() + "/$DUNST_ID\"\n");
+        const std::string record = shownFolder_.string() + "/$DUNST_ID";
+        testkit::writeFile(script, "#!/bin/sh\nprintf '%s\\n%s' \"$2\" \"$3\" > \"" + record +
+                                       ".part\" && mv \"" + record + ".part\" \"" + record +
+                                       "\"\n");
         ::chmod(script.c_str(), 0700);
         const auto config = folder / "dunstrc";
         testkit::writeFile(config,
@@ -38,7 +40,7 @@ public:
             process_.kill();
     }
     bool waitUntilServing() {
-        return process_.waitForStarted(30000) && runUntil([] {
+        return process_.waitForStarted(30000) && runLoopUntil([] {
                    return QDBusConnection::sessionBus()
                        .interface()
                        ->isServiceRegistered("org.freedesktop.Notifications")
@@ -52,8 +54,11 @@ public:
     }
     std::map<unsigned, std::string> shown() const {
         std::map<unsigned, std::string> result;
-        for (const auto& entry : std::filesystem::directory_iterator(shownFolder_))
-            result[std::stoul(entry.path().filename().string())] = testkit::readFile(entry.path());
+        for (const auto& entry : std::filesystem::directory_iterator(shownFolder_)) {
+            if (entry.path().extension() != ".part")
+                result[std::stoul(entry.path().filename().string())] =
+                    testkit::readFile(entry.path());
+        }
         return result;
     }
 
@@ -83,13 +88,14 @@ TEST_F(ModelTest, WarningIsShownByARealNotificationServerAndWithdrawnWhenItBecom
         center.schedule("w.1", "まもなく再ロック", "withdrawn", 0.5);
         center.remove("w.1");
         center.schedule("w.2", "まもなく再ロック", "kept", 0.8);
-        ASSERT_TRUE(runUntil([&] { return !dunst.shown().empty(); }));
-        runFor(300);
+        ASSERT_TRUE(runLoopUntil([&] { return !dunst.shown().empty(); }));
+        // The server took the calls in order: a first one, had it gone out, would be on screen.
+        EXPECT_EQ(displayedCount(), 1);
         const auto shown = dunst.shown();
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown.begin()->second, "まもなく再ロック\nkept");
         center.remove("w.2");
-        ASSERT_TRUE(runUntil([&] { return displayedCount() == 0; }));
+        ASSERT_TRUE(runLoopUntil([&] { return displayedCount() == 0; }));
         dunst.forget();
     }
 
@@ -108,20 +114,20 @@ TEST_F(ModelTest, WarningIsShownByARealNotificationServerAndWithdrawnWhenItBecom
     model.setTargets(targets);
 
     model.applyApproval(targets[0].id, systemClock().now().addingSeconds(4), std::nullopt);
-    ASSERT_TRUE(runUntil([&] { return !dunst.shown().empty(); }));
+    ASSERT_TRUE(runLoopUntil([&] { return !dunst.shown().empty(); }));
     EXPECT_TRUE(model.allowUntil(targets[0].id));
     const auto shown = dunst.shown();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown.begin()->second,
               "まもなく再ロック\n" + targets[0].displayName + " は 2秒後に再ロックされます。");
-    ASSERT_TRUE(runUntil([&] { return !shownIds.empty(); }));
+    ASSERT_TRUE(runLoopUntil([&] { return !shownIds.empty(); }));
     EXPECT_EQ(shownIds[0], shown.begin()->first);
     EXPECT_EQ(notifications->center().serverId(MacAppModel::warningIdentifier(targets[0].id)),
               shownIds[0]);
     EXPECT_EQ(displayedCount(), 1);
-    ASSERT_TRUE(runUntil([&] { return !model.allowUntil(targets[0].id); }));
+    ASSERT_TRUE(runLoopUntil([&] { return !model.allowUntil(targets[0].id); }));
     // The warning announced a re-lock that has now happened: it leaves the screen.
-    EXPECT_TRUE(runUntil([&] { return displayedCount() == 0; }));
+    EXPECT_TRUE(runLoopUntil([&] { return displayedCount() == 0; }));
 }
 
 }  // namespace

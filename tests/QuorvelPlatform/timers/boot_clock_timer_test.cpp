@@ -2,27 +2,17 @@
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
 
 #include <cmath>
 #include <functional>
 #include <limits>
 
+#include "testkit/qt_wait.hpp"
+
 namespace quorvel {
 namespace {
 
-// Runs the loop until `done` or a generous limit; returns whether `done` came.
-bool runUntil(const std::function<bool()>& done, int limitMs = 20000) {
-    QEventLoop loop;
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
-    guard.start(limitMs);
-    while (!done() && guard.isActive())
-        loop.processEvents(QEventLoop::WaitForMoreEvents);
-    return done();
-}
+using testkit::runLoopUntil;
 
 TEST(BootClockTimer, FiresOnceAfterItsLengthOnTheBootClock) {
     BootClockTimer timer;
@@ -34,7 +24,7 @@ TEST(BootClockTimer, FiresOnceAfterItsLengthOnTheBootClock) {
     });
     double startedAt = bootClockSeconds();
     timer.start(0.2);
-    ASSERT_TRUE(runUntil([&] { return fired > 0; }));
+    ASSERT_TRUE(runLoopUntil([&] { return fired > 0; }));
     EXPECT_GE(firedAt - startedAt, 0.2);
     EXPECT_FALSE(timer.isActive());
     QCoreApplication::processEvents();
@@ -47,7 +37,7 @@ TEST(BootClockTimer, RestartingReplacesTheEarlierLength) {
     QObject::connect(&timer, &BootClockTimer::timeout, [&] { ++fired; });
     timer.start(3600);
     timer.start(0.05);
-    ASSERT_TRUE(runUntil([&] { return fired > 0; }));
+    ASSERT_TRUE(runLoopUntil([&] { return fired > 0; }));
     EXPECT_EQ(fired, 1);
 }
 
@@ -61,7 +51,7 @@ TEST(BootClockTimer, StoppedTimerNeverFires) {
     timer.start(0.05);
     timer.stop();
     witness.start(0.3);
-    ASSERT_TRUE(runUntil([&] { return witnessFired; }));
+    ASSERT_TRUE(runLoopUntil([&] { return witnessFired; }));
     EXPECT_EQ(fired, 0);
 }
 
@@ -71,7 +61,7 @@ TEST(BootClockTimer, OddLengthsAreAcceptedAndClamped) {
         bool fired = false;
         QObject::connect(&timer, &BootClockTimer::timeout, [&] { fired = true; });
         timer.start(seconds);
-        EXPECT_TRUE(runUntil([&] { return fired; })) << seconds;
+        EXPECT_TRUE(runLoopUntil([&] { return fired; })) << seconds;
     }
     BootClockTimer far;
     EXPECT_NO_THROW(far.start(1e300));
