@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <memory>
 
 #ifdef QUORVEL_TEST_PRIVATE_SESSION_BUS
 #include "bus/private_bus.hpp"
@@ -13,10 +12,10 @@ int main(int argc, char** argv) {
 #ifdef QUORVEL_TEST_PRIVATE_SESSION_BUS
     // The program's tests post or count the shared notifications, whose names are fixed: a
     // session bus of the process's own keeps the posts of every other test running at the same
-    // time away from them. It starts before Qt's first use of the session bus and ends after the
-    // application object; the programs a test starts find it through their environment.
-    auto sessionBus =
-        std::make_unique<quorvel::testing::PrivateBus>(quorvel::testing::PrivateBus::Kind::session);
+    // time away from them. It starts before Qt's first use of the session bus and ends with the
+    // process; the programs a test starts find it through their environment.
+    const quorvel::testing::PrivateBus sessionBus(quorvel::testing::PrivateBus::Kind::session,
+                                                  {.endsWithProcess = true});
 #endif
     int status = 0;
     {

@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
     quorvel::testkit::PrivateDisplay display;
     // The programs these tests start own the application's session-bus name and post the shared
     // notifications: a session bus of the process's own keeps them apart from every other test.
-    quorvel::testing::PrivateBus sessionBus(quorvel::testing::PrivateBus::Kind::session);
+    const quorvel::testing::PrivateBus sessionBus(quorvel::testing::PrivateBus::Kind::session,
+                                                  {.endsWithProcess = true});
     ::setenv("QT_QPA_PLATFORM", "xcb", 1);
     int status = 0;
     {

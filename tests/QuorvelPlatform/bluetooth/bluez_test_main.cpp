@@ -19,8 +19,11 @@ int main(int argc, char** argv) {
     using quorvel::testing::PrivateBus;
     ::testing::InitGoogleTest(&argc, argv);
     auto keyring = std::make_unique<quorvel::testing::KeyringService>();
-    auto sessionBus = std::make_unique<PrivateBus>(PrivateBus::Kind::session,
-                                                   PrivateBus::Options{{keyring->serviceFolder()}});
+    // The keychain reaches the keyring through GLib, which ends the process when its session
+    // bus goes: this one lives as long as the process.
+    auto sessionBus = std::make_unique<PrivateBus>(
+        PrivateBus::Kind::session,
+        PrivateBus::Options{.serviceFolders = {keyring->serviceFolder()}, .endsWithProcess = true});
     auto bus = std::make_unique<PrivateBus>(PrivateBus::Kind::system);
     quorvel::testing::privateSystemBusAddress = bus->address();
     int status = 0;

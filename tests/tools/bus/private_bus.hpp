@@ -26,6 +26,11 @@ public:
         // Folders of `.service` files: the services the bus starts when a name is first asked
         // for. The bus starts them with the environment this process has when the bus starts.
         std::vector<std::filesystem::path> serviceFolders;
+        // Leave the daemon running when the object goes: it ends with this process instead (it
+        // is told to stop when its parent ends). For a bus that a library in the process stays
+        // connected to and whose loss it takes for the end of the session: GLib's shared
+        // connections (libsecret's among them) raise SIGTERM in the process when it closes.
+        bool endsWithProcess = false;
     };
 
     // Starts the daemon and waits for its address; throws std::runtime_error when it cannot.
@@ -41,6 +46,7 @@ private:
     std::filesystem::path folder_;
     pid_t pid_ = -1;
     std::string address_;
+    bool endsWithProcess_ = false;
 };
 
 }  // namespace quorvel::testing
