@@ -34,7 +34,8 @@ public:
     };
 
     // Starts the daemon and waits for its address; throws std::runtime_error when it cannot.
-    explicit PrivateBus(Kind kind, Options options = {});
+    PrivateBus(Kind kind, Options options);
+    explicit PrivateBus(Kind kind) : PrivateBus(kind, Options{}) {}
     ~PrivateBus();
     PrivateBus(const PrivateBus&) = delete;
     PrivateBus& operator=(const PrivateBus&) = delete;
