@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -51,13 +52,16 @@ struct RecordingUserNotifications final : UserNotificationCenter {
     bool authorised = true;
     std::vector<Scheduled> scheduled;
     std::vector<std::string> removed;
+    std::set<std::string> pending;  // scheduled and not removed since
     bool requestAuthorization() override { return authorised; }
     void removeNotification(const std::string& identifier) override {
         removed.push_back(identifier);
+        pending.erase(identifier);
     }
     void schedule(const std::string& identifier, const std::string& title, const std::string& body,
                   double delaySeconds) override {
         scheduled.push_back({identifier, title, body, delaySeconds});
+        pending.insert(identifier);
     }
 };
 
