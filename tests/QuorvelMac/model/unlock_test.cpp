@@ -243,7 +243,9 @@ TEST_F(UnlockTest, FailureOfOneRequestKeepsTheBookkeepingOfAnotherForTheSameTarg
     ASSERT_TRUE(remoteOpens.recordImpression("profile-1", "web-x", systemClock().now()));
     startModel();
     // The first request finds no daemon; the second is served, and answered only after the
-    // first has failed.
+    // first has failed. The daemon runs before either is filed (it serves only the second), so
+    // the time it takes to start never counts against the second's pick-up.
+    startFakeDaemon({"--answer", "approve", "--request-index", "1", "--answer-delay-ms", "7000"});
     model->setOverlay(LockOverlayState{target(), LockOverlayState::Status::locked()});
     model->requestUnlock(target());
     ASSERT_TRUE(
@@ -251,7 +253,6 @@ TEST_F(UnlockTest, FailureOfOneRequestKeepsTheBookkeepingOfAnotherForTheSameTarg
     model->requestUnlock(target());
     ASSERT_TRUE(
         runLoopUntil([&] { return BLELocalBridgeStore::loadPendingRequests().size() == 2; }));
-    startFakeDaemon({"--answer", "approve", "--request-index", "1", "--answer-delay-ms", "7000"});
     ASSERT_TRUE(runLoopUntil([&] { return model->allowUntil(target().id).has_value(); }));
     // The answered request acknowledged the batch it carried: nothing is left frozen.
     EXPECT_TRUE(remoteOpens.snapshotForUnlock(systemClock().now()).empty());
