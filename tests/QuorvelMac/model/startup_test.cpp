@@ -10,6 +10,7 @@
 #include "QuorvelShared/unlockstate/allow_window_state_store.hpp"
 #include "QuorvelShared/unlockstate/synced_target_state_store.hpp"
 #include "model_fixture.hpp"
+#include "testkit/fakes.hpp"
 
 namespace quorvel::modeltest {
 namespace {
@@ -135,16 +136,21 @@ TEST_F(ModelTest, AppSelectionStepFollowsTheStoredFlagOrAnApplicationTarget) {
 }
 
 TEST_F(ModelTest, OpenAllowWindowsAreReArmedAndEndedOnesAreNot) {
-    const Date now = systemClock().now();
+    // The model's clock stands still, so however long its start takes on a loaded machine, the
+    // open window is still open when it is re-armed; the re-armed end runs on the boot clock.
+    auto clock = std::make_shared<testkit::FixedClock>(systemClock().now());
+    const Date now = clock->now();
     AllowWindowStateStore::save(
         {{"web-x", now.addingSeconds(1.5)}, {"web-youtube", now.addingSeconds(-10)}},
         AllowWindowStateStore::fileURL());
-    auto model = makeModel();
-    EXPECT_EQ(model->activeAllowWindows().size(), 1u);
-    EXPECT_TRUE(model->allowUntil("web-x"));
-    EXPECT_FALSE(model->allowUntil("web-youtube"));
-    ASSERT_TRUE(runLoopUntil([&] { return model->authorizationRevision() == 1; }));
-    EXPECT_FALSE(model->allowUntil("web-x"));
+    auto deps = dependencies();
+    deps.clock = clock;
+    MacAppModel model(deps);
+    EXPECT_EQ(model.activeAllowWindows().size(), 1u);
+    EXPECT_TRUE(model.allowUntil("web-x"));
+    EXPECT_FALSE(model.allowUntil("web-youtube"));
+    ASSERT_TRUE(runLoopUntil([&] { return model.authorizationRevision() == 1; }));
+    EXPECT_FALSE(model.allowUntil("web-x"));
     EXPECT_TRUE(AllowWindowStateStore::load(Date{}).empty());
 }
 
