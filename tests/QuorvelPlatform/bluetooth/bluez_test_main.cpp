@@ -24,7 +24,10 @@ int main(int argc, char** argv) {
     auto sessionBus = std::make_unique<PrivateBus>(
         PrivateBus::Kind::session,
         PrivateBus::Options{.serviceFolders = {keyring->serviceFolder()}, .endsWithProcess = true});
-    auto bus = std::make_unique<PrivateBus>(PrivateBus::Kind::system);
+    // Qt keeps its connection to the system bus until the process ends: the bus ends with the
+    // process too, so that connection never sees its bus vanish under it.
+    auto bus = std::make_unique<PrivateBus>(PrivateBus::Kind::system,
+                                            PrivateBus::Options{.endsWithProcess = true});
     quorvel::testing::privateSystemBusAddress = bus->address();
     int status = 0;
     {
