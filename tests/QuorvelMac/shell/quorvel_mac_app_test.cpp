@@ -97,7 +97,7 @@ TEST_F(QuorvelMacAppTest, AnAllowWindowUnlocksAndItsEndLocksAgain) {
     ASSERT_TRUE(waitUntil([&] { return noPanel(); }));
     EXPECT_FALSE(app->blockedProcessIdentifier());
     // The expiry re-runs the decision for the application still in front.
-    EXPECT_TRUE(waitUntil([&] { return panelCovers(editorCover); }, std::chrono::seconds(20)));
+    EXPECT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
 }
 
 TEST_F(QuorvelMacAppTest, MissingPermissionReleasesEvenAMatchingTarget) {

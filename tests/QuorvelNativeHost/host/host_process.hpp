@@ -24,7 +24,7 @@ namespace quorvel::testkit {
 using namespace std::chrono_literals;
 
 // Generous: the machine may be loaded; waits end as soon as their condition holds.
-inline constexpr std::chrono::milliseconds longWait{30'000};
+inline constexpr std::chrono::milliseconds longWait{60'000};
 
 class HostProcess {
 public:

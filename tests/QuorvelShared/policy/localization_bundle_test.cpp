@@ -10,9 +10,7 @@ namespace quorvel {
 namespace {
 
 TEST(LocalizationBundle, ShippedJapaneseTableMapsKeysToThemselves) {
-    const auto resources =
-        std::filesystem::path(__FILE__).parent_path() / "../../../resources/localizations";
-    const LocalizationBundle bundle(resources);
+    const LocalizationBundle bundle(std::filesystem::path(QUORVEL_LOCALIZATIONS));
     EXPECT_EQ(bundle.localizations(), std::vector<std::string>{"ja"});
     for (const MissionKind kind : missionKindAllCases) {
         for (const std::string_view key : {displayNameKey(kind), unitLabelKey(kind)}) {

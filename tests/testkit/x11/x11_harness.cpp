@@ -38,7 +38,7 @@ TestWindow::TestWindow(const std::string& instance, const std::string& cls,
                   << QString::number(rect.width) << QString::number(rect.height);
     }
     process_.start(QUORVEL_X11_WINDOW, arguments);
-    if (!process_.waitForStarted(10000) || !process_.waitForReadyRead(10000)) {
+    if (!process_.waitForStarted(60000) || !process_.waitForReadyRead(60000)) {
         throw std::runtime_error("the test window did not start");
     }
     for (const auto& id : QString::fromUtf8(process_.readLine().trimmed()).split(' ')) {
@@ -199,7 +199,7 @@ std::unique_ptr<OpenboxSession> OpenboxSession::start(X11Harness& x11) {
     std::unique_ptr<OpenboxSession> session(new OpenboxSession);
     session->process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     session->process_.start("openbox", {"--sm-disable"});
-    if (!session->process_.waitForStarted(10000)) return nullptr;
+    if (!session->process_.waitForStarted(60000)) return nullptr;
     const xcb_atom_t check = x11.atom("_NET_SUPPORTING_WM_CHECK");
     // Ready once it redirects the root's map requests; its check window comes a moment earlier,
     // and a window mapped in between is never managed.
@@ -213,7 +213,7 @@ std::unique_ptr<OpenboxSession> OpenboxSession::start(X11Harness& x11) {
         const bool redirected = root && (root->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT);
         std::free(root);
         return present && redirected;
-    }, std::chrono::seconds(20));
+    });
     return ready ? std::move(session) : nullptr;
 }
 

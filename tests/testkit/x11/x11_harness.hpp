@@ -20,9 +20,10 @@ struct PixelRect {
     friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
-// Runs the Qt event loop until `done` holds or the time is up; returns `done()`.
+// Runs the Qt event loop until `done` holds or the time is up; returns `done()`. The default
+// patience, as the test kit's other waits, only guards against a hang on a loaded machine.
 bool waitUntil(const std::function<bool()>& done,
-               std::chrono::milliseconds timeout = std::chrono::seconds(10));
+               std::chrono::milliseconds timeout = std::chrono::seconds(60));
 
 // An ordinary window owned by a second process (tests/tools/x11_window.cpp).
 class TestWindow {
