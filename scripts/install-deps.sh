@@ -23,6 +23,9 @@ packages=(
     openbox
     # view tests: Japanese text in the screenshots, and a QR reader to check the pairing code
     fonts-noto-cjk zbar-tools
+    # journey tests: a real pointer and keyboard (XTest), and the accessibility bus through
+    # which they find the programs' buttons and read their texts
+    libxcb-xtest0-dev at-spi2-core
 )
 
 missing=()

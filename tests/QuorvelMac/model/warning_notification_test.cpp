@@ -1,6 +1,5 @@
 // The re-lock warning shown by a real notification server (dunst) on the test session's bus and
 // display, and withdrawn again when the window ends.
-#include <sys/stat.h>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QProcess>
@@ -8,59 +7,12 @@
 #include "QuorvelPlatform/usernotifications/freedesktop_notification_center.hpp"
 #include "QuorvelShared/support/files.hpp"
 #include "model_fixture.hpp"
+#include "testkit/dunst_server.hpp"
 
 namespace quorvel::modeltest {
 namespace {
 
-// dunst runs a rule's script for every notification it shows; the script writes down what was
-// shown, one file per notification.
-class DunstServer {
-public:
-    explicit DunstServer(const std::filesystem::path& folder) : shownFolder_(folder / "shown") {
-        std::filesystem::create_directories(shownFolder_);
-        const auto script = folder / "record.sh";
-        testkit::writeFile(script, "#!/bin/sh\nprintf '%s\\n%s' \"$2\" \"$3\" > \"" +
-                                       shownFolder_.string() + "/$DUNST_ID\"\n");
-        ::chmod(script.c_str(), 0700);
-        const auto config = folder / "dunstrc";
-        testkit::writeFile(config,
-                           "[global]\n    always_run_script = true\n"
-                           "[urgency_normal]\n    timeout = 0\n"
-                           "[record]\n    appname = \"Pellorim\"\n    script = \"" +
-                               script.string() + "\"\n");
-        process_.setStandardOutputFile(QProcess::nullDevice());
-        process_.setStandardErrorFile(QProcess::nullDevice());
-        process_.start("dunst", {"-config", QString::fromStdString(config.string())});
-    }
-    ~DunstServer() {
-        process_.terminate();
-        if (!process_.waitForFinished(10000))
-            process_.kill();
-    }
-    bool waitUntilServing() {
-        return process_.waitForStarted(30000) && runUntil([] {
-                   return QDBusConnection::sessionBus()
-                       .interface()
-                       ->isServiceRegistered("org.freedesktop.Notifications")
-                       .value();
-               });
-    }
-    // Starts the record of shown notifications afresh.
-    void forget() {
-        for (const auto& entry : std::filesystem::directory_iterator(shownFolder_))
-            std::filesystem::remove(entry.path());
-    }
-    std::map<unsigned, std::string> shown() const {
-        std::map<unsigned, std::string> result;
-        for (const auto& entry : std::filesystem::directory_iterator(shownFolder_))
-            result[std::stoul(entry.path().filename().string())] = testkit::readFile(entry.path());
-        return result;
-    }
-
-private:
-    std::filesystem::path shownFolder_;
-    QProcess process_;
-};
+using testkit::DunstServer;
 
 // How many notifications dunst has on screen.
 int displayedCount() {
