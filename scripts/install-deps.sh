@@ -23,6 +23,12 @@ packages=(
     openbox
     # view tests: Japanese text in the screenshots, and a QR reader to check the pairing code
     fonts-noto-cjk zbar-tools
+    # Qt's own texts in Japanese; tests: the login item's entry checked and launched as the
+    # desktop does
+    qt6-translations-l10n desktop-file-utils libglib2.0-bin
+    # the interface's symbols: Adwaita's symbolic icons, drawn through Qt's SVG support; the
+    # install test checks the desktop entry with desktop-file-validate
+    adwaita-icon-theme qt6-svg-dev libqt6svg6
     # journey tests: a real pointer and keyboard (XTest), and the accessibility bus through
     # which they find the programs' buttons and read their texts
     libxcb-xtest0-dev at-spi2-core

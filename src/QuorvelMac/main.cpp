@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QSocketNotifier>
-#include <QSysInfo>
 #include <QtDebug>
 #include <cstdio>
 #include <memory>
@@ -18,12 +17,17 @@
 #include "QuorvelMac/shell/bluetooth_bridge_daemon_process.hpp"
 #include "QuorvelMac/shell/mac_application_icon_provider.hpp"
 #include "QuorvelMac/shell/mac_application_picker.hpp"
+#include "QuorvelMac/shell/qt_translations.hpp"
 #include "QuorvelMac/shell/quorvel_mac_app.hpp"
 #include "QuorvelMac/shell/single_instance.hpp"
 #include "QuorvelMac/shell/x11_accessibility_probe.hpp"
+#include "QuorvelMac/ui/kit/application_icon.hpp"
 #include "QuorvelMac/ui/user_interface.hpp"
+#include "QuorvelPlatform/hostname/computer_name.hpp"
 #include "QuorvelPlatform/keychain/secret_service_keychain.hpp"
 #include "QuorvelPlatform/notifications/dbus_notification_poster.hpp"
+#include "QuorvelPlatform/process/guarded_application.hpp"
+#include "QuorvelPlatform/process/open_file_limit.hpp"
 #include "QuorvelShared/devicekeys/caching_device_key_store.hpp"
 #include "QuorvelShared/devicekeys/keychain_device_key_store.hpp"
 #include "QuorvelShared/support/preferences.hpp"
@@ -73,7 +77,7 @@ MacAppModel::Dependencies modelDependencies(const std::shared_ptr<AccessibilityP
     deps.userNotifications = std::make_shared<DesktopUserNotificationCenter>();
     deps.manifestFiles = NativeMessagingRegistrar::defaultManifestFiles();
     deps.nativeHostPath = (ownFolder() / "QuorvelNativeHost").string();
-    deps.hostDisplayName = QSysInfo::machineHostName().toStdString();
+    deps.hostDisplayName = hostname::computerDisplayName(hostname::systemComputerNameSources());
     return deps;
 }
 
@@ -83,9 +87,13 @@ int main(int argc, char** argv) {
     // Watching and covering other programs' windows needs X11; under Wayland the X11 platform
     // (XWayland) at least lets the application start and say so.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication app(argc, argv);
+    raiseOpenFileLimit();
+    GuardedApplication<QApplication> app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pellorim"));
     QApplication::setDesktopFileName(QStringLiteral("app.quorvel.mac"));
+    if (!installJapaneseQtTranslations(app))
+        qWarning("QuorvelMac: Qt's Japanese texts are not installed (qt6-translations-l10n).");
+    QApplication::setWindowIcon(ui::applicationIcon());
     // The application lives in the tray and keeps locking with every window closed.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -6,8 +6,10 @@
 #include "QuorvelNativeHost/daemon/bridge_daemon.hpp"
 #include "QuorvelNativeHost/daemon/daemon_command_line.hpp"
 #include "QuorvelNativeHost/host/host_main.hpp"
+#include "QuorvelPlatform/process/open_file_limit.hpp"
 
 int main(int argc, char** argv) {
+    quorvel::raiseOpenFileLimit();
     const std::vector<std::string> arguments(argv, argv + argc);
     if (quorvel::daemon::selectsBridgeDaemon(arguments)) {
         return quorvel::daemon::runBluetoothBridgeDaemon(

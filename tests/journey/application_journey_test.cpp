@@ -3,8 +3,12 @@
 // the approval's end, the re-lock warning comes before it and the panel after it.
 #include "QuorvelShared/policy/unlock_context.hpp"
 #include "QuorvelShared/unlockstate/allow_window_state_store.hpp"
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QProcess>
+
+#include "QuorvelMac/model/dunst_recorder.hpp"
 #include "journey_fixture.hpp"
-#include "testkit/dunst_server.hpp"
 
 namespace quorvel::journeytest {
 namespace {
@@ -16,8 +20,19 @@ constexpr std::int64_t allowSeconds = 50;
 constexpr std::int64_t warningSeconds = 10;
 
 TEST_F(JourneyTest, APressOnThePanelIsApprovedOnThePhoneAndTheWindowOpensUntilTheApprovalsEnd) {
-    testkit::DunstServer dunst(home.root() / "dunst");
-    ASSERT_TRUE(dunst.waitUntilServing());
+    // The desktop's notification server, on the session's bus and display, writing down what it
+    // shows.
+    modeltest::DunstRecorder dunst(home.root() / "dunst");
+    QProcess dunstProcess;
+    dunstProcess.setStandardOutputFile(QProcess::nullDevice());
+    dunstProcess.setStandardErrorFile(QProcess::nullDevice());
+    dunstProcess.start("dunst", {"-config", QString::fromStdString(dunst.config().string())});
+    ASSERT_TRUE(runLoopUntil([] {
+        return QDBusConnection::sessionBus()
+            .interface()
+            ->isServiceRegistered("org.freedesktop.Notifications")
+            .value();
+    })) << "dunst did not start";
     lockEditorAndViewer(warningSeconds);
     openWindows();
     startApplication();
@@ -88,6 +103,8 @@ TEST_F(JourneyTest, APressOnThePanelIsApprovedOnThePhoneAndTheWindowOpensUntilTh
               approvedUntil.secondsSinceReferenceDate - 1)
         << "the lock came back before the approval's end";
     EXPECT_FALSE(AllowWindowStateStore::load(systemClock().now()).count(editorId));
+    dunstProcess.terminate();
+    dunstProcess.waitForFinished(10000);
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 namespace quorvel::testkit {
@@ -48,6 +51,25 @@ std::vector<int> runChildren(int count, const std::function<int(int)>& body) {
         statuses.push_back(waitForChild(pid));
     }
     return statuses;
+}
+
+OpenFiles openFilesOf(pid_t pid) {
+    const std::filesystem::path folder = "/proc/" + std::to_string(pid);
+    OpenFiles result;
+    std::ifstream limits(folder / "limits");
+    const std::string label = "Max open files";
+    for (std::string line; std::getline(limits, line);) {
+        if (line.rfind(label, 0) == 0) {
+            std::istringstream fields(line.substr(label.size()));
+            fields >> result.softLimit >> result.hardLimit;
+        }
+    }
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder / "fd", error), end;
+         !error && entry != end; entry.increment(error)) {
+        ++result.open;
+    }
+    return result;
 }
 
 }  // namespace quorvel::testkit

@@ -2,7 +2,9 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace quorvel::testkit {
@@ -16,5 +18,14 @@ int waitForChild(pid_t pid);
 
 // Starts `count` children running body(index) at once and waits for all; returns their statuses.
 std::vector<int> runChildren(int count, const std::function<int(int)>& body);
+
+// What /proc shows of a running process: its soft and hard limits of open files ("unlimited" or
+// a number; empty when the process is gone), and how many descriptors it has open.
+struct OpenFiles {
+    std::string softLimit;
+    std::string hardLimit;
+    std::size_t open = 0;
+};
+OpenFiles openFilesOf(pid_t pid);
 
 }  // namespace quorvel::testkit

@@ -3,7 +3,6 @@
 #include <QTimer>
 
 #include "QuorvelMac/model/native_messaging_registrar.hpp"
-#include "QuorvelPlatform/timers/boot_clock_timer.hpp"
 #include "QuorvelShared/bridge/ble_local_connection_store.hpp"
 #include "QuorvelShared/bridge/ble_local_pairing_session_store.hpp"
 #include "QuorvelShared/bridge/mac_link_configuration_store.hpp"

@@ -22,6 +22,7 @@
 #include "QuorvelMac/model/mac_setup_status.hpp"
 #include "QuorvelMac/model/overlay_state.hpp"
 #include "QuorvelMac/model/pairing_state.hpp"
+#include "QuorvelPlatform/timers/boot_clock_deadlines.hpp"
 #include "QuorvelShared/bridge/mac_link_configuration.hpp"
 #include "QuorvelShared/devicekeys/device_key_storing.hpp"
 #include "QuorvelShared/policy/settings_relaxation_protection_configuration.hpp"
@@ -30,7 +31,6 @@
 
 namespace quorvel {
 
-class BootClockTimer;
 class UnlockRequestRun;
 
 // The in-memory allow windows, target id -> end. Readers filter by the time they pass.
@@ -274,7 +274,9 @@ private:
     std::shared_ptr<void> targetSyncObserver_;
     std::map<std::string, std::string> pendingUnlockTargetsByRequestId_;
     std::map<std::string, std::set<std::string>> pendingRemoteOpenBatchIdsByRequestId_;
-    std::map<std::string, QPointer<BootClockTimer>> authorizationExpiryTasks_;
+    // The allow windows' ends, one deadline per target, all on one boot-clock timer.
+    BootClockDeadlines* expiryDeadlines_ = new BootClockDeadlines(this);
+    std::map<std::string, BootClockDeadlines::Id> authorizationExpiryTasks_;
     std::map<std::string, Date> marketingAllowWindows_;
 };
 

@@ -7,7 +7,6 @@
 
 #include "QuorvelMac/model/mac_app_model.hpp"
 #include "QuorvelMac/model/unlock_request_run.hpp"
-#include "QuorvelPlatform/timers/boot_clock_timer.hpp"
 #include "QuorvelShared/unlockstate/allow_window_state_store.hpp"
 #include "QuorvelShared/unlockstate/remote_open_event_store.hpp"
 #include "QuorvelShared/unlockstate/synced_target_state_store.hpp"
@@ -112,10 +111,7 @@ void MacAppModel::cancelExpiry(const std::string& targetId) {
     auto found = authorizationExpiryTasks_.find(targetId);
     if (found == authorizationExpiryTasks_.end())
         return;
-    if (found->second) {
-        found->second->stop();
-        found->second->deleteLater();
-    }
+    expiryDeadlines_->cancel(found->second);
     authorizationExpiryTasks_.erase(found);
 }
 
@@ -126,19 +122,9 @@ void MacAppModel::scheduleAuthorizationExpiry(const std::string& targetId, Date 
         authorizationDidExpire(targetId);
         return;
     }
-    auto* timer = new BootClockTimer(this);
-    QPointer<BootClockTimer> guard(timer);
-    connect(timer, &BootClockTimer::timeout, this, [this, targetId, guard] {
-        auto found = authorizationExpiryTasks_.find(targetId);
-        // A timer replaced or cancelled meanwhile ends nothing.
-        if (found == authorizationExpiryTasks_.end() || found->second != guard)
-            return;
-        authorizationDidExpire(targetId);
-        if (guard)
-            guard->deleteLater();
-    });
-    authorizationExpiryTasks_[targetId] = guard;
-    timer->start(secondsLeft);
+    // A replaced or cancelled deadline never runs, so this one ends its own window.
+    authorizationExpiryTasks_[targetId] = expiryDeadlines_->after(
+        secondsLeft, [this, targetId] { authorizationDidExpire(targetId); });
 }
 
 void MacAppModel::authorizationDidExpire(std::string targetId) {

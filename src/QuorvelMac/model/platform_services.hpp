@@ -26,7 +26,8 @@ private:
     std::string id_;
 };
 
-// Authorised when a notification server owns its name on the session bus.
+// Authorised when a notification server owns its name on the session bus or the bus can start
+// one.
 class DesktopUserNotificationCenter final : public UserNotificationCenter {
 public:
     DesktopUserNotificationCenter();

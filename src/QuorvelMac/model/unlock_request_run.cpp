@@ -9,6 +9,7 @@
 #include "QuorvelShared/crypto/unlock_context_crypto.hpp"
 #include "QuorvelShared/crypto/unlock_context_signing.hpp"
 #include "QuorvelShared/policy/unlock_context.hpp"
+#include "QuorvelShared/support/event_boundary.hpp"
 #include "QuorvelShared/support/notifications.hpp"
 #include "QuorvelShared/support/uuid.hpp"
 #include "QuorvelShared/unlockstate/linked_unlock_revision_state_store.hpp"
@@ -53,11 +54,21 @@ UnlockRequestRun::UnlockRequestRun(MacAppModel* model, MacLockTarget target)
     : QObject(model), model_(model), target_(std::move(target)) {
     pollTimer_.setSingleShot(true);
     pollTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&pollTimer_, &QTimer::timeout, this, &UnlockRequestRun::poll);
+    connect(&pollTimer_, &QTimer::timeout, this, [this] { guarded(&UnlockRequestRun::poll); });
 }
 
 void UnlockRequestRun::startLater() {
-    QTimer::singleShot(0, this, &UnlockRequestRun::begin);
+    QTimer::singleShot(0, this, [this] { guarded(&UnlockRequestRun::begin); });
+}
+
+void UnlockRequestRun::guarded(void (UnlockRequestRun::*step)()) {
+    try {
+        (this->*step)();
+    } catch (...) {
+        const auto error = std::current_exception();
+        reportEscapedException("unlock request " + requestId_, error);
+        fail(describeException(error));
+    }
 }
 
 void UnlockRequestRun::begin() {

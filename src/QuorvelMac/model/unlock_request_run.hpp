@@ -24,6 +24,8 @@ public:
     void startLater();
 
 private:
+    // Runs one step of the road; what it throws fails this request alone.
+    void guarded(void (UnlockRequestRun::*step)());
     void begin();
     void poll();
     void handleAnswer(const BLELocalPrototypeWireMessage& answer);

@@ -3,8 +3,12 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <QObject>
+#include <QSocketNotifier>
 
 #include <chrono>
 #include <string>
@@ -41,7 +45,10 @@ std::vector<std::string> bridgeDaemonArguments(pid_t applicationProcess) {
 BluetoothBridgeDaemonProcess::BluetoothBridgeDaemonProcess(std::optional<fs::path> programFolder)
     : programFolder_(programFolder ? *programFolder : ownFolder()) {}
 
-BluetoothBridgeDaemonProcess::~BluetoothBridgeDaemonProcess() { stop(); }
+BluetoothBridgeDaemonProcess::~BluetoothBridgeDaemonProcess() {
+    stop();
+    delete endWatch_;
+}
 
 bool BluetoothBridgeDaemonProcess::isRunning() {
     if (!pid_) return false;
@@ -50,6 +57,27 @@ bool BluetoothBridgeDaemonProcess::isRunning() {
     if (result == 0) return true;
     pid_.reset();  // reaped now (or not ours any more)
     return false;
+}
+
+void BluetoothBridgeDaemonProcess::watchForEnd(pid_t pid) {
+    stopWatching();
+    const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    // Without pidfds (a kernel before 5.3) the child is reaped by the next isRunning() or stop().
+    if (pidfd < 0) return;
+    endWatch_ = new QSocketNotifier(pidfd, QSocketNotifier::Read);
+    QObject::connect(endWatch_, &QObject::destroyed, [pidfd] { ::close(pidfd); });
+    // A pidfd becomes readable once its process has ended.
+    QObject::connect(endWatch_, &QSocketNotifier::activated, endWatch_, [this] {
+        if (!isRunning()) stopWatching();
+    });
+}
+
+void BluetoothBridgeDaemonProcess::stopWatching() {
+    if (!endWatch_) return;
+    endWatch_->setEnabled(false);
+    // It may be the notifier whose signal runs now.
+    endWatch_->deleteLater();
+    endWatch_ = nullptr;
 }
 
 void BluetoothBridgeDaemonProcess::start() {
@@ -81,6 +109,7 @@ void BluetoothBridgeDaemonProcess::start() {
     if (lifetimePipeWriter_ >= 0) ::close(lifetimePipeWriter_);
     lifetimePipeWriter_ = pipeEnds[1];
     pid_ = pid;
+    watchForEnd(pid);
 }
 
 void BluetoothBridgeDaemonProcess::stop() {

@@ -4,13 +4,17 @@
 // child's life to ours twice over: its standard input is a pipe whose writing end only we hold
 // (end of file when we are gone), and its command line names our process id, which it watches.
 // Released when the application quits: "stopped" is written then, so readers of the status file
-// do not go on showing a daemon that no longer runs.
+// do not go on showing a daemon that no longer runs. A child that ends earlier is reaped as soon
+// as it ends (its pidfd is watched by the loop), so it does not linger as a zombie; it is not
+// started again.
 #include <sys/types.h>
 
 #include <filesystem>
 #include <optional>
 
 #include "QuorvelMac/model/collaborators.hpp"
+
+class QSocketNotifier;
 
 namespace quorvel {
 
@@ -35,7 +39,12 @@ public:
     static constexpr const char* stoppedDetail = "Macアプリが終了しています";
 
 private:
+    // Reaps the child when it ends, from the loop of the thread that started it.
+    void watchForEnd(pid_t pid);
+    void stopWatching();
+
     std::filesystem::path programFolder_;
+    QSocketNotifier* endWatch_ = nullptr;
     std::optional<pid_t> pid_;
     int lifetimePipeWriter_ = -1;
     bool stopped_ = false;

@@ -40,6 +40,12 @@ QSize LockOverlayActionButton::sizeHint() const {
     return {maximumWidth(), kMinimumHeight};
 }
 
+QSize LockOverlayActionButton::minimumSizeHint() const { return {captionWidth(), kMinimumHeight}; }
+
+int LockOverlayActionButton::captionWidth() const {
+    return 2 * kHorizontalPadding + kSymbolSide + kSymbolSpacing + fontMetrics().horizontalAdvance(text());
+}
+
 void LockOverlayActionButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -19,6 +19,9 @@ public:
     double opacity() const { return opacity_; }
     // The button fills the width it is given, up to 320; a longer title is elided.
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    // The width the symbol and the whole title need, paddings included.
+    int captionWidth() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

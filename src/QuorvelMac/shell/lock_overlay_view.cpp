@@ -62,8 +62,17 @@ public:
         setMaximumWidth(480);
     }
 
-    // The card takes the width it is given up to 480 (the layout centres it).
-    QSize sizeHint() const override { return {maximumWidth(), QWidget::sizeHint().height()}; }
+    // The card takes the width it is given up to 480 (the layout centres it), and the height its
+    // wrapped texts need at that width.
+    QSize sizeHint() const override {
+        const int width = std::min(maximumWidth(), parentWidget() ? parentWidget()->width() : maximumWidth());
+        return {maximumWidth(), heightForWidth(width)};
+    }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override {
+        return layout() && layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width)
+                                                         : QWidget::sizeHint().height();
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override { paintCardShape(this); }
@@ -74,8 +83,17 @@ private:
     CardShadow* shadow_;
 };
 
+// Every text of the panel is shown as it stands: a target's name and a failure come from data,
+// and "<b>Editor</b>" is a name, not markup.
+QLabel* plainLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+    return label;
+}
+
 QLabel* makeLabel(const QString& text, QWidget* parent, bool wrap = true) {
-    auto* label = new QLabel(text, parent);
+    auto* label = plainLabel(text, parent);
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(wrap);
     label->setMinimumHeight(52);
@@ -95,19 +113,18 @@ QString colorCss(const QColor& color) {
 
 // A centred row of the symbol's icon and a label; the label is returned in `label` so that the
 // caller can name and style it.
-QWidget* symbolRow(const QString& text, const std::string& symbol, const QString& css, QWidget* parent,
-                   QLabel*& label) {
+QWidget* symbolRow(const QString& text, const std::string& symbol, const QColor& tint, const QString& css,
+                   QWidget* parent, QLabel*& label) {
     auto* row = new QWidget(parent);
-    row->setMinimumHeight(52);
     row->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto* layout = new QHBoxLayout(row);
     layout->setSizeConstraint(QLayout::SetNoConstraint);
     layout->setSpacing(6);
     layout->addStretch(1);
     auto* image = new QLabel(row);
-    image->setPixmap(theme::symbol(QString::fromStdString(symbol)).pixmap(16, 16));
+    image->setPixmap(theme::tintedSymbol(QString::fromStdString(symbol), 16, tint));
     layout->addWidget(image, 0, Qt::AlignVCenter);
-    label = new QLabel(text, row);
+    label = plainLabel(text, row);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignCenter);
     label->setProperty("symbol", QString::fromStdString(symbol));
@@ -138,7 +155,7 @@ QPixmap saturated(const QPixmap& pixmap, double saturation) {
 LockOverlayView::LockOverlayView(IconSource icons, QWidget* parent)
     : QWidget(parent), icons_(std::move(icons)) {
     setAutoFillBackground(false);
-    auto* outer = new QVBoxLayout(this);
+    auto* outer = outer_ = new QVBoxLayout(this);
     outer->setSizeConstraint(QLayout::SetNoConstraint);
     outer->setContentsMargins(32, 32, 32, 32);
     outer->addStretch(1);
@@ -149,7 +166,7 @@ LockOverlayView::LockOverlayView(IconSource icons, QWidget* parent)
     outer->addWidget(card_, 0, Qt::AlignHCenter);
     outer->addStretch(1);
 
-    auto* stack = new QVBoxLayout(card_);
+    auto* stack = stack_ = new QVBoxLayout(card_);
     stack->setSizeConstraint(QLayout::SetNoConstraint);
     stack->setSpacing(20);
     stack->setContentsMargins(48, 40, 48, 40);
@@ -195,6 +212,62 @@ LockOverlayView::LockOverlayView(IconSource icons, QWidget* parent)
     stack->addWidget(button_, 0, Qt::AlignHCenter);
 }
 
+namespace {
+
+constexpr LockOverlayView::Spacing kSteps[] = {
+    {32, 48, 40, 20, 84, 52},
+    {16, 24, 20, 12, 56, 40},
+    {8, 12, 10, 8, 0, 0},
+};
+
+}  // namespace
+
+void LockOverlayView::applySpacing(const Spacing& spacing) {
+    outer_->setContentsMargins(spacing.outer, spacing.outer, spacing.outer, spacing.outer);
+    stack_->setContentsMargins(spacing.paddingX, spacing.paddingY, spacing.paddingX, spacing.paddingY);
+    stack_->setSpacing(spacing.spacing);
+    icon_->setVisible(spacing.icon > 0);
+    if (spacing.icon > 0) icon_->setFixedSize(spacing.icon, spacing.icon);
+    elementHeight_ = spacing.element;
+    // Each element of the status block is at least as high as its wrapped text at the card's width.
+    const int inside = std::min(card_->maximumWidth(), width() - 2 * spacing.outer) - 2 * spacing.paddingX;
+    for (QWidget* element : statusBlock_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        // A label's own minimum would count in its answer, so it is cleared first.
+        element->setMinimumHeight(0);
+        const int wrapped = element->hasHeightForWidth() && inside > 0 ? element->heightForWidth(inside) : 0;
+        element->setMinimumHeight(std::max(elementHeight_, wrapped));
+    }
+    if (state_) updateIcon(state_->target, state_->status);
+}
+
+bool LockOverlayView::fits(const Spacing& spacing) const {
+    const int cardWidth = std::min(card_->maximumWidth(), width() - 2 * spacing.outer);
+    const int inside = cardWidth - 2 * spacing.paddingX;
+    if (std::min(button_->maximumWidth(), inside) < button_->captionWidth()) return false;
+    // The card's height at that width, added up from its parts: the layouts' own answers lag
+    // behind the heights just given to the status block's elements.
+    int status = 0;
+    const auto elements = statusBlock_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    for (QWidget* element : elements) status += element->minimumHeight();
+    status += std::max<int>(0, elements.size() - 1) * statusLayout_->spacing();
+    const int needed = 2 * spacing.paddingY + (spacing.icon > 0 ? spacing.icon + spacing.spacing : 0) +
+                       name_->heightForWidth(inside) + spacing.spacing + status + spacing.spacing +
+                       button_->minimumHeight();
+    return needed <= height() - 2 * spacing.outer;
+}
+
+void LockOverlayView::fitToSize() {
+    for (const Spacing& step : kSteps) {
+        applySpacing(step);
+        if (fits(step)) return;
+    }
+}
+
+void LockOverlayView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    fitToSize();
+}
+
 void LockOverlayView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Window));
@@ -210,6 +283,7 @@ void LockOverlayView::setState(const LockOverlayState& state, std::function<void
     if (!statusChanged) return;
     rebuildStatusBlock(state.status);
     updateButton(state.status);
+    fitToSize();
     // A status change fades the new block in, ease-in-out over 0.2 s.
     auto* fade = new QGraphicsOpacityEffect(statusBlock_);
     statusBlock_->setGraphicsEffect(fade);
@@ -225,7 +299,7 @@ void LockOverlayView::updateIcon(const MacLockTarget& target, const LockOverlayS
     iconSaturation_ = isRequestInFlight(status) ? 0.4 : 1.0;
     const QIcon icon = icons_ ? icons_(target) : QIcon();
     const qreal ratio = devicePixelRatioF();
-    QPixmap pixmap = icon.pixmap(QSize(84, 84), ratio);
+    QPixmap pixmap = icon.pixmap(icon_->size(), ratio);
     icon_->setPixmap(saturated(pixmap, iconSaturation_));
 }
 
@@ -242,7 +316,7 @@ void LockOverlayView::rebuildStatusBlock(const LockOverlayState::Status& status)
     switch (status.kind) {
     case Kind::locked: {
         QLabel* pill = nullptr;
-        auto* row = symbolRow(QStringLiteral("ロック中"), "lock.fill",
+        auto* row = symbolRow(QStringLiteral("ロック中"), "lock.fill", secondaryText(this),
                               secondary + QStringLiteral("font-weight: 500; padding: 6px 12px;"
                                                          " border-radius: 14px; background: rgba(128,128,128,0.15);"),
                               statusBlock_, pill);
@@ -259,7 +333,6 @@ void LockOverlayView::rebuildStatusBlock(const LockOverlayState::Status& status)
     case Kind::waitingForIPhone: {
         const LockOverlayStatusPresentation presentation(status);
         auto* row = new QWidget(statusBlock_);
-        row->setMinimumHeight(52);
         auto* rowLayout = new QHBoxLayout(row);
         rowLayout->setSpacing(10);
         rowLayout->addStretch(1);
@@ -269,7 +342,8 @@ void LockOverlayView::rebuildStatusBlock(const LockOverlayState::Status& status)
         spinner->setTextVisible(false);
         spinner->setFixedSize(48, 8);
         rowLayout->addWidget(spinner, 0, Qt::AlignVCenter);
-        auto* title = new QLabel(QString::fromStdString(presentation.title), row);
+        auto* title = plainLabel(QString::fromStdString(presentation.title), row);
+        title->setWordWrap(true);
         title->setObjectName("mac-lock-status-title");
         title->setProperty("prominent", presentation.isTitleProminent);
         if (!presentation.isTitleProminent) title->setStyleSheet(secondary);
@@ -286,7 +360,7 @@ void LockOverlayView::rebuildStatusBlock(const LockOverlayState::Status& status)
     }
     case Kind::approved: {
         QLabel* label = nullptr;
-        auto* row = symbolRow(QStringLiteral("解除されました"), "checkmark.circle.fill",
+        auto* row = symbolRow(QStringLiteral("解除されました"), "checkmark.circle.fill", QColor(40, 167, 69),
                               QStringLiteral("color: rgb(40, 167, 69);"), statusBlock_, label);
         label->setObjectName("mac-lock-status-title");
         statusLayout_->addWidget(row);
@@ -294,7 +368,7 @@ void LockOverlayView::rebuildStatusBlock(const LockOverlayState::Status& status)
     }
     case Kind::failed: {
         QLabel* label = nullptr;
-        auto* row = symbolRow(QString::fromStdString(status.message), "exclamationmark.triangle.fill",
+        auto* row = symbolRow(QString::fromStdString(status.message), "exclamationmark.triangle.fill", QColor(230, 126, 34),
                               QStringLiteral("color: rgb(230, 126, 34);"), statusBlock_, label);
         label->setObjectName("mac-lock-status-title");
         // Long messages take the width there is, up to 420, and wrap there, centred.

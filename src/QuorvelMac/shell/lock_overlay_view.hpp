@@ -21,6 +21,12 @@ public:
     using IconSource = std::function<QIcon(const MacLockTarget&)>;
     explicit LockOverlayView(IconSource icons, QWidget* parent = nullptr);
 
+    // Over a small window the card's margins, spacing and icon shrink, one step at a time, until
+    // its texts and button fit whole; the given sizes are the largest it takes.
+    struct Spacing {
+        int outer, paddingX, paddingY, spacing, icon, element;
+    };
+
     void setState(const LockOverlayState& state, std::function<void()> onUnlock);
     const std::optional<LockOverlayState>& state() const { return state_; }
 
@@ -33,11 +39,15 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void rebuildStatusBlock(const LockOverlayState::Status& status);
     void updateButton(const LockOverlayState::Status& status);
     void updateIcon(const MacLockTarget& target, const LockOverlayState::Status& status);
+    void applySpacing(const Spacing& spacing);
+    bool fits(const Spacing& spacing) const;
+    void fitToSize();
 
     IconSource icons_;
     std::optional<LockOverlayState> state_;
@@ -47,6 +57,9 @@ private:
     QLabel* name_;
     QWidget* statusBlock_;
     QVBoxLayout* statusLayout_;
+    QVBoxLayout* outer_;
+    QVBoxLayout* stack_;
+    int elementHeight_ = 52;
     LockOverlayActionButton* button_;
     double iconSaturation_ = 1.0;
 };

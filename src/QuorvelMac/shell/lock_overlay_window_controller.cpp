@@ -77,8 +77,13 @@ void LockOverlayWindowController::show(const LockOverlayState& state, pid_t proc
                                        std::function<void()> onUnlock) {
     ensurePanel();
     panel_->view()->setState(state, std::move(onUnlock));
-    // A fade-out still running is called off: the panel stays.
-    if (fade_) fade_->stop();
+    // A fade-out still running is called off: the panel stays. The stopped animation deletes
+    // itself only on a later turn, so it is forgotten here, or a close() in this same turn would
+    // take it for a fade still under way and leave the panel up.
+    if (fade_) {
+        fade_->stop();
+        fade_.clear();
+    }
     panel_->setWindowOpacity(1.0);
     processIdentifier_ = processIdentifier;
     refreshFrame();
@@ -93,7 +98,7 @@ void LockOverlayWindowController::close() {
         orderOut();
         return;
     }
-    if (fade_) return;  // already fading out
+    if (fade_ && fade_->state() == QAbstractAnimation::Running) return;  // already fading out
     auto* animation = new QPropertyAnimation(panel_, "windowOpacity", this);
     animation->setDuration(180);
     animation->setStartValue(panel_->windowOpacity());

@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -32,7 +33,8 @@ MacApplicationPickerDialog::MacApplicationPickerDialog(desktop::DesktopEntryInde
         auto* item = new QListWidgetItem(MacApplicationIconProvider::iconOfEntry(*entry),
                                          QString::fromStdString(entry->displayName()), list_);
         item->setData(fileRole, QString::fromStdString(entry->file.string()));
-        item->setToolTip(QString::fromStdString(entry->id));
+        // A tool tip is read as rich text when it looks like markup: the id is shown verbatim.
+        item->setToolTip(Qt::convertFromPlainText(QString::fromStdString(entry->id)));
     }
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

@@ -1,12 +1,16 @@
 #include "QuorvelMac/shell/pellorim_menu_bar_icon.hpp"
 
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmap>
+#include <algorithm>
 
 namespace quorvel::PellorimMenuBarIcon {
 
 State state(const MacSetupStatus& setup, const std::map<std::string, Date>& activeAllowWindows) {
-    if (!setup.accessibilityPermissionGranted || !setup.iPhonePaired || !setup.appSelectionStepFinished) {
+    if (!setup.accessibilityPermissionGranted || !setup.iPhonePaired ||
+        !setup.appSelectionStepFinished) {
         return State::attention;
     }
     return activeAllowWindows.empty() ? State::normal : State::allowing;
@@ -17,7 +21,9 @@ namespace {
 constexpr qreal side = 18;
 
 // Points in the drawing's own frame (origin lower left, y up) to Qt's (origin upper left).
-QPointF at(qreal x, qreal y) { return {x, side - y}; }
+QPointF at(qreal x, qreal y) {
+    return {x, side - y};
+}
 
 void strokeArc(QPainter& painter, qreal cx, qreal cy, qreal fromDegrees, qreal toDegrees) {
     const qreal r = 6.25;
@@ -59,6 +65,60 @@ QImage image(State state, qreal devicePixelRatio, QColor ink) {
         strokeLine(painter, at(cx - 2.25, cy - 2.25), at(cx + 2.25, cy + 2.25));
     }
     return image;
+}
+
+QString iconName(State state) {
+    switch (state) {
+        case State::normal:
+            return QStringLiteral("app.quorvel.mac-symbolic");
+        case State::attention:
+            return QStringLiteral("app.quorvel.mac-attention-symbolic");
+        case State::allowing:
+            return QStringLiteral("app.quorvel.mac-allowing-symbolic");
+    }
+    return QStringLiteral("app.quorvel.mac-symbolic");
+}
+
+namespace {
+
+class TrayIconEngine : public QIconEngine {
+public:
+    TrayIconEngine(State state, QColor ink) : state_(state), ink_(ink) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+        if (size.isEmpty())
+            return {};
+        // Drawn at the scale that fills the asked size, then handed over without a ratio.
+        const qreal scale = std::min(size.width(), size.height()) / side;
+        QPixmap drawn = QPixmap::fromImage(image(state_, scale, ink_));
+        drawn.setDevicePixelRatio(1.0);
+        return drawn;
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        QPixmap drawn = pixmap((QSizeF(rect.size()) * ratio).toSize(), mode, state);
+        drawn.setDevicePixelRatio(ratio);
+        painter->drawPixmap(rect, drawn);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        return {QSize(18, 18), QSize(22, 22), QSize(36, 36), QSize(44, 44)};
+    }
+    QIconEngine* clone() const override { return new TrayIconEngine(state_, ink_); }
+    QString key() const override { return QStringLiteral("pellorim-tray"); }
+    QString iconName() override { return PellorimMenuBarIcon::iconName(state_); }
+    bool isNull() override { return false; }
+
+private:
+    State state_;
+    QColor ink_;
+};
+
+}  // namespace
+
+QIcon icon(State state, QColor ink) {
+    return QIcon(new TrayIconEngine(state, ink));
 }
 
 }  // namespace quorvel::PellorimMenuBarIcon

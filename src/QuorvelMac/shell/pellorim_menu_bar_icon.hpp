@@ -3,7 +3,9 @@
 // The tray icon: a circle broken on both sides, with an exclamation mark while setup still needs
 // attention, or a slash while some target is unlocked for now.
 #include <QColor>
+#include <QIcon>
 #include <QImage>
+#include <QString>
 #include <map>
 #include <string>
 
@@ -23,6 +25,15 @@ State state(const MacSetupStatus& setup, const std::map<std::string, Date>& acti
 // An 18 x 18 point drawing at the device pixel ratio, in `ink` on a transparent ground: the tray
 // has no template images, so the caller passes the colour that reads on the panel.
 QImage image(State state, qreal devicePixelRatio = 1.0, QColor ink = Qt::black);
+
+// The symbolic icon of the state in the hicolor theme ("app.quorvel.mac-symbolic",
+// "app.quorvel.mac-attention-symbolic", "app.quorvel.mac-allowing-symbolic"), which a desktop
+// that knows the name colours for its panel.
+QString iconName(State state);
+
+// The tray's icon: named as above, and drawn as `image` in `ink` wherever the desktop takes the
+// pixels instead of the name (an XEmbed tray, a panel without our icon in its theme).
+QIcon icon(State state, QColor ink);
 
 }  // namespace PellorimMenuBarIcon
 }  // namespace quorvel

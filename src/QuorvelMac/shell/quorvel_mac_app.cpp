@@ -14,6 +14,9 @@ namespace quorvel {
 
 namespace {
 constexpr int refreshIntervalMs = 5000;
+
+// The colour the tray's pixels are drawn in: the desktop's text colour.
+QColor panelTextColour() { return qGuiApp->palette().color(QPalette::WindowText); }
 }
 
 QuorvelMacApp::QuorvelMacApp(Parts parts, QObject* parent)
@@ -151,15 +154,15 @@ void QuorvelMacApp::installTrayIcon() {
 
 void QuorvelMacApp::updateTrayIcon() {
     if (!tray_) return;
-    const qreal ratio = qGuiApp->devicePixelRatio();
-    const QColor ink = qGuiApp->palette().color(QPalette::WindowText);
-    tray_->setIcon(QIcon(QPixmap::fromImage(PellorimMenuBarIcon::image(menuBarIconState(), ratio, ink))));
+    // The desktop colours the named symbolic icon for its panel; its pixels, for a tray that
+    // takes them instead, are in the panel's text colour.
+    tray_->setIcon(PellorimMenuBarIcon::icon(menuBarIconState(), panelTextColour()));
 }
 
 void QuorvelMacApp::showMainWindow() {
     if (!mainWindow_ && scenes_.mainWindow) {
+        // Its title is the shown pane's, which the window keeps itself.
         mainWindow_ = scenes_.mainWindow(*model_, relaxation_);
-        mainWindow_->setWindowTitle(QStringLiteral("Pellorim"));
         mainWindow_->setMinimumSize(820, 560);
         mainWindow_->installEventFilter(this);
     }

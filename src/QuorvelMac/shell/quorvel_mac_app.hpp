@@ -16,9 +16,9 @@
 #include <optional>
 
 #include "QuorvelMac/model/mac_app_model.hpp"
+#include "QuorvelMac/model/mac_settings_relaxation_protection_controller.hpp"
 #include "QuorvelMac/shell/lock_decision.hpp"
 #include "QuorvelMac/shell/lock_overlay_window_controller.hpp"
-#include "QuorvelMac/shell/mac_settings_relaxation_protection_controller.hpp"
 #include "QuorvelMac/shell/pellorim_menu_bar_icon.hpp"
 #include "QuorvelPlatform/windows/foreground_app_observer.hpp"
 

@@ -32,7 +32,8 @@ QMenu* UserInterface::makeTrayMenu(MacAppModel& model, std::function<void()> ope
 void UserInterface::showSettings(MacAppModel& model) {
     if (!settingsWindow_) {
         settingsWindow_ = std::make_unique<SettingsWindow>(model, *services_);
-        settingsWindow_->resize(420, 460);
+        // The scene's frame: 520 wide, as tall as the form.
+        settingsWindow_->setFixedWidth(520);
     }
     settingsWindow_->show();
     settingsWindow_->raise();

@@ -10,6 +10,7 @@
 #include <QUrl>
 
 #include "QuorvelMac/model/mac_lock_target.hpp"
+#include "QuorvelMac/ui/kit/application_icon.hpp"
 #include "QuorvelShared/support/clock.hpp"
 
 namespace quorvel::ui {
@@ -26,7 +27,7 @@ struct ViewServices {
     // Asks the application to quit.
     std::function<void()> quit;
     // The running application's own icon (the checklist's header).
-    QIcon applicationOwnIcon;
+    QIcon applicationOwnIcon = ui::applicationIcon();
 };
 
 }  // namespace quorvel::ui

@@ -15,8 +15,10 @@
 #include "QuorvelPlatform/bluetooth/bluez_peripheral.hpp"
 #include "QuorvelPlatform/keychain/secret_service_keychain.hpp"
 #include "QuorvelPlatform/notifications/dbus_notification_poster.hpp"
+#include "QuorvelPlatform/process/guarded_application.hpp"
 #include "QuorvelShared/devicekeys/caching_device_key_store.hpp"
 #include "QuorvelShared/devicekeys/keychain_device_key_store.hpp"
+#include "QuorvelShared/support/event_boundary.hpp"
 
 namespace quorvel::daemon {
 
@@ -38,21 +40,26 @@ int runBluetoothBridgeDaemon(int argc, char** argv, std::optional<std::int32_t> 
             return 0;
         startBridgeParentWatchdog(*parentProcessId);
     }
-    QCoreApplication application(argc, argv);
+    GuardedApplication<QCoreApplication> application(argc, argv);
     try {
         installDBusNotificationPoster();
     } catch (const std::exception& error) {
         std::cerr << "QuorvelNativeHost: cannot post notifications: " << error.what() << '\n';
     }
-    bluetooth::BlueZPeripheral platform(QDBusConnection::systemBus());
-    BridgeDaemonCore daemon(platform, programDeviceKeyStore());
-    {
-        StandardInputWatch input([&application] {
-            QMetaObject::invokeMethod(&application, &QCoreApplication::quit, Qt::QueuedConnection);
-        });
-        application.exec();
-    }
-    daemon.shutDown();
+    // Whatever fails here fails the whole run, which still ends with status 0 as every end of
+    // the daemon does: the application never restarts it.
+    runEventHandler("the Bluetooth bridge daemon", [&] {
+        bluetooth::BlueZPeripheral platform(QDBusConnection::systemBus());
+        BridgeDaemonCore daemon(platform, programDeviceKeyStore());
+        {
+            StandardInputWatch input([&application] {
+                QMetaObject::invokeMethod(&application, &QCoreApplication::quit,
+                                          Qt::QueuedConnection);
+            });
+            application.exec();
+        }
+        daemon.shutDown();
+    });
     return 0;
 }
 

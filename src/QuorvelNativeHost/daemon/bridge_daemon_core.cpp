@@ -6,6 +6,7 @@
 #include "QuorvelNativeHost/daemon/incoming_message_applier.hpp"
 #include "QuorvelShared/bridge/ble_local_bridge_store.hpp"
 #include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
+#include "QuorvelShared/support/event_boundary.hpp"
 
 namespace quorvel::daemon {
 
@@ -48,11 +49,12 @@ BridgeDaemonCore::BridgeDaemonCore(bluetooth::BlePeripheral& platform,
     processor_ = new BLELocalBridgeRequestProcessor(*peripheral_, this);
     if (requests_) {
         connect(requests_, &DistributedNotificationStream::available, processor_, [this] {
-            if (requests_->take())
-                processor_->processPendingRequests();
+            if (requests_->take()) {
+                runEventHandler("a mailbox pass", [this] { processor_->processPendingRequests(); });
+            }
         });
     }
-    processor_->processPendingRequests();
+    runEventHandler("the first mailbox pass", [this] { processor_->processPendingRequests(); });
 }
 
 void BridgeDaemonCore::shutDown() {

@@ -6,7 +6,7 @@
 
 #include "QuorvelNativeHost/daemon/unlock_peripheral.hpp"
 #include "QuorvelNativeHost/daemon/uuid_text.hpp"
-#include "QuorvelPlatform/timers/boot_clock_timer.hpp"
+#include "QuorvelPlatform/timers/boot_clock_deadlines.hpp"
 #include "QuorvelShared/messages/ble_local_identity.hpp"
 #include "QuorvelShared/support/clock.hpp"
 #include "QuorvelShared/unlockstate/ble_local_accepted_approval_receipt_store.hpp"

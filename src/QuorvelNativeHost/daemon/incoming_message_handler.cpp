@@ -3,7 +3,6 @@
 #include <exception>
 
 #include "QuorvelNativeHost/daemon/incoming_message_applier.hpp"
-#include "QuorvelPlatform/timers/boot_clock_timer.hpp"
 #include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
 
 namespace quorvel::daemon {
@@ -14,7 +13,8 @@ IncomingMessageHandler::IncomingMessageHandler(std::shared_ptr<DeviceKeyStoring>
                                                double identityRefreshDelaySeconds, QObject* parent)
     : QObject(parent),
       deviceKeys_(std::move(deviceKeys)),
-      identityRefreshDelaySeconds_(identityRefreshDelaySeconds) {}
+      identityRefreshDelaySeconds_(identityRefreshDelaySeconds),
+      deadlines_(new BootClockDeadlines(this)) {}
 
 void IncomingMessageHandler::handle(const BLELocalPrototypeWireMessage& message) {
     if (const auto reply = applyBluetoothIncomingMessage(message, *deviceKeys_)) {
@@ -28,12 +28,8 @@ void IncomingMessageHandler::handle(const BLELocalPrototypeWireMessage& message)
     if (message.kind == Kind::unpair) {
         refreshIdentityFromConfiguration();
     } else if (message.kind == Kind::pairingApproval) {
-        auto* timer = new BootClockTimer(this);
-        connect(timer, &BootClockTimer::timeout, this, [this, timer] {
-            timer->deleteLater();
-            refreshIdentityFromConfiguration();
-        });
-        timer->start(identityRefreshDelaySeconds_);
+        deadlines_->after(identityRefreshDelaySeconds_,
+                          [this] { refreshIdentityFromConfiguration(); });
     }
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "QuorvelNativeHost/daemon/unlock_peripheral.hpp"
+#include "QuorvelPlatform/timers/boot_clock_deadlines.hpp"
 #include "QuorvelShared/devicekeys/device_key_storing.hpp"
 
 namespace quorvel::daemon {
@@ -31,6 +32,7 @@ private:
     std::shared_ptr<DeviceKeyStoring> deviceKeys_;
     double identityRefreshDelaySeconds_;
     QPointer<BLELocalUnlockPeripheralPrototype> peripheral_;
+    BootClockDeadlines* deadlines_;
 };
 
 }  // namespace quorvel::daemon

@@ -4,11 +4,11 @@
 #include <QTimer>
 #include <exception>
 
-#include "QuorvelPlatform/timers/boot_clock_timer.hpp"
 #include "QuorvelShared/bridge/ble_local_bridge_store.hpp"
 #include "QuorvelShared/bridge/ble_local_pairing_session_store.hpp"
 #include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
 #include "QuorvelShared/support/clock.hpp"
+#include "QuorvelShared/support/event_boundary.hpp"
 #include "QuorvelShared/support/notifications.hpp"
 
 namespace quorvel::daemon {
@@ -25,7 +25,11 @@ void postResponseNotification() {
 
 BLELocalBridgeRequestProcessor::BLELocalBridgeRequestProcessor(
     BLELocalUnlockPeripheralPrototype& peripheral, QObject* parent)
-    : QObject(parent), peripheral_(peripheral) {}
+    : QObject(parent), peripheral_(peripheral), deadlines_(new BootClockDeadlines(this)) {}
+
+BLELocalBridgeRequestProcessor::~BLELocalBridgeRequestProcessor() {
+    runEventHandler("writing the mailbox responses", [this] { writeResponses(); });
+}
 
 void BLELocalBridgeRequestProcessor::processPendingRequests() {
     ++passCount_;
@@ -35,23 +39,38 @@ void BLELocalBridgeRequestProcessor::processPendingRequests() {
     } catch (const std::exception&) {
         return;  // the next request notification tries again
     }
-    for (const auto& request : requests) {
-        if (tasksByRequestId_.contains(request.requestId))
-            continue;
-        try {
-            if (!BLELocalBridgeStore::loadResponse(request.requestId)) {
-                BLELocalBridgeStore::saveResponse(
-                    {request.requestId, false, std::nullopt, std::nullopt});
-            }
-        } catch (const std::exception&) {
-            return;  // the rest wait for the next pass
-        }
+    std::erase_if(requests, [this](const BLELocalBridgeRequest& request) {
+        return tasksByRequestId_.contains(request.requestId);
+    });
+    if (requests.empty())
+        return;
+    // Every pick-up mark of the pass in one write: a mailbox of thousands of requests is read
+    // and written once, not once per request.
+    std::vector<std::string> ids;
+    ids.reserve(requests.size());
+    for (const auto& request : requests)
+        ids.push_back(request.requestId);
+    try {
+        BLELocalBridgeStore::savePickUpMarks(ids);
+    } catch (const std::exception&) {
+        return;  // they wait for the next pass
+    }
+    for (auto& request : requests) {
         postResponseNotification();
         auto task = std::make_shared<Task>();
         tasksByRequestId_[request.requestId] = task;
-        QTimer::singleShot(0, this, [this, request, task] {
-            if (!task->cancelled)
+        QTimer::singleShot(0, this, [this, request = std::move(request), task] {
+            if (task->cancelled)
+                return;
+            try {
                 process(request, task);
+            } catch (...) {
+                // Only this request fails; the others and the daemon go on.
+                const auto error = std::current_exception();
+                reportEscapedException("request " + request.requestId, error);
+                complete(request.requestId, task, PeripheralFailure{describeException(error)},
+                         false);
+            }
         });
     }
 }
@@ -83,34 +102,79 @@ void BLELocalBridgeRequestProcessor::process(const BLELocalBridgeRequest& reques
 void BLELocalBridgeRequestProcessor::complete(const std::string& requestId,
                                               const std::shared_ptr<Task>& task,
                                               const UnlockOutcome& outcome, bool hasReply) {
-    if (!task->cancelled) {
-        BLELocalBridgeResponse response{requestId, true, std::nullopt, std::nullopt};
-        if (const auto* failure = std::get_if<PeripheralFailure>(&outcome)) {
-            response.error = failure->description;
-        } else if (hasReply) {
-            response.message = std::get<BLELocalPrototypeWireMessage>(outcome);
-        }
+    // A request ends once: a failure caught after its answer was given leaves that answer.
+    if (task->completed)
+        return;
+    task->completed = true;
+    if (task->cancelled) {
+        forget(requestId, task);
+        postResponseNotification();
+        return;
+    }
+    BLELocalBridgeResponse response{requestId, true, std::nullopt, std::nullopt};
+    if (const auto* failure = std::get_if<PeripheralFailure>(&outcome)) {
+        response.error = failure->description;
+    } else if (hasReply) {
+        response.message = std::get<BLELocalPrototypeWireMessage>(outcome);
+    }
+    // Requests that end in the same turn (a time-out shared by hundreds) are written together
+    // on the next turn. Until then the request stays in the table, so no pass serves it again.
+    if (unwritten_.empty()) {
+        QTimer::singleShot(0, this, [this] {
+            runEventHandler("writing the mailbox responses", [this] { writeResponses(); });
+        });
+    }
+    unwritten_.push_back({std::move(response), task});
+}
+
+void BLELocalBridgeRequestProcessor::writeResponses() {
+    auto finished = std::exchange(unwritten_, {});
+    if (finished.empty())
+        return;
+    std::vector<BLELocalBridgeResponse> responses;
+    responses.reserve(finished.size());
+    for (const auto& entry : finished)
+        responses.push_back(entry.response);
+    try {
+        BLELocalBridgeStore::saveResponses(responses);
+    } catch (const std::exception&) {
+        // One by one, so that each request gets what it would have got alone: a success that
+        // cannot be written is answered with the write's error instead.
+        for (const auto& response : responses)
+            saveOneResponse(response);
+    }
+    for (const auto& entry : finished) {
+        forget(entry.response.requestId, entry.task);
+        postResponseNotification();
+    }
+}
+
+void BLELocalBridgeRequestProcessor::saveOneResponse(const BLELocalBridgeResponse& response) {
+    try {
+        BLELocalBridgeStore::saveResponse(response);
+    } catch (const std::exception& error) {
+        if (response.error)
+            return;  // the request stays pending and is served again by a later pass
         try {
-            BLELocalBridgeStore::saveResponse(response);
-        } catch (const std::exception& error) {
-            if (!response.error) {
-                try {
-                    BLELocalBridgeStore::saveResponse(
-                        {requestId, true, std::nullopt, std::string(error.what())});
-                } catch (const std::exception&) {
-                    // The request stays pending and is served again by a later pass.
-                }
-            }
+            BLELocalBridgeStore::saveResponse(
+                {response.requestId, true, std::nullopt, std::string(error.what())});
+        } catch (const std::exception&) {
+            // The request stays pending and is served again by a later pass.
         }
     }
+}
+
+void BLELocalBridgeRequestProcessor::forget(const std::string& requestId,
+                                            const std::shared_ptr<Task>& task) {
     if (const auto found = tasksByRequestId_.find(requestId);
         found != tasksByRequestId_.end() && found->second == task) {
         tasksByRequestId_.erase(found);
     }
-    postResponseNotification();
 }
 
 void BLELocalBridgeRequestProcessor::cancelAll() {
+    // Answers already given are written before the end; only running requests write nothing.
+    writeResponses();
     for (auto& [id, task] : std::exchange(tasksByRequestId_, {}))
         task->cancelled = true;
 }
@@ -120,29 +184,26 @@ void BLELocalBridgeRequestProcessor::schedulePairingIdentityRestoreIfNeeded(
     const auto& offer = request.message;
     if (offer.kind != Kind::pairingOffer || !offer.pairingSessionId || !offer.expiresAt)
         return;
-    auto* timer = new BootClockTimer(this);
-    connect(timer, &BootClockTimer::timeout, this,
-            [this, timer, sessionId = *offer.pairingSessionId] {
-                timer->deleteLater();
-                std::optional<BLELocalPairingSession> session;
-                try {
-                    session = BLELocalPairingSessionStore::load();
-                } catch (const std::exception&) {
-                    return;
-                }
-                // A newer offer took over the default identity: leave it to that offer.
-                if (!session || session->sessionId != sessionId)
-                    return;
-                std::optional<std::string> macDeviceId;
-                try {
-                    if (const auto configuration = MacLinkConfigurationStore::load()) {
-                        macDeviceId = configuration->macDeviceId;
-                    }
-                } catch (const std::exception&) {
-                }
-                peripheral_.refreshAdvertisingIdentity(macDeviceId);
-            });
-    timer->start(std::max(0.0, offer.expiresAt->secondsSince(systemClock().now())));
+    deadlines_->after(std::max(0.0, offer.expiresAt->secondsSince(systemClock().now())),
+                      [this, sessionId = *offer.pairingSessionId] {
+                          std::optional<BLELocalPairingSession> session;
+                          try {
+                              session = BLELocalPairingSessionStore::load();
+                          } catch (const std::exception&) {
+                              return;
+                          }
+                          // A newer offer took over the default identity: leave it to that offer.
+                          if (!session || session->sessionId != sessionId)
+                              return;
+                          std::optional<std::string> macDeviceId;
+                          try {
+                              if (const auto configuration = MacLinkConfigurationStore::load()) {
+                                  macDeviceId = configuration->macDeviceId;
+                              }
+                          } catch (const std::exception&) {
+                          }
+                          peripheral_.refreshAdvertisingIdentity(macDeviceId);
+                      });
 }
 
 }  // namespace quorvel::daemon

@@ -10,8 +10,10 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "QuorvelNativeHost/daemon/unlock_peripheral.hpp"
+#include "QuorvelPlatform/timers/boot_clock_deadlines.hpp"
 #include "QuorvelShared/bridge/ble_local_bridge_request.hpp"
 
 namespace quorvel::daemon {
@@ -22,10 +24,12 @@ class BLELocalBridgeRequestProcessor final : public QObject {
 public:
     explicit BLELocalBridgeRequestProcessor(BLELocalUnlockPeripheralPrototype& peripheral,
                                             QObject* parent = nullptr);
+    // Writes the answers already given that still wait for their write.
+    ~BLELocalBridgeRequestProcessor() override;
 
     // One pass over the mailbox. Requests are served on later turns of the loop.
     void processPendingRequests();
-    // Stops serving: running requests write nothing more.
+    // Writes the answers already given, then stops serving: running requests write nothing more.
     void cancelAll();
 
     bool isServing(const std::string& requestId) const {
@@ -36,15 +40,27 @@ public:
 private:
     struct Task {
         bool cancelled = false;
+        bool completed = false;
     };
 
     void process(const BLELocalBridgeRequest& request, const std::shared_ptr<Task>& task);
     void complete(const std::string& requestId, const std::shared_ptr<Task>& task,
                   const UnlockOutcome& outcome, bool hasReply);
+    void writeResponses();
+    void saveOneResponse(const BLELocalBridgeResponse& response);
+    void forget(const std::string& requestId, const std::shared_ptr<Task>& task);
     void schedulePairingIdentityRestoreIfNeeded(const BLELocalBridgeRequest& request);
 
     BLELocalUnlockPeripheralPrototype& peripheral_;
+    // The pairing offers' identity restores.
+    BootClockDeadlines* deadlines_;
     std::map<std::string, std::shared_ptr<Task>> tasksByRequestId_;
+    // Completed responses waiting for their write on the next turn of the loop.
+    struct Unwritten {
+        BLELocalBridgeResponse response;
+        std::shared_ptr<Task> task;
+    };
+    std::vector<Unwritten> unwritten_;
     std::int64_t passCount_ = 0;
 };
 

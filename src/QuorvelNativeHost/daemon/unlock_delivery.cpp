@@ -6,7 +6,7 @@
 #include <exception>
 
 #include "QuorvelNativeHost/daemon/unlock_peripheral.hpp"
-#include "QuorvelPlatform/timers/boot_clock_timer.hpp"
+#include "QuorvelShared/support/event_boundary.hpp"
 
 namespace quorvel::daemon {
 
@@ -14,6 +14,10 @@ namespace {
 
 // A mailbox file may say anything; a century is more than any request lives.
 constexpr double longestTimeoutSeconds = 100.0 * 365 * 24 * 3600;
+
+BootClock::duration lengthOf(double seconds) {
+    return std::chrono::duration_cast<BootClock::duration>(std::chrono::duration<double>(seconds));
+}
 
 }  // namespace
 
@@ -37,44 +41,46 @@ void BLELocalUnlockPeripheralPrototype::requestUnlock(const BLELocalPrototypeWir
         return;
     }
     unlockContinuations_[id].completion = std::move(completion);
-    deliveryRecoveryState_.begin(message);
-    if (subscribedCentrals_.empty()) {
-        writeStatus("waiting", "iPhoneアプリまたはBluetooth接続を待っています");
-    } else {
-        std::optional<PeripheralFailure> failure;
-        if (const auto toSend = deliveryRecoveryState_.takeMessageForSend(id)) {
-            try {
-                enqueue(*toSend);
-                writeStatus("checking", "iPhoneへの到達を確認しています");
-            } catch (const std::exception& error) {
-                failure = PeripheralFailure{error.what()};
-            }
+    guardRequest(id, [&] {
+        deliveryRecoveryState_.begin(message);
+        if (subscribedCentrals_.empty()) {
+            writeStatus("waiting", "iPhoneアプリまたはBluetooth接続を待っています");
         } else {
-            failure =
-                PeripheralFailure{errorDescription(BLELocalUnlockPrototypeError::invalidMessage)};
+            std::optional<PeripheralFailure> failure;
+            if (const auto toSend = deliveryRecoveryState_.takeMessageForSend(id)) {
+                try {
+                    enqueue(*toSend);
+                    writeStatus("checking", "iPhoneへの到達を確認しています");
+                } catch (const std::exception& error) {
+                    failure = PeripheralFailure{error.what()};
+                }
+            } else {
+                failure = PeripheralFailure{
+                    errorDescription(BLELocalUnlockPrototypeError::invalidMessage)};
+            }
+            if (failure) {
+                auto request = takeContinuation(id);
+                deliveryRecoveryState_.finish(id);
+                (*request)(*failure);
+                return;
+            }
         }
-        if (failure) {
-            auto request = takeContinuation(id);
-            deliveryRecoveryState_.finish(id);
-            (*request)(*failure);
-            return;
-        }
-    }
-    startDeliveryTimers(id, unlockRequestTimeoutSeconds(timeoutSeconds));
+        startDeliveryTimers(id, unlockRequestTimeoutSeconds(timeoutSeconds));
+    });
 }
 
 void BLELocalUnlockPeripheralPrototype::startDeliveryTimers(const std::string& requestId,
                                                             double timeoutSeconds) {
     PendingUnlock& request = unlockContinuations_.at(requestId);
-    request.timeoutDeadline = bootClockSeconds() + timeoutSeconds;
-    request.deliveryWatch = new BootClockTimer(this);
-    request.timeout = new BootClockTimer(this);
-    connect(request.deliveryWatch, &BootClockTimer::timeout, this,
-            [this, requestId] { onDeliveryCheck(requestId); });
-    connect(request.timeout, &BootClockTimer::timeout, this,
-            [this, requestId] { onTimeout(requestId); });
-    request.deliveryWatch->start(timing_.deliveryCheckSeconds);
-    request.timeout->start(timeoutSeconds);
+    const BootClock::time_point start = BootClock::now();
+    request.timeoutDeadline = start + lengthOf(timeoutSeconds);
+    // Set first, so that a time-out due at the same instant as the delivery check runs first.
+    request.timeout = deadlines_->at(request.timeoutDeadline, [this, requestId] {
+        guardRequest(requestId, [&] { timeout(requestId); });
+    });
+    request.deliveryCheck = deadlines_->at(
+        start + lengthOf(timing_.deliveryCheckSeconds),
+        [this, requestId] { guardRequest(requestId, [&] { onDeliveryCheck(requestId); }); });
 }
 
 std::optional<UnlockCompletion> BLELocalUnlockPeripheralPrototype::takeContinuation(
@@ -84,14 +90,31 @@ std::optional<UnlockCompletion> BLELocalUnlockPeripheralPrototype::takeContinuat
         return std::nullopt;
     PendingUnlock request = std::move(found->second);
     unlockContinuations_.erase(found);
-    // The timers may be the ones firing right now: they go on a later turn.
-    for (auto* timer : {request.deliveryWatch.data(), request.timeout.data()}) {
-        if (timer) {
-            timer->stop();
-            timer->deleteLater();
-        }
-    }
+    deadlines_->cancel(request.deliveryCheck);
+    deadlines_->cancel(request.timeout);
     return std::move(request.completion);
+}
+
+void BLELocalUnlockPeripheralPrototype::guardRequest(const std::string& requestId,
+                                                     const std::function<void()>& step) {
+    try {
+        step();
+    } catch (...) {
+        const auto error = std::current_exception();
+        reportEscapedException("unlock request " + requestId, error);
+        failRequest(requestId, PeripheralFailure{describeException(error)});
+    }
+}
+
+void BLELocalUnlockPeripheralPrototype::failRequest(const std::string& requestId,
+                                                    const PeripheralFailure& failure) {
+    auto request = takeContinuation(requestId);
+    if (!request)
+        return;  // the step had already ended it
+    deliveredRequestIds_.erase(requestId);
+    deliveryRecoveryState_.finish(requestId);
+    outboundFrames_.removeRequest(requestId);
+    (*request)(failure);
 }
 
 void BLELocalUnlockPeripheralPrototype::onDeliveryCheck(const std::string& requestId) {
@@ -99,7 +122,7 @@ void BLELocalUnlockPeripheralPrototype::onDeliveryCheck(const std::string& reque
     if (found == unlockContinuations_.end())
         return;
     // A time-out due at the same instant as the check runs first.
-    if (bootClockSeconds() >= found->second.timeoutDeadline) {
+    if (BootClock::now() >= found->second.timeoutDeadline) {
         timeout(requestId);
         return;
     }
@@ -107,15 +130,14 @@ void BLELocalUnlockPeripheralPrototype::onDeliveryCheck(const std::string& reque
         if (recoverUnconfirmedDelivery(requestId)) {
             PendingUnlock& request = unlockContinuations_.at(requestId);
             request.deliveryRechecked = true;
-            request.deliveryWatch->start(timing_.recoveryRecheckSeconds);
+            request.deliveryCheck =
+                deadlines_->after(timing_.recoveryRecheckSeconds, [this, requestId] {
+                    guardRequest(requestId, [&] { onDeliveryCheck(requestId); });
+                });
         }
         return;
     }
     recoverUnconfirmedDelivery(requestId);
-}
-
-void BLELocalUnlockPeripheralPrototype::onTimeout(const std::string& requestId) {
-    timeout(requestId);
 }
 
 bool BLELocalUnlockPeripheralPrototype::recoverUnconfirmedDelivery(const std::string& requestId) {

@@ -4,7 +4,6 @@
 #include <exception>
 
 #include "QuorvelNativeHost/daemon/uuid_text.hpp"
-#include "QuorvelPlatform/timers/boot_clock_timer.hpp"
 #include "QuorvelShared/bridge/ble_local_connection_store.hpp"
 #include "QuorvelShared/messages/ble_local_identity.hpp"
 #include "QuorvelShared/messages/ble_local_prototype_chunk.hpp"
@@ -35,7 +34,8 @@ BLELocalUnlockPeripheralPrototype::BLELocalUnlockPeripheralPrototype(
       macDeviceId_(std::move(macDeviceId)),
       onMessage_(std::move(onMessage)),
       onUnlockReceipt_(std::move(onUnlockReceipt)),
-      timing_(timing) {
+      timing_(timing),
+      deadlines_(new BootClockDeadlines(this)) {
     manager_.setDelegate(this);
 }
 
@@ -212,6 +212,10 @@ void BLELocalUnlockPeripheralPrototype::enqueue(const BLELocalPrototypeWireMessa
         // subscription; anything else waits here for it.
         if (message.kind != Kind::unlockRequest && message.kind != Kind::pairingOffer) {
             queuedMessages_.push_back(message);
+            // A device that writes without ever subscribing must not grow this without end;
+            // a subscribing phone asks for a state refresh anyway, so the newest are enough.
+            if (queuedMessages_.size() > maximumQueuedMessages)
+                queuedMessages_.erase(queuedMessages_.begin());
         }
         return;
     }

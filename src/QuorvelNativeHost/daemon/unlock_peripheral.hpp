@@ -9,7 +9,6 @@
 //
 // Everything runs on the thread that owns the object (the daemon's main thread).
 #include <QObject>
-#include <QPointer>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -23,12 +22,9 @@
 #include "QuorvelNativeHost/daemon/outbound_frame_queue.hpp"
 #include "QuorvelNativeHost/daemon/unlock_peripheral_error.hpp"
 #include "QuorvelPlatform/bluetooth/ble_peripheral.hpp"
+#include "QuorvelPlatform/timers/boot_clock_deadlines.hpp"
 #include "QuorvelShared/messages/ble_local_prototype_chunk_assembler.hpp"
 #include "QuorvelShared/messages/ble_local_prototype_wire_message.hpp"
-
-namespace quorvel {
-class BootClockTimer;
-}
 
 namespace quorvel::daemon {
 
@@ -57,6 +53,9 @@ class BLELocalUnlockPeripheralPrototype final : public QObject,
     Q_OBJECT
 
 public:
+    // Messages kept for the next subscription: the newest this many.
+    static constexpr std::size_t maximumQueuedMessages = 64;
+
     using MessageHandler = std::function<void(const BLELocalPrototypeWireMessage&)>;
     using ReceiptHandler = std::function<bool(const BLELocalPrototypeWireMessage&)>;
 
@@ -119,13 +118,14 @@ public:
     void receivedWrites(std::vector<bluetooth::WriteRequest> requests) override;
 
 private:
-    // One unlock request waiting for its answer, with the two timers that watch it. The timers
-    // go with the request, so a later request under the same id never meets an earlier one's.
+    // One unlock request waiting for its answer, with the two deadlines that watch it. The
+    // deadlines go with the request, so a later request under the same id never meets an
+    // earlier one's.
     struct PendingUnlock {
         UnlockCompletion completion;
-        QPointer<BootClockTimer> deliveryWatch;
-        QPointer<BootClockTimer> timeout;
-        double timeoutDeadline = 0;  // boot-clock seconds
+        BootClockDeadlines::Id deliveryCheck = 0;
+        BootClockDeadlines::Id timeout = 0;
+        BootClock::time_point timeoutDeadline{};
         bool deliveryRechecked = false;
     };
 
@@ -140,7 +140,9 @@ private:
     // Unlock delivery.
     void startDeliveryTimers(const std::string& requestId, double timeoutSeconds);
     void onDeliveryCheck(const std::string& requestId);
-    void onTimeout(const std::string& requestId);
+    // Runs one step of a pending request; what the step throws fails that request alone.
+    void guardRequest(const std::string& requestId, const std::function<void()>& step);
+    void failRequest(const std::string& requestId, const PeripheralFailure& failure);
     bool recoverUnconfirmedDelivery(const std::string& requestId);
     void deliveryTimeout(const std::string& requestId);
     void timeout(const std::string& requestId);
@@ -159,6 +161,7 @@ private:
     MessageHandler onMessage_;
     ReceiptHandler onUnlockReceipt_;
     UnlockDeliveryTiming timing_;
+    BootClockDeadlines* deadlines_;
     bool servicePublished_ = false;
     std::vector<bluetooth::SubscribedCentral> subscribedCentrals_;
     BLELocalOutboundFrameQueue outboundFrames_;

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "QuorvelNativeHost/host/message_handling.hpp"
+#include "QuorvelShared/support/event_boundary.hpp"
 
 namespace quorvel::host {
 
@@ -40,7 +41,13 @@ void HostLoop::frameRead(const FrameReaderThread::Result& result) {
         end(1, std::current_exception());
         return;
     }
-    dispatch(message);
+    try {
+        dispatch(message);
+    } catch (...) {
+        // This message goes unanswered; the host goes on with the next one.
+        reportEscapedException("a message of the extension", std::current_exception());
+        reader_->readNext();
+    }
 }
 
 void HostLoop::dispatch(const ExtensionToMacMessage& message) {

@@ -8,6 +8,7 @@
 
 #include "QuorvelNativeHost/host/host_loop.hpp"
 #include "QuorvelPlatform/notifications/dbus_notification_poster.hpp"
+#include "QuorvelPlatform/process/guarded_application.hpp"
 
 namespace quorvel::host {
 namespace {
@@ -33,7 +34,7 @@ private:
 int runHost(int argc, char** argv) {
     // A browser that closed its end makes writes fail with EPIPE instead of killing the host.
     std::signal(SIGPIPE, SIG_IGN);
-    QCoreApplication application(argc, argv);
+    GuardedApplication<QCoreApplication> application(argc, argv);
     installNotificationPoster(std::make_shared<OnFirstPostBusPoster>());
     HostLoop loop(STDIN_FILENO, STDOUT_FILENO);
     loop.start();

@@ -4,6 +4,7 @@
 
 #include "QuorvelNativeHost/host/error_text.hpp"
 #include "QuorvelShared/support/clock.hpp"
+#include "QuorvelShared/support/event_boundary.hpp"
 
 namespace quorvel::host {
 
@@ -14,6 +15,10 @@ WebTargetUnlock::WebTargetUnlock(ExtensionToMacMessage::UnlockRequested request,
 }
 
 void WebTargetUnlock::start() {
+    guarded([this] { prepare(); });
+}
+
+void WebTargetUnlock::prepare() {
     auto prepared = prepareUnlock(request_.targetLocalId, request_.targetType,
                                   request_.targetDisplayName, systemClock().now());
     if (auto* answer = std::get_if<MacToExtensionMessage>(&prepared)) {
@@ -23,7 +28,21 @@ void WebTargetUnlock::start() {
     prepared_ = std::move(std::get<PreparedUnlock>(prepared));
     exchange_ = new BridgeExchange(
         prepared_->message, prepared_->lifetimeSeconds,
-        [this](const BridgeExchange::Result& result) { answered(result); }, this);
+        [this](const BridgeExchange::Result& result) {
+            guarded([this, &result] { answered(result); });
+        },
+        this);
+}
+
+void WebTargetUnlock::guarded(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (...) {
+        // Only this request is denied; the host goes on serving the others.
+        const auto error = std::current_exception();
+        reportEscapedException("unlock request for " + request_.targetLocalId, error);
+        complete(unlockDenied(request_.targetLocalId, errorText(error)));
+    }
 }
 
 void WebTargetUnlock::answered(const BridgeExchange::Result& result) {
@@ -37,6 +56,8 @@ void WebTargetUnlock::answered(const BridgeExchange::Result& result) {
 }
 
 void WebTargetUnlock::complete(const MacToExtensionMessage& answer) {
+    if (!completion_)
+        return;  // answered once already
     Completion completion = std::move(completion_);
     completion(answer);
 }

@@ -28,6 +28,9 @@ public:
 
 private:
     void start();
+    void prepare();
+    // Runs one step; what it throws denies this request alone.
+    void guarded(const std::function<void()>& step);
     void answered(const BridgeExchange::Result& result);
     void complete(const MacToExtensionMessage& answer);
 

@@ -329,8 +329,13 @@ void BlueZPeripheral::write(const QString& sender, const QString& device, const 
         responder.respond(AttResult::unlikelyError);
         return;
     }
+    // A write of zero bytes carries no value: the daemon answers it "request not supported" (6),
+    // as any write without a value, rather than taking it for a frame too short to read.
+    std::optional<Bytes> bytes;
+    if (!value.isEmpty())
+        bytes = Bytes(value.begin(), value.end());
     pendingWrites_.push_back(WriteRequest{device.toStdString(), layout_->writeCharacteristicUUID,
-                                          Bytes(value.begin(), value.end()), std::move(responder)});
+                                          std::move(bytes), std::move(responder)});
     if (pendingWrites_.size() == 1) {
         QMetaObject::invokeMethod(this, &BlueZPeripheral::deliverWrites, Qt::QueuedConnection);
     }

@@ -4,9 +4,8 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusReply>
 #include <QVariantMap>
-
-#include "QuorvelPlatform/timers/boot_clock_timer.hpp"
 
 namespace quorvel {
 
@@ -18,35 +17,40 @@ const QString interface = QStringLiteral("org.freedesktop.Notifications");
 
 FreedesktopNotificationCenter::FreedesktopNotificationCenter(const QString& applicationName,
                                                              QObject* parent)
-    : QObject(parent), bus_(QDBusConnection::sessionBus()), applicationName_(applicationName) {}
+    : QObject(parent),
+      bus_(QDBusConnection::sessionBus()),
+      applicationName_(applicationName),
+      deadlines_(new BootClockDeadlines(this)) {}
 
 bool FreedesktopNotificationCenter::hasServer() const {
     if (!bus_.isConnected() || !bus_.interface())
         return false;
-    return bus_.interface()->isServiceRegistered(service).value();
+    if (bus_.interface()->isServiceRegistered(service).value())
+        return true;
+    // Most desktops' servers (dunst, xfce4-notifyd, mate-notification-daemon) are started by the
+    // bus on first use: until then the name has no owner, and our Notify call is what starts one.
+    const QDBusReply<QStringList> activatable = bus_.interface()->activatableServiceNames();
+    return activatable.isValid() && activatable.value().contains(service);
 }
 
 void FreedesktopNotificationCenter::schedule(const std::string& identifier,
                                              const std::string& title, const std::string& body,
                                              double delaySeconds) {
     remove(identifier);
-    auto* timer = new BootClockTimer(this);
-    pending_[identifier] = timer;
-    connect(timer, &BootClockTimer::timeout, this, [this, identifier, title, body, timer] {
-        if (pending_[identifier] == timer)
-            pending_.erase(identifier);
-        timer->deleteLater();
+    // remove() cancels the deadline, so the one that runs is the identifier's current one.
+    pending_[identifier] = deadlines_->after(delaySeconds, [this, identifier, title, body] {
+        pending_.erase(identifier);
         show(identifier, title, body);
     });
-    timer->start(delaySeconds);
 }
 
 void FreedesktopNotificationCenter::show(const std::string& identifier, const std::string& title,
                                          const std::string& body) {
     QDBusMessage call =
         QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Notify"));
+    const QVariantMap hints{{QStringLiteral("sound-name"), QStringLiteral("message-new-instant")}};
     call << applicationName_ << 0u << QString() << QString::fromStdString(title)
-         << QString::fromStdString(body) << QStringList() << QVariantMap() << -1;
+         << QString::fromStdString(body) << QStringList() << hints << -1;
     const unsigned long long generation = generation_[identifier];
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
@@ -72,10 +76,7 @@ void FreedesktopNotificationCenter::remove(const std::string& identifier) {
     ++generation_[identifier];
     auto pending = pending_.find(identifier);
     if (pending != pending_.end()) {
-        if (pending->second) {
-            pending->second->stop();
-            pending->second->deleteLater();
-        }
+        deadlines_->cancel(pending->second);
         pending_.erase(pending);
     }
     auto shown = shown_.find(identifier);

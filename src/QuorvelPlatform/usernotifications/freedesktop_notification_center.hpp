@@ -1,17 +1,17 @@
 #pragma once
 // Notifications for the user through the desktop's notification server
 // (org.freedesktop.Notifications on the session bus), shown after a delay counted on the boot
-// clock. Each notification has an identifier of ours; the server's own id for it is kept, so
-// that the notification can be withdrawn while pending or closed once shown.
+// clock, with the freedesktop sound "message-new-instant". Each notification has an identifier
+// of ours; the server's own id for it is kept, so that the notification can be withdrawn while
+// pending or closed once shown.
 #include <QDBusConnection>
 #include <QObject>
-#include <QPointer>
 #include <map>
 #include <string>
 
-namespace quorvel {
+#include "QuorvelPlatform/timers/boot_clock_deadlines.hpp"
 
-class BootClockTimer;
+namespace quorvel {
 
 class FreedesktopNotificationCenter final : public QObject {
     Q_OBJECT
@@ -20,11 +20,11 @@ public:
     explicit FreedesktopNotificationCenter(const QString& applicationName,
                                            QObject* parent = nullptr);
 
-    // Whether a notification server owns its name on the bus.
+    // Whether a notification server owns its name on the bus, or the bus can start one.
     bool hasServer() const;
 
     // Shows the notification after `delaySeconds`, replacing any earlier one of `identifier`.
-    // Throws std::system_error when no timer can be made.
+    // Throws std::system_error when the timer cannot be set.
     void schedule(const std::string& identifier, const std::string& title, const std::string& body,
                   double delaySeconds);
 
@@ -43,7 +43,9 @@ private:
 
     QDBusConnection bus_;
     QString applicationName_;
-    std::map<std::string, QPointer<BootClockTimer>> pending_;
+    // Notifications waiting for their time, all on one boot-clock timer.
+    BootClockDeadlines* deadlines_;
+    std::map<std::string, BootClockDeadlines::Id> pending_;
     std::map<std::string, unsigned> shown_;
     // Raised by remove() so that a reply arriving later is closed at once.
     std::map<std::string, unsigned long long> generation_;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <mutex>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "QuorvelShared/support/file_lock.hpp"
 #include "QuorvelShared/support/files.hpp"
@@ -150,20 +152,51 @@ std::vector<BLELocalBridgeRequest> BLELocalBridgeStateStore::loadPendingRequests
 }
 
 void BLELocalBridgeStateStore::saveResponse(const BLELocalBridgeResponse& response, Date now) {
+    saveResponses({response}, now);
+}
+
+void BLELocalBridgeStateStore::saveResponses(const std::vector<BLELocalBridgeResponse>& responses,
+                                             Date now) {
     files::withLockedFile(processLock(), lockFileURL(), [&] {
         State state = trim(readState(), now);
-        const auto found = std::find_if(
-            state.responses.begin(), state.responses.end(),
-            [&](const ResponseEntry& entry) { return responseIdOf(entry) == response.requestId; });
-        if (found != state.responses.end()) {
-            *found = ResponseEntry{response, now};
-        } else {
-            state.responses.push_back(ResponseEntry{response, now});
+        std::unordered_map<std::string, std::size_t> responseAt;
+        for (std::size_t i = 0; i < state.responses.size(); ++i)
+            responseAt.emplace(responseIdOf(state.responses[i]), i);
+        std::unordered_set<std::string> completed;
+        for (const auto& response : responses) {
+            if (const auto found = responseAt.find(response.requestId); found != responseAt.end()) {
+                state.responses[found->second] = ResponseEntry{response, now};
+            } else {
+                responseAt.emplace(response.requestId, state.responses.size());
+                state.responses.push_back(ResponseEntry{response, now});
+            }
+            if (response.completed)
+                completed.insert(response.requestId);
         }
-        if (response.completed) {
-            eraseWithId(state.requests, response.requestId, requestIdOf);
-        }
+        std::erase_if(state.requests, [&](const RequestEntry& entry) {
+            return completed.contains(requestIdOf(entry));
+        });
         writeState(state);
+    });
+}
+
+void BLELocalBridgeStateStore::savePickUpMarks(const std::vector<std::string>& requestIds,
+                                               Date now) {
+    files::withLockedFile(processLock(), lockFileURL(), [&] {
+        State state = trim(readState(), now);
+        std::unordered_set<std::string> answered;
+        for (const auto& entry : state.responses)
+            answered.insert(responseIdOf(entry));
+        bool changed = false;
+        for (const auto& requestId : requestIds) {
+            if (answered.insert(requestId).second) {
+                state.responses.push_back(
+                    ResponseEntry{{requestId, false, std::nullopt, std::nullopt}, now});
+                changed = true;
+            }
+        }
+        if (changed)
+            writeState(state);
     });
 }
 

@@ -63,6 +63,12 @@ public:
 
     // Adds the response or replaces the one with its id; a completed response removes its request.
     void saveResponse(const BLELocalBridgeResponse& response, Date now);
+    // saveResponse for each response in order, in one read-modify-write of the file: a daemon
+    // answering a thousand requests at once must not read and write the mailbox a thousand times.
+    void saveResponses(const std::vector<BLELocalBridgeResponse>& responses, Date now);
+    // Stores a pick-up mark (not completed, no message, no error) for each id that has no
+    // response yet, in one read-modify-write; existing responses stay as they are.
+    void savePickUpMarks(const std::vector<std::string>& requestIds, Date now);
 
     // Reads only: no trim, no write, no mailbox file made.
     std::optional<BLELocalBridgeResponse> loadResponse(const std::string& requestId);

@@ -31,6 +31,14 @@ void saveResponse(const BLELocalBridgeResponse& response) {
     store().saveResponse(response, systemClock().now());
 }
 
+void saveResponses(const std::vector<BLELocalBridgeResponse>& responses) {
+    store().saveResponses(responses, systemClock().now());
+}
+
+void savePickUpMarks(const std::vector<std::string>& requestIds) {
+    store().savePickUpMarks(requestIds, systemClock().now());
+}
+
 std::optional<BLELocalBridgeResponse> loadResponse(const std::string& requestId) {
     return store().loadResponse(requestId);
 }

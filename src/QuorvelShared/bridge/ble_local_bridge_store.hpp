@@ -24,6 +24,9 @@ std::filesystem::path stateURL();
 void saveRequest(const BLELocalBridgeRequest& request);
 std::vector<BLELocalBridgeRequest> loadPendingRequests();
 void saveResponse(const BLELocalBridgeResponse& response);
+// Many responses, or pick-up marks for many requests, in one write (see BLELocalBridgeStateStore).
+void saveResponses(const std::vector<BLELocalBridgeResponse>& responses);
+void savePickUpMarks(const std::vector<std::string>& requestIds);
 std::optional<BLELocalBridgeResponse> loadResponse(const std::string& requestId);
 
 }  // namespace quorvel::BLELocalBridgeStore

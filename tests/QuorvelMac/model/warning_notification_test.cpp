@@ -5,23 +5,37 @@
 #include <QProcess>
 
 #include "QuorvelPlatform/usernotifications/freedesktop_notification_center.hpp"
-#include "QuorvelShared/support/files.hpp"
+#include "dunst_recorder.hpp"
 #include "model_fixture.hpp"
-#include "testkit/dunst_server.hpp"
 
 namespace quorvel::modeltest {
 namespace {
 
-using testkit::DunstServer;
+// dunst started by the test on the session's bus and display.
+class DunstServer : public DunstRecorder {
+public:
+    explicit DunstServer(const std::filesystem::path& folder) : DunstRecorder(folder) {
+        process_.setStandardOutputFile(QProcess::nullDevice());
+        process_.setStandardErrorFile(QProcess::nullDevice());
+        process_.start("dunst", {"-config", QString::fromStdString(config().string())});
+    }
+    ~DunstServer() {
+        process_.terminate();
+        if (!process_.waitForFinished(10000))
+            process_.kill();
+    }
+    bool waitUntilServing() {
+        return process_.waitForStarted(30000) && runUntil([] {
+                   return QDBusConnection::sessionBus()
+                       .interface()
+                       ->isServiceRegistered("org.freedesktop.Notifications")
+                       .value();
+               });
+    }
 
-// How many notifications dunst has on screen.
-int displayedCount() {
-    QProcess control;
-    control.start("dunstctl", {"count", "displayed"});
-    if (!control.waitForFinished(30000) || control.exitCode() != 0)
-        return -1;
-    return control.readAllStandardOutput().trimmed().toInt();
-}
+private:
+    QProcess process_;
+};
 
 // One test, one server: only one notification server can own the bus name at a time.
 TEST_F(ModelTest, WarningIsShownByARealNotificationServerAndWithdrawnWhenItBecomesWrong) {
@@ -53,13 +67,7 @@ TEST_F(ModelTest, WarningIsShownByARealNotificationServerAndWithdrawnWhenItBecom
     auto deps = dependencies();
     deps.userNotifications = notifications;
     MacAppModel model(deps);
-    auto targets = model.targets();
-    targets[0].inheritsDefaultPolicy = false;
-    targets[0].policyOverride = DefaultLockPolicy::defaultFree();
-    targets[0].policyOverride->warningBeforeEndSeconds = 2;
-    model.setTargets(targets);
-
-    model.applyApproval(targets[0].id, systemClock().now().addingSeconds(4), std::nullopt);
+    const std::vector<MacLockTarget> targets{approveWithWarningDueSoon(model)};
     ASSERT_TRUE(runUntil([&] { return !dunst.shown().empty(); }));
     EXPECT_TRUE(model.allowUntil(targets[0].id));
     const auto shown = dunst.shown();

@@ -83,6 +83,22 @@ TEST_F(BluetoothBridgeDaemonProcessTest, StartsTheDaemonOnceWithItsOutputDiscard
     EXPECT_EQ(poster_.posted(), std::vector<std::string>{"app.quorvel.bleBridge.connectionChanged"});
 }
 
+// A daemon that ends while the application runs is reaped as it ends, not left a zombie until
+// the application quits, and it is not started again.
+TEST_F(BluetoothBridgeDaemonProcessTest, ADaemonThatEndsIsReapedAtOnceAndNotRestarted) {
+    const auto program = folder_ / "QuorvelNativeHost";
+    std::ofstream(program) << "#!/bin/sh\necho started >> \"$(dirname \"$0\")/starts\"\nexit 3\n";
+    fs::permissions(program, fs::perms::owner_all);
+    BluetoothBridgeDaemonProcess daemon(folder_);
+    daemon.start();
+    ASSERT_TRUE(daemon.processIdentifier());
+    const fs::path entry = "/proc/" + std::to_string(*daemon.processIdentifier());
+    // Nobody asks whether it runs: the loop alone reaps it, and its process entry goes.
+    EXPECT_TRUE(waitUntil([&] { return !fs::exists(entry); }, std::chrono::seconds(60)));
+    EXPECT_FALSE(daemon.processIdentifier());
+    EXPECT_EQ(read("starts"), "started\n");
+}
+
 TEST_F(BluetoothBridgeDaemonProcessTest, MissingProgramThrowsAndLaunchesNothing) {
     BluetoothBridgeDaemonProcess daemon(folder_);
     EXPECT_THROW(daemon.start(), std::system_error);

@@ -120,6 +120,20 @@ TEST_F(LockOverlayWindowControllerTest, CloseFadesOutAndStopsFollowing) {
     EXPECT_TRUE(panelCovers(coverOf({100, 100, 400, 300})));
 }
 
+// All within one turn of the loop: the show calls the fade-out off, and the second close must
+// not take that stopped fade (its animation goes only later) for one still under way.
+TEST_F(LockOverlayWindowControllerTest, CloseShowCloseInOneTurnHidesThePanel) {
+    showLocked();
+    ASSERT_TRUE(waitUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
+    controller->close();
+    showLocked();
+    controller->close();
+    EXPECT_FALSE(controller->isTracking());
+    EXPECT_FALSE(controller->processIdentifier());
+    EXPECT_TRUE(waitUntil([&] { return noPanel(); }, std::chrono::seconds(60)));
+    EXPECT_EQ(controller->panel()->windowOpacity(), 1.0);
+}
+
 TEST_F(LockOverlayWindowControllerTest, CloseBeforeAnyShowDoesNothing) {
     LockOverlayWindowController fresh(observer.get(), nullptr);
     fresh.close();

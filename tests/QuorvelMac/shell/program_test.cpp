@@ -2,12 +2,17 @@
 // launcher so that the Bluetooth status says the application has ended.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
+
+#include <algorithm>
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QProcess>
 
 #include "QuorvelShared/bridge/ble_local_connection_store.hpp"
+#include "bus/private_bus.hpp"
+#include "testkit/child_process.hpp"
 #include "testkit/temp_xdg.hpp"
 #include "testkit/x11/x11_harness.hpp"
 
@@ -55,6 +60,30 @@ TEST_F(ProgramTest, SecondStartHandsOverAndQuittingWritesStopped) {
     EXPECT_EQ(status->status, "stopped");
     EXPECT_EQ(status->detail, "Macアプリが終了しています");
     EXPECT_FALSE(nameOwned());
+}
+
+// Started with the small soft limit of open files some desktops give, the application raises it
+// to the hard limit at once.
+TEST_F(ProgramTest, RaisesItsOpenFileLimitToTheHardLimit) {
+    // A bus of its own: no other instance to hand over to, and none to disturb.
+    quorvel::testing::PrivateBus session(quorvel::testing::PrivateBus::Kind::session);
+    QProcess application;
+    application.setChildProcessModifier([] {
+        rlimit limit{};
+        ::getrlimit(RLIMIT_NOFILE, &limit);
+        limit.rlim_cur = std::min<rlim_t>(256, limit.rlim_max);
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    });
+    start(application);
+    const auto pid = static_cast<pid_t>(application.processId());
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            const auto files = testkit::openFilesOf(pid);
+            return !files.softLimit.empty() && files.softLimit == files.hardLimit;
+        },
+        std::chrono::seconds(60)));
+    application.kill();
+    application.waitForFinished();
 }
 
 }  // namespace

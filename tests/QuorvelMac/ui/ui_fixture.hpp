@@ -8,8 +8,8 @@
 #include <QApplication>
 #include <QLabel>
 
+#include "QuorvelMac/model/mac_settings_relaxation_protection_controller.hpp"
 #include "QuorvelMac/model/model_fixture.hpp"
-#include "QuorvelMac/shell/mac_settings_relaxation_protection_controller.hpp"
 #include "QuorvelMac/ui/view_services.hpp"
 #include "testkit/fakes.hpp"
 

@@ -150,5 +150,71 @@ TEST_F(DaemonCoreTest, AnUnpairRefreshesTheIdentityAtOnceEvenWhenIgnored) {
     EXPECT_TRUE(MacLinkConfigurationStore::load());
 }
 
+// Anyone near the Mac can write to the characteristic without ever subscribing. Each refused
+// pairing approval is answered, and the answers wait for a subscriber: only the newest are kept.
+TEST_F(DaemonCoreTest, AFloodOfWritesFromADeviceThatNeverSubscribedKeepsOnlyTheNewestReplies) {
+    startCore();
+    constexpr int writes = 400;
+    for (int i = 0; i < writes; ++i) {
+        Message approval = messageOf(Kind::pairingApproval, "approval-" + std::to_string(i));
+        approval.pairingSessionId = "no-such-session";
+        approval.pairingCode = "000000";
+        for (const auto& frame : framesFor(approval))
+            ASSERT_EQ(fake.writeOne(writeUUID, frame), bluetooth::AttResult::success);
+    }
+    const auto& queued = core->peripheral().queuedMessages();
+    ASSERT_EQ(queued.size(), BLELocalUnlockPeripheralPrototype::maximumQueuedMessages);
+    EXPECT_EQ(queued.front().requestId, "approval-" + std::to_string(writes - 64));
+    EXPECT_EQ(queued.back().requestId, "approval-" + std::to_string(writes - 1));
+
+    // A phone that subscribes gets its state refresh and the kept answers, oldest first.
+    fake.subscribe("phone", 185, notifyUUID);
+    const auto sent = messagesSent(fake);
+    ASSERT_EQ(sent.size(), 1u + 64u);
+    EXPECT_EQ(sent[0].kind, Kind::stateRefreshRequest);
+    for (int i = 0; i < 64; ++i) {
+        EXPECT_EQ(sent[1 + i].kind, Kind::pairingResult);
+        EXPECT_EQ(sent[1 + i].requestId, "approval-" + std::to_string(writes - 64 + i));
+        EXPECT_EQ(sent[1 + i].pairingAccepted, false);
+    }
+    EXPECT_TRUE(core->peripheral().queuedMessages().empty());
+}
+
+// What one request's step throws fails that request alone, with the error in its response; the
+// other requests and the daemon go on.
+TEST_F(DaemonCoreTest, AnExceptionInOneRequestsDeliveryCheckFailsThatRequestAlone) {
+    startCore({fastDelivery(), 0.3});
+    const auto unlock = [](const std::string& id) {
+        Message message = messageOf(Kind::unlockRequest, id);
+        message.encryptedContext = "sealed-" + id;
+        return message;
+    };
+    BLELocalBridgeStore::saveRequest({"first", unlock("first"), 600});
+    BLELocalBridgeStore::saveRequest({"second", unlock("second"), 600});
+    // The first delivery check's recovery meets an adapter that throws.
+    fake.stopAdvertisingFailures = 1;
+    ::testing::internal::CaptureStderr();
+    core->processor().processPendingRequests();
+    std::optional<BLELocalBridgeResponse> first, second;
+    const bool answered = runLoopUntil([&] {
+        first = BLELocalBridgeStore::loadResponse("first");
+        second = BLELocalBridgeStore::loadResponse("second");
+        return first && first->completed && second && second->completed;
+    });
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(first->error, "the adapter refused to stop advertising");
+    EXPECT_EQ(second->error, "iphone_delivery_unconfirmed");
+    EXPECT_NE(errors.find("first"), std::string::npos) << errors;
+
+    BLELocalBridgeStore::saveRequest({"later", messageOf(Kind::targetSyncReceipt, "later"), 60});
+    core->processor().processPendingRequests();
+    ASSERT_TRUE(runLoopUntil([] {
+        const auto response = BLELocalBridgeStore::loadResponse("later");
+        return response && response->completed;
+    }));
+    EXPECT_FALSE(BLELocalBridgeStore::loadResponse("later")->error);
+}
+
 }  // namespace
 }  // namespace quorvel::daemon::testing

@@ -3,6 +3,7 @@
 // Starting the daemon program as the application does, and waiting for it.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,13 +22,23 @@ namespace quorvel::daemon {
 inline constexpr auto patience = std::chrono::seconds(60);
 
 // Starts the daemon with `arguments` and `stdinFd` as its standard input; output is discarded.
-inline pid_t startDaemon(const std::vector<std::string>& arguments, int stdinFd) {
+// With `softOpenFileLimit` the daemon starts with that soft limit of open files (the hard limit
+// stays), as a desktop session may start it.
+inline pid_t startDaemon(const std::vector<std::string>& arguments, int stdinFd,
+                         std::optional<rlim_t> softOpenFileLimit = std::nullopt) {
     std::vector<char*> argv{const_cast<char*>(QUORVEL_NATIVE_HOST)};
     for (const auto& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
+        if (softOpenFileLimit) {
+            rlimit limit{};
+            ::getrlimit(RLIMIT_NOFILE, &limit);
+            limit.rlim_cur = *softOpenFileLimit;
+            if (::setrlimit(RLIMIT_NOFILE, &limit) != 0)
+                ::_exit(126);
+        }
         ::dup2(stdinFd, STDIN_FILENO);
         const int null = ::open("/dev/null", O_WRONLY);
         ::dup2(null, STDOUT_FILENO);

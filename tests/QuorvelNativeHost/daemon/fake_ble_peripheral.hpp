@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -57,7 +58,13 @@ public:
         advertising_ = !advertisingError.has_value();
         later([this] { delegate_->advertisingStarted(advertisingError); });
     }
-    void stopAdvertising() override { advertising_ = false; }
+    void stopAdvertising() override {
+        if (stopAdvertisingFailures > 0) {
+            --stopAdvertisingFailures;
+            throw std::runtime_error("the adapter refused to stop advertising");
+        }
+        advertising_ = false;
+    }
     bool isAdvertising() const override { return advertising_; }
 
     bool updateValue(ByteView frame, const std::vector<std::string>& centrals) override {
@@ -122,6 +129,7 @@ public:
     int addServiceCalls = 0;
     int removeAllServicesCalls = 0;
     int startAdvertisingCalls = 0;
+    int stopAdvertisingFailures = 0;  // the next this many stopAdvertising calls throw
 
 private:
     template <typename F>

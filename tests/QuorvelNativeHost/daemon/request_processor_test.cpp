@@ -89,6 +89,8 @@ TEST_F(ProcessorTest, AnUnlockRequestIsAnsweredWithThePhonesReply) {
     Message approval = messageOf(Kind::unlockApproval, "req-1");
     approval.approvedDurationSeconds = 300;
     ASSERT_EQ(phoneWrites(approval), bluetooth::AttResult::success);
+    // Answers that come in one turn of the loop are written together on the next.
+    ASSERT_TRUE(runLoopUntil([&] { return completed("req-1"); }));
     EXPECT_EQ(response("req-1"), (BLELocalBridgeResponse{"req-1", true, approval, std::nullopt}));
     EXPECT_EQ(pendingCount(), 0u);
 }

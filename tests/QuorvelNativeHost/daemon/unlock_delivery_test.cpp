@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "QuorvelPlatform/timers/boot_clock_timer.hpp"
+#include "QuorvelPlatform/timers/boot_clock_deadlines.hpp"
 #include "daemon_test_support.hpp"
 
 namespace quorvel::daemon::testing {

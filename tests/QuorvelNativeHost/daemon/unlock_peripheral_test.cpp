@@ -155,6 +155,29 @@ TEST_F(PeripheralTest, BackPressureResumesWhereItStopped) {
     EXPECT_EQ(messagesSent(fake), std::vector<Message>{message});
 }
 
+// A phone that subscribed and then stopped taking notifications must not make the queue grow
+// without end: the frames of the newest 64 messages are kept, whole.
+TEST_F(PeripheralTest, AStalledLinkHoldsTheFramesOfTheNewestMessagesOnly) {
+    start();
+    subscribe("phone", 64);
+    fake.sent.clear();
+    fake.transmitRoom = 0;
+    constexpr int messages = 100;
+    for (int i = 0; i < messages; ++i) {
+        Message message = messageOf(Kind::targetSyncReceipt, "sync-" + std::to_string(i));
+        message.trustSignature = std::string(100, 's');  // several frames each
+        peripheral->send(message);
+    }
+    EXPECT_EQ(peripheral->outboundFrames().messageCount(),
+              BLELocalOutboundFrameQueue::maximumMessages);
+    fake.makeRoom(-1);
+    const auto sent = messagesSent(fake);
+    ASSERT_EQ(sent.size(), 64u);
+    for (int i = 0; i < 64; ++i)
+        EXPECT_EQ(sent[i].requestId, "sync-" + std::to_string(messages - 64 + i));
+    EXPECT_TRUE(peripheral->outboundFrames().entries.empty());
+}
+
 TEST_F(PeripheralTest, IdentityRefreshWithTheSameIdChangesOnlyTheStoredId) {
     start();
     subscribe();

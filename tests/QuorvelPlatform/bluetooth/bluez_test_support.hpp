@@ -53,6 +53,7 @@ public:
     int readyCount = 0;
     std::vector<WriteRequest> keptWrites;
     std::vector<std::pair<std::string, Bytes>> writes;  // central and value
+    std::vector<bool> writesWithValue;                  // whether each write carried a value
 
     void adapterStateChanged(AdapterState state) override {
         states.push_back(state);
@@ -83,6 +84,7 @@ public:
         for (WriteRequest& request : requests) {
             EXPECT_EQ(request.characteristicUUID, layout.writeCharacteristicUUID);
             writes.emplace_back(request.centralIdentifier, request.value.value_or(Bytes{}));
+            writesWithValue.push_back(request.value.has_value());
             if (keepWrites) {
                 keptWrites.push_back(std::move(request));
             } else {

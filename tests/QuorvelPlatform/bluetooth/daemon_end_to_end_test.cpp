@@ -182,6 +182,20 @@ TEST_F(DaemonEndToEnd, ApprovalForARequestNobodyMadeIsRefusedAndNotWritten) {
     EXPECT_FALSE(BLELocalBridgeStore::loadResponse(requestId).has_value());
 }
 
+// A write of no bytes carries no value: "request not supported", unlike a frame the daemon
+// cannot read.
+TEST_F(DaemonEndToEnd, AZeroLengthWriteIsAnsweredRequestNotSupported) {
+    startDaemon();
+    ASSERT_TRUE(waitForService(std::string(BLELocalPrototypeUUIDs::service)));
+    connectPhone();
+    phone->writeFrame(Bytes{});
+    phone->writeFrame(Bytes{'Q', 'V'});
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return !phone->writesPending(); }));
+    ASSERT_EQ(phone->writeResults().size(), 2u);
+    EXPECT_EQ(phone->writeResults()[0], 0x06);
+    EXPECT_EQ(phone->writeResults()[1], 0x0E);
+}
+
 TEST_F(DaemonEndToEnd, PairingApprovalForTheOfferWritesTheLinkFile) {
     const DeviceKeyPair macKeys{P256SigningPrivateKey::generate(),
                                 P256KeyAgreementPrivateKey::generate()};

@@ -78,12 +78,12 @@ TEST_F(WriteTest, WritesWithoutDelegateAreAnsweredUnlikelyError) {
     EXPECT_EQ(sender.writeResults()[0], 0x0E);
 }
 
-TEST_F(WriteTest, EmptyWriteStillReachesTheDelegate) {
+TEST_F(WriteTest, AZeroLengthWriteReachesTheDelegateWithoutAValue) {
     SimulatedPhone sender(*bluez, phone, 185);
     sender.writeFrame(Bytes{});
-    ASSERT_TRUE(testkit::runLoopUntil([&] { return sender.writeResults().size() == 1; }));
-    ASSERT_EQ(delegate.writes.size(), 1u);
-    EXPECT_TRUE(delegate.writes[0].second.empty());
+    sender.writeFrame(Bytes{7});
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return sender.writeResults().size() == 2; }));
+    ASSERT_EQ(delegate.writesWithValue, (std::vector<bool>{false, true}));
 }
 
 TEST(AttCodes, BlueZMapsErrorNamesAsItsSourceDoes) {

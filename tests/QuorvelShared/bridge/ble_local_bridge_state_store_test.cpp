@@ -172,6 +172,26 @@ TEST_F(BLELocalBridgeStateStoreTest, StateMachine) {
          [](auto& s) { s.saveResponse(approved("req_9"), at(0)); },
          State{{}, {{approved("req_9"), at(0)}}},
          {}},
+        {"responses saved together are applied in order, as one by one",
+         [](auto& s) {
+             s.saveRequest(request("req_1"), at(0));
+             s.saveRequest(request("req_2"), at(0));
+             s.saveRequest(request("req_3"), at(0));
+             s.saveResponse(pickedUp("req_1"), at(1));
+             s.saveResponses({delivered("req_2"), approved("req_1"), failed("req_2")}, at(4));
+         },
+         State{{{request("req_3"), at(0)}}, {{approved("req_1"), at(4)}, {failed("req_2"), at(4)}}},
+         {"req_3"}},
+        {"pick-up marks are added only where no response is stored",
+         [](auto& s) {
+             s.saveRequest(request("req_1"), at(0));
+             s.saveRequest(request("req_2"), at(0));
+             s.saveResponse(delivered("req_1"), at(1));
+             s.savePickUpMarks({"req_1", "req_2", "req_2"}, at(4));
+         },
+         State{{{request("req_1"), at(0)}, {request("req_2"), at(0)}},
+               {{delivered("req_1"), at(1)}, {pickedUp("req_2"), at(4)}}},
+         {"req_1", "req_2"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -42,7 +42,7 @@ void StatusPill::set(const QString& text, Tone tone, std::optional<QString> syst
     theme::setForeground(label_, colour(tone));
     if (systemImage_) {
         const int side = label_->fontMetrics().height() * 4 / 5;
-        icon_->setPixmap(theme::symbol(*systemImage_).pixmap(side, side));
+        icon_->setPixmap(theme::tintedSymbol(*systemImage_, side, colour(tone)));
         icon_->show();
     } else {
         icon_->clear();

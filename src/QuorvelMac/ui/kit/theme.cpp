@@ -8,20 +8,48 @@
 #include <QPainterPath>
 #include <QPalette>
 #include <QPixmap>
+#include <algorithm>
+
+#include "QuorvelMac/ui/kit/symbolic_icons.hpp"
 
 namespace quorvel::ui::theme {
 
-QColor green() { return QColor(0x2e, 0xa0, 0x4a); }
-QColor orange() { return QColor(0xe6, 0x7e, 0x00); }
-QColor red() { return QColor(0xd9, 0x30, 0x25); }
-QColor blue() { return QColor(0x1f, 0x6f, 0xe5); }
-QColor gray() { return QColor(0x8e, 0x8e, 0x93); }
-QColor secondary() { return QColor(0x6e, 0x6e, 0x73); }
-QColor tertiary() { return QColor(0xa0, 0xa0, 0xa6); }
-QColor primary() { return QApplication::palette().color(QPalette::WindowText); }
-QColor controlBackground() { return QApplication::palette().color(QPalette::Base); }
-QColor windowBackground() { return QApplication::palette().color(QPalette::Window); }
-QColor separator() { return QColor(0, 0, 0, 60); }
+QColor green() {
+    return QColor(0x2e, 0xa0, 0x4a);
+}
+QColor orange() {
+    return QColor(0xe6, 0x7e, 0x00);
+}
+QColor red() {
+    return QColor(0xd9, 0x30, 0x25);
+}
+QColor blue() {
+    return QColor(0x1f, 0x6f, 0xe5);
+}
+QColor accent() {
+    return QColor(0x1a, 0x62, 0xd6);
+}
+QColor gray() {
+    return QColor(0x8e, 0x8e, 0x93);
+}
+QColor secondary() {
+    return QColor(0x6e, 0x6e, 0x73);
+}
+QColor tertiary() {
+    return QColor(0xa0, 0xa0, 0xa6);
+}
+QColor primary() {
+    return QApplication::palette().color(QPalette::WindowText);
+}
+QColor controlBackground() {
+    return QApplication::palette().color(QPalette::Base);
+}
+QColor windowBackground() {
+    return QApplication::palette().color(QPalette::Window);
+}
+QColor separator() {
+    return QColor(0, 0, 0, 60);
+}
 
 namespace {
 
@@ -33,13 +61,20 @@ double basePointSize() {
 // Sizes relative to the body text, in the ratios of the usual desktop type ramp.
 double scale(TextStyle style) {
     switch (style) {
-    case TextStyle::body: return 1.0;
-    case TextStyle::callout: return 0.94;
-    case TextStyle::caption: return 0.85;
-    case TextStyle::headline: return 1.0;
-    case TextStyle::subheadline: return 0.92;
-    case TextStyle::title2: return 1.4;
-    case TextStyle::title3: return 1.2;
+        case TextStyle::body:
+            return 1.0;
+        case TextStyle::callout:
+            return 0.94;
+        case TextStyle::caption:
+            return 0.85;
+        case TextStyle::headline:
+            return 1.0;
+        case TextStyle::subheadline:
+            return 0.92;
+        case TextStyle::title2:
+            return 1.4;
+        case TextStyle::title3:
+            return 1.2;
     }
     return 1.0;
 }
@@ -74,91 +109,77 @@ QFont monospacedFont(double pointSize, QFont::Weight weight) {
 
 namespace {
 
-struct SymbolChoice {
-    const char* themeName;
-    char glyph;  // the drawn stand-in's shape
-};
-
-const QHash<QString, SymbolChoice>& symbolTable() {
-    static const QHash<QString, SymbolChoice> table{
-        {"speedometer", {"utilities-system-monitor", 'o'}},
-        {"shield", {"security-high", 's'}},
-        {"globe", {"applications-internet", 'o'}},
-        {"iphone", {"phone", 'p'}},
-        {"exclamationmark.circle.fill", {"dialog-warning", '!'}},
-        {"exclamationmark.circle", {"dialog-warning", '!'}},
-        {"exclamationmark.triangle.fill", {"dialog-warning", '!'}},
-        {"exclamationmark.triangle", {"dialog-warning", '!'}},
-        {"lock.open.fill", {"changes-allow", 'u'}},
-        {"lock.open", {"changes-allow", 'u'}},
-        {"lock.fill", {"changes-prevent", 'l'}},
-        {"pause.circle", {"media-playback-pause", '='}},
-        {"checkmark.circle.fill", {"emblem-default", 'v'}},
-        {"checkmark.circle", {"emblem-default", 'v'}},
-        {"checkmark", {"dialog-ok", 'v'}},
-        {"clock.fill", {"appointment-soon", 'c'}},
-        {"clock.arrow.circlepath", {"document-open-recent", 'c'}},
-        {"clock.badge.exclamationmark", {"appointment-missed", 'c'}},
-        {"antenna.radiowaves.left.and.right.slash", {"network-wireless-offline", 'x'}},
-        {"antenna.radiowaves.left.and.right", {"network-wireless", 'w'}},
-        {"arrow.clockwise", {"view-refresh", 'r'}},
-        {"link", {"insert-link", 'k'}},
-        {"plus", {"list-add", '+'}},
-        {"hand.raised", {"security-medium", 'h'}},
-        {"app.dashed", {"application-x-executable", 'a'}},
-        {"app", {"application-x-executable", 'a'}},
-        {"ellipsis.circle", {"open-menu", '.'}},
-        {"qrcode.viewfinder", {"view-barcode-qr", 'q'}},
-        {"qrcode", {"view-barcode-qr", 'q'}},
-        {"macwindow", {"window-new", 'w'}},
-        {"gearshape", {"preferences-system", 'g'}},
-        {"app.badge", {"application-x-executable", 'a'}},
-        {"book", {"help-contents", 'b'}},
-        {"questionmark.circle", {"help-about", '?'}},
-        {"doc.text", {"text-x-generic", 'd'}},
-        {"circle.dashed", {"", 'o'}},
+// Each symbol name of the design and the freedesktop symbolic icon that stands for it. The
+// symbolic icons are monochrome drawings, so tinting keeps their shape.
+const QHash<QString, QString>& symbolTable() {
+    static const QHash<QString, QString> table{
+        {"speedometer", "power-profile-balanced-symbolic"},
+        {"shield", "security-high-symbolic"},
+        {"globe", "web-browser-symbolic"},
+        {"iphone", "phone-apple-iphone-symbolic"},
+        {"exclamationmark.circle.fill", "emblem-important-symbolic"},
+        {"exclamationmark.circle", "emblem-important-symbolic"},
+        {"exclamationmark.triangle.fill", "dialog-warning-symbolic"},
+        {"exclamationmark.triangle", "dialog-warning-symbolic"},
+        {"lock.open.fill", "changes-allow-symbolic"},
+        {"lock.open", "changes-allow-symbolic"},
+        {"lock.fill", "changes-prevent-symbolic"},
+        {"pause.circle", "media-playback-pause-symbolic"},
+        {"checkmark.circle.fill", "emblem-default-symbolic"},
+        {"checkmark.circle", "selection-mode-symbolic"},
+        {"checkmark", "object-select-symbolic"},
+        {"clock.fill", "preferences-system-time-symbolic"},
+        {"clock.arrow.circlepath", "document-open-recent-symbolic"},
+        {"clock.badge.exclamationmark", "appointment-soon-symbolic"},
+        {"antenna.radiowaves.left.and.right.slash", "bluetooth-disabled-symbolic"},
+        {"antenna.radiowaves.left.and.right", "bluetooth-active-symbolic"},
+        {"arrow.clockwise", "view-refresh-symbolic"},
+        {"link", "insert-link-symbolic"},
+        {"plus", "list-add-symbolic"},
+        {"hand.raised", "preferences-system-privacy-symbolic"},
+        {"app.dashed", "view-app-grid-symbolic"},
+        {"app", "application-x-executable-symbolic"},
+        {"ellipsis.circle", "view-more-horizontal-symbolic"},
+        {"qrcode.viewfinder", "zoom-fit-best-symbolic"},
+        {"qrcode", "preferences-desktop-apps-symbolic"},
+        {"macwindow", "sidebar-show-symbolic"},
+        {"gearshape", "emblem-system-symbolic"},
+        {"app.badge", "help-about-symbolic"},
+        {"book", "accessories-dictionary-symbolic"},
+        {"questionmark.circle", "dialog-question-symbolic"},
+        {"doc.text", "x-office-document-symbolic"},
+        {"circle.dashed", "radio-symbolic"},
     };
     return table;
 }
 
-// A plain round badge with a letter, drawn when the desktop has no icon theme (Xvfb, minimal
-// sessions): the symbol then still takes its place and reads as something.
-QIcon drawnStandIn(char glyph) {
-    QPixmap pixmap(64, 64);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(0x55, 0x55, 0x5a), 5));
-    painter.drawEllipse(QRectF(5, 5, 54, 54));
-    QFont glyphFont = painter.font();
-    glyphFont.setPixelSize(34);
-    glyphFont.setBold(true);
-    painter.setFont(glyphFont);
-    painter.drawText(QRectF(0, 0, 64, 64), Qt::AlignCenter, QString(QChar(glyph)));
-    return QIcon(pixmap);
-}
-
 }  // namespace
 
+std::vector<QString> symbolNames() {
+    std::vector<QString> names(symbolTable().keyBegin(), symbolTable().keyEnd());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+QString symbolicIconName(const QString& name) {
+    return symbolTable().value(name);
+}
+
+QString symbolFile(const QString& name) {
+    const QString iconName = symbolicIconName(name);
+    return iconName.isEmpty() ? QString() : findSymbolicIcon(iconName);
+}
+
 QIcon symbol(const QString& name) {
-    const auto& table = symbolTable();
-    const auto found = table.constFind(name);
-    const SymbolChoice choice = found == table.constEnd() ? SymbolChoice{"", '?'} : *found;
-    if (choice.themeName[0] != '\0') {
-        QIcon themed = QIcon::fromTheme(QString::fromLatin1(choice.themeName));
-        if (!themed.isNull()) {
-            return themed;
-        }
-    }
-    return drawnStandIn(choice.glyph);
+    return symbol(name, primary());
+}
+
+QIcon symbol(const QString& name, const QColor& colour) {
+    return tintedSymbolIcon(symbolFile(name), colour);
 }
 
 QPixmap tintedSymbol(const QString& name, int side, const QColor& colour) {
-    QPixmap glyph = symbol(name).pixmap(side, side);
-    QPainter painter(&glyph);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(glyph.rect(), colour);
-    return glyph;
+    return symbol(name, colour).pixmap(QSize(side, side), qApp ? qApp->devicePixelRatio() : 1.0);
 }
 
 void setForeground(QWidget* widget, const QColor& colour) {

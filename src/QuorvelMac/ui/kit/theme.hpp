@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QString>
+#include <vector>
 
 class QLabel;
 class QWidget;
@@ -17,6 +18,8 @@ QColor green();
 QColor orange();
 QColor red();
 QColor blue();
+// The fill of prominent buttons: white text on it reads at a contrast above 4.5:1.
+QColor accent();
 QColor gray();
 // The grey of secondary and tertiary text.
 QColor secondary();
@@ -35,11 +38,18 @@ QFont systemFont(double pointSize, QFont::Weight weight);
 // A monospaced font (codes, digits that must not jump).
 QFont monospacedFont(double pointSize, QFont::Weight weight);
 
-// The icon standing for a symbol name of the design ("lock.fill", "globe"...): a freedesktop
-// theme icon where the desktop has one, else a drawn stand-in, so that no symbol is ever blank.
+// The symbols of the design ("lock.fill", "globe"...), each drawn from a freedesktop symbolic
+// icon: the user's icon theme where it has that symbolic icon, else Debian's Adwaita set. The
+// drawing is monochrome and takes the colour it is given (the text colour when none).
 QIcon symbol(const QString& name);
-// The symbol drawn in one colour (its shape kept, its own colours replaced).
+QIcon symbol(const QString& name, const QColor& colour);
+// The symbol drawn in one colour at `side` points, at the screen's pixel density.
 QPixmap tintedSymbol(const QString& name, int side, const QColor& colour);
+// Every symbol name of the table, sorted; the symbolic icon a name maps to (empty when the
+// name is unknown); the file that draws it here (empty when no theme has it).
+std::vector<QString> symbolNames();
+QString symbolicIconName(const QString& name);
+QString symbolFile(const QString& name);
 
 // Sets a label's text colour through its palette (style sheets would defeat font roles).
 void setForeground(QWidget* widget, const QColor& colour);

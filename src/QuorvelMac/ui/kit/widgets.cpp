@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include "QuorvelMac/ui/kit/prominent_button.hpp"
 #include "QuorvelMac/ui/kit/theme.hpp"
 
 namespace quorvel::ui {
@@ -40,16 +41,12 @@ QWidget* makeSymbolLabel(const QString& text, const QString& symbol, const QColo
 }
 
 QPushButton* makeButton(const QString& title, ButtonStyle style, QWidget* parent) {
-    auto* button = new QPushButton(title, parent);
-    button->setFlat(style == ButtonStyle::plain);
     if (style == ButtonStyle::prominent) {
         // The accent look of the row's main action, without making it the dialog default.
-        QPalette palette = button->palette();
-        palette.setColor(QPalette::Button, theme::blue());
-        palette.setColor(QPalette::ButtonText, Qt::white);
-        button->setPalette(palette);
-        button->setProperty("prominent", true);
+        return new ProminentButton(title, parent);
     }
+    auto* button = new QPushButton(title, parent);
+    button->setFlat(style == ButtonStyle::plain);
     button->setAutoDefault(false);
     return button;
 }
@@ -57,8 +54,12 @@ QPushButton* makeButton(const QString& title, ButtonStyle style, QWidget* parent
 QPushButton* makeButton(const QString& title, const QString& systemImage, ButtonStyle style,
                         QWidget* parent) {
     QPushButton* button = makeButton(title, style, parent);
-    button->setIcon(theme::symbol(systemImage));
-    button->setProperty("systemImage", systemImage);
+    if (auto* prominent = qobject_cast<ProminentButton*>(button)) {
+        prominent->setSymbol(systemImage);
+    } else {
+        button->setIcon(theme::symbol(systemImage, button->palette().color(QPalette::ButtonText)));
+        button->setProperty("systemImage", systemImage);
+    }
     return button;
 }
 

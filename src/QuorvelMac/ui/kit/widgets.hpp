@@ -14,6 +14,12 @@ namespace quorvel::ui {
 
 inline QString qs(const std::string& text) { return QString::fromStdString(text); }
 
+// A text made from data (a target's name) as the title of a button or a menu item: there a "&"
+// marks the next letter as the shortcut and is not drawn, so it is doubled to stay as it is.
+inline QString actionText(const std::string& text) {
+    return QString::fromStdString(text).replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
 // Deletes every item of the layout, nested layouts and widgets included.
 void clearLayout(QLayout* layout);
 

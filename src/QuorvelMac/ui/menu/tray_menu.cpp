@@ -64,9 +64,9 @@ void TrayMenu::addStatusSection(Date at) {
     const auto enabled = enabledApplicationTargets(model_.targets());
     const auto unlocked = unlockedTargets(
         enabled, [this](const MacLockTarget& target) { return model_.allowUntil(target.id); }, at);
-    addAction(qs(lockSummary(enabled.size(), unlocked.size())))->setEnabled(false);
+    addAction(actionText(lockSummary(enabled.size(), unlocked.size())))->setEnabled(false);
     for (const auto& [target, end] : unlocked) {
-        addAction(qs(menuUnlockedLine(target.displayName, end, at)))->setEnabled(false);
+        addAction(actionText(menuUnlockedLine(target.displayName, end, at)))->setEnabled(false);
     }
 }
 
@@ -81,7 +81,8 @@ void TrayMenu::addRequestSection(Date at) {
         const MacLockTarget& target = enabled[i];
         const auto end = model_.allowUntil(target.id);
         const bool unlocked = end && *end > at;
-        QAction* item = requests_->addAction(qs(menuRequestItemTitle(target.displayName, unlocked)));
+        QAction* item =
+            requests_->addAction(actionText(menuRequestItemTitle(target.displayName, unlocked)));
         if (unlocked) {
             item->setEnabled(false);
             continue;

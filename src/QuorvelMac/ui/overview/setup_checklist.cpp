@@ -8,6 +8,7 @@
 
 #include "QuorvelMac/model/mac_app_model.hpp"
 #include "QuorvelMac/ui/format/target_status.hpp"
+#include "QuorvelMac/ui/kit/application_icon.hpp"
 #include "QuorvelMac/ui/kit/card.hpp"
 #include "QuorvelMac/ui/kit/pane_layout.hpp"
 #include "QuorvelMac/ui/kit/theme.hpp"
@@ -99,9 +100,10 @@ SetupChecklistView::SetupChecklistView(MacAppModel& model, SidebarSelection& sel
     header->setContentsMargins(0, 0, 0, 8);
     auto* icon = new QLabel(holder);
     icon->setFixedSize(56, 56);
-    const QIcon own = services_.applicationOwnIcon.isNull() ? theme::symbol("shield")
-                                                            : services_.applicationOwnIcon;
-    icon->setPixmap(own.pixmap(56, 56));
+    icon->setObjectName("applicationIcon");
+    const QIcon own =
+        services_.applicationOwnIcon.isNull() ? applicationIcon() : services_.applicationOwnIcon;
+    icon->setPixmap(own.pixmap(QSize(56, 56), devicePixelRatioF()));
     header->addWidget(icon, 0, Qt::AlignVCenter);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(4);

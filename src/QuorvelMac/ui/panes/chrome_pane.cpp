@@ -61,7 +61,8 @@ ChromePane::ChromePane(MacAppModel& model, QWidget* parent) : QWidget(parent), m
     setupCard->content()->addLayout(setupRow);
     error_ = theme::makeLabel({}, theme::TextStyle::caption, theme::red(), setupCard);
     error_->setObjectName("nativeHostError");
-    setupCard->content()->addSpacing(12);
+    // The kit's 12 between the row and the error; a hidden error leaves no gap of its own.
+    setupCard->content()->setSpacing(12);
     setupCard->content()->addWidget(error_);
     pane->content()->addWidget(setupCard);
 

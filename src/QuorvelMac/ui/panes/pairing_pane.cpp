@@ -23,20 +23,20 @@ namespace quorvel::ui {
 PillContent pairingStatusPill(const PairingState& pairing) {
     const PairingStatusPresentation presentation(pairing);
     switch (presentation.tone) {
-    case PairingStatusPresentation::Tone::connected:
-        return {presentation.connectionTitle, Tone::positive, "checkmark.circle.fill"};
-    case PairingStatusPresentation::Tone::pending:
-        return {presentation.connectionTitle, Tone::warning, "clock.fill"};
-    case PairingStatusPresentation::Tone::expired:
-        return {presentation.connectionTitle, Tone::critical, "exclamationmark.circle.fill"};
-    case PairingStatusPresentation::Tone::idle:
-        break;
+        case PairingStatusPresentation::Tone::connected:
+            return {presentation.connectionTitle, Tone::positive, "checkmark.circle.fill"};
+        case PairingStatusPresentation::Tone::pending:
+            return {presentation.connectionTitle, Tone::warning, "clock.fill"};
+        case PairingStatusPresentation::Tone::expired:
+            return {presentation.connectionTitle, Tone::critical, "exclamationmark.circle.fill"};
+        case PairingStatusPresentation::Tone::idle:
+            break;
     }
     return {presentation.connectionTitle, Tone::neutral, "iphone"};
 }
 
-std::vector<PairingInfoRow> pairingDetailRows(const PairingState& pairing,
-                                              const std::optional<std::string>& bluetoothStatusCode) {
+std::vector<PairingInfoRow> pairingDetailRows(
+    const PairingState& pairing, const std::optional<std::string>& bluetoothStatusCode) {
     const PairingStatusPresentation presentation(pairing);
     const bool paired = pairing.pairedIPhoneName.has_value();
     std::vector<PairingInfoRow> rows{
@@ -49,9 +49,10 @@ std::vector<PairingInfoRow> pairingDetailRows(const PairingState& pairing,
         if (pairing.expiresAt) {
             const QDateTime expiry = QDateTime::fromMSecsSinceEpoch(
                 static_cast<qint64>(pairing.expiresAt->unixSeconds() * 1000.0));
-            rows.push_back({"コード期限",
-                            QLocale().toString(expiry.toLocalTime().time(), QLocale::ShortFormat)
-                                .toStdString()});
+            rows.push_back(
+                {"コード期限", QLocale()
+                                   .toString(expiry.toLocalTime().time(), QLocale::ShortFormat)
+                                   .toStdString()});
         }
     }
     return rows;
@@ -75,7 +76,7 @@ PairingPane::PairingPane(MacAppModel& model, QWidget* parent) : QWidget(parent),
     connect(refresh_, &QPushButton::clicked, this, [this] { model_.refreshPairingStatus(); });
     connect(pairingButton_, &QPushButton::clicked, this, [this] { model_.startPairing(); });
 
-    auto* lower = new QHBoxLayout;
+    auto* lower = lower_ = new QHBoxLayout;
     lower->setSpacing(20);
     qrPanel_ = new PairingQRPanel([this] { model_.startPairing(); }, pane);
     qrPanel_->setFixedWidth(300);
@@ -108,6 +109,14 @@ PairingPane::PairingPane(MacAppModel& model, QWidget* parent) : QWidget(parent),
     refresh();
 }
 
+void PairingPane::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // The column's inside: at most 700 wide less its padding and a scroll bar's width.
+    const int inside = std::min(width(), PaneLayout::maximumColumnWidth) - 2 * 28 - 16;
+    const int sideBySide = qrPanel_->width() + lower_->spacing() + 320;
+    lower_->setDirection(inside < sideBySide ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
+}
+
 void PairingPane::render(const PairingState& pairing,
                          const std::optional<std::string>& bluetoothStatusCode) {
     const PairingStatusPresentation presentation(pairing);
@@ -118,25 +127,25 @@ void PairingPane::render(const PairingState& pairing,
     pairingButton_->setText(qs(pairingButtonTitle(pairing.sessionId.has_value(), paired)));
     qrPanel_->render(pairing);
     heading_->setText(paired ? "iPhoneとのペアリング" : "iPhoneで読み取る");
-    instructions_->setText(qs(pairingInstructions(presentation.isSessionExpired, paired,
-                                                  pairing.qrURL.has_value())));
+    instructions_->setText(
+        qs(pairingInstructions(presentation.isSessionExpired, paired, pairing.qrURL.has_value())));
 
     clearLayout(rows_);
     for (const PairingInfoRow& row : pairingDetailRows(pairing, bluetoothStatusCode)) {
         auto* grid = new QGridLayout;
         grid->setHorizontalSpacing(14);
         grid->setVerticalSpacing(0);
-        auto* title = theme::makeLabel(qs(row.title), theme::TextStyle::callout,
-                                       theme::secondary(), this);
+        auto* title =
+            theme::makeLabel(qs(row.title), theme::TextStyle::callout, theme::secondary(), this);
         title->setFixedWidth(108);
         title->setObjectName("rowTitle");
-        auto* value = theme::makeLabel(qs(row.value), theme::TextStyle::callout,
-                                       theme::primary(), this);
+        auto* value =
+            theme::makeLabel(qs(row.value), theme::TextStyle::callout, theme::primary(), this);
         value->setObjectName("rowValue");
         value->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         value->setMaximumHeight(value->fontMetrics().lineSpacing() * 2 + 8);
         grid->addWidget(title, 0, 0, Qt::AlignLeft | Qt::AlignTop);
-        grid->addWidget(value, 0, 1, Qt::AlignLeft | Qt::AlignTop);
+        grid->addWidget(value, 0, 1, Qt::AlignTop);
         grid->setColumnStretch(1, 1);
         rows_->addLayout(grid);
     }

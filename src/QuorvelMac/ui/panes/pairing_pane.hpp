@@ -16,6 +16,8 @@ class QLabel;
 class QPushButton;
 class QVBoxLayout;
 
+class QBoxLayout;
+
 namespace quorvel {
 class MacAppModel;
 }
@@ -34,8 +36,8 @@ struct PairingInfoRow {
 };
 
 // The rows of the detail card; the expiry is the local time of day in the locale's short form.
-std::vector<PairingInfoRow> pairingDetailRows(const PairingState& pairing,
-                                              const std::optional<std::string>& bluetoothStatusCode);
+std::vector<PairingInfoRow> pairingDetailRows(
+    const PairingState& pairing, const std::optional<std::string>& bluetoothStatusCode);
 
 class PairingPane : public QWidget {
 public:
@@ -55,12 +57,18 @@ public:
     // The rows as shown: title and value of each.
     std::vector<PairingInfoRow> shownRows() const;
 
+protected:
+    // Where the column is too narrow for the QR panel and the card side by side (the window near
+    // its minimum size), the card goes below the panel, so its texts keep their room.
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     MacAppModel& model_;
     StatusPill* statusPill_;
     StatusPill* bluetoothPill_;
     QPushButton* refresh_;
     QPushButton* pairingButton_;
+    QBoxLayout* lower_;
     PairingQRPanel* qrPanel_;
     QLabel* heading_;
     QLabel* instructions_;

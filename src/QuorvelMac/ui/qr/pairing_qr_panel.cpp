@@ -29,7 +29,7 @@ void PairingQRCodeView::paintEvent(QPaintEvent*) {
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 7.5, 7.5);
     const QRect frame = rect().adjusted(12, 12, -12, -12);
     if (image_.isNull()) {
-        theme::symbol("qrcode").paint(&painter, frame);
+        theme::symbol("qrcode", theme::secondary()).paint(&painter, frame);
         return;
     }
     // Nearest-neighbour scaling keeps every module a sharp square.
@@ -40,7 +40,8 @@ void PairingQRCodeView::paintEvent(QPaintEvent*) {
 }
 
 PairingQRPanel::PairingQRPanel(std::function<void()> startPairing, QWidget* parent)
-    : Panel(Look::raised, QColor(), 24, 18, parent), startPairing_(std::move(startPairing)),
+    : Panel(Look::raised, QColor(), 24, 18, parent),
+      startPairing_(std::move(startPairing)),
       stack_(body()) {
     stack_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 }
@@ -55,7 +56,8 @@ PairingQRPanel::Face PairingQRPanel::faceFor(const PairingState& pairing) {
     return pairing.pairedIPhoneName ? Face::paired : Face::placeholder;
 }
 
-void PairingQRPanel::addSymbol(const QString& name, int symbolSize, QColor colour, int frameHeight) {
+void PairingQRPanel::addSymbol(const QString& name, int symbolSize, QColor colour,
+                               int frameHeight) {
     auto* symbol = new QLabel(this);
     symbol->setObjectName("symbol");
     symbol->setProperty("systemImage", name);
@@ -67,6 +69,14 @@ void PairingQRPanel::addSymbol(const QString& name, int symbolSize, QColor colou
         symbol->setStyleSheet("background: rgba(120, 120, 128, 0.07); border-radius: 14px;");
     }
     stack_->addWidget(symbol, 0, Qt::AlignHCenter);
+}
+
+void PairingQRPanel::addHeadline(const QString& text) {
+    // The label takes the panel's width and centres its text, so a long headline wraps whole.
+    auto* headline = theme::makeLabel(text, theme::TextStyle::headline, theme::primary(), this);
+    headline->setObjectName("headline");
+    headline->setAlignment(Qt::AlignHCenter);
+    stack_->addWidget(headline);
 }
 
 QPushButton* PairingQRPanel::addStartButton(const QString& title, const QString& systemImage) {
@@ -85,44 +95,42 @@ void PairingQRPanel::render(const PairingState& pairing) {
     clearLayout(stack_);
     face_ = faceFor(pairing);
     switch (face_) {
-    case Face::expired: {
-        addSymbol("clock.badge.exclamationmark", 72, theme::orange(), 180);
-        stack_->addWidget(theme::makeLabel("QRコードの期限が切れました", theme::TextStyle::headline,
-                                           theme::primary(), this),
-                          0, Qt::AlignHCenter);
-        addStartButton("新しいコードを作る", "arrow.clockwise");
-        break;
-    }
-    case Face::code: {
-        stack_->addWidget(new PairingQRCodeView(*pairing.qrURL, 220, this), 0, Qt::AlignHCenter);
-        if (pairing.code) {
-            auto* codeStack = new QVBoxLayout;
-            codeStack->setSpacing(5);
-            auto* caption =
-                theme::makeLabel("コード", theme::TextStyle::caption, theme::secondary(), this);
-            caption->setAlignment(Qt::AlignHCenter);
-            auto* code = new QLabel(qs(*pairing.code), this);
-            code->setObjectName("pairingCode");
-            code->setTextFormat(Qt::PlainText);
-            code->setFont(theme::monospacedFont(34, QFont::DemiBold));
-            code->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-            code->setAlignment(Qt::AlignHCenter);
-            codeStack->addWidget(caption);
-            codeStack->addWidget(code);
-            stack_->addLayout(codeStack);
+        case Face::expired: {
+            addSymbol("clock.badge.exclamationmark", 72, theme::orange(), 180);
+            addHeadline("QRコードの期限が切れました");
+            addStartButton("新しいコードを作る", "arrow.clockwise");
+            break;
         }
-        break;
-    }
-    case Face::paired:
-        addSymbol("checkmark.circle.fill", 72, theme::green(), 180);
-        stack_->addWidget(theme::makeLabel("このMacにiPhone登録あり", theme::TextStyle::headline,
-                                           theme::primary(), this),
-                          0, Qt::AlignHCenter);
-        break;
-    case Face::placeholder:
-        addSymbol("qrcode.viewfinder", 78, theme::secondary(), 220);
-        addStartButton("ペアリング開始", "link");
-        break;
+        case Face::code: {
+            stack_->addWidget(new PairingQRCodeView(*pairing.qrURL, 220, this), 0,
+                              Qt::AlignHCenter);
+            if (pairing.code) {
+                auto* codeStack = new QVBoxLayout;
+                codeStack->setSpacing(5);
+                auto* caption =
+                    theme::makeLabel("コード", theme::TextStyle::caption, theme::secondary(), this);
+                caption->setAlignment(Qt::AlignHCenter);
+                auto* code = new QLabel(qs(*pairing.code), this);
+                code->setObjectName("pairingCode");
+                code->setTextFormat(Qt::PlainText);
+                code->setFont(theme::monospacedFont(34, QFont::DemiBold));
+                code->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                              Qt::TextSelectableByKeyboard);
+                code->setAlignment(Qt::AlignHCenter);
+                codeStack->addWidget(caption);
+                codeStack->addWidget(code);
+                stack_->addLayout(codeStack);
+            }
+            break;
+        }
+        case Face::paired:
+            addSymbol("checkmark.circle.fill", 72, theme::green(), 180);
+            addHeadline("このMacにiPhone登録あり");
+            break;
+        case Face::placeholder:
+            addSymbol("qrcode.viewfinder", 78, theme::secondary(), 220);
+            addStartButton("ペアリング開始", "link");
+            break;
     }
 }
 

@@ -21,7 +21,6 @@ namespace quorvel::ui {
 class PairingQRCodeView : public QWidget {
     Q_OBJECT
 
-
 public:
     PairingQRCodeView(const std::string& value, int size, QWidget* parent = nullptr);
     bool hasCode() const { return !image_.isNull(); }
@@ -47,6 +46,7 @@ public:
     static Face faceFor(const PairingState& pairing);
 
 private:
+    void addHeadline(const QString& text);
     void addSymbol(const QString& name, int symbolSize, QColor colour, int frameHeight);
     QPushButton* addStartButton(const QString& title, const QString& systemImage);
 

@@ -3,9 +3,11 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QStyleHints>
 
 #include "QuorvelMac/ui/kit/theme.hpp"
 
@@ -33,14 +35,44 @@ void ManualAlphanumericTextField::keyPressEvent(QKeyEvent* event) {
 }
 
 void ManualAlphanumericTextField::contextMenuEvent(QContextMenuEvent* event) {
-    QMenu* menu = createStandardContextMenu();
-    for (QAction* action : menu->actions()) {
-        if (action->objectName() == QLatin1String("edit-paste")) {
-            menu->removeAction(action);
-        }
-    }
+    QMenu* menu = createContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());
+}
+
+// Qt's standard menu of a line edit offers Paste, and Qt 6.4 gives its actions no names, so Paste
+// cannot be picked out of it reliably (nor anything that inserts in a later Qt). This menu is
+// built instead from the standard actions that only undo, copy or remove what was typed, under
+// Qt's own (translated) titles.
+QMenu* ManualAlphanumericTextField::createContextMenu() {
+    auto* menu = new QMenu(this);
+    const auto add = [this, menu](const char* title, QKeySequence::StandardKey key, bool enabled,
+                                  auto slot) {
+        QString text = QLineEdit::tr(title);
+        if (key != QKeySequence::UnknownKey &&
+            QGuiApplication::styleHints()->showShortcutsInContextMenus()) {
+            text += QLatin1Char('\t') + QKeySequence(key).toString(QKeySequence::NativeText);
+        }
+        QAction* action = menu->addAction(text);
+        action->setEnabled(enabled);
+        connect(action, &QAction::triggered, this, slot);
+    };
+    const bool selected = hasSelectedText();
+    add(QT_TRANSLATE_NOOP("QLineEdit", "&Undo"), QKeySequence::Undo, isUndoAvailable(),
+        [this] { undo(); });
+    add(QT_TRANSLATE_NOOP("QLineEdit", "&Redo"), QKeySequence::Redo, isRedoAvailable(),
+        [this] { redo(); });
+    menu->addSeparator();
+    add(QT_TRANSLATE_NOOP("QLineEdit", "Cu&t"), QKeySequence::Cut, selected, [this] { cut(); });
+    add(QT_TRANSLATE_NOOP("QLineEdit", "&Copy"), QKeySequence::Copy, selected, [this] { copy(); });
+    add(QT_TRANSLATE_NOOP("QLineEdit", "Delete"), QKeySequence::UnknownKey, selected, [this] {
+        if (hasSelectedText())
+            del();
+    });
+    menu->addSeparator();
+    add(QT_TRANSLATE_NOOP("QLineEdit", "Select All"), QKeySequence::SelectAll,
+        !text().isEmpty() && selectedText() != text(), [this] { selectAll(); });
+    return menu;
 }
 
 // The middle button pastes the X11 primary selection on release; it is swallowed on both edges.

@@ -1,9 +1,12 @@
 #pragma once
 
-// The field the confirmation code is typed into. It takes no pasted text by any route: the paste
-// key commands, the context menu, the X11 middle-click selection, drag and drop. What is typed is
-// not filtered: a wrong character simply makes the code wrong.
+// The field the confirmation code is typed into. It takes no text the user did not type, by any
+// route: the paste key commands, the context menu (which offers nothing that inserts), the X11
+// middle-click selection, drag and drop. What is typed is not filtered: a wrong character simply
+// makes the code wrong.
 #include <QLineEdit>
+
+class QMenu;
 
 namespace quorvel::ui {
 
@@ -17,6 +20,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
+
+private:
+    QMenu* createContextMenu();
 };
 
 }  // namespace quorvel::ui

@@ -1,6 +1,6 @@
 #include "QuorvelMac/ui/relaxation/relaxation_gate.hpp"
 
-#include "QuorvelMac/shell/mac_settings_relaxation_protection_controller.hpp"
+#include "QuorvelMac/model/mac_settings_relaxation_protection_controller.hpp"
 
 namespace quorvel::ui {
 

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "QuorvelMac/shell/mac_settings_relaxation_protection_controller.hpp"
+#include "QuorvelMac/model/mac_settings_relaxation_protection_controller.hpp"
 #include "QuorvelMac/ui/kit/theme.hpp"
 #include "QuorvelMac/ui/kit/widgets.hpp"
 #include "QuorvelMac/ui/relaxation/manual_alphanumeric_text_field.hpp"
@@ -23,7 +23,7 @@ SettingsRelaxationSessionBanner::SettingsRelaxationSessionBanner(
     row->setContentsMargins(18, 10, 18, 10);
     row->setSpacing(12);
     auto* symbol = new QLabel(this);
-    symbol->setPixmap(theme::symbol("lock.open.fill").pixmap(20, 20));
+    symbol->setPixmap(theme::tintedSymbol("lock.open.fill", 20, theme::primary()));
     row->addWidget(symbol, 0, Qt::AlignVCenter);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "QuorvelMac/model/mac_app_model.hpp"
+#include "QuorvelMac/ui/kit/switch.hpp"
 #include "QuorvelMac/ui/kit/theme.hpp"
 #include "QuorvelMac/ui/kit/widgets.hpp"
 
@@ -37,7 +38,7 @@ SettingsWindow::SettingsWindow(MacAppModel& model, const ViewServices& services,
 
     auto* general = new QGroupBox("一般", this);
     auto* generalRows = new QVBoxLayout(general);
-    switch_ = new QCheckBox("ログイン時に起動", general);
+    switch_ = new Switch("ログイン時に起動", general);
     error_ = theme::makeLabel({}, theme::TextStyle::body, theme::red(), general);
     error_->setObjectName("loginItemError");
     generalRows->addWidget(switch_);

@@ -11,9 +11,10 @@
 #include <QVBoxLayout>
 
 #include "QuorvelMac/model/mac_app_model.hpp"
-#include "QuorvelMac/shell/mac_settings_relaxation_protection_controller.hpp"
+#include "QuorvelMac/model/mac_settings_relaxation_protection_controller.hpp"
 #include "QuorvelMac/ui/format/target_status.hpp"
 #include "QuorvelMac/ui/kit/status_pill.hpp"
+#include "QuorvelMac/ui/kit/switch.hpp"
 #include "QuorvelMac/ui/kit/theme.hpp"
 #include "QuorvelMac/ui/kit/visible_ticker.hpp"
 #include "QuorvelMac/ui/kit/widgets.hpp"
@@ -70,7 +71,7 @@ ApplicationTargetCard::ApplicationTargetCard(MacAppModel& model,
 
     unlock_ = makeButton("解除申請", "iphone", ButtonStyle::bordered, this);
     row->addWidget(unlock_, 0, Qt::AlignVCenter);
-    switch_ = new QCheckBox(this);
+    switch_ = new Switch(QString(), this);
     switch_->setAccessibleName("ロック");
     switch_->setToolTip("ロック");
     row->addWidget(switch_, 0, Qt::AlignVCenter);

@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "QuorvelMac/model/mac_app_model.hpp"
-#include "QuorvelMac/shell/mac_settings_relaxation_protection_controller.hpp"
+#include "QuorvelMac/model/mac_settings_relaxation_protection_controller.hpp"
 #include "QuorvelMac/ui/format/target_status.hpp"
 #include "QuorvelMac/ui/kit/card.hpp"
 #include "QuorvelMac/ui/kit/card_section_heading.hpp"
@@ -41,7 +41,7 @@ QWidget* emptyStateView(QWidget* parent) {
     stack->setContentsMargins(0, 4, 0, 4);
     stack->setSpacing(6);
     auto* symbol = new QLabel(view);
-    symbol->setPixmap(theme::symbol("app.dashed").pixmap(36, 36));
+    symbol->setPixmap(theme::tintedSymbol("app.dashed", 36, theme::tertiary()));
     symbol->setAlignment(Qt::AlignHCenter);
     auto* title = theme::makeLabel("ロックするアプリはありません", theme::TextStyle::title3,
                                    theme::primary(), view);
@@ -70,7 +70,7 @@ TargetsPane::TargetsPane(MacAppModel& model, MacSettingsRelaxationProtectionCont
     warning_ = new TintedCard(theme::orange(), pane);
     auto* warningTitle = new QHBoxLayout;
     auto* warningSymbol = new QLabel(warning_);
-    warningSymbol->setPixmap(theme::symbol("exclamationmark.triangle.fill").pixmap(18, 18));
+    warningSymbol->setPixmap(theme::tintedSymbol("exclamationmark.triangle.fill", 18, theme::orange()));
     warningTitle->addWidget(warningSymbol, 0, Qt::AlignTop);
     warningTitle->addWidget(theme::makeLabel("ウィンドウを覆うにはアクセシビリティ権限が必要です",
                                              theme::TextStyle::headline, theme::orange(), warning_),
@@ -233,7 +233,8 @@ void TargetsPane::askRemoval(const MacLockTarget& target) {
     }
     dialog_ = new QMessageBox(QMessageBox::Warning, "このアプリをロック対象から外しますか？",
                               "このアプリをロック対象から外しますか？", QMessageBox::NoButton, this);
-    QPushButton* remove = dialog_->addButton(qs(target.displayName) + "を外す", QMessageBox::DestructiveRole);
+    QPushButton* remove =
+        dialog_->addButton(actionText(target.displayName + "を外す"), QMessageBox::DestructiveRole);
     remove->setObjectName("remove");
     QPushButton* cancel = dialog_->addButton("キャンセル", QMessageBox::RejectRole);
     cancel->setObjectName("cancel");

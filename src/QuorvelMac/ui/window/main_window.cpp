@@ -14,7 +14,7 @@
 #include <utility>
 
 #include "QuorvelMac/model/mac_app_model.hpp"
-#include "QuorvelMac/shell/mac_settings_relaxation_protection_controller.hpp"
+#include "QuorvelMac/model/mac_settings_relaxation_protection_controller.hpp"
 #include "QuorvelMac/ui/format/attention.hpp"
 #include "QuorvelMac/ui/kit/theme.hpp"
 #include "QuorvelMac/ui/kit/widgets.hpp"
@@ -38,7 +38,7 @@ QWidget* sidebarLabel(const SidebarRow& row, bool showsWarning, QWidget* parent)
     auto* layout = new QHBoxLayout(label);
     layout->setContentsMargins(8, 4, 8, 4);
     auto* symbol = new QLabel(label);
-    symbol->setPixmap(theme::symbol(qs(row.systemImage)).pixmap(16, 16));
+    symbol->setPixmap(theme::tintedSymbol(qs(row.systemImage), 16, theme::primary()));
     layout->addWidget(symbol);
     auto* title = new QLabel(qs(row.title), label);
     title->setObjectName("title");
@@ -48,8 +48,7 @@ QWidget* sidebarLabel(const SidebarRow& row, bool showsWarning, QWidget* parent)
         mark->setObjectName("warning");
         mark->setAccessibleName("要対応");
         mark->setToolTip("要対応");
-        QPixmap glyph = theme::symbol("exclamationmark.circle.fill").pixmap(14, 14);
-        mark->setPixmap(glyph);
+        mark->setPixmap(theme::tintedSymbol("exclamationmark.circle.fill", 14, theme::orange()));
         layout->addWidget(mark);
     }
     return label;
@@ -61,11 +60,12 @@ MainWindow::MainWindow(MacAppModel& model, MacSettingsRelaxationProtectionContro
                        const ViewServices& services, QWidget* parent)
     : QWidget(parent), model_(model), controller_(controller),
       selection_(new SidebarSelection(this)) {
-    setWindowTitle("Pellorim");
     resize(980, 700);
     auto* outer = new QHBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     auto* split = new QSplitter(Qt::Horizontal, this);
+    // The sidebar keeps its 180 when dragged narrow: never collapsed, gear button included.
+    split->setChildrenCollapsible(false);
     outer->addWidget(split);
 
     auto* side = new QWidget(split);
@@ -109,6 +109,12 @@ MainWindow::MainWindow(MacAppModel& model, MacSettingsRelaxationProtectionContro
     connect(sidebar_, &QListWidget::currentRowChanged, this, [this](int row) {
         selection_->set(row < 0 ? std::nullopt
                                 : std::optional<SidebarItem>(sidebarRows()[row].item));
+    });
+    // Ctrl+click on the selected row deselects it and leaves it current: no selection.
+    connect(sidebar_, &QListWidget::itemSelectionChanged, this, [this] {
+        if (sidebar_->selectedItems().isEmpty()) {
+            selection_->set(std::nullopt);
+        }
     });
     connect(selection_, &SidebarSelection::changed, this, [this] { followSelection(); });
     for (auto signal : {&MacAppModel::accessibilityPermissionGrantedChanged,
@@ -203,9 +209,11 @@ void MainWindow::showEvent(QShowEvent* event) {
 
 void MainWindow::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    // Closing the window (or minimising it away) ends an open editing session.
+    // Closing the window ends an open editing session, and the window comes back as a new one
+    // would, at the overview. (Minimising hides it spontaneously and changes nothing.)
     if (!event->spontaneous()) {
         controller_.setEditingSessionActive(false);
+        selection_->set(SidebarItem::overview);
     }
 }
 

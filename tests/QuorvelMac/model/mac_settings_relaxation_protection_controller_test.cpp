@@ -1,4 +1,4 @@
-#include "QuorvelMac/shell/mac_settings_relaxation_protection_controller.hpp"
+#include "QuorvelMac/model/mac_settings_relaxation_protection_controller.hpp"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,8 @@
 // Holds back edits that weaken locking (removing a locked application, switching its lock off)
 // while the user has the protection on: the edit waits as a challenge until its random code is
 // typed, and a correct code opens an editing session in which further such edits run at once.
-// One instance for the whole application; the views raise challenges and end sessions.
+// One instance for the whole application: the shell owns it and feeds it the configuration, the
+// views raise challenges and end sessions, so it lives beside the model, below both.
 #include <QObject>
 #include <functional>
 #include <optional>
