@@ -1,10 +1,11 @@
 // bench-journey: the unlock journey as the user lives it, from the click on the lock panel's
 // button to the panel gone from the window, through both real programs (QuorvelMac and the
-// bridge daemon it starts) on the wrapper's display under openbox, with the fake bluetoothd and
-// a phone that answers at once: the receipt, then the approval. Beside it the bare WriteValue
-// round trip to the same daemon on the same bus, and where the rest of the journey goes: the
-// moments the request reaches the phone, the phone's last write is answered, the daemon's
-// response is on disk (its notification), the panel starts to fade and is gone.
+// bridge daemon it starts) under openbox on the journeys' own desktop (display, session bus with
+// the accessibility bus), with the fake bluetoothd and a phone that answers at once: the receipt,
+// then the approval. Beside it the bare WriteValue round trip to the same daemon on the same bus,
+// and where the rest of the journey goes: the moments the request reaches the phone, the phone's
+// last write is answered, the daemon's response is on disk (its notification), the panel starts to
+// fade and is gone.
 //
 // Each journey's approval is short, so the panel comes back over the window still in front and
 // the next journey starts from the lock again.
@@ -41,6 +42,7 @@
 #include "desktop/override_redirect_watch.hpp"
 #include "desktop/program_under_test.hpp"
 #include "desktop/xtest_input.hpp"
+#include "journey/journey_desktop.hpp"
 #include "testkit/x11/x11_harness.hpp"
 
 namespace {
@@ -112,6 +114,7 @@ struct Row {
 };
 
 int run(int argc, char** argv) {
+    journeytest::JourneyDesktop desktop;
     PrivateBus systemBus(PrivateBus::Kind::system);
     TemporaryHome home;
     QCoreApplication app(argc, argv);
