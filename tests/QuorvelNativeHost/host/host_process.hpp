@@ -130,6 +130,13 @@ public:
         return decodeMacToExtensionMessage(*body);
     }
 
+    // True when the host has written something not read yet (or ended its output), so that a
+    // test that must keep its own event loop running reads only when a read will not block.
+    bool hasOutput() const {
+        pollfd entry{output_, POLLIN, 0};
+        return ::poll(&entry, 1, 0) > 0;
+    }
+
     // True when the output has ended (the host closed it) with nothing more written.
     bool outputEndsWithoutMore(std::chrono::milliseconds timeout = longWait) {
         std::string rest;

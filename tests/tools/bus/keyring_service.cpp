@@ -23,14 +23,15 @@ KeyringService::KeyringService() {
     std::filesystem::create_directories(runtime);
     std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
     // The runtime folder is its own too: gnome-keyring keeps its control socket there, and one
-    // found there already (the desktop's) would be joined instead of starting afresh.
+    // found there already (the desktop's) would be joined instead of starting afresh; so would
+    // one that GNOME_KEYRING_CONTROL names.
     std::ofstream(serviceFolder() / "org.freedesktop.secrets.service")
         << "[D-BUS Service]\n"
            "Name=org.freedesktop.secrets\n"
-           "Exec=/bin/sh -c \"printf quorvel-test | HOME="
+           "Exec=/bin/sh -c \"printf quorvel-test | exec env -u GNOME_KEYRING_CONTROL HOME="
         << home.string() << " XDG_DATA_HOME=" << (home / "data").string()
         << " XDG_RUNTIME_DIR=" << runtime.string()
-        << " exec gnome-keyring-daemon --foreground --unlock --components=secrets\"\n";
+        << " gnome-keyring-daemon --foreground --unlock --components=secrets\"\n";
 }
 
 KeyringService::~KeyringService() {
