@@ -29,8 +29,9 @@ packages=(
     # the interface's symbols: Adwaita's symbolic icons, drawn through Qt's SVG support; the
     # install test checks the desktop entry with desktop-file-validate
     adwaita-icon-theme qt6-svg-dev libqt6svg6
-    # the install test drives the installed program as a user would (XTEST)
-    libxcb-xtest0-dev
+    # journey and install tests: a real pointer and keyboard (XTest); journey tests: the
+    # accessibility bus through which they find the programs' buttons and read their texts
+    libxcb-xtest0-dev at-spi2-core
 )
 
 missing=()

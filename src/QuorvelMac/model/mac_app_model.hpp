@@ -144,11 +144,14 @@ public:
     void openAccessibilitySettings();
 
     // --- targets ---
+    // The operations below take their arguments by value: they emit change signals on the way,
+    // and a caller's argument may live in something a receiver of those signals replaces (a
+    // view's copy of a target, the model's own list, a callback that is swapped).
     void saveTargets();
-    void addMacApplicationTargets(const std::vector<MacApplicationDescriptor>& descriptors);
+    void addMacApplicationTargets(std::vector<MacApplicationDescriptor> descriptors);
     void finishAppSelectionStep();
-    void removeMacAppTarget(const std::string& id);
-    void setMacAppTargetEnabled(const std::string& id, bool enabled);
+    void removeMacAppTarget(std::string id);
+    void setMacAppTargetEnabled(std::string id, bool enabled);
 
     // --- pairing ---
     void startPairing();
@@ -158,9 +161,11 @@ public:
 
     // --- unlock and allow windows ---
     // Shows the target as requesting, adds a history row and starts the request on a later turn.
-    void requestUnlock(const MacLockTarget& target);
-    void applyApproval(const std::string& targetId, Date allowUntil,
-                       const std::optional<std::string>& linkedTargetId);
+    // The lock panel's own callback is replaced while this runs (the overlay's change shows the
+    // panel again), so the target is this call's own copy.
+    void requestUnlock(MacLockTarget target);
+    void applyApproval(std::string targetId, Date allowUntil,
+                       std::optional<std::string> linkedTargetId);
 
 Q_SIGNALS:
     void connectionChanged();
@@ -207,14 +212,13 @@ private:
 
     void grantAuthorization(const std::vector<std::string>& targetIds, Date until);
     void scheduleAuthorizationExpiry(const std::string& targetId, Date allowUntil);
-    void authorizationDidExpire(const std::string& targetId);
+    void authorizationDidExpire(std::string targetId);
     void cancelExpiry(const std::string& targetId);
     void scheduleWarning(const MacLockTarget& target, Date allowUntil,
                          long long warningBeforeEndSeconds);
     void withdrawWarning(const std::string& targetId);
     void raiseAuthorizationRevision();
 
-    void requestUnlockOverBluetooth(const MacLockTarget& target);
     void updateOverlay(const MacLockTarget& target, const LockOverlayState::Status& status);
     void acknowledgeRemoteOpenBatches(const std::string& requestId);
     void forgetRequest(const std::string& requestId);

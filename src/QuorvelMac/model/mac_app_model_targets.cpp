@@ -56,8 +56,7 @@ void MacAppModel::applySyncedTargets(const SyncedTargetList& list) {
     saveTargets();
 }
 
-void MacAppModel::addMacApplicationTargets(
-    const std::vector<MacApplicationDescriptor>& descriptors) {
+void MacAppModel::addMacApplicationTargets(std::vector<MacApplicationDescriptor> descriptors) {
     if (descriptors.empty())
         return;
     const std::set<std::string> excluded = {deps_.ownBundleIdentifier, ownApplicationIdentifier};
@@ -117,7 +116,7 @@ void MacAppModel::finishAppSelectionStep() {
     }
 }
 
-void MacAppModel::removeMacAppTarget(const std::string& id) {
+void MacAppModel::removeMacAppTarget(std::string id) {
     bool found = false;
     for (const auto& target : targets_)
         found = found || (target.kind == MacLockTarget::Kind::macApp && target.id == id);
@@ -141,7 +140,7 @@ void MacAppModel::removeMacAppTarget(const std::string& id) {
     saveTargets();
 }
 
-void MacAppModel::setMacAppTargetEnabled(const std::string& id, bool enabled) {
+void MacAppModel::setMacAppTargetEnabled(std::string id, bool enabled) {
     for (std::size_t i = 0; i < targets_.size(); ++i) {
         if (targets_[i].id != id || targets_[i].kind != MacLockTarget::Kind::macApp)
             continue;

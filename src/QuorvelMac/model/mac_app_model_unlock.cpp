@@ -23,10 +23,10 @@ std::string MacAppModel::warningIdentifier(const std::string& targetId) {
     return warningIdentifierPrefix + targetId;
 }
 
-void MacAppModel::requestUnlock(const MacLockTarget& target) {
+void MacAppModel::requestUnlock(MacLockTarget target) {
     setOverlay(LockOverlayState{target, LockOverlayState::Status::requesting()});
     insertRecentUnlock(target.displayName, "承認待ち");
-    (new UnlockRequestRun(this, target))->startLater();
+    (new UnlockRequestRun(this, std::move(target)))->startLater();
 }
 
 void MacAppModel::updateOverlay(const MacLockTarget& target,
@@ -54,8 +54,8 @@ void MacAppModel::acknowledgeRemoteOpenBatches(const std::string& requestId) {
     }
 }
 
-void MacAppModel::applyApproval(const std::string& targetId, Date allowUntil,
-                                const std::optional<std::string>& linkedTargetId) {
+void MacAppModel::applyApproval(std::string targetId, Date allowUntil,
+                                std::optional<std::string> linkedTargetId) {
     std::optional<SyncedTargetList> list;
     try {
         list = SyncedTargetStateStore::load();
@@ -127,7 +127,7 @@ void MacAppModel::scheduleAuthorizationExpiry(const std::string& targetId, Date 
         secondsLeft, [this, targetId] { authorizationDidExpire(targetId); });
 }
 
-void MacAppModel::authorizationDidExpire(const std::string& targetId) {
+void MacAppModel::authorizationDidExpire(std::string targetId) {
     authorizationExpiryTasks_.erase(targetId);
     authorizationStore_.allowUntilByTargetId.erase(targetId);
     withdrawWarning(targetId);

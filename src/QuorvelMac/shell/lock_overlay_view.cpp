@@ -203,7 +203,11 @@ LockOverlayView::LockOverlayView(IconSource icons, QWidget* parent)
     button_->setObjectName("mac-lock-unlock-request-button");
     button_->setAccessibleName(QStringLiteral("mac-lock-unlock-request-button"));
     connect(button_, &QPushButton::clicked, this, [this] {
-        if (onUnlock_) onUnlock_();
+        // The callback's work sets a new state, and with it a new callback, while it runs: run a
+        // copy, which outlives that replacement.
+        const std::function<void()> onUnlock = onUnlock_;
+        if (onUnlock)
+            onUnlock();
     });
     stack->addWidget(button_, 0, Qt::AlignHCenter);
 }

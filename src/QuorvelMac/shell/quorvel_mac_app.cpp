@@ -116,12 +116,14 @@ void QuorvelMacApp::handleForegroundApplication(const std::optional<RunningAppli
     }
 }
 
-void QuorvelMacApp::updateOverlayWindow(const std::optional<LockOverlayState>& overlay) {
+void QuorvelMacApp::updateOverlayWindow(std::optional<LockOverlayState> overlay) {
     if (!overlay || !blockedProcessIdentifier_) return overlay_->close();
     QPointer<MacAppModel> model(model_.get());
-    const MacLockTarget target = overlay->target;
-    overlay_->show(*overlay, *blockedProcessIdentifier_, [model, target] {
-        if (model) model->requestUnlock(target);
+    // The request shows the panel again with a new callback, which replaces this one; the model
+    // takes its own copy of the target before anything changes.
+    overlay_->show(*overlay, *blockedProcessIdentifier_, [model, target = overlay->target] {
+        if (model)
+            model->requestUnlock(target);
     });
 }
 

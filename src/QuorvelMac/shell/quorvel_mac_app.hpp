@@ -70,7 +70,8 @@ public:
     // The lock decision for the application in front (no value: none is).
     void handleForegroundApplication(const std::optional<RunningApplicationSnapshot>& snapshot);
     void reevaluateFrontmostApplication();
-    void updateOverlayWindow(const std::optional<LockOverlayState>& overlay);
+    // Takes its own copy: showing the panel may run code that changes the model's overlay.
+    void updateOverlayWindow(std::optional<LockOverlayState> overlay);
     void refreshSettingsRelaxationProtection();
     PellorimMenuBarIcon::State menuBarIconState() const;
 

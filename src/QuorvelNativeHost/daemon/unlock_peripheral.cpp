@@ -197,7 +197,10 @@ void BLELocalUnlockPeripheralPrototype::centralUnsubscribed(const std::string& c
     if (!subscribedCentrals_.empty())
         return;
     startAdvertisingIfNeeded();
-    writeStatus("advertising", "iPhoneとの接続が切れました。再接続を待っています");
+    // A link that went down with the adapter (switched off, bluetoothd gone) ends on its own
+    // path, which may come after the adapter's status was written: that status stays.
+    if (manager_.state() == AdapterState::poweredOn)
+        writeStatus("advertising", "iPhoneとの接続が切れました。再接続を待っています");
 }
 
 void BLELocalUnlockPeripheralPrototype::send(const BLELocalPrototypeWireMessage& message) {

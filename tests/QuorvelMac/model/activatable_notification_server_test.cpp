@@ -114,10 +114,12 @@ TEST_F(ActivatableServerTest, WarningStartsANotificationServerThatOnlyTheBusKnow
     EXPECT_TRUE(center->requestAuthorization());
     EXPECT_FALSE(hasOwner()) << "asking does not start the server";
 
+    auto clock = std::make_shared<testkit::FixedClock>(systemClock().now());
     auto deps = dependencies();
+    deps.clock = clock;
     deps.userNotifications = center;
     MacAppModel model(deps);
-    const MacLockTarget target = approveWithWarningDueSoon(model);
+    const MacLockTarget target = approveWithWarningDueSoon(model, clock->now());
 
     ASSERT_TRUE(runLoopUntil([&] { return !dunst.shown().empty(); }));
     const auto shown = dunst.shown();

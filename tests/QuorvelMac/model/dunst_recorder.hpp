@@ -11,6 +11,7 @@
 
 #include "QuorvelMac/model/mac_app_model.hpp"
 #include "QuorvelShared/support/clock.hpp"
+#include "testkit/fakes.hpp"
 #include "testkit/temp_xdg.hpp"
 
 namespace quorvel::modeltest {
@@ -60,14 +61,16 @@ private:
 };
 
 // Approves the model's first target for 4 s with a warning lead time of 2 s, so that its re-lock
-// warning is due 2 s from now; returns the target.
-inline MacLockTarget approveWithWarningDueSoon(MacAppModel& model) {
+// warning is due 2 s from `now`; returns the target. The model's clock should stand still at
+// `now`, so that a slow turn of a loaded machine between the grant and the warning's scheduling
+// cannot eat the lead time.
+inline MacLockTarget approveWithWarningDueSoon(MacAppModel& model, Date now) {
     auto targets = model.targets();
     targets[0].inheritsDefaultPolicy = false;
     targets[0].policyOverride = DefaultLockPolicy::defaultFree();
     targets[0].policyOverride->warningBeforeEndSeconds = 2;
     model.setTargets(targets);
-    model.applyApproval(targets[0].id, systemClock().now().addingSeconds(4), std::nullopt);
+    model.applyApproval(targets[0].id, now.addingSeconds(4), std::nullopt);
     return targets[0];
 }
 

@@ -1,12 +1,11 @@
 #pragma once
 // What the model's tests share: a temporary home, fakes of the shell's collaborators, a
-// recording notification centre and a way to run the event loop until something happened.
+// recording notification centre; waits go through the test kit's Qt wait.
 #include <gtest/gtest.h>
 
-#include <QEventLoop>
-#include <QTimer>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,28 +14,14 @@
 #include "QuorvelMac/model/platform_services.hpp"
 #include "QuorvelShared/devicekeys/device_key_pair.hpp"
 #include "QuorvelShared/support/preferences.hpp"
+#include "testkit/qt_wait.hpp"
 #include "testkit/recording_poster.hpp"
 #include "testkit/temp_xdg.hpp"
 
 namespace quorvel::modeltest {
 
-// Runs the loop until `done` or the limit; returns whether `done` came.
-inline bool runUntil(const std::function<bool()>& done, int limitMs = 30000) {
-    QEventLoop loop;
-    QTimer guard;
-    guard.setSingleShot(true);
-    guard.start(limitMs);
-    while (!done() && guard.isActive())
-        loop.processEvents(QEventLoop::WaitForMoreEvents, 50);
-    return done();
-}
-
-// Runs the loop for a while, for checks that something does NOT happen.
-inline void runFor(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+using testkit::drainLoop;
+using testkit::runLoopUntil;
 
 struct FakeDaemonLauncher final : BridgeDaemonLauncher {
     int starts = 0;
@@ -67,13 +52,16 @@ struct RecordingUserNotifications final : UserNotificationCenter {
     bool authorised = true;
     std::vector<Scheduled> scheduled;
     std::vector<std::string> removed;
+    std::set<std::string> pending;  // scheduled and not removed since
     bool requestAuthorization() override { return authorised; }
     void removeNotification(const std::string& identifier) override {
         removed.push_back(identifier);
+        pending.erase(identifier);
     }
     void schedule(const std::string& identifier, const std::string& title, const std::string& body,
                   double delaySeconds) override {
         scheduled.push_back({identifier, title, body, delaySeconds});
+        pending.insert(identifier);
     }
 };
 

@@ -1,13 +1,16 @@
 #include <QProcess>
 
 #include "QuorvelPlatform/notifications/dbus_notification_poster.hpp"
+#include "QuorvelPlatform/notifications/distributed_notification_observer.hpp"
 #include "QuorvelShared/bridge/ble_local_pairing_session_store.hpp"
 #include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
 #include "QuorvelShared/support/files.hpp"
 #include "QuorvelShared/support/json_reader.hpp"
+#include "QuorvelShared/support/uuid.hpp"
 #include "QuorvelShared/unlockstate/allow_window_state_store.hpp"
 #include "QuorvelShared/unlockstate/synced_target_state_store.hpp"
 #include "model_fixture.hpp"
+#include "testkit/fakes.hpp"
 
 namespace quorvel::modeltest {
 namespace {
@@ -133,16 +136,21 @@ TEST_F(ModelTest, AppSelectionStepFollowsTheStoredFlagOrAnApplicationTarget) {
 }
 
 TEST_F(ModelTest, OpenAllowWindowsAreReArmedAndEndedOnesAreNot) {
-    const Date now = systemClock().now();
+    // The model's clock stands still, so however long its start takes on a loaded machine, the
+    // open window is still open when it is re-armed; the re-armed end runs on the boot clock.
+    auto clock = std::make_shared<testkit::FixedClock>(systemClock().now());
+    const Date now = clock->now();
     AllowWindowStateStore::save(
         {{"web-x", now.addingSeconds(1.5)}, {"web-youtube", now.addingSeconds(-10)}},
         AllowWindowStateStore::fileURL());
-    auto model = makeModel();
-    EXPECT_EQ(model->activeAllowWindows().size(), 1u);
-    EXPECT_TRUE(model->allowUntil("web-x"));
-    EXPECT_FALSE(model->allowUntil("web-youtube"));
-    ASSERT_TRUE(runUntil([&] { return model->authorizationRevision() == 1; }));
-    EXPECT_FALSE(model->allowUntil("web-x"));
+    auto deps = dependencies();
+    deps.clock = clock;
+    MacAppModel model(deps);
+    EXPECT_EQ(model.activeAllowWindows().size(), 1u);
+    EXPECT_TRUE(model.allowUntil("web-x"));
+    EXPECT_FALSE(model.allowUntil("web-youtube"));
+    ASSERT_TRUE(runLoopUntil([&] { return model.authorizationRevision() == 1; }));
+    EXPECT_FALSE(model.allowUntil("web-x"));
     EXPECT_TRUE(AllowWindowStateStore::load(Date{}).empty());
 }
 
@@ -162,7 +170,7 @@ TEST_F(ModelTest, ConfigurationChangedNotificationClearsThePendingOfferOfAUsable
     MacLinkConfigurationStore::save(usableConfiguration());
     DBusNotificationPoster::connect()->post(
         BLELocalPairingSessionStore::configurationChangedNotification);
-    ASSERT_TRUE(runUntil([&] { return model->pairing().pairedIPhoneName.has_value(); }));
+    ASSERT_TRUE(runLoopUntil([&] { return model->pairing().pairedIPhoneName.has_value(); }));
     EXPECT_EQ(model->pairing().pairedIPhoneName, std::string("ios-1"));
     EXPECT_FALSE(model->pairing().sessionId);
     EXPECT_FALSE(model->pairing().code);
@@ -193,7 +201,7 @@ TEST_F(ModelTest, SyncedTargetsNotificationAppliesTheStoredList) {
     int changes = 0;
     QObject::connect(model.get(), &MacAppModel::targetsChanged, [&] { ++changes; });
     DBusNotificationPoster::connect()->post(SyncedTargetStateStore::changedNotification);
-    ASSERT_TRUE(runUntil([&] { return model->webTargetsManagedByIOS(); }));
+    ASSERT_TRUE(runLoopUntil([&] { return model->webTargetsManagedByIOS(); }));
     ASSERT_EQ(model->targets().size(), 1u);
     EXPECT_EQ(model->targets()[0].id, "sync-news");
     EXPECT_EQ(model->targetSyncVersion(), 3);
@@ -206,7 +214,7 @@ TEST_F(ModelTest, ConnectionChangedNotificationRefreshesTheBluetoothStatus) {
     writeFile(stateFile("ble-connection-state.json"),
               R"({"status":"connected","detail":"iPhoneと接続しています","updatedAt":700000000})");
     DBusNotificationPoster::connect()->post("app.quorvel.bleBridge.connectionChanged");
-    ASSERT_TRUE(runUntil([&] { return model->bluetoothStatusCode().has_value(); }));
+    ASSERT_TRUE(runLoopUntil([&] { return model->bluetoothStatusCode().has_value(); }));
     EXPECT_EQ(model->bluetoothStatusCode(), std::string("connected"));
     EXPECT_EQ(model->bluetoothStatus(), "iPhoneと接続しています");
 }
@@ -214,10 +222,16 @@ TEST_F(ModelTest, ConnectionChangedNotificationRefreshesTheBluetoothStatus) {
 TEST_F(ModelTest, ObserverWorkAfterTheModelIsGoneDoesNothing) {
     auto model = makeModel();
     auto bus = DBusNotificationPoster::connect();
+    bool markerSeen = false;
+    DistributedNotificationObserver marker("test." + newUuidText() + ".marker",
+                                           [&] { markerSeen = true; });
     bus->post("app.quorvel.bleBridge.connectionChanged");
     bus->post(SyncedTargetStateStore::changedNotification);
     model.reset();
-    runFor(300);
+    // The marker arrives after both posts; what they left for a later turn runs after it.
+    bus->post(marker.name());
+    ASSERT_TRUE(runLoopUntil([&] { return markerSeen; }));
+    drainLoop();
     SUCCEED();
 }
 

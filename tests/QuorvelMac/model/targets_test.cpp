@@ -164,7 +164,7 @@ TEST_F(ModelTest, RemovingAnApplicationEndsItsWindowClosesItsPanelAndWithdrawsIt
     EXPECT_EQ(userNotifications->removed,
               std::vector<std::string>{"quorvel.mac.unlock-warning." + game.id});
     EXPECT_EQ(MacTargetStore::load().size(), 2u);
-    runFor(200);
+    drainLoop();
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ protected:
         model->setOverlay(LockOverlayState{target(), LockOverlayState::Status::locked()});
         statuses.clear();
         model->requestUnlock(target());
-        ASSERT_TRUE(runUntil(
+        ASSERT_TRUE(runLoopUntil(
             [&] { return !model->overlay() || model->overlay()->status.kind == Kind::failed; }));
     }
 
@@ -133,7 +133,7 @@ TEST_F(UnlockTest, ApprovalOpensTheWindowSchedulesTheWarningAndClearsThePanel) {
     ASSERT_EQ(model->recentUnlocks().size(), 2u);
     EXPECT_EQ(model->recentUnlocks()[0].status, "解除済み");
     EXPECT_EQ(model->recentUnlocks()[1].status, "承認待ち");
-    ASSERT_TRUE(runUntil([&] { return !userNotifications->scheduled.empty(); }));
+    ASSERT_TRUE(runLoopUntil([&] { return !userNotifications->scheduled.empty(); }));
     EXPECT_EQ(userNotifications->scheduled[0].body,
               target().displayName + " は 60秒後に再ロックされます。");
 
@@ -243,14 +243,17 @@ TEST_F(UnlockTest, FailureOfOneRequestKeepsTheBookkeepingOfAnotherForTheSameTarg
     ASSERT_TRUE(remoteOpens.recordImpression("profile-1", "web-x", systemClock().now()));
     startModel();
     // The first request finds no daemon; the second is served, and answered only after the
-    // first has failed.
+    // first has failed. The daemon runs before either is filed (it serves only the second), so
+    // the time it takes to start never counts against the second's pick-up.
+    startFakeDaemon({"--answer", "approve", "--request-index", "1", "--answer-delay-ms", "7000"});
     model->setOverlay(LockOverlayState{target(), LockOverlayState::Status::locked()});
     model->requestUnlock(target());
-    ASSERT_TRUE(runUntil([&] { return BLELocalBridgeStore::loadPendingRequests().size() == 1; }));
+    ASSERT_TRUE(
+        runLoopUntil([&] { return BLELocalBridgeStore::loadPendingRequests().size() == 1; }));
     model->requestUnlock(target());
-    ASSERT_TRUE(runUntil([&] { return BLELocalBridgeStore::loadPendingRequests().size() == 2; }));
-    startFakeDaemon({"--answer", "approve", "--request-index", "1", "--answer-delay-ms", "7000"});
-    ASSERT_TRUE(runUntil([&] { return model->allowUntil(target().id).has_value(); }));
+    ASSERT_TRUE(
+        runLoopUntil([&] { return BLELocalBridgeStore::loadPendingRequests().size() == 2; }));
+    ASSERT_TRUE(runLoopUntil([&] { return model->allowUntil(target().id).has_value(); }));
     // The answered request acknowledged the batch it carried: nothing is left frozen.
     EXPECT_TRUE(remoteOpens.snapshotForUnlock(systemClock().now()).empty());
 }
@@ -278,7 +281,7 @@ TEST_F(UnlockTest, LinkedApprovalOpensEveryLinkedWebTargetAndWarnsForTheApproved
     EXPECT_EQ(LinkedUnlockRevisionStateStore::load(LinkedUnlockRevisionStateStore::fileURL())
                   .at("linked-1"),
               3);
-    ASSERT_TRUE(runUntil([&] { return !userNotifications->scheduled.empty(); }));
+    ASSERT_TRUE(runLoopUntil([&] { return !userNotifications->scheduled.empty(); }));
     EXPECT_EQ(userNotifications->scheduled.size(), 1u);
     EXPECT_EQ(userNotifications->scheduled[0].identifier, "quorvel.mac.unlock-warning.site-a");
 }
@@ -290,10 +293,10 @@ TEST_F(UnlockTest, ResultOfARequestWhosePanelWasTakenIsNotShownButTheWindowOpens
     model->setOverlay(LockOverlayState{target(), LockOverlayState::Status::locked()});
     model->requestUnlock(target());
     const MacLockTarget other = model->targets()[1];
-    ASSERT_TRUE(
-        runUntil([&] { return model->overlay()->status.kind == Kind::confirmingIPhoneDelivery; }));
+    ASSERT_TRUE(runLoopUntil(
+        [&] { return model->overlay()->status.kind == Kind::confirmingIPhoneDelivery; }));
     model->setOverlay(LockOverlayState{other, LockOverlayState::Status::locked()});
-    ASSERT_TRUE(runUntil([&] { return model->allowUntil(target().id).has_value(); }));
+    ASSERT_TRUE(runLoopUntil([&] { return model->allowUntil(target().id).has_value(); }));
     EXPECT_EQ(model->overlay(), (LockOverlayState{other, LockOverlayState::Status::locked()}));
 }
 

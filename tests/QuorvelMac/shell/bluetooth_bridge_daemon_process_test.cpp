@@ -19,8 +19,9 @@ namespace {
 namespace fs = std::filesystem;
 using testkit::waitUntil;
 
-// A stand-in daemon: records its arguments and where its output goes, then reads its standard
-// input to the end and says so. It ignores the terminate request, so that the end of input is
+// A stand-in daemon: records its arguments and where its output goes (each file put in place
+// whole, so that the test never reads one half written), then reads its standard input to the
+// end and says so. It ignores the terminate request, so that the end of input is
 // what ends it.
 constexpr const char* fakeDaemon = R"(#!/bin/sh
 here=$(dirname "$0")
@@ -28,8 +29,8 @@ trap '' TERM
 printf '%s\n' "$@" > "$here/args.tmp" && mv "$here/args.tmp" "$here/args"
 out=$(readlink /proc/$$/fd/1)
 err=$(readlink /proc/$$/fd/2)
-echo "$out" > "$here/stdout"
-echo "$err" > "$here/stderr"
+echo "$out" > "$here/stdout.tmp" && mv "$here/stdout.tmp" "$here/stdout"
+echo "$err" > "$here/stderr.tmp" && mv "$here/stderr.tmp" "$here/stderr"
 echo noise; echo noise >&2
 cat > /dev/null
 echo eof > "$here/eof"

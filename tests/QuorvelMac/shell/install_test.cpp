@@ -14,10 +14,10 @@
 #include "QuorvelPlatform/loginitem/xdg_autostart_entry.hpp"
 #include "QuorvelShared/support/json.hpp"
 #include "bus/private_bus.hpp"
+#include "desktop/xtest_input.hpp"
 #include "testkit/qt_wait.hpp"
 #include "testkit/temp_xdg.hpp"
 #include "testkit/x11/x11_harness.hpp"
-#include "testkit/x11/x11_input.hpp"
 
 namespace quorvel {
 namespace {
@@ -102,33 +102,28 @@ TEST(InstallTest, TheInstalledProgramNamesTheInstalledProgramsInTheManifestsAndT
     }
 
     // The main window shows the overview; its menu button sits at the foot of the sidebar.
-    testkit::X11Input input;
-    std::optional<testkit::X11Harness::TopLevel> main;
-    ASSERT_TRUE(testkit::runLoopUntil([&] { return (main = input.windowTitled("概要")).has_value(); }));
     testkit::X11Harness x11;
-    const auto menuShown = [&] {
-        for (const auto& top : x11.mappedTopLevels()) {
-            if (top.overrideRedirect && top.rect.x >= 0 && top.rect.y >= 0) return true;
-        }
-        return false;
-    };
-    ASSERT_FALSE(menuShown());
+    quorvel::testing::XTestInput input;
+    std::optional<testkit::X11Harness::TopLevel> main;
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return (main = x11.windowTitled("概要")).has_value(); }));
+    ASSERT_FALSE(input.keyboardGrabbedElsewhere());
     input.click(main->rect.x + 14, main->rect.y + main->rect.height - 6 - 12);
-    ASSERT_TRUE(testkit::runLoopUntil(menuShown));
+    // The open menu holds the keyboard.
+    ASSERT_TRUE(testkit::runLoopUntil([&] { return input.keyboardGrabbedElsewhere(); }));
     // From the foot of the menu: "終了", then "設定…".
-    input.pressKey(0xff52);
-    input.pressKey(0xff52);
-    input.pressKey(0xff0d);
+    input.key(0xff52);
+    input.key(0xff52);
+    input.key(0xff0d);
 
     // The settings window takes the focus, on its first control: the login switch.
     std::optional<testkit::X11Harness::TopLevel> settings;
     ASSERT_TRUE(testkit::runLoopUntil([&] {
-        settings = input.windowTitled("設定");
-        return settings && input.focus() == settings->window;
+        settings = x11.windowTitled("設定");
+        return settings && x11.focus() == settings->window;
     }));
     const std::filesystem::path entry = home.configHome() / "autostart/app.quorvel.mac.desktop";
     ASSERT_FALSE(std::filesystem::exists(entry));
-    input.pressKey(0x20);
+    input.key(0x20);
     ASSERT_TRUE(testkit::runLoopUntil([&] { return std::filesystem::exists(entry); }));
     const std::string text = testkit::readFile(entry);
     EXPECT_NE(text.find("\nExec=" + XdgAutostart::execValue(bin / "QuorvelMac") + "\n"),

@@ -31,7 +31,7 @@ TEST_F(OpenboxLockTest, ActivatingALockedWindowShowsThePanelOverItAndSwitchingAw
             x11.map(viewer.id(), true);
         }
         return x11.frameExtentsRect(editor.id()) && x11.frameExtentsRect(viewer.id());
-    }, std::chrono::seconds(20)));
+    }));
 
     QuorvelMacApp::Parts parts;
     parts.observer = makeObserver();

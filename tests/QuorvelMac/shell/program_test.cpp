@@ -29,7 +29,7 @@ protected:
         process.setProcessEnvironment(environment);
         process.setProcessChannelMode(QProcess::ForwardedChannels);
         process.start(QUORVEL_MAC, {});
-        ASSERT_TRUE(process.waitForStarted(10000));
+        ASSERT_TRUE(process.waitForStarted(60000));
     }
     static bool nameOwned() {
         return QDBusConnection::sessionBus().interface()->isServiceRegistered("app.quorvel.mac");
@@ -42,17 +42,17 @@ TEST_F(ProgramTest, SecondStartHandsOverAndQuittingWritesStopped) {
     ASSERT_FALSE(nameOwned());
     QProcess first;
     start(first);
-    ASSERT_TRUE(waitUntil([] { return nameOwned(); }, std::chrono::seconds(60)));
+    ASSERT_TRUE(waitUntil([] { return nameOwned(); }));
 
     QProcess second;
     start(second);
-    ASSERT_TRUE(waitUntil([&] { return second.state() == QProcess::NotRunning; }, std::chrono::seconds(60)));
+    ASSERT_TRUE(waitUntil([&] { return second.state() == QProcess::NotRunning; }));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(first.state(), QProcess::Running);
 
     ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
-    ASSERT_TRUE(waitUntil([&] { return first.state() == QProcess::NotRunning; }, std::chrono::seconds(60)));
+    ASSERT_TRUE(waitUntil([&] { return first.state() == QProcess::NotRunning; }));
     EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first.exitCode(), 0);
     const auto status = BLELocalConnectionStore::load();

@@ -5,6 +5,11 @@
 #include <QSystemTrayIcon>
 
 #include "QuorvelMac/model/model_fixture.hpp"
+#include "QuorvelShared/bridge/ble_local_bridge_store.hpp"
+#include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
+#include "QuorvelShared/crypto/p256_private_keys.hpp"
+#include "QuorvelShared/crypto/unlock_context_crypto.hpp"
+#include "QuorvelShared/support/base64.hpp"
 #include "shell_x11_fixture.hpp"
 #include "testkit/qt_wait.hpp"
 #include "testkit/x11/tray_manager.hpp"
@@ -104,7 +109,7 @@ TEST_F(QuorvelMacAppTest, AnAllowWindowUnlocksAndItsEndLocksAgain) {
     ASSERT_TRUE(waitUntil([&] { return noPanel(); }));
     EXPECT_FALSE(app->blockedProcessIdentifier());
     // The expiry re-runs the decision for the application still in front.
-    EXPECT_TRUE(waitUntil([&] { return panelCovers(editorCover); }, std::chrono::seconds(20)));
+    EXPECT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
 }
 
 TEST_F(QuorvelMacAppTest, MissingPermissionReleasesEvenAMatchingTarget) {
@@ -136,6 +141,41 @@ TEST_F(QuorvelMacAppTest, NothingInFrontClosesThePanel) {
     ASSERT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
     x11.setActive(XCB_WINDOW_NONE);
     EXPECT_TRUE(waitUntil([&] { return noPanel() && !app->blockedProcessIdentifier(); }));
+}
+
+// The panel's button runs a callback that the request itself replaces (the overlay's change
+// shows the panel again with a new one): the request must still go out for the locked target,
+// whole, and the panel must follow it.
+TEST_F(QuorvelMacAppTest, ThePanelsButtonRequestsAnUnlockForTheLockedTarget) {
+    const auto phoneKey = P256KeyAgreementPrivateKey::generate();
+    MacLinkConfiguration link;
+    link.backendBaseURL = "https://backend.invalid";
+    link.macDeviceId = "mac-device-1";
+    link.iosDeviceId = "ios-device-1";
+    link.iosSigningPublicKeyBase64 =
+        base64Encode(P256SigningPrivateKey::generate().publicKey().rawRepresentation());
+    link.iosEncryptionPublicKeyBase64 = base64Encode(phoneKey.publicKey().rawRepresentation());
+    MacLinkConfigurationStore::save(link);
+    startApp();
+    lockEditor();
+    x11.setActive(editor->id());
+    ASSERT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
+
+    app->overlayController().panel()->view()->unlockButton()->click();
+
+    const std::string id = "mac-app:org.example.Editor";
+    ASSERT_TRUE(app->model().overlay());
+    EXPECT_EQ(app->model().overlay()->target.id, id);
+    EXPECT_EQ(app->model().overlay()->status, Status::requesting());
+    ASSERT_FALSE(app->model().recentUnlocks().empty());
+    EXPECT_EQ(app->model().recentUnlocks()[0].targetName, "Editor");
+    ASSERT_TRUE(waitUntil([] { return !BLELocalBridgeStore::loadPendingRequests().empty(); }));
+    const auto request = BLELocalBridgeStore::loadPendingRequests().front();
+    const auto context = UnlockContextCrypto::decrypt(*request.message.encryptedContext, phoneKey,
+                                                      request.requestId);
+    EXPECT_EQ(context.targetLocalId, id);
+    EXPECT_EQ(context.targetDisplayName, "Editor");
+    EXPECT_EQ(app->overlayController().panel()->view()->state(), app->model().overlay());
 }
 
 TEST_F(QuorvelMacAppTest, RelaxationConfigurationFollowsTheModel) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "bus/private_bus.hpp"
 #include "testkit/x11/private_display.hpp"
 
 int main(int argc, char** argv) {
@@ -13,7 +14,15 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (listing) return RUN_ALL_TESTS();
     quorvel::testkit::PrivateDisplay display;
+    // The programs these tests start own the application's session-bus name and post the shared
+    // notifications: a session bus of the process's own keeps them apart from every other test.
+    const quorvel::testing::PrivateBus sessionBus(quorvel::testing::PrivateBus::Kind::session,
+                                                  {.endsWithProcess = true});
     ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    int status = 0;
+    {
+        QApplication app(argc, argv);
+        status = RUN_ALL_TESTS();
+    }
+    return status;
 }

@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 
 #include "QuorvelMac/ui/menu/tray_menu.hpp"
@@ -145,6 +146,30 @@ TEST_F(WindowsTest, MenuSummaryUnlockedLinesAndRequests) {
     menu.redraw(clock->now());
     EXPECT_EQ(menu.actions()[0]->text(), "3個のアプリをロック中");
     EXPECT_EQ(menu.requestMenu()->actions()[1]->text(), "動画の解除を申請");
+}
+
+// A redraw may come from the handler of one of the menu's own items (its work changes what the
+// menu shows): the item lives until its handler is done, and the old items and request submenu
+// are let go on the next turn of the loop rather than piling up.
+TEST_F(WindowsTest, MenuRedrawLetsGoOfTheOldItemsOnTheNextTurn) {
+    auto model = makeUiModel(true);
+    std::function<void()> onOpen;
+    TrayMenu menu(*model, services, [&] { onOpen(); }, [] {});
+    QPointer<QAction> open = menu.actions()[5];
+    ASSERT_EQ(open->text(), "Pellorimを開く");
+    QPointer<QMenu> oldRequests = menu.requestMenu();
+    bool stillThere = false;
+    onOpen = [&] {
+        menu.redraw(clock->now());
+        stillThere = !open.isNull();
+    };
+    open->trigger();
+    EXPECT_TRUE(stillThere) << "the item was deleted inside its own handler";
+    settle();
+    EXPECT_TRUE(open.isNull());
+    EXPECT_TRUE(oldRequests.isNull());
+    EXPECT_EQ(menu.findChildren<QMenu*>().size(), 1u) << "old request submenus pile up";
+    EXPECT_EQ(menu.actions()[5]->text(), "Pellorimを開く");
 }
 
 TEST_F(WindowsTest, MenuListsAtMostEightAndSkipsWebAndDisabled) {

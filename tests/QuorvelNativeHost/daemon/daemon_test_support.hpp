@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "QuorvelNativeHost/daemon/unlock_peripheral.hpp"
+#include "QuorvelPlatform/timers/boot_clock_deadlines.hpp"
 #include "QuorvelShared/bridge/ble_local_connection_store.hpp"
 #include "QuorvelShared/messages/ble_local_identity.hpp"
 #include "QuorvelShared/messages/ble_local_prototype_chunk.hpp"
@@ -59,6 +60,17 @@ inline std::vector<Kind> kindsOf(const std::vector<Message>& messages) {
 inline std::vector<Bytes> framesFor(const Message& message, std::int64_t frameSize = 185) {
     return BLELocalPrototypeChunkCodec::frames(bytesOf(encodeBLELocalPrototypeWireMessage(message)),
                                                frameSize, Uuid::random());
+}
+
+// Runs the loop until a boot-clock timer of the test's own, due `seconds` from now, has fired.
+// The daemon's deadlines on that clock that were due before it have run by then (the loop drained
+// behind it): the marker that ends a check that such a deadline did NOT do something.
+inline void runPastBootClock(double seconds) {
+    BootClockDeadlines marker;
+    bool fired = false;
+    marker.after(seconds, [&] { fired = true; });
+    ASSERT_TRUE(runLoopUntil([&] { return fired; }));
+    testkit::drainLoop();
 }
 
 inline UnlockDeliveryTiming fastDelivery() {

@@ -37,6 +37,7 @@ public:
     void addService(const bluetooth::GattServiceLayout& layout) override {
         ++addServiceCalls;
         published = layout;
+        publishedServiceUUIDs.push_back(layout.serviceUUID);
         if (holdServiceAdded) {
             ++heldServiceAdded;
             return;
@@ -118,6 +119,7 @@ public:
     }
 
     std::optional<bluetooth::GattServiceLayout> published;
+    std::vector<std::string> publishedServiceUUIDs;  // every publication, in order
     std::optional<std::string> advertisedServiceUUID;
     std::optional<std::string> addServiceError;
     std::optional<std::string> advertisingError;

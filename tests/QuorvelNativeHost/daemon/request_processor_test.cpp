@@ -130,10 +130,16 @@ TEST_F(ProcessorTest, APairingOfferAdvertisesTheDefaultIdentityUntilItExpires) {
     ASSERT_TRUE(runLoopUntil([&] { return completed("event_1"); }));
     EXPECT_EQ(response("event_1"),
               (BLELocalBridgeResponse{"event_1", true, std::nullopt, std::nullopt}));
-    EXPECT_EQ(peripheral->serviceUUID(), BLELocalPrototypeUUIDs::service);
-    EXPECT_TRUE(peripheral->latestPairingOffer());
+    // A loaded machine may reach this line after the offer's end: what is checked is the
+    // order of publications, and the offer kept for as long as the default identity is out.
+    if (peripheral->serviceUUID() == BLELocalPrototypeUUIDs::service)
+        EXPECT_TRUE(peripheral->latestPairingOffer());
     const std::string paired = BLELocalAdvertisementIdentity::serviceUUID("mac-1");
-    ASSERT_TRUE(runLoopUntil([&] { return peripheral->serviceUUID() == paired; }));
+    ASSERT_TRUE(runLoopUntil([&] { return fake.publishedServiceUUIDs.size() >= 3; }));
+    EXPECT_EQ(fake.publishedServiceUUIDs,
+              (std::vector<std::string>{paired, std::string(BLELocalPrototypeUUIDs::service),
+                                        paired}));
+    EXPECT_EQ(peripheral->serviceUUID(), paired);
     EXPECT_FALSE(peripheral->latestPairingOffer());
 }
 
@@ -149,7 +155,7 @@ TEST_F(ProcessorTest, AnOfferReplacedByANewerSessionOrWithoutExpiryIsNotRestored
     request("event_2", endless);
     processor->processPendingRequests();
     ASSERT_TRUE(runLoopUntil([&] { return completed("event_1") && completed("event_2"); }));
-    testkit::runLoopUntil([] { return false; }, 1500);  // past the first offer's expiry
+    runPastBootClock(expiresAt.secondsSince(systemClock().now()) + 0.2);  // past the offer's end
     EXPECT_EQ(peripheral->serviceUUID(), BLELocalPrototypeUUIDs::service);
 }
 

@@ -117,7 +117,7 @@ TEST_F(PeripheralTest, ATimeOutOfOneSecondComesBeforeAnyDeliveryCheck) {
     ASSERT_TRUE(runLoopUntil([&] { return waiter.done(); }));
     EXPECT_EQ(waiter.failure(), "iphone_bluetooth_timeout");
     EXPECT_EQ(peripheral->snapshot().status, "waiting");  // the time-out writes no status
-    testkit::runLoopUntil([] { return false; }, 2000);    // past the delivery check
+    runPastBootClock(1.0);  // the delivery check was due 1.5 s after a start 1 s ago or more
     EXPECT_EQ(fake.addServiceCalls, published);
 }
 
@@ -160,7 +160,7 @@ TEST_F(PeripheralTest, AnEndedRequestsTimersNeverTouchALaterRequestOfTheSameId) 
     ASSERT_TRUE(first.done());
     peripheral->requestUnlock(unlockRequest("r"), 600, second.completion());
     EXPECT_EQ(phoneWrites(answer(Kind::unlockReceipt, "r")), bluetooth::AttResult::success);
-    testkit::runLoopUntil([] { return false; }, 1500);  // past the first request's time-out
+    runPastBootClock(1.5);  // past the first request's time-out, due 1 s after its start
     EXPECT_FALSE(second.done());
     EXPECT_TRUE(peripheral->isPending("r"));
 }

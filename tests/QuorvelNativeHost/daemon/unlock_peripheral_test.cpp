@@ -113,6 +113,34 @@ TEST_F(PeripheralTest, SubscriptionsAreKeptOncePerCentralAndOnlyForTheNotifyChar
     EXPECT_EQ(peripheral->snapshot().detail, "iPhoneとの接続が切れました。再接続を待っています");
 }
 
+// The phone's subscription may end after the adapter's new state was reported (the radio's
+// links close on a path of their own): the adapter's status is the one that stays.
+TEST_F(PeripheralTest, ASubscriptionEndingAfterTheAdapterWentLeavesTheAdapterStatus) {
+    start();
+    const struct {
+        AdapterState state;
+        std::string status;
+        std::string detail;
+    } cases[] = {
+        {AdapterState::poweredOff, "off", "MacのBluetoothがオフです"},
+        {AdapterState::resetting, "starting", "Bluetoothを再準備中"},
+        {AdapterState::unsupported, "unsupported", "このMacはBluetooth LEに対応していません"},
+        {AdapterState::unauthorized, "unauthorized", "MacでBluetoothが許可されていません"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.status);
+        subscribe();
+        ASSERT_EQ(statusFile()->status, "connected");
+        fake.setState(c.state);
+        fake.unsubscribe("phone", notifyUUID);
+        EXPECT_EQ(statusFile()->status, c.status);
+        EXPECT_EQ(statusFile()->detail, c.detail);
+        EXPECT_EQ(peripheral->snapshot().status, c.status);
+        fake.setState(AdapterState::poweredOn);
+        ASSERT_TRUE(runLoopUntil([&] { return peripheral->snapshot().status == "advertising"; }));
+    }
+}
+
 TEST_F(PeripheralTest, FrameSizeFollowsTheSmallestSubscriberWithinBounds) {
     const struct {
         std::int64_t first, second, frameSize;

@@ -24,7 +24,7 @@ namespace quorvel::testkit {
 using namespace std::chrono_literals;
 
 // Generous: the machine may be loaded; waits end as soon as their condition holds.
-inline constexpr std::chrono::milliseconds longWait{30'000};
+inline constexpr std::chrono::milliseconds longWait{60'000};
 
 class HostProcess {
 public:
@@ -128,6 +128,13 @@ public:
         if (!body)
             return std::nullopt;
         return decodeMacToExtensionMessage(*body);
+    }
+
+    // True when the host has written something not read yet (or ended its output), so that a
+    // test that must keep its own event loop running reads only when a read will not block.
+    bool hasOutput() const {
+        pollfd entry{output_, POLLIN, 0};
+        return ::poll(&entry, 1, 0) > 0;
     }
 
     // True when the output has ended (the host closed it) with nothing more written.

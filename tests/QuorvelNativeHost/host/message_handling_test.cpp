@@ -182,11 +182,14 @@ TEST_F(HostMessages, AStoredListOfVersionMinusOneIsSentOnTheFirstPass) {
 }
 
 TEST_F(HostMessages, AnAllowWindowThatEndsBetweenPassesIsPushedAway) {
-    AllowWindowStateStore::grant("t1", systemClock().now().addingSeconds(3),
-                                 AllowWindowStateStore::fileURL());
     HostProcess& h = start();
     h.send(subscribeMessage());
     as<Out::TargetsState>(h.readMessage());
+    EXPECT_TRUE(as<Out::AllowState>(h.readMessage()).allows.empty());
+    // Granted once the program runs, so that however long its start took cannot use the window
+    // up; the pass after the write (one every two seconds) shows it, a later one its end.
+    AllowWindowStateStore::grant("t1", systemClock().now().addingSeconds(6),
+                                 AllowWindowStateStore::fileURL());
     EXPECT_EQ(as<Out::AllowState>(h.readMessage()).allows.size(), 1u);
     EXPECT_TRUE(as<Out::AllowState>(h.readMessage()).allows.empty());
 }

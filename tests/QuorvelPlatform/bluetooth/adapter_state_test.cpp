@@ -88,6 +88,8 @@ class StartState : public ::testing::Test {
 protected:
     void TearDown() override {
         peripheral.reset();
+        if (bluez)
+            bluez->takeCallsFrom(QDBusConnection::systemBus());
         bluez.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -138,6 +140,7 @@ TEST_F(StartState, TableOfFirstReports) {
         ASSERT_TRUE(testkit::runLoopUntil(
             [&] { return !delegate.states.empty() && delegate.states.back() == c.expected; }));
         peripheral.reset();
+        bluez->takeCallsFrom(QDBusConnection::systemBus());
         bluez.reset();
     }
 }

@@ -103,6 +103,7 @@ protected:
     }
     void TearDown() override {
         peripheral.reset();
+        bluez->takeCallsFrom(QDBusConnection::systemBus());
         bluez.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }

@@ -232,16 +232,23 @@ TEST_F(DaemonEndToEnd, PairingApprovalForTheOfferWritesTheLinkFile) {
     EXPECT_TRUE(waitForService(BLELocalAdvertisementIdentity::serviceUUID(macDeviceId)));
 }
 
-// Until the status file holds this status word and detail.
-bool waitForStatus(const std::string& status, const std::string& detail) {
-    return testkit::runLoopUntil([&] {
-        try {
-            const auto snapshot = BLELocalConnectionStore::load();
-            return snapshot && snapshot->status == status && snapshot->detail == detail;
-        } catch (const std::exception&) {
-            return false;  // caught between two writes
-        }
-    });
+// Until the status file holds this status word and detail; a failure tells what it held.
+::testing::AssertionResult waitForStatus(const std::string& status, const std::string& detail) {
+    std::string held = "no file";
+    if (testkit::runLoopUntil([&] {
+            try {
+                const auto snapshot = BLELocalConnectionStore::load();
+                held = snapshot ? snapshot->status + " / " + snapshot->detail.value_or("")
+                                : std::string("no file");
+                return snapshot && snapshot->status == status && snapshot->detail == detail;
+            } catch (const std::exception& error) {
+                held = std::string("a file that does not load: ") + error.what();
+                return false;
+            }
+        })) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "the status file holds " << held;
 }
 
 TEST_F(DaemonEndToEnd, AdapterOffAndBlueZRestartShowInTheStatusFileAndRegisterAfresh) {
@@ -316,9 +323,18 @@ protected:
         return built;
     }
 
-    // Lets the daemon finish whatever the last write started.
-    void settle() {
-        testkit::runLoopUntil([] { return false; }, 300);
+    // The daemon applies a message before it answers the write of its last frame, so a file it
+    // would have written is there once send() returns. A reply it would have sent goes out on
+    // the notify socket ahead of the reply to a later message: this sends a pairing approval
+    // for an offer nobody made and waits for its refusal, after which nothing earlier is owed.
+    void waitForEarlierReplies() {
+        const std::string markerId = "event_" + newUuidText();
+        EXPECT_EQ(
+            send(phone::pairingApproval(identity, markerId, "pair_" + newUuidText(), "000000")),
+            0x00);
+        ASSERT_TRUE(testkit::runLoopUntil(
+            [&] { return received(Kind::pairingResult, markerId).has_value(); }));
+        EXPECT_EQ(received(Kind::pairingResult, markerId)->pairingAccepted, false);
     }
 
     std::optional<DeviceKeyPair> macKeys;
@@ -346,7 +362,7 @@ TEST_F(DaemonWithMacKeys, TargetListWithABadTrustSignatureChangesNothing) {
                           macKeys->publicKeys().encryptionPublicKeyBase64, macDeviceId)
             .trustSignature;
     EXPECT_EQ(send(sync), 0x00);
-    settle();
+    waitForEarlierReplies();
     EXPECT_FALSE(std::filesystem::exists(SyncedTargetStateStore::fileURL()));
     EXPECT_FALSE(received(Kind::targetSyncReceipt).has_value());
 }
@@ -367,7 +383,7 @@ TEST_F(DaemonWithMacKeys, LinkedUnlockWithABadSignatureChangesNothing) {
                             "app_target_1", 1, wholeSecondsFromNow(600))
             .linkedSignature;
     EXPECT_EQ(send(forged), 0x00);
-    settle();
+    waitForEarlierReplies();
     EXPECT_FALSE(std::filesystem::exists(allowWindows));
     EXPECT_FALSE(received(Kind::linkedUnlockReceipt).has_value());
 

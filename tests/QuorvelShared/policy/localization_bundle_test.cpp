@@ -10,7 +10,7 @@ namespace quorvel {
 namespace {
 
 TEST(LocalizationBundle, ShippedJapaneseTableMapsKeysToThemselves) {
-    const LocalizationBundle bundle{std::filesystem::path(QUORVEL_LOCALIZATIONS)};
+    const LocalizationBundle bundle(std::filesystem::path(QUORVEL_LOCALIZATIONS));
     EXPECT_EQ(bundle.localizations(), std::vector<std::string>{"ja"});
     for (const MissionKind kind : missionKindAllCases) {
         for (const std::string_view key : {displayNameKey(kind), unitLabelKey(kind)}) {

@@ -38,7 +38,7 @@ TestWindow::TestWindow(const std::string& instance, const std::string& cls,
                   << QString::number(rect.width) << QString::number(rect.height);
     }
     process_.start(QUORVEL_X11_WINDOW, arguments);
-    if (!process_.waitForStarted(10000) || !process_.waitForReadyRead(10000)) {
+    if (!process_.waitForStarted(60000) || !process_.waitForReadyRead(60000)) {
         throw std::runtime_error("the test window did not start");
     }
     for (const auto& id : QString::fromUtf8(process_.readLine().trimmed()).split(' ')) {
@@ -182,6 +182,27 @@ std::vector<X11Harness::TopLevel> X11Harness::mappedTopLevels() {
     return result;
 }
 
+std::optional<X11Harness::TopLevel> X11Harness::windowTitled(const std::string& title) {
+    const xcb_atom_t name = atom("_NET_WM_NAME"), utf8 = atom("UTF8_STRING");
+    for (const TopLevel& top : mappedTopLevels()) {
+        auto* reply = xcb_get_property_reply(
+            c_, xcb_get_property(c_, 0, top.window, name, utf8, 0, 256), nullptr);
+        const bool named =
+            reply && std::string(static_cast<const char*>(xcb_get_property_value(reply)),
+                                 xcb_get_property_value_length(reply)) == title;
+        std::free(reply);
+        if (named) return top;
+    }
+    return std::nullopt;
+}
+
+xcb_window_t X11Harness::focus() {
+    auto* reply = xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr);
+    const xcb_window_t window = reply ? reply->focus : xcb_window_t{XCB_WINDOW_NONE};
+    std::free(reply);
+    return window;
+}
+
 std::optional<PixelRect> X11Harness::frameExtentsRect(xcb_window_t window) {
     auto cookie = xcb_get_property(c_, 0, window, atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 0, 4);
     auto* reply = xcb_get_property_reply(c_, cookie, nullptr);
@@ -199,7 +220,7 @@ std::unique_ptr<OpenboxSession> OpenboxSession::start(X11Harness& x11) {
     std::unique_ptr<OpenboxSession> session(new OpenboxSession);
     session->process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     session->process_.start("openbox", {"--sm-disable"});
-    if (!session->process_.waitForStarted(10000)) return nullptr;
+    if (!session->process_.waitForStarted(60000)) return nullptr;
     const xcb_atom_t check = x11.atom("_NET_SUPPORTING_WM_CHECK");
     // Ready once it redirects the root's map requests; its check window comes a moment earlier,
     // and a window mapped in between is never managed.
@@ -213,7 +234,7 @@ std::unique_ptr<OpenboxSession> OpenboxSession::start(X11Harness& x11) {
         const bool redirected = root && (root->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT);
         std::free(root);
         return present && redirected;
-    }, std::chrono::seconds(20));
+    });
     return ready ? std::move(session) : nullptr;
 }
 

@@ -20,9 +20,10 @@ struct PixelRect {
     friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
-// Runs the Qt event loop until `done` holds or the time is up; returns `done()`.
+// Runs the Qt event loop until `done` holds or the time is up; returns `done()`. The default
+// patience, as the test kit's other waits, only guards against a hang on a loaded machine.
 bool waitUntil(const std::function<bool()>& done,
-               std::chrono::milliseconds timeout = std::chrono::seconds(10));
+               std::chrono::milliseconds timeout = std::chrono::seconds(60));
 
 // An ordinary window owned by a second process (tests/tools/x11_window.cpp).
 class TestWindow {
@@ -69,6 +70,11 @@ public:
     // whether they are override-redirect.
     struct TopLevel { xcb_window_t window; PixelRect rect; bool overrideRedirect; };
     std::vector<TopLevel> mappedTopLevels();
+    // The mapped top-level window whose _NET_WM_NAME is `title` (no window manager: the
+    // program's own window).
+    std::optional<TopLevel> windowTitled(const std::string& title);
+    // The window that has the keyboard focus.
+    xcb_window_t focus();
     std::optional<PixelRect> frameExtentsRect(xcb_window_t window);
 
 private:

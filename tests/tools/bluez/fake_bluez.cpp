@@ -129,10 +129,30 @@ FakeBlueZ::FakeBlueZ(const QString& address, bool powered)
 
 FakeBlueZ::~FakeBlueZ() {
     dropEverything();
+    // Every call that reached us is answered, and every answer has left, before the connection
+    // closes. Qt answers a call still waiting for an object that goes with an error of its own,
+    // and an answer handed to a connection that is gone by the time its thread sends it is a
+    // libdbus message nobody frees. A call of our own comes back only after the bus took all
+    // that this connection sent before it.
+    QCoreApplication::sendPostedEvents(this);
+    bus_.call(QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping")));
     bus_.unregisterObject(QStringLiteral("/"), QDBusConnection::UnregisterTree);
     if (ownsName_)
         bus_.unregisterService(bluez::serviceName);
     QDBusConnection::disconnectFromBus(connectionName_);
+}
+
+void FakeBlueZ::takeCallsFrom(const QDBusConnection& sender) {
+    // Calls from one connection arrive in order, and the bus daemon answers a ping to us only
+    // after our connection took everything the sender sent before it; what it took waits for
+    // this object in the loop.
+    QDBusConnection peer = sender;
+    peer.call(QDBusMessage::createMethodCall(bus_.baseService(), QStringLiteral("/"),
+                                             QStringLiteral("org.freedesktop.DBus.Peer"),
+                                             QStringLiteral("Ping")));
+    QCoreApplication::sendPostedEvents(this);
 }
 
 void FakeBlueZ::claimName() {

@@ -83,6 +83,9 @@ public:
     // lets the name go. claimName() is its start again.
     void releaseName();
     void claimName();
+    // Handles now every call `sender` made to us so far, e.g. what a peripheral that just went
+    // said on its way out, so that nothing is left unanswered when this object goes.
+    void takeCallsFrom(const QDBusConnection& sender);
     bool sharedNotifySocket = true;
 
     struct Application {

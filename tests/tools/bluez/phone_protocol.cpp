@@ -58,6 +58,24 @@ BLELocalPrototypeWireMessage unlockApproval(const PhoneIdentity& identity,
     return approval;
 }
 
+BLELocalPrototypeWireMessage unlockCancellation(const PhoneIdentity& identity,
+                                                const std::string& requestId) {
+    auto cancellation = message(Kind::unlockCancellation);
+    cancellation.requestId = requestId;
+    cancellation.iosDeviceId = identity.iosDeviceId;
+    return cancellation;
+}
+
+void linkApproval(const PhoneIdentity& identity, BLELocalPrototypeWireMessage& approval,
+                  const std::string& macDeviceId, const std::string& linkedTargetId,
+                  std::int64_t revision) {
+    approval.linkedTargetId = linkedTargetId;
+    approval.linkedRevision = revision;
+    approval.linkedSignature = UnlockContextCrypto::signLinkedUnlock(
+        {macDeviceId, linkedTargetId, *approval.approvedUntil, identity.iosDeviceId, revision},
+        identity.signing);
+}
+
 BLELocalPrototypeWireMessage pairingApproval(const PhoneIdentity& identity,
                                              const std::string& requestId,
                                              const std::string& sessionId,

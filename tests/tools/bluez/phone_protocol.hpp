@@ -30,6 +30,14 @@ BLELocalPrototypeWireMessage unlockReceipt(const PhoneIdentity& identity,
 BLELocalPrototypeWireMessage unlockApproval(const PhoneIdentity& identity,
                                             const std::string& requestId,
                                             std::int64_t durationSeconds, Date approvedUntil);
+// The user dismissed the request on the iPhone.
+BLELocalPrototypeWireMessage unlockCancellation(const PhoneIdentity& identity,
+                                                const std::string& requestId);
+// Makes `approval` (for a web target linked to an application target) open every web target
+// linked to `linkedTargetId`, signed with the revision the iPhone gives that link.
+void linkApproval(const PhoneIdentity& identity, BLELocalPrototypeWireMessage& approval,
+                  const std::string& macDeviceId, const std::string& linkedTargetId,
+                  std::int64_t revision);
 BLELocalPrototypeWireMessage pairingApproval(const PhoneIdentity& identity,
                                              const std::string& requestId,
                                              const std::string& sessionId, const std::string& code);

@@ -60,7 +60,8 @@ std::string configuration(PrivateBus::Kind kind, const std::filesystem::path& so
 
 }  // namespace
 
-PrivateBus::PrivateBus(Kind kind, Options options) : folder_(makeFolder()) {
+PrivateBus::PrivateBus(Kind kind, Options options)
+    : folder_(makeFolder()), endsWithProcess_(options.endsWithProcess) {
     const std::string configPath = (folder_ / "bus.conf").string();
     std::ofstream(configPath) << configuration(kind, folder_ / "bus", options);
 
@@ -109,7 +110,8 @@ PrivateBus::PrivateBus(Kind kind, Options options) : folder_(makeFolder()) {
 }
 
 PrivateBus::~PrivateBus() {
-    if (pid_ > 0) {
+    // The socket's file goes with the folder either way; connections made already stay.
+    if (pid_ > 0 && !endsWithProcess_) {
         ::kill(pid_, SIGTERM);
         ::waitpid(pid_, nullptr, 0);
     }

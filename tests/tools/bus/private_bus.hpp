@@ -26,10 +26,16 @@ public:
         // Folders of `.service` files: the services the bus starts when a name is first asked
         // for. The bus starts them with the environment this process has when the bus starts.
         std::vector<std::filesystem::path> serviceFolders;
+        // Leave the daemon running when the object goes: it ends with this process instead (it
+        // is told to stop when its parent ends). For a bus that a library in the process stays
+        // connected to and whose loss it takes for the end of the session: GLib's shared
+        // connections (libsecret's among them) raise SIGTERM in the process when it closes.
+        bool endsWithProcess = false;
     };
 
     // Starts the daemon and waits for its address; throws std::runtime_error when it cannot.
-    explicit PrivateBus(Kind kind, Options options = {});
+    PrivateBus(Kind kind, Options options);
+    explicit PrivateBus(Kind kind) : PrivateBus(kind, Options{}) {}
     ~PrivateBus();
     PrivateBus(const PrivateBus&) = delete;
     PrivateBus& operator=(const PrivateBus&) = delete;
@@ -41,6 +47,7 @@ private:
     std::filesystem::path folder_;
     pid_t pid_ = -1;
     std::string address_;
+    bool endsWithProcess_ = false;
 };
 
 }  // namespace quorvel::testing

@@ -24,7 +24,17 @@ TrayMenu::TrayMenu(MacAppModel& model, const ViewServices& services,
 }
 
 void TrayMenu::redraw(Date at) {
-    clear();
+    // The item whose handler runs now may be what changed the model: the old items leave the
+    // menu at once but are deleted on a later turn, and the old request submenu with them.
+    for (QAction* action : actions()) {
+        removeAction(action);
+        if (action->parent() == this) {
+            action->deleteLater();
+        }
+    }
+    if (requests_) {
+        requests_->deleteLater();
+    }
     requests_ = nullptr;
     addStatusSection(at);
     addSeparator();

@@ -1,0 +1,271 @@
+#pragma once
+
+// What the journeys share: the real QuorvelMac started as a process (it starts its bridge daemon
+// itself) under openbox on the test's display, on the test's session bus with the keyring, and
+// on a system bus of the test's own where the fake bluetoothd and the simulated phone are the
+// only stand-ins. A paired link with the phone, two locked applications (Editor and Viewer) from
+// their desktop entries, their windows owned by second processes. The test sees the programs as
+// a user and a phone would: the X server's windows, the accessibility tree, a real pointer and
+// keyboard through XTest, the state files, and what reaches the phone.
+#include <gtest/gtest.h>
+
+#include <xcb/xcb.h>
+
+#include <QProcessEnvironment>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "QuorvelMac/model/mac_lock_target.hpp"
+#include "QuorvelMac/shell/shell_x11_fixture.hpp"
+#include "QuorvelShared/bridge/ble_local_connection_store.hpp"
+#include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
+#include "QuorvelShared/crypto/unlock_context_crypto.hpp"
+#include "QuorvelShared/support/clock.hpp"
+#include "bluez/fake_bluez.hpp"
+#include "bluez/phone_protocol.hpp"
+#include "bluez/simulated_phone.hpp"
+#include "bus/private_bus.hpp"
+#include "desktop/accessibility_tree.hpp"
+#include "desktop/override_redirect_watch.hpp"
+#include "desktop/program_under_test.hpp"
+#include "desktop/sanitizer_reports.hpp"
+#include "desktop/xtest_input.hpp"
+#include "testkit/qt_wait.hpp"
+#include "testkit/temp_xdg.hpp"
+
+namespace quorvel::journeytest {
+
+using testkit::runLoopUntil;
+using Kind = BLELocalPrototypeMessageKind;
+
+inline const std::string editorId = "mac-app:org.example.Editor";
+inline const std::string viewerId = "mac-app:org.example.Viewer";
+inline const std::string macDeviceId = "mac-journey";
+
+// Whole seconds from now: the mailbox and the signatures carry dates as whole seconds.
+inline Date wholeSecondsFromNow(double seconds) {
+    return Date{std::floor(systemClock().now().secondsSinceReferenceDate) + seconds};
+}
+
+inline testing::WindowRect windowRect(const testkit::PixelRect& rect) {
+    return {rect.x, rect.y, rect.width, rect.height};
+}
+
+class JourneyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        openbox = testkit::OpenboxSession::start(scene.x11);
+        ASSERT_TRUE(openbox) << "openbox did not start";
+        MacLinkConfigurationStore::save({"https://backend.invalid", "", macDeviceId,
+                                         identity.iosDeviceId, identity.signingPublicKeyBase64(),
+                                         identity.encryptionPublicKeyBase64(), 600, 600});
+    }
+
+    void TearDown() override {
+        if (app) {
+            EXPECT_EQ(app->terminate(), 0) << "QuorvelMac did not end normally";
+        }
+        for (const auto& report : sanitizers.reports())
+            ADD_FAILURE() << "sanitizer report of a program under test: " << report;
+    }
+
+    // The two locked applications; the editor's policy warns `warningSeconds` before the end.
+    void lockEditorAndViewer(std::int64_t warningSeconds = 60) {
+        MacLockTarget editor = MacLockTarget::macApplication(
+            {"org.example.Editor", "Editor",
+             (scene.applications / "org.example.Editor.desktop").string()});
+        editor.inheritsDefaultPolicy = false;
+        editor.policyOverride = DefaultLockPolicy::defaultFree();
+        editor.policyOverride->warningBeforeEndSeconds = warningSeconds;
+        const MacLockTarget viewer = MacLockTarget::macApplication(
+            {"org.example.Viewer", "Viewer",
+             (scene.applications / "org.example.Viewer.desktop").string()});
+        MacTargetStore::save({editor, viewer});
+    }
+
+    // The two applications' windows, once openbox manages them.
+    void openWindows() {
+        editorWindow = std::make_unique<testkit::TestWindow>("editor", "Editor",
+                                                             testkit::PixelRect{80, 80, 400, 300});
+        viewerWindow = std::make_unique<testkit::TestWindow>("viewer", "Viewer",
+                                                             testkit::PixelRect{700, 80, 400, 300});
+        // A fresh openbox can miss a window mapped while it starts: asking again is harmless.
+        int polls = 0;
+        ASSERT_TRUE(runLoopUntil([&] {
+            if (++polls % 50 == 0) {
+                scene.x11.map(editorWindow->id(), true);
+                scene.x11.map(viewerWindow->id(), true);
+            }
+            return scene.x11.frameExtentsRect(editorWindow->id()) &&
+                   scene.x11.frameExtentsRect(viewerWindow->id());
+        }));
+    }
+
+    // Starts QuorvelMac as a desktop would, and waits until its daemon serves the phone and the
+    // program shows itself in the accessibility tree.
+    void startApplication() {
+        QProcessEnvironment environment =
+            sanitizers.applyTo(QProcessEnvironment::systemEnvironment());
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        environment.insert("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+        app = std::make_unique<testing::ProgramUnderTest>(QUORVEL_MAC, QStringList{}, environment);
+        ASSERT_TRUE(runLoopUntil([&] { return bluez.application() && bluez.advertisement(); }))
+            << "the daemon did not publish its GATT application";
+        EXPECT_TRUE(bluez.problems().isEmpty()) << bluez.problems().join("; ").toStdString();
+        phone.subscribe();
+        ASSERT_TRUE(runLoopUntil([&] { return received(Kind::stateRefreshRequest) > 0; }))
+            << "the phone got nothing after subscribing";
+        ASSERT_TRUE(runLoopUntil([] {
+            const auto status = BLELocalConnectionStore::load();
+            return status && status->status == "connected";
+        }));
+        tree = std::make_unique<testing::AccessibilityTree>();
+        ASSERT_TRUE(runLoopUntil([&] {
+            return (appNode = tree->application(app->pid())).has_value();
+        })) << "QuorvelMac did not show in the accessibility tree";
+    }
+
+    // Where the lock panel covers a window under openbox: its frame below the title bar.
+    testing::WindowRect coverOf(const testkit::TestWindow& window) {
+        const auto extents = *scene.x11.frameExtentsRect(window.id());  // left, right, top, bottom
+        auto* where = xcb_translate_coordinates_reply(
+            scene.x11.connection(),
+            xcb_translate_coordinates(scene.x11.connection(), window.id(), scene.x11.root(), 0, 0),
+            nullptr);
+        EXPECT_TRUE(where);
+        const testing::WindowRect cover{where ? where->dst_x - extents.x : 0,
+                                        where ? where->dst_y : 0, 400 + extents.x + extents.y,
+                                        300 + extents.height};
+        std::free(where);
+        return cover;
+    }
+
+    // As a task bar does: asks openbox to activate the window.
+    void activate(const testkit::TestWindow& window) {
+        scene.x11.requestActivation(window.id());
+        ASSERT_TRUE(runLoopUntil([&] { return scene.x11.active() == window.id(); }));
+    }
+
+    bool panelCovers(const testing::WindowRect& rect) {
+        return scene.panelCovers({rect.x, rect.y, rect.width, rect.height});
+    }
+
+    // The panel's button, found in the accessibility tree, once it is on the screen inside
+    // `cover`.
+    QRect panelButton(const testing::WindowRect& cover) {
+        const QRect area(cover.x, cover.y, cover.width, cover.height);
+        QRect button;
+        const bool found = runLoopUntil([&] {
+            if (!panelButton_)
+                panelButton_ =
+                    tree->find(*appNode, "push button", "mac-lock-unlock-request-button");
+            button = panelButton_ ? tree->extents(*panelButton_) : QRect();
+            return !button.isEmpty() && area.contains(button);
+        });
+        EXPECT_TRUE(found) << "the panel's button is not on the screen over the window";
+        return button;
+    }
+
+    // Presses the panel's button with the pointer.
+    void pressPanelButton(const testing::WindowRect& cover) {
+        const QRect button = panelButton(cover);
+        ASSERT_FALSE(button.isEmpty());
+        pointer.click(button.center().x(), button.center().y());
+    }
+
+    // True once a label with exactly this text is on the screen in the program's panel.
+    bool panelShows(const std::string& text) {
+        const QString wanted = QString::fromStdString(text);
+        if (!panelButton_)
+            panelButton_ = tree->find(*appNode, "push button", "mac-lock-unlock-request-button");
+        // The panel is the top-level object that holds the button.
+        for (const auto& top : tree->children(*appNode)) {
+            if (!tree->find(top, [&](const auto& node) { return node == *panelButton_; }))
+                continue;
+            return tree
+                ->find(top,
+                       [&](const auto& node) {
+                           return tree->name(node) == wanted && tree->role(node) == "label" &&
+                                  !tree->extents(node).isEmpty();
+                       })
+                .has_value();
+        }
+        return false;
+    }
+
+    // How many messages of the kind the phone has received.
+    std::size_t received(Kind kind) const {
+        std::size_t count = 0;
+        for (const auto& message : phone.wireMessages())
+            count += message.kind == kind ? 1 : 0;
+        return count;
+    }
+
+    // The next unlock request that reaches the phone after those it has seen.
+    BLELocalPrototypeWireMessage nextUnlockRequest() {
+        const bool arrived =
+            runLoopUntil([&] { return received(Kind::unlockRequest) > requestsSeen_; });
+        EXPECT_TRUE(arrived) << "no unlock request reached the phone";
+        if (!arrived)
+            return {};
+        std::size_t index = 0;
+        for (const auto& message : phone.wireMessages()) {
+            if (message.kind == Kind::unlockRequest && index++ == requestsSeen_) {
+                ++requestsSeen_;
+                return message;
+            }
+        }
+        return {};
+    }
+
+    // The phone opens the request's sealed context with its key-agreement key.
+    UnlockContextPlaintext openContext(const BLELocalPrototypeWireMessage& request) {
+        return UnlockContextCrypto::decrypt(request.encryptedContext.value_or(""),
+                                            identity.agreement, request.requestId.value_or(""));
+    }
+
+    // The phone writes the message and waits for every write's answer; returns the ATT codes
+    // of the answers.
+    std::vector<std::uint8_t> send(const BLELocalPrototypeWireMessage& message) {
+        const std::size_t before = phone.writeResults().size();
+        phone.sendMessage(message);
+        EXPECT_TRUE(runLoopUntil([&] { return !phone.writesPending(); }));
+        return {phone.writeResults().begin() + static_cast<std::ptrdiff_t>(before),
+                phone.writeResults().end()};
+    }
+
+    static bool allAccepted(const std::vector<std::uint8_t>& codes) {
+        for (const auto code : codes) {
+            if (code != 0)
+                return false;
+        }
+        return !codes.empty();
+    }
+
+    testkit::TempXdgHome home;
+    shelltest::X11Scene scene{home.dataHome()};
+    std::unique_ptr<testkit::OpenboxSession> openbox;
+    testing::PrivateBus systemBus{testing::PrivateBus::Kind::system};
+    testing::FakeBlueZ bluez{QString::fromStdString(systemBus.address())};
+    testing::PhoneIdentity identity = testing::PhoneIdentity::generate("ios-journey");
+    testing::SimulatedPhone phone{bluez, QStringLiteral("/org/bluez/hci0/dev_11_22_33_44_55_66"),
+                                  185};
+    testing::SanitizerReports sanitizers{home.root() / "sanitizer-reports"};
+    testing::OverrideRedirectWatch watch;
+    testing::XTestInput pointer;
+    std::unique_ptr<testkit::TestWindow> editorWindow;
+    std::unique_ptr<testkit::TestWindow> viewerWindow;
+    std::unique_ptr<testing::ProgramUnderTest> app;
+    std::unique_ptr<testing::AccessibilityTree> tree;
+    std::optional<testing::AccessibilityTree::Node> appNode;
+
+private:
+    std::optional<testing::AccessibilityTree::Node> panelButton_;
+    std::size_t requestsSeen_ = 0;
+};
+
+}  // namespace quorvel::journeytest
