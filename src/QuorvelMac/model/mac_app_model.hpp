@@ -214,6 +214,7 @@ private:
     void scheduleAuthorizationExpiry(const std::string& targetId, Date allowUntil);
     void authorizationDidExpire(std::string targetId);
     void cancelExpiry(const std::string& targetId);
+    bool windowStillEndsAt(const std::string& targetId, Date allowUntil) const;
     void scheduleWarning(const MacLockTarget& target, Date allowUntil,
                          long long warningBeforeEndSeconds);
     void withdrawWarning(const std::string& targetId);

@@ -84,9 +84,12 @@ void MacAppModel::applyApproval(std::string targetId, Date allowUntil,
         insertRecentUnlock(approved.displayName, "解除済み");
         QPointer<MacAppModel> self(this);
         QTimer::singleShot(0, this, [self, approved, allowUntil] {
-            if (self)
-                self->scheduleWarning(approved, allowUntil,
-                                      approved.effectivePolicy().warningBeforeEndSeconds);
+            // A second grant, the window's end or the target's removal may have come first;
+            // each of them withdrew the warning, which must then stay withdrawn.
+            if (!self || !self->windowStillEndsAt(approved.id, allowUntil))
+                return;
+            self->scheduleWarning(approved, allowUntil,
+                                  approved.effectivePolicy().warningBeforeEndSeconds);
         });
     }
     setOverlay(clearingOverlay(overlay_, targetId));
@@ -163,6 +166,11 @@ void MacAppModel::scheduleWarning(const MacLockTarget& target, Date allowUntil,
                                           std::max(delay, 1.0));
     } catch (const std::exception&) {
     }
+}
+
+bool MacAppModel::windowStillEndsAt(const std::string& targetId, Date allowUntil) const {
+    const auto found = authorizationStore_.allowUntilByTargetId.find(targetId);
+    return found != authorizationStore_.allowUntilByTargetId.end() && found->second == allowUntil;
 }
 
 void MacAppModel::withdrawWarning(const std::string& targetId) {

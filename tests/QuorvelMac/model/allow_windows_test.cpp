@@ -113,6 +113,58 @@ TEST_F(ModelTest, PendingWarningIsWithdrawnAtEveryGrantAndAtTheEnd) {
     EXPECT_EQ(userNotifications->removed.back(), identifier);
 }
 
+// The warning of a grant is scheduled on a later turn of the loop; whatever withdrew it in
+// between (a second grant, the window's end, the target's removal) must win.
+TEST_F(ModelTest, WhatComesBeforeTheWarningIsScheduledWithdrawsItForGood) {
+    struct Case {
+        const char* name;
+        std::function<void(MacAppModel&, const std::string&, Date)> between;
+        std::optional<double> laterWarningDelay;  // the second grant's own warning
+    };
+    const std::vector<Case> cases = {
+        {"a later end",
+         [](MacAppModel& m, const std::string& id, Date now) {
+             m.applyApproval(id, now.addingSeconds(2400), std::nullopt);
+         },
+         2340},
+        {"an end inside the lead",
+         [](MacAppModel& m, const std::string& id, Date now) {
+             m.applyApproval(id, now.addingSeconds(30), std::nullopt);
+         },
+         std::nullopt},
+        {"an end in the past",
+         [](MacAppModel& m, const std::string& id, Date now) {
+             m.applyApproval(id, now.addingSeconds(-5), std::nullopt);
+         },
+         std::nullopt},
+        {"the target removed",
+         [](MacAppModel& m, const std::string& id, Date) { m.removeMacAppTarget(id); },
+         std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto clock = std::make_shared<testkit::FixedClock>(systemClock().now());
+        auto deps = dependencies();
+        deps.clock = clock;
+        MacAppModel model(deps);
+        drainLoop();
+        userNotifications->scheduled.clear();
+        userNotifications->pending.clear();
+        const auto target = model.targets()[0];
+        ASSERT_EQ(target.kind, MacLockTarget::Kind::macApp);
+        model.applyApproval(target.id, clock->now().addingSeconds(1200), std::nullopt);
+        c.between(model, target.id, clock->now());
+        drainLoop();
+        if (!c.laterWarningDelay) {
+            EXPECT_TRUE(userNotifications->scheduled.empty());
+            EXPECT_TRUE(userNotifications->pending.empty());
+            continue;
+        }
+        ASSERT_EQ(userNotifications->scheduled.size(), 1u);
+        EXPECT_NEAR(userNotifications->scheduled[0].delaySeconds, *c.laterWarningDelay, 0.01);
+    }
+}
+
 TEST_F(ModelTest, ApprovalOfADeletedTargetOpensItsWindowWithoutHistoryOrWarning) {
     auto model = makeModel();
     model->applyApproval("gone", systemClock().now().addingSeconds(600), std::nullopt);
