@@ -150,18 +150,20 @@ TEST_F(ModelTest, WhatComesBeforeTheWarningIsScheduledWithdrawsItForGood) {
         drainLoop();
         userNotifications->scheduled.clear();
         userNotifications->pending.clear();
-        const auto target = model.targets()[0];
-        ASSERT_EQ(target.kind, MacLockTarget::Kind::macApp);
-        model.applyApproval(target.id, clock->now().addingSeconds(1200), std::nullopt);
-        c.between(model, target.id, clock->now());
+        model.addMacApplicationTargets({{"org.example.Game", "Game", "/a/game.desktop"}});
+        const std::string id = "mac-app:org.example.Game";
+        ASSERT_TRUE(std::any_of(model.targets().begin(), model.targets().end(),
+                                [&](const auto& t) { return t.id == id; }));
+        model.applyApproval(id, clock->now().addingSeconds(1200), std::nullopt);
+        c.between(model, id, clock->now());
         drainLoop();
         if (!c.laterWarningDelay) {
             EXPECT_TRUE(userNotifications->scheduled.empty());
             EXPECT_TRUE(userNotifications->pending.empty());
             continue;
         }
-        ASSERT_EQ(userNotifications->scheduled.size(), 1u);
-        EXPECT_NEAR(userNotifications->scheduled[0].delaySeconds, *c.laterWarningDelay, 0.01);
+        EXPECT_EQ(userNotifications->scheduled.size(), 1u);
+        EXPECT_NEAR(userNotifications->scheduled.back().delaySeconds, *c.laterWarningDelay, 0.01);
     }
 }
 
