@@ -29,8 +29,9 @@ export GNOME_KEYRING_CONTROL
 
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
+# Generous: a loaded machine may be slow to start it.
+deadline=$((SECONDS + 60))
+until [ -s "$work/display" ] || [ "$SECONDS" -ge "$deadline" ]; do
     sleep 0.05
 done
 export DISPLAY=":$(cat "$work/display")"

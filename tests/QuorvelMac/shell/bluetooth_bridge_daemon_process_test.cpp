@@ -19,14 +19,16 @@ namespace {
 namespace fs = std::filesystem;
 using testkit::waitUntil;
 
-// A stand-in daemon: records its arguments and where its output goes (each file put in place
-// whole, so that the test never reads one half written), then reads its standard input to the
-// end and says so. It ignores the terminate request, so that the end of input is
-// what ends it.
-constexpr const char* fakeDaemon = R"(#!/bin/sh
+// A stand-in daemon: records its arguments, where its output goes and whether its input had
+// ended already when it began (each file put in place whole, so that the test never reads one
+// half written), then reads its standard input to the end and says so. It ignores the terminate
+// request, so that the end of input is what ends it.
+constexpr const char* fakeDaemon = R"(#!/bin/bash
 here=$(dirname "$0")
 trap '' TERM
 printf '%s\n' "$@" > "$here/args.tmp" && mv "$here/args.tmp" "$here/args"
+# Without waiting: read -t 0 succeeds when input is there, the end of input included.
+if read -t 0; then echo ended; else echo open; fi > "$here/input.tmp" && mv "$here/input.tmp" "$here/input"
 out=$(readlink /proc/$$/fd/1)
 err=$(readlink /proc/$$/fd/2)
 echo "$out" > "$here/stdout.tmp" && mv "$here/stdout.tmp" "$here/stdout"
@@ -68,11 +70,12 @@ TEST_F(BluetoothBridgeDaemonProcessTest, StartsTheDaemonOnceWithItsOutputDiscard
         const auto pid = daemon.processIdentifier();
         daemon.start();
         EXPECT_EQ(daemon.processIdentifier(), pid) << "a second start launches nothing";
-        ASSERT_TRUE(waitUntil([&] { return exists("args") && exists("stderr"); }));
+        ASSERT_TRUE(waitUntil([&] { return exists("args") && exists("input") && exists("stderr"); }));
         EXPECT_EQ(read("args"), "--ble-bridge-daemon\n--parent-pid\n" + std::to_string(::getpid()) + "\n");
         EXPECT_EQ(read("stdout"), "/dev/null\n");
         EXPECT_EQ(read("stderr"), "/dev/null\n");
-        EXPECT_FALSE(exists("eof")) << "the pipe stays open while the launcher lives";
+        EXPECT_EQ(read("input"), "open\n") << "the pipe stays open while the launcher lives";
+        EXPECT_FALSE(exists("eof"));
         EXPECT_TRUE(daemon.isRunning());
     }
     // Releasing the launcher closed the pipe: the child saw the end of its input.
@@ -119,10 +122,11 @@ TEST_F(BluetoothBridgeDaemonProcessTest, TheApplicationsEndOfThePipeDoesNotLeakI
     BluetoothBridgeDaemonProcess daemon(folder_);
     daemon.start();
     ASSERT_TRUE(waitUntil([&] { return exists("args"); }));
-    // A second child started afterwards must not hold the writing end open.
+    // A second child started afterwards must not hold the writing end open. It lives until the
+    // test ends it, however long the wait for the end of input takes.
     const pid_t other = ::fork();
     if (other == 0) {
-        ::execl("/bin/sleep", "sleep", "30", static_cast<char*>(nullptr));
+        ::execl("/bin/sleep", "sleep", "infinity", static_cast<char*>(nullptr));
         ::_exit(127);
     }
     daemon.stop();

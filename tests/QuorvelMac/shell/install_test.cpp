@@ -87,7 +87,7 @@ TEST(InstallTest, TheInstalledProgramNamesTheInstalledProgramsInTheManifestsAndT
     application.setProcessEnvironment(environment);
     application.setProcessChannelMode(QProcess::ForwardedChannels);
     application.start(QString::fromStdString((bin / "QuorvelMac").string()), {});
-    ASSERT_TRUE(application.waitForStarted(10000));
+    ASSERT_TRUE(application.waitForStarted(testkit::qtPatienceMs));
 
     const std::filesystem::path manifests[] = {
         home.configHome() / "google-chrome/NativeMessagingHosts/app.quorvel.native.json",

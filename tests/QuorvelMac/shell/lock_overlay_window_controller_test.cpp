@@ -1,7 +1,10 @@
 #include "QuorvelMac/shell/lock_overlay_window_controller.hpp"
 
 #include <QGuiApplication>
+#include <QPointer>
+#include <QPropertyAnimation>
 #include <QPushButton>
+#include <QWindow>
 
 #include "shell_x11_fixture.hpp"
 
@@ -44,11 +47,15 @@ protected:
 };
 
 TEST_F(LockOverlayWindowControllerTest, CoversTheLockedWindowBelowItsTitleBarWithoutTakingFocus) {
+    qtRoundTrip();
     EXPECT_TRUE(noPanel()) << "the warm-up show leaves nothing mapped";
     showLocked();
     ASSERT_TRUE(waitUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
-    // The panel never becomes the active or the focused window.
-    waitUntil([] { return false; }, std::chrono::milliseconds(400));
+    // The panel never becomes the active or the focused window. Qt would take the focus for it
+    // when it handles the panel's mapping, which comes before its exposure; the round trip then
+    // makes sure the server has carried out whatever Qt asked.
+    ASSERT_TRUE(waitUntil([&] { return controller->panel()->windowHandle()->isExposed(); }));
+    qtRoundTrip();
     EXPECT_EQ(x11.active(), editor->id());
     auto* focus = xcb_get_input_focus_reply(x11.connection(), xcb_get_input_focus(x11.connection()), nullptr);
     ASSERT_TRUE(focus);
@@ -111,12 +118,19 @@ TEST_F(LockOverlayWindowControllerTest, CloseFadesOutAndStopsFollowing) {
     EXPECT_FALSE(controller->processIdentifier());
     EXPECT_TRUE(waitUntil([&] { return noPanel(); }));
     EXPECT_EQ(controller->panel()->windowOpacity(), 1.0);
-    // A show while fading keeps the panel.
+    // A show while fading keeps the panel. The show calls the fade-out off: once that fade is
+    // gone, nothing is left that could hide the panel.
     showLocked();
     ASSERT_TRUE(waitUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
     controller->close();
+    QPointer<QPropertyAnimation> fade;
+    for (auto* animation : controller->findChildren<QPropertyAnimation*>()) {
+        if (animation->state() == QAbstractAnimation::Running) fade = animation;
+    }
+    ASSERT_TRUE(fade) << "no fade-out under way";
     showLocked();
-    waitUntil([] { return false; }, std::chrono::milliseconds(400));
+    ASSERT_TRUE(waitUntil([&] { return fade.isNull(); }));
+    qtRoundTrip();
     EXPECT_TRUE(panelCovers(coverOf({100, 100, 400, 300})));
 }
 

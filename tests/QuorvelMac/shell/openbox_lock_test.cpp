@@ -3,6 +3,8 @@
 // task bar does.
 #include "QuorvelMac/shell/quorvel_mac_app.hpp"
 
+#include <QWindow>
+
 #include "QuorvelMac/model/model_fixture.hpp"
 #include "shell_x11_fixture.hpp"
 
@@ -50,6 +52,12 @@ TEST_F(OpenboxLockTest, ActivatingALockedWindowShowsThePanelOverItAndSwitchingAw
     const PixelRect cover{where->dst_x - extents.x, where->dst_y, 400 + extents.x + extents.y, 300 + extents.height};
     std::free(where);
     EXPECT_TRUE(waitUntil([&] { return panelCovers(cover); })) << "below the title bar, over the frame";
+    // Qt would take the focus for the panel when it handles the mapping, which comes before the
+    // exposure; once the server has carried that out, openbox, had it lost the window's focus,
+    // has let the window go by the time it answers a round trip.
+    ASSERT_TRUE(waitUntil([&] { return app.overlayController().panel()->windowHandle()->isExposed(); }));
+    qtRoundTrip();
+    ASSERT_TRUE(x11.windowManagerRoundTrip());
     EXPECT_EQ(x11.active(), editor.id()) << "the panel took nothing from the locked window";
 
     x11.requestActivation(viewer.id());

@@ -10,9 +10,11 @@
 #include "QuorvelShared/crypto/p256_private_keys.hpp"
 #include "QuorvelShared/crypto/unlock_context_crypto.hpp"
 #include "QuorvelShared/support/base64.hpp"
+#include "desktop/override_redirect_watch.hpp"
 #include "shell_x11_fixture.hpp"
 #include "testkit/qt_wait.hpp"
 #include "testkit/x11/tray_manager.hpp"
+#include "testkit/x11/watcher_catch_up.hpp"
 
 namespace quorvel {
 namespace {
@@ -39,6 +41,15 @@ protected:
         parts.makeModel = [this] { return makeModel(); };
         parts.showScenes = showScenes;
         app = std::make_unique<QuorvelMacApp>(std::move(parts));
+    }
+
+    // Returns once the application has decided on the last change of the active window and the
+    // X server has carried out what the decision asked, so that a check that no panel came ends
+    // here instead of after a sleep.
+    bool decidedOnTheFront() {
+        if (!testkit::catchUpWithWatcher(*app->foregroundObserver().watcher())) return false;
+        qtRoundTrip();
+        return true;
     }
 
     void lockEditor() {
@@ -85,7 +96,6 @@ TEST_F(QuorvelMacAppTest, AlreadyFrontApplicationIsJudgedAtStart) {
     lockEditor();
     app.reset();  // the targets file keeps the target for the next start
     x11.setActive(editor->id());
-    waitUntil([] { return false; }, std::chrono::milliseconds(100));
     startApp();
     EXPECT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
 }
@@ -93,8 +103,9 @@ TEST_F(QuorvelMacAppTest, AlreadyFrontApplicationIsJudgedAtStart) {
 TEST_F(QuorvelMacAppTest, AddingTheFrontApplicationAsATargetLocksItAtOnce) {
     startApp();
     x11.setActive(editor->id());
-    waitUntil([&] { return false; }, std::chrono::milliseconds(200));
+    ASSERT_TRUE(decidedOnTheFront());
     EXPECT_TRUE(noPanel());
+    EXPECT_FALSE(app->blockedProcessIdentifier());
     lockEditor();
     EXPECT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
 }
@@ -105,9 +116,20 @@ TEST_F(QuorvelMacAppTest, AnAllowWindowUnlocksAndItsEndLocksAgain) {
     x11.setActive(editor->id());
     ASSERT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
     const std::string id = "mac-app:org.example.Editor";
+    // The panel may be back before a loaded machine lets the test look: the watch keeps its
+    // leaving however briefly it was gone.
+    quorvel::testing::OverrideRedirectWatch watch;
     app->model().applyApproval(id, systemClock().now().addingSeconds(2), std::nullopt);
-    ASSERT_TRUE(waitUntil([&] { return noPanel(); }));
     EXPECT_FALSE(app->blockedProcessIdentifier());
+    ASSERT_TRUE(waitUntil([&] {
+        watch.read();
+        for (const auto& event : watch.events()) {
+            if (event.kind == quorvel::testing::OverrideRedirectWatch::Event::Kind::hidden &&
+                event.rect == quorvel::testing::WindowRect{100, 100, 400, 300})
+                return true;
+        }
+        return false;
+    })) << "the panel stayed";
     // The expiry re-runs the decision for the application still in front.
     EXPECT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
 }
@@ -117,7 +139,7 @@ TEST_F(QuorvelMacAppTest, MissingPermissionReleasesEvenAMatchingTarget) {
     startApp();
     lockEditor();
     x11.setActive(editor->id());
-    waitUntil([&] { return false; }, std::chrono::milliseconds(300));
+    ASSERT_TRUE(decidedOnTheFront());
     EXPECT_TRUE(noPanel());
     EXPECT_FALSE(app->blockedProcessIdentifier());
     accessibility->trusted = true;

@@ -4,6 +4,8 @@
 // their windows owned by second processes, and the foreground observer over the test display.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -17,6 +19,15 @@ namespace quorvel::shelltest {
 
 using testkit::PixelRect;
 using testkit::waitUntil;
+
+// Returns once the X server has carried out every request that this process's Qt connection
+// sent before the call: the lock panel is shown, hidden and given the focus (if ever) on it.
+inline void qtRoundTrip() {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    ASSERT_TRUE(x11);
+    xcb_connection_t* c = x11->connection();
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+}
 
 inline MacLockTarget editorTarget() {
     MacLockTarget target;

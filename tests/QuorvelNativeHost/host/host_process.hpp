@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -90,6 +91,12 @@ public:
     bool send(const std::string& json) { return writeRaw(frameOf(json)); }
     bool send(const ExtensionToMacMessage& message) {
         return send(encodeExtensionToMacMessage(message));
+    }
+
+    // How many of the bytes written to the host's input it has not read yet.
+    std::size_t unreadInput() const {
+        int count = 0;
+        return ::ioctl(input_, FIONREAD, &count) == 0 ? static_cast<std::size_t>(count) : 0;
     }
 
     // As a browser that stopped reading: the host's writes then fail.

@@ -1,8 +1,10 @@
 // Unlock requests for web targets through the real program and a fake bridge daemon process.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <thread>
 
 #include "QuorvelShared/support/clock.hpp"
@@ -20,6 +22,17 @@ namespace quorvel::testkit {
 namespace {
 
 using Out = MacToExtensionMessage;
+
+// Polls until `done` holds; false when it still does not after the patience of a loaded machine.
+bool waitFor(const std::function<bool()>& done) {
+    const auto giveUpAt = std::chrono::steady_clock::now() + longWait;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > giveUpAt)
+            return done();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
 
 // Whole seconds: the mailbox keeps dates as ISO text without fractions.
 Date inAnHour() {
@@ -281,9 +294,13 @@ TEST_F(HostUnlock, BeforeASubscriptionAnUnlockRequestHoldsBackTheNextMessage) {
     });
     HostProcess host;
     host.send(unlockMessage("t1"));
-    host.send(targetsSyncMessage());
-    // Time for the list's answer to overtake, were the loop still reading.
-    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const std::string listQuestion =
+        HostProcess::frameOf(encodeExtensionToMacMessage(targetsSyncMessage()));
+    ASSERT_TRUE(host.writeRaw(listQuestion));
+    // The filed request shows that the host is inside the unlock: the list's question is still
+    // in its input, whole and unread, and its answer comes after the unlock's.
+    ASSERT_TRUE(waitFor([] { return !BLELocalBridgeStore::loadPendingRequests().empty(); }));
+    EXPECT_EQ(host.unreadInput(), listQuestion.size());
     writeFile(goFile(), "");
     EXPECT_EQ(as<Out::UnlockApproved>(host.readMessage(std::chrono::seconds(60))).targetLocalId,
               "t1");

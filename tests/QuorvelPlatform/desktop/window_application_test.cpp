@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <fstream>
 
 #include "testkit/temp_xdg.hpp"
@@ -64,15 +65,20 @@ TEST_F(WindowApplicationTest, MappingOrderTable) {
 TEST_F(WindowApplicationTest, RealProcessIsMatchedByItsExecutable) {
     const pid_t child = ::fork();
     if (child == 0) {
-        ::execl("/bin/sleep", "sleep", "30", static_cast<char*>(nullptr));
+        // It must outlast the wait below however long that takes: the test ends it.
+        ::execl("/bin/sleep", "sleep", "infinity", static_cast<char*>(nullptr));
         ::_exit(127);
     }
-    // Wait until the child runs the program, not the fork of this test.
-    ProcessFacts facts;
-    for (int i = 0; i < 500; ++i) {
-        facts = readProcessFacts(child);
-        if (facts.executable && facts.executable->filename() == "sleep") break;
+    // Wait until the child runs the program, not the fork of this test. On a loaded machine the
+    // child may be slow to get there; the deadline only guards against a hang.
+    const auto giveUpAt = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    const auto runsSleep = [](const ProcessFacts& f) {
+        return f.executable && f.executable->filename() == "sleep";
+    };
+    ProcessFacts facts = readProcessFacts(child);
+    while (!runsSleep(facts) && std::chrono::steady_clock::now() < giveUpAt) {
         ::usleep(10000);
+        facts = readProcessFacts(child);
     }
     EXPECT_EQ(idOf({{}, {}, "a", "b", child}, facts), "sleeper");
     ::kill(child, SIGKILL);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "testkit/temp_xdg.hpp"
+#include "testkit/x11/watcher_catch_up.hpp"
 #include "testkit/x11/x11_harness.hpp"
 
 namespace quorvel::windows {
@@ -39,18 +40,13 @@ protected:
         observer_->start([this](const Snapshot& snapshot) { reports_.push_back(snapshot); });
     }
 
-    // Activates the window and waits until the observer has seen the property change (its own
-    // report when the application changed).
+    // Activates the window and returns once the observer has handled the property change (and
+    // made its report, when the application changed). The watcher reads the property when it
+    // handles the change, so a change it had not handled before the next one would be read as
+    // that next one.
     void activate(xcb_window_t window) {
         x11_.setActive(window);
-        ASSERT_TRUE(waitUntil([&] { return observerSees(window); }));
-        // Let any report that the change causes arrive.
-        waitUntil([] { return false; }, std::chrono::milliseconds(50));
-    }
-
-    bool observerSees(xcb_window_t window) {
-        const auto current = observer_->watcher()->currentActiveWindow();
-        return current ? current->window == window : window == XCB_WINDOW_NONE;
+        ASSERT_TRUE(testkit::catchUpWithWatcher(*observer_->watcher()));
     }
 
     testkit::TempXdgHome xdg_;
@@ -111,17 +107,16 @@ TEST_F(ForegroundAppObserverTest, StaleOrOverrideRedirectWindowsAreNoChange) {
     ASSERT_TRUE(waitUntil([&] { return reports_.size() == 1; }));
 
     // A window id that names no window, as the root keeps after its client exited.
-    x11_.setActive(0x3fffff0);
+    activate(0x3fffff0);
     // An override-redirect popup of another client.
     const xcb_window_t popup = xcb_generate_id(x11_.connection());
     const std::uint32_t values[] = {1};
     xcb_create_window(x11_.connection(), XCB_COPY_FROM_PARENT, popup, x11_.root(), 0, 0, 50, 50, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT, values);
     xcb_map_window(x11_.connection(), popup);
-    x11_.setActive(popup);
-    // The watcher reads the property after the popup change as well; then back to alpha.
-    x11_.setActive(alpha.id());
-    waitUntil([] { return false; }, std::chrono::milliseconds(300));
+    activate(popup);
+    // Back to alpha, which was never left.
+    activate(alpha.id());
     EXPECT_EQ(reports_.size(), 1u);
 }
 

@@ -33,7 +33,8 @@ PrivateDisplay::PrivateDisplay() {
     ::close(fds[1]);
     std::string number;
     pollfd wait{fds[0], POLLIN, 0};
-    while (::poll(&wait, 1, 30000) > 0) {
+    // Generous: a loaded machine may be slow to start it.
+    while (::poll(&wait, 1, 60000) > 0) {
         char c;
         if (::read(fds[0], &c, 1) != 1 || c == '\n') break;
         number += c;

@@ -215,6 +215,25 @@ std::optional<PixelRect> X11Harness::frameExtentsRect(xcb_window_t window) {
     return extents;
 }
 
+bool X11Harness::windowManagerRoundTrip() {
+    // An unmapped window of the test's own asks, so that nothing on the screen changes.
+    const xcb_window_t asking = xcb_generate_id(c_);
+    xcb_create_window(c_, XCB_COPY_FROM_PARENT, asking, root_, -10, -10, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = asking;
+    event.type = atom("_NET_REQUEST_FRAME_EXTENTS");
+    xcb_send_event(c_, 0, root_,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    sync();
+    const bool answered = waitUntil([&] { return frameExtentsRect(asking).has_value(); });
+    destroy(asking);
+    return answered;
+}
+
 std::unique_ptr<OpenboxSession> OpenboxSession::start(X11Harness& x11) {
     if (QStandardPaths::findExecutable("openbox").isEmpty()) return nullptr;
     std::unique_ptr<OpenboxSession> session(new OpenboxSession);

@@ -76,6 +76,11 @@ public:
     // The window that has the keyboard focus.
     xcb_window_t focus();
     std::optional<PixelRect> frameExtentsRect(xcb_window_t window);
+    // Returns once the window manager has handled every event the X server sent it before the
+    // call (such as the focus changes of a window that took the focus): it answers a request for
+    // a window's frame extents by setting them, in turn with its other events. False when no
+    // window manager answers.
+    bool windowManagerRoundTrip();
 
 private:
     void sync();

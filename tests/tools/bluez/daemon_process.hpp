@@ -15,7 +15,8 @@ inline bool startBridgeDaemon(QProcess& process, const QString& program) {
     process.setArguments({"--ble-bridge-daemon", "--parent-pid", QString::number(::getpid())});
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start();
-    return process.waitForStarted();
+    // Generous: only a hang on a loaded machine should run out of it.
+    return process.waitForStarted(60'000);
 }
 
 }  // namespace quorvel::testing

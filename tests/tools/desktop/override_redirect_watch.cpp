@@ -141,6 +141,9 @@ void OverrideRedirectWatch::read(int waitMs) {
         pollfd entry{xcb_get_file_descriptor(c_), POLLIN, 0};
         ::poll(&entry, 1, waitMs);
     }
+    // A round trip: the events of everything the server did before it come ahead of its reply,
+    // so the record below holds all of that, not only what happened to have arrived.
+    std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
     while (xcb_generic_event_t* event = xcb_poll_for_event(c_)) {
         handle(event);
         std::free(event);

@@ -37,8 +37,8 @@ public:
     OverrideRedirectWatch(const OverrideRedirectWatch&) = delete;
     OverrideRedirectWatch& operator=(const OverrideRedirectWatch&) = delete;
 
-    // Reads what the server has sent so far into the record; `waitMs` > 0 first waits that long
-    // at most for something to arrive.
+    // Reads into the record what the server did up to this call; `waitMs` > 0 first waits that
+    // long at most for something to arrive.
     void read(int waitMs = 0);
     const std::vector<Event>& events() const { return events_; }
     // The position in the record now, to look at what came after it.
