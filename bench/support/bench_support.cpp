@@ -6,6 +6,8 @@
 #include <QDeadlineTimer>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -47,6 +49,15 @@ double percentile(std::vector<double> values, double p) {
 double milliseconds(std::chrono::steady_clock::time_point from,
                     std::chrono::steady_clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+double residentMegabytes(std::int64_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atof(line.c_str() + 6) / 1024.0;
+    }
+    return -1;
 }
 
 Date wholeSecondsFromNow(double seconds) {

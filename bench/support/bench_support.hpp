@@ -1,8 +1,9 @@
 #pragma once
 
 // What the benchmarks share: a home folder of the run's own, a wait that keeps the event loop
-// turning, and the arithmetic of their figures.
+// turning, and the arithmetic and sources of their figures.
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <vector>
@@ -39,6 +40,9 @@ double percentile(std::vector<double> values, double p);
 
 double milliseconds(std::chrono::steady_clock::time_point from,
                     std::chrono::steady_clock::time_point to);
+
+// The resident memory of a process (VmRSS) in MB, or -1 when it cannot be read.
+double residentMegabytes(std::int64_t pid);
 
 // A date `seconds` after the current whole second.
 Date wholeSecondsFromNow(double seconds);
