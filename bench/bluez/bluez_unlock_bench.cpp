@@ -2,16 +2,10 @@
 // completed response in the mailbox file, over 200 unlocks, beside the bare WriteValue round
 // trip to the same daemon on the same bus (a frame that completes nothing). Everything runs on a
 // private system bus with the fake BlueZ; the daemon is the real program.
-#include <stdlib.h>
-
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QProcess>
-#include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <stdexcept>
 #include <vector>
 
@@ -20,40 +14,25 @@
 #include "QuorvelShared/bridge/ble_local_bridge_store.hpp"
 #include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
 #include "QuorvelShared/messages/ble_local_identity.hpp"
-#include "QuorvelShared/support/clock.hpp"
 #include "QuorvelShared/support/notifications.hpp"
 #include "QuorvelShared/support/uuid.hpp"
 #include "bluez/daemon_process.hpp"
 #include "bluez/fake_bluez.hpp"
 #include "bluez/phone_protocol.hpp"
-#include "bus/private_bus.hpp"
 #include "bluez/simulated_phone.hpp"
+#include "bus/private_bus.hpp"
+#include "support/bench_support.hpp"
 
 namespace {
 
 using namespace quorvel;
+using namespace quorvel::bench;
 using namespace quorvel::testing;
 using Clock = std::chrono::steady_clock;
 using Kind = BLELocalPrototypeMessageKind;
 
-void spinUntil(const std::function<bool()>& done, int patienceMs = 60000) {
-    QDeadlineTimer deadline(patienceMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            throw std::runtime_error("the bench waited too long");
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    }
-}
-
-double percentile(std::vector<double> values, double p) {
-    std::sort(values.begin(), values.end());
-    const auto index = static_cast<std::size_t>(std::ceil(p * values.size())) - 1;
-    return values[std::min(index, values.size() - 1)];
-}
-
-Date wholeSecondsFromNow(double seconds) {
-    return Date{std::floor(systemClock().now().secondsSinceReferenceDate) + seconds};
-}
+// What the bench waits for arrives as D-Bus messages, which wake the loop themselves.
+constexpr int pollMs = 20;
 
 bool hasMessage(const SimulatedPhone& phone, Kind kind, const std::string& requestId) {
     for (const auto& message : phone.wireMessages()) {
@@ -62,31 +41,6 @@ bool hasMessage(const SimulatedPhone& phone, Kind kind, const std::string& reque
     }
     return false;
 }
-
-double millisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// The state files of the run go to a folder of its own, removed at the end.
-class TemporaryHome {
-public:
-    TemporaryHome() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "quorvel-bench.XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("no temporary folder");
-        root_ = pattern;
-        ::setenv("XDG_DATA_HOME", (root_ / "data").c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
-    }
-    ~TemporaryHome() {
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
-    }
-
-private:
-    std::filesystem::path root_;
-};
 
 int run(int argc, char** argv) {
     PrivateBus bus(PrivateBus::Kind::system);
@@ -103,11 +57,13 @@ int run(int argc, char** argv) {
     QProcess daemon;
     if (!startBridgeDaemon(daemon, QStringLiteral(QUORVEL_NATIVE_HOST)))
         throw std::runtime_error("the daemon did not start");
-    spinUntil([&] { return bluez.application() && bluez.advertisement(); });
+    spinUntil("the daemon's GATT application", pollMs,
+              [&] { return bluez.application() && bluez.advertisement(); });
 
     SimulatedPhone phone(bluez, QStringLiteral("/org/bluez/hci0/dev_AA_BB_CC_DD_EE_01"), 185);
     phone.subscribe();
-    spinUntil([&] { return phone.subscribed() && !phone.messages().empty(); });
+    spinUntil("the phone's subscription", pollMs,
+              [&] { return phone.subscribed() && !phone.messages().empty(); });
 
     // Bare round trips: the first frame of a two-frame message is answered at once.
     std::vector<double> bare;
@@ -118,8 +74,9 @@ int run(int argc, char** argv) {
         const std::size_t answered = phone.writeResults().size();
         const auto start = Clock::now();
         phone.writeFrame(first);
-        spinUntil([&] { return phone.writeResults().size() > answered; });
-        bare.push_back(millisecondsSince(start));
+        spinUntil("a bare write's answer", pollMs,
+                  [&] { return phone.writeResults().size() > answered; });
+        bare.push_back(milliseconds(start, Clock::now()));
     }
 
     std::string awaited;
@@ -143,9 +100,10 @@ int run(int argc, char** argv) {
                                               wholeSecondsFromNow(30), macDeviceId),
                                           60});
         postNotification(BLELocalBridgeStore::requestNotification);
-        spinUntil([&] { return hasMessage(phone, Kind::unlockRequest, requestId); });
+        spinUntil("the request at the phone", pollMs,
+                  [&] { return hasMessage(phone, Kind::unlockRequest, requestId); });
         phone.sendMessage(phone::unlockReceipt(identity, requestId));
-        spinUntil([&] { return !phone.writesPending(); });
+        spinUntil("the phone's receipt written", pollMs, [&] { return !phone.writesPending(); });
 
         const auto approval =
             phone::unlockApproval(identity, requestId, 600, wholeSecondsFromNow(600));
@@ -153,19 +111,20 @@ int run(int argc, char** argv) {
             bytesOf(encodeBLELocalPrototypeWireMessage(approval)), phone.mtu() - 3, Uuid::random());
         for (std::size_t f = 0; f + 1 < frames.size(); ++f)
             phone.writeFrame(frames[f]);
-        spinUntil([&] { return !phone.writesPending(); });
+        spinUntil("the approval's first frames written", pollMs,
+                  [&] { return !phone.writesPending(); });
         awaited = requestId;
         completedAt.reset();
         const std::size_t answered = phone.writeResults().size();
         std::optional<double> answeredAfter;
         const auto start = Clock::now();
         phone.writeFrame(frames.back());
-        spinUntil([&] {
+        spinUntil("the completed response", pollMs, [&] {
             if (!answeredAfter && phone.writeResults().size() > answered)
-                answeredAfter = millisecondsSince(start);
+                answeredAfter = milliseconds(start, Clock::now());
             return completedAt.has_value() && answeredAfter.has_value();
         });
-        unlocks.push_back(std::chrono::duration<double, std::milli>(*completedAt - start).count());
+        unlocks.push_back(milliseconds(start, *completedAt));
         lastFrameAnswered.push_back(*answeredAfter);
     }
 

@@ -1,7 +1,6 @@
 // The bridge daemon at rest: started as the application starts it, on a private system bus with
 // the fake bluetoothd, with a simulated phone subscribed; then 60 s with nothing to do. Prints
 // its resident memory and the share of one core it used, as "measure<TAB>figure<TAB>goal" rows.
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -15,6 +14,7 @@
 #include "bluez/fake_bluez.hpp"
 #include "bus/private_bus.hpp"
 #include "bluez/simulated_phone.hpp"
+#include "support/bench_support.hpp"
 #include "testkit/qt_wait.hpp"
 
 namespace {
@@ -39,15 +39,6 @@ double cpuSeconds(qint64 pid) {
     return static_cast<double>(user + system) / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
-double residentMegabytes(qint64 pid) {
-    std::ifstream file("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(file, line);) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0;
-    }
-    return -1;
-}
-
 void runFor(int milliseconds) {
     QElapsedTimer timer;
     timer.start();
@@ -58,11 +49,7 @@ void runFor(int milliseconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    char home[] = "/tmp/quorvel-bench.XXXXXX";
-    if (::mkdtemp(home) == nullptr)
-        return 1;
-    ::setenv("XDG_DATA_HOME", (std::string(home) + "/data").c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (std::string(home) + "/config").c_str(), 1);
+    const quorvel::bench::TemporaryHome home;
     quorvel::testing::PrivateBus systemBus(quorvel::testing::PrivateBus::Kind::system);
     QCoreApplication application(argc, argv);
     quorvel::testing::FakeBlueZ bluez(QString::fromStdString(systemBus.address()));
@@ -89,7 +76,7 @@ int main(int argc, char** argv) {
     wall.start();
     runFor(idleSeconds * 1000);
     const double share = 100.0 * (cpuSeconds(pid) - cpuBefore) / (wall.elapsed() / 1000.0);
-    const double resident = residentMegabytes(pid);
+    const double resident = quorvel::bench::residentMegabytes(pid);
 
     std::printf("daemon idle resident memory (subscribed phone)\t%.1f MB\tunder 15 MB\n", resident);
     std::printf("daemon idle CPU over %d s (subscribed phone)\t%.3f %% of a core\tunder 0.1 %%\n",

@@ -11,14 +11,13 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "support/bench_support.hpp"
 
 namespace {
 
@@ -107,25 +106,11 @@ double medianMicros(const char* program, const std::string& frame, int trials, i
     return figures[figures.size() / 2];
 }
 
-double residentMegabytes(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::atof(line.c_str() + 6) / 1024.0;
-    }
-    return -1;
-}
-
 }  // namespace
 
 int main() {
     ::signal(SIGPIPE, SIG_IGN);
-    char folder[] = "/tmp/quorvel-bench.XXXXXX";
-    if (!::mkdtemp(folder))
-        return 1;
-    ::setenv("XDG_DATA_HOME", (std::string(folder) + "/data").c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (std::string(folder) + "/config").c_str(), 1);
+    const quorvel::bench::TemporaryHome home;
 
     const std::string small = R"({"type":"targets.sync","profileId":"bench"})";
     std::string large = small;
@@ -149,8 +134,7 @@ int main() {
         host.roundTrip(frameOf(small));
         std::this_thread::sleep_for(std::chrono::seconds(1));
         std::printf("host resident memory when idle\t%.1f MB\t< 15 MB\n",
-                    residentMegabytes(host.pid()));
+                    quorvel::bench::residentMegabytes(host.pid()));
     }
-    std::filesystem::remove_all(folder);
     return 0;
 }

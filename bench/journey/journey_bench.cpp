@@ -12,11 +12,8 @@
 #include <stdlib.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QProcessEnvironment>
-#include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -32,7 +29,6 @@
 #include "QuorvelShared/bridge/ble_local_bridge_store.hpp"
 #include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
 #include "QuorvelShared/messages/ble_local_prototype_chunk.hpp"
-#include "QuorvelShared/support/clock.hpp"
 #include "QuorvelShared/support/uuid.hpp"
 #include "bluez/fake_bluez.hpp"
 #include "bluez/phone_protocol.hpp"
@@ -43,11 +39,13 @@
 #include "desktop/program_under_test.hpp"
 #include "desktop/xtest_input.hpp"
 #include "journey/journey_desktop.hpp"
+#include "support/bench_support.hpp"
 #include "testkit/x11/x11_harness.hpp"
 
 namespace {
 
 using namespace quorvel;
+using namespace quorvel::bench;
 using namespace quorvel::testing;
 using Clock = std::chrono::steady_clock;
 using Kind = BLELocalPrototypeMessageKind;
@@ -56,51 +54,6 @@ using Event = OverrideRedirectWatch::Event;
 constexpr int journeys = 25;
 // Long enough for the panel to be gone well before the window ends.
 constexpr std::int64_t allowSeconds = 3;
-
-void spinUntil(const char* what, const std::function<bool()>& done, int patienceMs = 60000) {
-    QDeadlineTimer deadline(patienceMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            throw std::runtime_error(std::string("the bench waited too long for ") + what);
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 1);
-    }
-}
-
-double percentile(std::vector<double> values, double p) {
-    std::sort(values.begin(), values.end());
-    const auto index = static_cast<std::size_t>(std::ceil(p * values.size())) - 1;
-    return values[std::min(index, values.size() - 1)];
-}
-
-double milliseconds(Clock::time_point from, Clock::time_point to) {
-    return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-Date wholeSecondsFromNow(double seconds) {
-    return Date{std::floor(systemClock().now().secondsSinceReferenceDate) + seconds};
-}
-
-// The state files of the run go to a folder of its own, removed at the end.
-class TemporaryHome {
-public:
-    TemporaryHome() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "quorvel-bench.XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("no temporary folder");
-        root_ = pattern;
-        ::setenv("XDG_DATA_HOME", (root_ / "data").c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
-    }
-    ~TemporaryHome() {
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
-    }
-    std::filesystem::path data() const { return root_ / "data"; }
-
-private:
-    std::filesystem::path root_;
-};
 
 struct Row {
     std::vector<double> values;

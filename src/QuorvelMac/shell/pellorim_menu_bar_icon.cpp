@@ -1,10 +1,12 @@
 #include "QuorvelMac/shell/pellorim_menu_bar_icon.hpp"
 
-#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <algorithm>
+#include <utility>
+
+#include "QuorvelMac/ui/kit/drawn_icon.hpp"
 
 namespace quorvel::PellorimMenuBarIcon {
 
@@ -79,46 +81,16 @@ QString iconName(State state) {
     return QStringLiteral("app.quorvel.mac-symbolic");
 }
 
-namespace {
-
-class TrayIconEngine : public QIconEngine {
-public:
-    TrayIconEngine(State state, QColor ink) : state_(state), ink_(ink) {}
-
-    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
-        if (size.isEmpty())
-            return {};
-        // Drawn at the scale that fills the asked size, then handed over without a ratio.
+QIcon icon(State state, QColor ink) {
+    // Drawn at the scale that fills the asked size, then handed over without a ratio.
+    auto draw = [state, ink](const QSize& size, QIcon::Mode) {
         const qreal scale = std::min(size.width(), size.height()) / side;
-        QPixmap drawn = QPixmap::fromImage(image(state_, scale, ink_));
+        QPixmap drawn = QPixmap::fromImage(image(state, scale, ink));
         drawn.setDevicePixelRatio(1.0);
         return drawn;
-    }
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
-               QIcon::State state) override {
-        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-        QPixmap drawn = pixmap((QSizeF(rect.size()) * ratio).toSize(), mode, state);
-        drawn.setDevicePixelRatio(ratio);
-        painter->drawPixmap(rect, drawn);
-    }
-    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
-    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
-        return {QSize(18, 18), QSize(22, 22), QSize(36, 36), QSize(44, 44)};
-    }
-    QIconEngine* clone() const override { return new TrayIconEngine(state_, ink_); }
-    QString key() const override { return QStringLiteral("pellorim-tray"); }
-    QString iconName() override { return PellorimMenuBarIcon::iconName(state_); }
-    bool isNull() override { return false; }
-
-private:
-    State state_;
-    QColor ink_;
-};
-
-}  // namespace
-
-QIcon icon(State state, QColor ink) {
-    return QIcon(new TrayIconEngine(state, ink));
+    };
+    return ui::drawnIcon(QStringLiteral("pellorim-tray"), iconName(state), std::move(draw),
+                         {QSize(18, 18), QSize(22, 22), QSize(36, 36), QSize(44, 44)});
 }
 
 }  // namespace quorvel::PellorimMenuBarIcon

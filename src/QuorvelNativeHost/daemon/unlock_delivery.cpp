@@ -2,28 +2,18 @@
 // start with its one recovery (a restart of the service, so that the phone reconnects and gets
 // the request again), the last check 25 s later, and the request's own time-out.
 #include <algorithm>
-#include <cmath>
 #include <exception>
 
 #include "QuorvelNativeHost/daemon/unlock_peripheral.hpp"
+#include "QuorvelShared/support/boot_clock.hpp"
 #include "QuorvelShared/support/event_boundary.hpp"
 
 namespace quorvel::daemon {
 
-namespace {
-
-// A mailbox file may say anything; a century is more than any request lives.
-constexpr double longestTimeoutSeconds = 100.0 * 365 * 24 * 3600;
-
-BootClock::duration lengthOf(double seconds) {
-    return std::chrono::duration_cast<BootClock::duration>(std::chrono::duration<double>(seconds));
-}
-
-}  // namespace
-
 double unlockRequestTimeoutSeconds(std::int64_t timeoutSeconds) {
+    // A mailbox file may say anything; a century is more than any request lives.
     return std::clamp(static_cast<double>(std::max<std::int64_t>(timeoutSeconds, 1)), 1.0,
-                      longestTimeoutSeconds);
+                      longestBootClockSeconds);
 }
 
 void BLELocalUnlockPeripheralPrototype::requestUnlock(const BLELocalPrototypeWireMessage& message,
@@ -73,13 +63,13 @@ void BLELocalUnlockPeripheralPrototype::startDeliveryTimers(const std::string& r
                                                             double timeoutSeconds) {
     PendingUnlock& request = unlockContinuations_.at(requestId);
     const BootClock::time_point start = BootClock::now();
-    request.timeoutDeadline = start + lengthOf(timeoutSeconds);
+    request.timeoutDeadline = start + bootClockLength(timeoutSeconds);
     // Set first, so that a time-out due at the same instant as the delivery check runs first.
     request.timeout = deadlines_->at(request.timeoutDeadline, [this, requestId] {
         guardRequest(requestId, [&] { timeout(requestId); });
     });
     request.deliveryCheck = deadlines_->at(
-        start + lengthOf(timing_.deliveryCheckSeconds),
+        start + bootClockLength(timing_.deliveryCheckSeconds),
         [this, requestId] { guardRequest(requestId, [&] { onDeliveryCheck(requestId); }); });
 }
 

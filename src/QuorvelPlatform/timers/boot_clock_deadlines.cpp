@@ -8,26 +8,11 @@
 #include <QSocketNotifier>
 #include <cerrno>
 #include <chrono>
-#include <cmath>
 #include <system_error>
 
 #include "QuorvelShared/support/event_boundary.hpp"
 
 namespace quorvel {
-
-namespace {
-
-constexpr double longestSeconds = 100.0 * 365 * 24 * 3600;
-
-BootClock::duration clampedLength(double seconds) {
-    if (std::isnan(seconds) || seconds < 0)
-        seconds = 0;
-    if (seconds > longestSeconds)
-        seconds = longestSeconds;
-    return std::chrono::duration_cast<BootClock::duration>(std::chrono::duration<double>(seconds));
-}
-
-}  // namespace
 
 double bootClockSeconds() {
     return std::chrono::duration<double>(BootClock::now().time_since_epoch()).count();
@@ -48,12 +33,12 @@ BootClockDeadlines::~BootClockDeadlines() {
 }
 
 BootClockDeadlines::Id BootClockDeadlines::after(double seconds, std::function<void()> action) {
-    return at(BootClock::now() + clampedLength(seconds), std::move(action));
+    return at(BootClock::now() + bootClockLength(seconds), std::move(action));
 }
 
 BootClockDeadlines::Id BootClockDeadlines::at(BootClock::time_point when,
                                               std::function<void()> action) {
-    const auto latest = BootClock::now() + clampedLength(longestSeconds);
+    const auto latest = BootClock::now() + bootClockLength(longestBootClockSeconds);
     if (when > latest)
         when = latest;
     const Id id = ++lastId_;

@@ -18,4 +18,13 @@ struct BootClock {
     static time_point now() noexcept;
 };
 
+// The longest wait measured on this clock: a century, more than any deadline lives and well
+// within what its nanosecond count holds.
+inline constexpr double longestBootClockSeconds = 100.0 * 365 * 24 * 3600;
+
+// A length in seconds as a span of this clock. Not a number and negative lengths count as none,
+// and anything longer than a century as a century, so that a value read from a file can neither
+// overflow the count nor reach back in time.
+BootClock::duration bootClockLength(double seconds);
+
 }  // namespace quorvel

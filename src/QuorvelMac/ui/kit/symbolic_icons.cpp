@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QIconEngine>
 #include <QImage>
 #include <QPainter>
 #include <QPixmapCache>
@@ -14,6 +13,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QSvgRenderer>
+
+#include "QuorvelMac/ui/kit/drawn_icon.hpp"
 
 namespace quorvel::ui::theme {
 
@@ -157,60 +158,39 @@ QImage drawShape(const QString& file, const QSize& size) {
     return shape;
 }
 
-class TintedSymbolEngine : public QIconEngine {
-public:
-    TintedSymbolEngine(QString file, QColor colour) : file_(std::move(file)), colour_(colour) {}
-
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
-        if (size.isEmpty()) {
-            return {};
-        }
-        QColor ink = colour_;
-        if (mode == QIcon::Disabled) {
-            ink.setAlphaF(ink.alphaF() * 0.4);
-        }
-        const QString cacheKey = QStringLiteral("quorvel-symbol:%1:%2x%3:%4")
-                                     .arg(file_)
-                                     .arg(size.width())
-                                     .arg(size.height())
-                                     .arg(ink.rgba(), 8, 16);
-        QPixmap cached;
-        if (QPixmapCache::find(cacheKey, &cached)) {
-            return cached;
-        }
-        QImage image = drawShape(file_, size);
-        QPainter painter(&image);
-        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        painter.fillRect(image.rect(), ink);
-        painter.end();
-        QPixmap result = QPixmap::fromImage(std::move(image));
-        QPixmapCache::insert(cacheKey, result);
-        return result;
+// The shape of the file in `colour`, dimmed in the disabled mode; kept in Qt's pixmap cache.
+QPixmap tintedPixmap(const QString& file, const QColor& colour, const QSize& size,
+                     QIcon::Mode mode) {
+    QColor ink = colour;
+    if (mode == QIcon::Disabled) {
+        ink.setAlphaF(ink.alphaF() * 0.4);
     }
-
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
-               QIcon::State state) override {
-        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-        QPixmap drawn = pixmap((QSizeF(rect.size()) * ratio).toSize(), mode, state);
-        drawn.setDevicePixelRatio(ratio);
-        painter->drawPixmap(rect, drawn);
+    const QString cacheKey = QStringLiteral("quorvel-symbol:%1:%2x%3:%4")
+                                 .arg(file)
+                                 .arg(size.width())
+                                 .arg(size.height())
+                                 .arg(ink.rgba(), 8, 16);
+    QPixmap cached;
+    if (QPixmapCache::find(cacheKey, &cached)) {
+        return cached;
     }
-
-    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
-    QIconEngine* clone() const override { return new TintedSymbolEngine(file_, colour_); }
-    QString key() const override { return QStringLiteral("quorvel-tinted-symbol"); }
-    QString iconName() override { return QFileInfo(file_).completeBaseName(); }
-    bool isNull() override { return false; }
-
-private:
-    QString file_;
-    QColor colour_;
-};
+    QImage image = drawShape(file, size);
+    QPainter painter(&image);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(image.rect(), ink);
+    painter.end();
+    QPixmap result = QPixmap::fromImage(std::move(image));
+    QPixmapCache::insert(cacheKey, result);
+    return result;
+}
 
 }  // namespace
 
 QIcon tintedSymbolIcon(const QString& file, const QColor& colour) {
-    return QIcon(new TintedSymbolEngine(file, colour));
+    return drawnIcon(QStringLiteral("quorvel-tinted-symbol"), QFileInfo(file).completeBaseName(),
+                     [file, colour](const QSize& size, QIcon::Mode mode) {
+                         return tintedPixmap(file, colour, size, mode);
+                     });
 }
 
 }  // namespace quorvel::ui::theme
