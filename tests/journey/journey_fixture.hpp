@@ -127,6 +127,12 @@ protected:
         ASSERT_TRUE(runLoopUntil([&] {
             return (appNode = tree->application(app->pid())).has_value();
         })) << "QuorvelMac did not show in the accessibility tree";
+        // The program shows its main window at start and openbox gives it the focus, on a
+        // loaded machine well after the tree is there: an activation asked for before would be
+        // taken away again.
+        ASSERT_TRUE(runLoopUntil([&] { return scene.x11.title(scene.x11.active()) == "概要"; }))
+            << "the main window did not come to the front; the front window is \""
+            << scene.x11.title(scene.x11.active()) << "\"";
     }
 
     // Where the lock panel covers a window under openbox: its frame below the title bar.
@@ -147,7 +153,8 @@ protected:
     // As a task bar does: asks openbox to activate the window.
     void activate(const testkit::TestWindow& window) {
         scene.x11.requestActivation(window.id());
-        ASSERT_TRUE(runLoopUntil([&] { return scene.x11.active() == window.id(); }));
+        ASSERT_TRUE(runLoopUntil([&] { return scene.x11.active() == window.id(); }))
+            << "the front window is \"" << scene.x11.title(scene.x11.active()) << "\"";
     }
 
     bool panelCovers(const testing::WindowRect& rect) {

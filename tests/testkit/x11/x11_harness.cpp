@@ -183,17 +183,22 @@ std::vector<X11Harness::TopLevel> X11Harness::mappedTopLevels() {
 }
 
 std::optional<X11Harness::TopLevel> X11Harness::windowTitled(const std::string& title) {
-    const xcb_atom_t name = atom("_NET_WM_NAME"), utf8 = atom("UTF8_STRING");
     for (const TopLevel& top : mappedTopLevels()) {
-        auto* reply = xcb_get_property_reply(
-            c_, xcb_get_property(c_, 0, top.window, name, utf8, 0, 256), nullptr);
-        const bool named =
-            reply && std::string(static_cast<const char*>(xcb_get_property_value(reply)),
-                                 xcb_get_property_value_length(reply)) == title;
-        std::free(reply);
-        if (named) return top;
+        if (this->title(top.window) == title) return top;
     }
     return std::nullopt;
+}
+
+std::string X11Harness::title(xcb_window_t window) {
+    auto* reply = xcb_get_property_reply(
+        c_, xcb_get_property(c_, 0, window, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 0, 256),
+        nullptr);
+    std::string text;
+    if (reply)
+        text.assign(static_cast<const char*>(xcb_get_property_value(reply)),
+                    xcb_get_property_value_length(reply));
+    std::free(reply);
+    return text;
 }
 
 xcb_window_t X11Harness::focus() {

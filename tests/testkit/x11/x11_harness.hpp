@@ -73,6 +73,8 @@ public:
     // The mapped top-level window whose _NET_WM_NAME is `title` (no window manager: the
     // program's own window).
     std::optional<TopLevel> windowTitled(const std::string& title);
+    // The window's _NET_WM_NAME; empty when it has none.
+    std::string title(xcb_window_t window);
     // The window that has the keyboard focus.
     xcb_window_t focus();
     std::optional<PixelRect> frameExtentsRect(xcb_window_t window);
