@@ -41,6 +41,7 @@
 #include "QuorvelMac/shell/quorvel_mac_app.hpp"
 #include "QuorvelMac/shell/x11_accessibility_probe.hpp"
 #include "QuorvelPlatform/notifications/dbus_notification_poster.hpp"
+#include "QuorvelPlatform/windows/x11_atom.hpp"
 #include "QuorvelShared/support/preferences.hpp"
 
 namespace {
@@ -57,12 +58,7 @@ constexpr int lockedX = 200, lockedY = 150, lockedW = 640, lockedH = 420;
     std::exit(1);
 }
 
-xcb_atom_t atom(xcb_connection_t* c, const char* name) {
-    auto* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr);
-    const xcb_atom_t value = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return value;
-}
+using quorvel::windows::internAtom;
 
 std::vector<std::uint32_t> cardinals(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property) {
     auto* reply = xcb_get_property_reply(c, xcb_get_property(c, 0, w, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 16), nullptr);
@@ -150,7 +146,7 @@ xcb_window_t startWindowProcess(const char* cls, int x, int y, int w, int h) {
                       XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
     const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(c, screen->root, XCB_CW_EVENT_MASK, &mask);
-    const xcb_atom_t active = atom(c, "_NET_ACTIVE_WINDOW");
+    const xcb_atom_t active = internAtom(c, "_NET_ACTIVE_WINDOW");
     xcb_flush(c);
     [[maybe_unused]] auto written = ::write(report, &window, sizeof window);
     while (auto* event = xcb_wait_for_event(c)) {
@@ -185,7 +181,7 @@ struct Measurer {
     void connect() {
         c = xcb_connect(nullptr, nullptr);
         root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-        active = atom(c, "_NET_ACTIVE_WINDOW");
+        active = internAtom(c, "_NET_ACTIVE_WINDOW");
         const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
         xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &mask);
         xcb_flush(c);
@@ -331,7 +327,7 @@ int main(int argc, char** argv) {
     spawn({"openbox", "--sm-disable"});  // ends with the display it manages
     Measurer m;
     m.connect();
-    const xcb_atom_t check = atom(m.c, "_NET_SUPPORTING_WM_CHECK");
+    const xcb_atom_t check = internAtom(m.c, "_NET_SUPPORTING_WM_CHECK");
     // Ready once it redirects the root's map requests (its check window comes a moment earlier).
     auto managing = [&] {
         auto* a = xcb_get_window_attributes_reply(m.c, xcb_get_window_attributes(m.c, m.root), nullptr);
@@ -344,7 +340,7 @@ int main(int argc, char** argv) {
 
     m.locked = startWindowProcess("BenchLocked", lockedX, lockedY, lockedW, lockedH);
     m.other = startWindowProcess("BenchOther", 900, 100, 300, 300);
-    const xcb_atom_t extentsAtom = atom(m.c, "_NET_FRAME_EXTENTS");
+    const xcb_atom_t extentsAtom = internAtom(m.c, "_NET_FRAME_EXTENTS");
     // A window mapped while openbox is still starting can be missed; asking again is harmless.
     for (int i = 0; i < 400; ++i) {
         const bool managed = cardinals(m.c, m.locked, extentsAtom).size() == 4 &&

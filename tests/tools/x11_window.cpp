@@ -15,14 +15,11 @@
 #include <cstring>
 #include <string>
 
+#include "QuorvelPlatform/windows/x11_atom.hpp"
+
 namespace {
 
-xcb_atom_t atom(xcb_connection_t* c, const char* name) {
-    auto* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr);
-    const xcb_atom_t value = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return value;
-}
+using quorvel::windows::internAtom;
 
 }  // namespace
 
@@ -37,11 +34,11 @@ xcb_window_t makeWindow(xcb_connection_t* c, xcb_screen_t* screen, char** rect,
                       XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
                         wmClass.size(), wmClass.data());
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom(c, "_NET_WM_NAME"),
-                        atom(c, "UTF8_STRING"), 8, title.size(), title.data());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, internAtom(c, "_NET_WM_NAME"),
+                        internAtom(c, "UTF8_STRING"), 8, title.size(), title.data());
     if (withPid) {
         const std::uint32_t pid = static_cast<std::uint32_t>(::getpid());
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom(c, "_NET_WM_PID"),
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, internAtom(c, "_NET_WM_PID"),
                             XCB_ATOM_CARDINAL, 32, 1, &pid);
     }
     // Keep the window where asked also under a window manager.

@@ -5,17 +5,11 @@
 #include <cstring>
 #include <string>
 
+#include "QuorvelPlatform/windows/x11_atom.hpp"
+
 namespace quorvel::windows {
 
 namespace {
-
-xcb_atom_t internAtom(xcb_connection_t* c, const std::string& name) {
-    auto* reply =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, name.size(), name.data()), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return atom;
-}
 
 std::uint16_t channel(std::uint32_t value) {
     return static_cast<std::uint16_t>(std::min<std::uint32_t>(value, 0xffff));

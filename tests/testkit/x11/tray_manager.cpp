@@ -4,19 +4,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "QuorvelPlatform/windows/x11_atom.hpp"
+
 namespace quorvel::testkit {
-
-namespace {
-
-xcb_atom_t atom(xcb_connection_t* c, const std::string& name) {
-    auto* reply =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, name.size(), name.data()), nullptr);
-    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return result;
-}
-
-}  // namespace
 
 TrayManagerStandIn::TrayManagerStandIn(const std::vector<std::uint32_t>& colours) {
     int screenNumber = 0;
@@ -32,17 +22,17 @@ TrayManagerStandIn::TrayManagerStandIn(const std::vector<std::uint32_t>& colours
     window_ = xcb_generate_id(c_);
     xcb_create_window(c_, XCB_COPY_FROM_PARENT, window_, root_, -10, -10, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-    colours_ = atom(c_, "_NET_SYSTEM_TRAY_COLORS");
+    colours_ = windows::internAtom(c_, "_NET_SYSTEM_TRAY_COLORS");
     if (!colours.empty())
         setColours(colours);
-    const xcb_atom_t selection = atom(c_, "_NET_SYSTEM_TRAY_S" + std::to_string(screenNumber));
+    const xcb_atom_t selection = windows::internAtom(c_, "_NET_SYSTEM_TRAY_S" + std::to_string(screenNumber));
     xcb_set_selection_owner(c_, window_, selection, XCB_CURRENT_TIME);
 
     xcb_client_message_event_t message{};
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;
     message.window = root_;
-    message.type = atom(c_, "MANAGER");
+    message.type = windows::internAtom(c_, "MANAGER");
     message.data.data32[0] = XCB_CURRENT_TIME;
     message.data.data32[1] = selection;
     message.data.data32[2] = window_;

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "QuorvelPlatform/windows/x11_atom.hpp"
+
 #ifndef QUORVEL_X11_WINDOW
 #error "QUORVEL_X11_WINDOW must name the test window program"
 #endif
@@ -77,10 +79,7 @@ void X11Harness::sync() {
 }
 
 xcb_atom_t X11Harness::atom(const char* name) {
-    auto* reply = xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, std::strlen(name), name), nullptr);
-    const xcb_atom_t value = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return value;
+    return windows::internAtom(c_, name);
 }
 
 void X11Harness::setActive(xcb_window_t window) {

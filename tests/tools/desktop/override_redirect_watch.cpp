@@ -7,6 +7,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "QuorvelPlatform/windows/x11_atom.hpp"
+
 namespace quorvel::testing {
 namespace {
 
@@ -25,11 +27,7 @@ OverrideRedirectWatch::OverrideRedirectWatch() : c_(xcb_connect(nullptr, nullptr
         throw std::runtime_error("no X display");
     }
     root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
-    const char* name = "_NET_WM_WINDOW_OPACITY";
-    Reply<xcb_intern_atom_reply_t> atom(
-        xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, std::strlen(name), name), nullptr),
-        &std::free);
-    opacity_ = atom ? atom->atom : XCB_ATOM_NONE;
+    opacity_ = windows::internAtom(c_, "_NET_WM_WINDOW_OPACITY");
     // Listen first, then look: a window made in between is both in the tree and announced.
     const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(c_, root_, XCB_CW_EVENT_MASK, &mask);
