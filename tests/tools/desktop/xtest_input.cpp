@@ -37,21 +37,6 @@ void XTestInput::sync() {
     std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
 }
 
-bool XTestInput::keyboardGrabbedElsewhere() {
-    auto* reply = xcb_grab_keyboard_reply(
-        c_,
-        xcb_grab_keyboard(c_, 0, root_, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
-        nullptr);
-    const bool elsewhere = reply && reply->status == XCB_GRAB_STATUS_ALREADY_GRABBED;
-    const bool ours = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
-    std::free(reply);
-    if (ours) {
-        xcb_ungrab_keyboard(c_, XCB_CURRENT_TIME);
-        sync();
-    }
-    return elsewhere;
-}
-
 void XTestInput::moveTo(int x, int y) {
     fake(XCB_MOTION_NOTIFY, 0, x, y);
     sync();

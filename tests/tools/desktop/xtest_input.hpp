@@ -27,10 +27,6 @@ public:
     // Throws when no key of the keyboard does.
     void key(xcb_keysym_t keysym);
 
-    // True while some client holds the keyboard grab, as a menu does while it is open: only
-    // then do keys reach it rather than the window with the focus.
-    bool keyboardGrabbedElsewhere();
-
 private:
     void fake(std::uint8_t type, std::uint8_t detail, int x = 0, int y = 0);
     void sync();
