@@ -11,6 +11,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include "QuorvelMac/shell/program_start.hpp"
 #include "QuorvelPlatform/loginitem/xdg_autostart_entry.hpp"
 #include "QuorvelShared/support/json.hpp"
 #include "desktop/xtest_input.hpp"
@@ -82,12 +83,8 @@ TEST(InstallTest, TheInstalledProgramNamesTheInstalledProgramsInTheManifestsAndT
     // name is free whatever other tests run.
     testkit::TempXdgHome home;
     QProcess application;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("HOME", QString::fromStdString(home.root().string()));
-    application.setProcessEnvironment(environment);
-    application.setProcessChannelMode(QProcess::ForwardedChannels);
-    application.start(QString::fromStdString((bin / "QuorvelMac").string()), {});
-    ASSERT_TRUE(application.waitForStarted(testkit::qtPatienceMs));
+    ASSERT_TRUE(testkit::startInHome(application, QString::fromStdString((bin / "QuorvelMac").string()),
+                                     home.root()));
 
     const std::filesystem::path manifests[] = {
         home.configHome() / "google-chrome/NativeMessagingHosts/app.quorvel.native.json",

@@ -11,6 +11,7 @@
 #include <QProcess>
 
 #include "QuorvelShared/bridge/ble_local_connection_store.hpp"
+#include "QuorvelMac/shell/program_start.hpp"
 #include "bus/private_bus.hpp"
 #include "testkit/child_process.hpp"
 #include "testkit/temp_xdg.hpp"
@@ -24,12 +25,7 @@ using testkit::waitUntil;
 class ProgramTest : public ::testing::Test {
 protected:
     void start(QProcess& process) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("HOME", QString::fromStdString(home.root().string()));
-        process.setProcessEnvironment(environment);
-        process.setProcessChannelMode(QProcess::ForwardedChannels);
-        process.start(QUORVEL_MAC, {});
-        ASSERT_TRUE(process.waitForStarted(60000));
+        ASSERT_TRUE(testkit::startInHome(process, QUORVEL_MAC, home.root()));
     }
     static bool nameOwned() {
         return QDBusConnection::sessionBus().interface()->isServiceRegistered("app.quorvel.mac");
