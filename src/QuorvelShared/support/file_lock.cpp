@@ -19,7 +19,7 @@ namespace {
 }  // namespace
 
 ExclusiveFileLock::ExclusiveFileLock(const std::filesystem::path& lockFile) {
-    fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    fd_ = openRegularFile(lockFile, O_RDWR | O_CREAT, "open lock file", S_IRUSR | S_IWUSR);
     if (fd_ < 0) {
         throwErrno(errno, "open lock file " + lockFile.string());
     }

@@ -13,8 +13,9 @@ namespace quorvel::files {
 
 // An exclusive flock on `lockFile`, held for the object's lifetime. The lock file is created
 // empty (0600) when missing and never deleted: a waiter would otherwise lock a file that no longer
-// exists. Throws std::system_error carrying errno (EIO when errno gives none); no descriptor
-// stays open after a failure.
+// exists. It is opened without blocking, and anything other than a regular file in its place is
+// an error (see openRegularFile). Throws std::system_error carrying errno (EIO when errno gives
+// none); no descriptor stays open after a failure.
 class ExclusiveFileLock {
 public:
     explicit ExclusiveFileLock(const std::filesystem::path& lockFile);

@@ -57,23 +57,44 @@ private:
     int fd_;
 };
 
-}  // namespace
+// What stands at a path, for an error's text.
+const char* kindOf(mode_t mode) {
+    if (S_ISDIR(mode)) {
+        return "a directory";
+    }
+    if (S_ISFIFO(mode)) {
+        return "a FIFO";
+    }
+    if (S_ISSOCK(mode)) {
+        return "a socket";
+    }
+    if (S_ISCHR(mode)) {
+        return "a character device";
+    }
+    if (S_ISBLK(mode)) {
+        return "a block device";
+    }
+    return "of an unknown kind";
+}
 
-std::optional<std::string> readIfPresent(const std::filesystem::path& path) {
-    if (const auto fault = readFaultFor(path)) {
-        throwErrno(*fault, "read " + path.string());
-    }
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) {
-            return std::nullopt;
-        }
-        throwErrno(errno, "open " + path.string());
-    }
+[[noreturn]] void throwNotRegular(const std::filesystem::path& path, mode_t mode,
+                                  std::string_view verb) {
+    throwErrno(S_ISDIR(mode) ? EISDIR : ENOTSUP, std::string(verb) + " " + path.string() +
+                                                     ": it is " + kindOf(mode) +
+                                                     ", not a regular file");
+}
+
+[[noreturn]] void throwTooLarge(const std::filesystem::path& path, const std::string& size) {
+    throwErrno(EFBIG, "read " + path.string() + ": " + size + ", more than the " +
+                          std::to_string(maximumReadSize) + " bytes a file read whole may hold");
+}
+
+std::string readAll(int fd, const std::filesystem::path& path, std::uintmax_t sizeAtOpening) {
     std::string contents;
+    contents.reserve(static_cast<std::size_t>(sizeAtOpening));
     char buffer[16384];
     while (true) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -81,11 +102,63 @@ std::optional<std::string> readIfPresent(const std::filesystem::path& path) {
             throwErrno(errno, "read " + path.string());
         }
         if (n == 0) {
-            break;
+            return contents;
+        }
+        if (contents.size() + static_cast<std::size_t>(n) > maximumReadSize) {
+            throwTooLarge(path, "it grew while being read");
         }
         contents.append(buffer, static_cast<std::size_t>(n));
     }
-    return contents;
+}
+
+}  // namespace
+
+int openRegularFile(const std::filesystem::path& path, int flags, std::string_view verb,
+                    unsigned mode) {
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, mode);
+    struct stat info {};
+    if (fd < 0) {
+        // Some kinds cannot be opened at all (a socket gives ENXIO): say what stands there.
+        const int error = errno;
+        if (error != ENOENT && error != ENOTDIR && ::stat(path.c_str(), &info) == 0 &&
+            !S_ISREG(info.st_mode)) {
+            throwNotRegular(path, info.st_mode, verb);
+        }
+        errno = error;
+        return -1;
+    }
+    if (::fstat(fd, &info) != 0) {
+        const int error = errno;
+        ::close(fd);
+        throwErrno(error, std::string(verb) + " " + path.string());
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throwNotRegular(path, info.st_mode, verb);
+    }
+    return fd;
+}
+
+std::optional<std::string> readIfPresent(const std::filesystem::path& path) {
+    if (const auto fault = readFaultFor(path)) {
+        throwErrno(*fault, "read " + path.string());
+    }
+    Descriptor fd(openRegularFile(path, O_RDONLY, "read"));
+    if (fd.get() < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return std::nullopt;
+        }
+        throwErrno(errno, "open " + path.string());
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) {
+        throwErrno(errno, "read " + path.string());
+    }
+    const auto size = static_cast<std::uintmax_t>(info.st_size);
+    if (size > maximumReadSize) {
+        throwTooLarge(path, std::to_string(size) + " bytes");
+    }
+    return readAll(fd.get(), path, size);
 }
 
 void writeAtomically(const std::filesystem::path& path, std::string_view contents) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -7,10 +8,24 @@
 
 namespace quorvel::files {
 
+// The most a file read by readIfPresent may hold: far above any real state file, so that
+// whatever stands in a file's place (a device, a runaway writer) cannot fill the memory.
+inline constexpr std::uintmax_t maximumReadSize = 16 * 1024 * 1024;
+
+// Opens `path` as open(2) does with `flags` (and `mode` for a new file), adding O_CLOEXEC,
+// O_NOCTTY and O_NONBLOCK so that nothing in a file's place (a FIFO, a device) can block the
+// caller. Returns the descriptor of a regular file, or -1 with errno set when the open itself
+// failed (ENOENT: no file). Anything other than a regular file throws std::system_error whose text
+// begins with `verb` and the path and says what stands there; nothing is read from it.
+int openRegularFile(const std::filesystem::path& path, int flags, std::string_view verb,
+                    unsigned mode = 0);
+
 // The whole file, or no value when no file exists at `path` (also when a plain file stands where
-// one of its folders should be). Every other failure (permission, I/O, a folder in the file's
-// place) throws std::system_error: a caller that writes afterwards must never take a failed read
-// for an empty file.
+// one of its folders should be). Every other failure throws std::system_error naming the file:
+// permission, I/O, something that is not a regular file (a folder, a FIFO, a socket, a device),
+// and a file larger than maximumReadSize (refused before reading, or once it grows past the bound
+// while being read). A caller that writes afterwards must never take a failed read for an empty
+// file.
 std::optional<std::string> readIfPresent(const std::filesystem::path& path);
 
 // Replaces the file in one step: the bytes go to a temporary file in the same folder, which is
