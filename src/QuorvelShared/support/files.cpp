@@ -1,10 +1,13 @@
 #include "QuorvelShared/support/files.hpp"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
+#include <ctime>
 #include <map>
 #include <mutex>
 #include <system_error>
@@ -111,6 +114,44 @@ std::string readAll(int fd, const std::filesystem::path& path, std::uintmax_t si
     }
 }
 
+// The six characters mkstemp puts in place of "XXXXXX" are ASCII letters and digits.
+bool isTemporaryOf(std::string_view entry, std::string_view prefix) {
+    constexpr std::size_t suffixLength = 6;
+    if (entry.size() != prefix.size() + suffixLength || !entry.starts_with(prefix)) {
+        return false;
+    }
+    for (const char c : entry.substr(prefix.size())) {
+        if (std::isalnum(static_cast<unsigned char>(c)) == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A write that was interrupted (its process killed) leaves its temporary behind. Only those of
+// this file that are older than a minute go: a younger one may be another process's write in
+// progress. The write itself has succeeded by now, so a temporary that cannot be removed is left
+// for the next write to try again.
+void removeStaleTemporaries(const std::filesystem::path& folder, std::string_view prefix) {
+    constexpr std::time_t staleAfterSeconds = 60;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    const std::time_t cutoff = std::time(nullptr) - staleAfterSeconds;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isTemporaryOf(entry->d_name, prefix)) {
+            continue;
+        }
+        struct stat info {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode) && info.st_mtime < cutoff) {
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+        }
+    }
+    ::closedir(dir);
+}
+
 }  // namespace
 
 int openRegularFile(const std::filesystem::path& path, int flags, std::string_view verb,
@@ -163,7 +204,8 @@ std::optional<std::string> readIfPresent(const std::filesystem::path& path) {
 
 void writeAtomically(const std::filesystem::path& path, std::string_view contents) {
     const std::filesystem::path folder = path.parent_path().empty() ? "." : path.parent_path();
-    std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+    const std::string prefix = "." + path.filename().string() + ".";
+    std::string temporary = (folder / (prefix + "XXXXXX")).string();
     Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0) {
         throwErrno(errno, "create a temporary file for " + path.string());
@@ -195,6 +237,7 @@ void writeAtomically(const std::filesystem::path& path, std::string_view content
     if (::rename(temporary.c_str(), path.c_str()) != 0) {
         fail(errno, "rename");
     }
+    removeStaleTemporaries(folder, prefix);
 }
 
 bool exists(const std::filesystem::path& path) {

@@ -31,7 +31,9 @@ std::optional<std::string> readIfPresent(const std::filesystem::path& path);
 // Replaces the file in one step: the bytes go to a temporary file in the same folder, which is
 // flushed to disk and renamed over the old one. The file gets mode 0600 (state files can hold a
 // bearer token). On failure the old file stays as it was, the temporary file is removed, and
-// std::system_error is thrown. The folder must exist.
+// std::system_error is thrown. The folder must exist. After a successful write, the temporaries
+// of this file that an interrupted write left behind (a killed process) and that are older than
+// a minute are removed; younger ones may belong to a write in progress in another process.
 void writeAtomically(const std::filesystem::path& path, std::string_view contents);
 
 // True when something exists at `path`; false also when that cannot be determined.
