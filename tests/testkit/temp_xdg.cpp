@@ -71,6 +71,12 @@ FileIdentity fileIdentity(const std::filesystem::path& path) {
     return {info.st_ino, info.st_mtim.tv_sec, info.st_mtim.tv_nsec};
 }
 
+unsigned modeOf(const std::filesystem::path& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << "cannot examine " << path;
+    return info.st_mode & 0777;
+}
+
 void ageFile(const std::filesystem::path& path) {
     std::timespec times[2];
     ASSERT_EQ(::clock_gettime(CLOCK_REALTIME, &times[0]), 0);

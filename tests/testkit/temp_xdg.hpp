@@ -42,6 +42,9 @@ struct FileIdentity {
 };
 // Fails the test when the file cannot be examined.
 FileIdentity fileIdentity(const std::filesystem::path& path);
+// The permission bits of the file or folder (0777 at most); fails the test when it cannot be
+// examined.
+unsigned modeOf(const std::filesystem::path& path);
 // Dates the file's modification back a day, so that a rewrite within the same second still shows.
 void ageFile(const std::filesystem::path& path);
 

@@ -272,6 +272,29 @@ void createDirectories(const std::filesystem::path& folder, std::filesystem::per
     }
 }
 
+void keepFolderPrivate(const std::filesystem::path& folder) {
+    const auto fail = [&](const std::string& what, int error) {
+        throw std::filesystem::filesystem_error(what, folder,
+                                                std::error_code(error, std::generic_category()));
+    };
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0) {
+        fail("examine folder", errno);
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        fail("examine folder", ENOTDIR);
+    }
+    if (info.st_uid != ::geteuid()) {
+        fail("folder owned by user " + std::to_string(info.st_uid) + ", not by user " +
+                 std::to_string(::geteuid()),
+             EPERM);
+    }
+    constexpr mode_t others = S_IRWXG | S_IRWXO;
+    if ((info.st_mode & others) != 0 && ::chmod(folder.c_str(), info.st_mode & S_IRWXU) != 0) {
+        fail("make folder private", errno);
+    }
+}
+
 ScopedReadFailureForTesting::ScopedReadFailureForTesting(std::filesystem::path path, int error)
     : path_(path.lexically_normal()) {
     std::lock_guard lock(faultsMutex);

@@ -51,6 +51,13 @@ void removeIfPresent(const std::filesystem::path& path);
 void createDirectories(const std::filesystem::path& folder,
                        std::filesystem::perms mode = std::filesystem::perms::owner_all);
 
+// For one of the programs' own folders, which exists: a mode that lets others in is tightened to
+// 0700. A folder of another user, something that is not a folder, or a mode that cannot be
+// tightened throws std::filesystem::filesystem_error naming the folder: nothing may be written
+// there. Never used on folders the programs share with the desktop (the home, the XDG homes, a
+// browser's or the autostart folder).
+void keepFolderPrivate(const std::filesystem::path& folder);
+
 // Lets a test make reads of one file fail with an error code, to show that an operation which
 // writes afterwards stops instead of treating the file as empty. Production code never sets it.
 class ScopedReadFailureForTesting {

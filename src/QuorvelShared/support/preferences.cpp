@@ -29,8 +29,16 @@ Json readDomain(const std::filesystem::path& file) {
     }
 }
 
+// The folder of the domain files and "Quorvel" above it are the programs' own, unlike the
+// config home that holds them.
+void makeDomainFolder(const std::filesystem::path& folder) {
+    files::createDirectories(folder);
+    files::keepFolderPrivate(folder.parent_path());
+    files::keepFolderPrivate(folder);
+}
+
 void change(const std::filesystem::path& file, std::string_view key, Json value) {
-    files::createDirectories(file.parent_path());
+    makeDomainFolder(file.parent_path());
     files::withCoordinatedFile(file, [&] {
         Json domain = decodedOrEmpty(files::readIfPresent(file));
         domain[std::string(key)] = std::move(value);

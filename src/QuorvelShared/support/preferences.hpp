@@ -29,7 +29,8 @@ inline constexpr std::string_view sharedAppGroup = "group.com.merrowind.tollquak
 // A domain kept as one JSON object in $XDG_CONFIG_HOME/Quorvel/defaults/<domain>.json, read on
 // every call and replaced atomically under a lock on every change. A file that does not decode
 // reads as empty and is replaced by the next change; any other read or write failure of a change
-// throws.
+// throws, and so does a change whose folder belongs to another user. A change keeps both folders
+// below the config home at mode 0700.
 class JsonFilePreferences final : public Preferences {
 public:
     explicit JsonFilePreferences(std::string domain);

@@ -43,8 +43,11 @@ std::filesystem::path sharedStateFolder() {
     try {
         files::createDirectories(folder);
     } catch (const std::exception&) {
-        // Reported by the operation that uses the folder.
+        // The store's own operation fails on its own terms: no file to read, a write that cannot
+        // be made there.
+        return folder;
     }
+    files::keepFolderPrivate(folder);
     return folder;
 }
 

@@ -11,11 +11,14 @@ std::filesystem::path dataHome();
 std::filesystem::path configHome();
 
 // The folder through which the programs share their state: "Quorvel" in the data home. It is made
-// (mode 0700) on every call, so a folder removed between two operations comes back. A failure to
-// make it is not reported here; the store's own file operation then fails on its own terms.
+// (mode 0700) on every call, so a folder removed between two operations comes back, and an
+// existing one that lets others in is tightened to 0700. A folder owned by another user throws
+// std::filesystem::filesystem_error naming it, so that no store reads or writes there (see
+// files::keepFolderPrivate). A failure to make the folder is not reported here; the store's own
+// file operation then fails on its own terms.
 std::filesystem::path sharedStateFolder();
 
-// A file in the shared state folder.
+// A file in the shared state folder; throws as sharedStateFolder does.
 std::filesystem::path sharedStateFile(std::string_view name);
 
 }  // namespace quorvel::paths

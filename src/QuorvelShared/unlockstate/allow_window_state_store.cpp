@@ -41,7 +41,11 @@ fs::path fileURL() {
 }
 
 AllowWindowMap load(Date now) {
-    return load(fileURL(), now);
+    try {
+        return load(fileURL(), now);
+    } catch (const fs::filesystem_error&) {
+        return {};  // a shared folder of another user: nothing of it is read
+    }
 }
 
 AllowWindowMap load(const fs::path& from, Date now) {

@@ -28,11 +28,12 @@ enum class AllowWindowStateStoreError { coordinationDidNotRun };
 
 namespace AllowWindowStateStore {
 
-// "allow-windows.json" in the shared state folder (made when missing).
+// "allow-windows.json" in the shared state folder (made when missing; throws as
+// paths::sharedStateFolder does).
 std::filesystem::path fileURL();
 
 // The live windows of the file. Never fails: a missing, unreadable or undecodable file (a single
-// bad entry among good ones included) gives an empty map.
+// bad entry among good ones included), or a shared folder that cannot be used, gives an empty map.
 AllowWindowMap load(Date now);
 AllowWindowMap load(const std::filesystem::path& from, Date now);
 

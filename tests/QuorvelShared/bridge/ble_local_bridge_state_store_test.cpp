@@ -52,11 +52,7 @@ BLELocalBridgeResponse failed(const std::string& id) {
     return {id, true, {}, "timed out"};
 }
 
-unsigned modeOf(const fs::path& path) {
-    struct stat info {};
-    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
-    return info.st_mode & 0777;
-}
+using testkit::modeOf;
 
 class BLELocalBridgeStateStoreTest : public ::testing::Test {
 protected:

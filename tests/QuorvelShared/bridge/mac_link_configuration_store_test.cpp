@@ -1,7 +1,6 @@
 #include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "QuorvelShared/support/files.hpp"
 #include "QuorvelShared/support/json_errors.hpp"
@@ -26,11 +25,7 @@ MacLinkConfiguration sampleConfiguration() {
     };
 }
 
-unsigned modeOf(const fs::path& path) {
-    struct stat info {};
-    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
-    return info.st_mode & 0777;
-}
+using testkit::modeOf;
 
 TEST(MacLinkConfigurationStore, SavedFileListsEightSortedKeysPrettyPrintedWithSlashesEscaped) {
     testkit::TempXdgHome home;
