@@ -1,10 +1,11 @@
 #include "QuorvelPlatform/desktop/desktop_entry.hpp"
 
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <system_error>
 #include <unistd.h>
+
+#include "QuorvelShared/support/files.hpp"
 
 namespace quorvel::desktop {
 namespace {
@@ -114,12 +115,15 @@ std::optional<DesktopEntry> parseDesktopEntry(std::string_view text, std::string
 }
 
 std::optional<DesktopEntry> readDesktopEntry(const std::filesystem::path& file, std::string id) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) return std::nullopt;
-    return parseDesktopEntry(buffer.str(), std::move(id), file);
+    // Through the one whole-file read: a FIFO or a device named like an entry cannot block.
+    std::optional<std::string> text;
+    try {
+        text = files::readIfPresent(file);
+    } catch (const std::system_error&) {
+        return std::nullopt;
+    }
+    if (!text) return std::nullopt;
+    return parseDesktopEntry(*text, std::move(id), file);
 }
 
 std::optional<std::filesystem::path> programOfCommand(std::string_view command) {
