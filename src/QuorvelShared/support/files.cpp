@@ -5,12 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <ctime>
 #include <map>
 #include <mutex>
 #include <system_error>
+
+#include "QuorvelShared/support/uri_characters.hpp"
 
 namespace quorvel::files {
 namespace {
@@ -121,7 +122,7 @@ bool isTemporaryOf(std::string_view entry, std::string_view prefix) {
         return false;
     }
     for (const char c : entry.substr(prefix.size())) {
-        if (std::isalnum(static_cast<unsigned char>(c)) == 0) {
+        if (!uri::isAlpha(c) && !uri::isDigit(c)) {
             return false;
         }
     }
