@@ -7,6 +7,7 @@
 #include <QPointer>
 
 #include "QuorvelPlatform/bluetooth/bluez_dbus.hpp"
+#include "QuorvelPlatform/logging/log_categories.hpp"
 
 namespace quorvel::bluetooth {
 namespace {
@@ -31,7 +32,7 @@ BlueZPeripheral::BlueZPeripheral(QDBusConnection bus, QString objectRoot)
       monitor_(bus_, [this](AdapterState state) { adapterStateChanged(state); }) {
     bluez::registerDBusTypes();
     if (!(bus_.connectionCapabilities() & QDBusConnection::UnixFileDescriptorPassing)) {
-        qWarning("the system bus does not pass file descriptors: no phone can subscribe");
+        qCWarning(lcBluez, "the system bus does not pass file descriptors: no phone can subscribe");
     }
     monitor_.start();
 }

@@ -1,9 +1,11 @@
 #include "QuorvelShared/support/notifications.hpp"
 
-#include <iostream>
 #include <mutex>
 #include <stdexcept>
 #include <string>
+
+#include "QuorvelShared/support/event_boundary.hpp"
+#include "QuorvelShared/support/log.hpp"
 
 namespace quorvel {
 namespace {
@@ -42,11 +44,9 @@ void postAfterWrite(std::string_view name) {
     const std::shared_ptr<NotificationPoster> poster = posterFor(name);
     try {
         poster->post(name);
-    } catch (const std::exception& error) {
-        std::cerr << "quorvel: the file was saved, but posting " << name
-                  << " failed: " << error.what() << std::endl;
     } catch (...) {
-        std::cerr << "quorvel: the file was saved, but posting " << name << " failed" << std::endl;
+        logWarning(LogArea::state, "the file was saved, but posting " + std::string(name) +
+                                       " failed: " + describeException(std::current_exception()));
     }
 }
 
