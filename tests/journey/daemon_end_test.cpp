@@ -15,7 +15,7 @@ namespace {
 
 using Node = testing::AccessibilityTree::Node;
 
-class DaemonEndRobustness : public JourneyTest {
+class KilledDaemonRobustness : public JourneyTest {
 protected:
     // True when an object of the program with this role and exact name is on the screen.
     bool onScreen(const QString& role, const QString& name) {
@@ -29,7 +29,7 @@ protected:
     }
 };
 
-TEST_F(DaemonEndRobustness, AKilledDaemonLeavesEveryScreenSayingThatTheLinkHasEnded) {
+TEST_F(KilledDaemonRobustness, AKilledDaemonLeavesEveryScreenSayingThatTheLinkHasEnded) {
     const std::string endedDetail = "Bluetooth連携が終了しました。Pellorimを開き直してください";
     const QString endedIssue = QString::fromStdString("iPhoneと未接続。" + endedDetail);
     lockEditorAndViewer();
@@ -39,13 +39,8 @@ TEST_F(DaemonEndRobustness, AKilledDaemonLeavesEveryScreenSayingThatTheLinkHasEn
     ASSERT_EQ(daemons.size(), 1u) << "QuorvelMac should run one bridge daemon";
 
     // The main window's sidebar: its rows, in order, read as a screen reader reads them.
-    std::optional<Node> sidebar;
-    ASSERT_TRUE(runLoopUntil([&] {
-        sidebar = tree->find(*appNode, [&](const Node& node) {
-            return tree->role(node) == "list" && !tree->extents(node).isEmpty();
-        });
-        return sidebar && tree->children(*sidebar).size() == 4;
-    })) << "the main window's sidebar is not on the screen";
+    const std::optional<Node> sidebar = findSidebar();
+    ASSERT_TRUE(sidebar);
     const auto pairingRow = [&] { return tree->children(*sidebar)[3]; };
 
     // Connected: the overview, shown at start, finds nothing to report, and the sidebar marks

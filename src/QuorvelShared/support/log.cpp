@@ -4,15 +4,15 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <mutex>
 #include <string>
+
+#include "QuorvelShared/support/installed.hpp"
 
 namespace quorvel {
 namespace {
 
-std::mutex sinkMutex;
-std::shared_ptr<LogSink>& installedSink() {
-    static std::shared_ptr<LogSink> sink;
+Installed<LogSink>& installedSink() {
+    static Installed<LogSink> sink;
     return sink;
 }
 
@@ -26,16 +26,11 @@ void writeToStandardError(std::string_view line) noexcept {
 }  // namespace
 
 void installLogSink(std::shared_ptr<LogSink> sink) {
-    std::lock_guard lock(sinkMutex);
-    installedSink() = std::move(sink);
+    installedSink().install(std::move(sink));
 }
 
 void logWarning(LogArea area, std::string_view text) noexcept {
-    std::shared_ptr<LogSink> sink;
-    {
-        std::lock_guard lock(sinkMutex);
-        sink = installedSink();
-    }
+    const std::shared_ptr<LogSink> sink = installedSink().get();
     try {
         std::string line(text);
         std::replace_if(

@@ -1,27 +1,22 @@
 #include "QuorvelShared/support/notifications.hpp"
 
-#include <mutex>
 #include <stdexcept>
 #include <string>
 
 #include "QuorvelShared/support/event_boundary.hpp"
+#include "QuorvelShared/support/installed.hpp"
 #include "QuorvelShared/support/log.hpp"
 
 namespace quorvel {
 namespace {
 
-std::mutex posterMutex;
-std::shared_ptr<NotificationPoster>& installedPoster() {
-    static std::shared_ptr<NotificationPoster> poster;
+Installed<NotificationPoster>& installedPoster() {
+    static Installed<NotificationPoster> poster;
     return poster;
 }
 
 std::shared_ptr<NotificationPoster> posterFor(std::string_view name) {
-    std::shared_ptr<NotificationPoster> poster;
-    {
-        std::lock_guard lock(posterMutex);
-        poster = installedPoster();
-    }
+    std::shared_ptr<NotificationPoster> poster = installedPoster().get();
     if (!poster) {
         throw std::logic_error("no notification poster is installed; cannot post " +
                                std::string(name));
@@ -32,8 +27,7 @@ std::shared_ptr<NotificationPoster> posterFor(std::string_view name) {
 }  // namespace
 
 void installNotificationPoster(std::shared_ptr<NotificationPoster> poster) {
-    std::lock_guard lock(posterMutex);
-    installedPoster() = std::move(poster);
+    installedPoster().install(std::move(poster));
 }
 
 void postNotification(std::string_view name) {
