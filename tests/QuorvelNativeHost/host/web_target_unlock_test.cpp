@@ -460,8 +460,9 @@ TEST_F(HostDenialRobustness, ADenialForAStateFileNamesTheFileAndTheErrorOnStanda
         EXPECT_EQ(denialLine(errors, "t1", c.reason),
                   "quorvel.host: unlock request for t1 denied with " + c.reason + ": " + c.step +
                       " (" + c.file().string() + "): " + error);
-        if (spoiltFile)
+        if (spoiltFile) {
             EXPECT_EQ(readFile(c.file()), before);
+        }
     }
 }
 
