@@ -7,8 +7,6 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QSocketNotifier>
-#include <QtDebug>
-#include <cstdio>
 #include <memory>
 
 #include "QuorvelMac/model/mac_app_model.hpp"
@@ -25,6 +23,7 @@
 #include "QuorvelMac/ui/user_interface.hpp"
 #include "QuorvelPlatform/hostname/computer_name.hpp"
 #include "QuorvelPlatform/keychain/secret_service_keychain.hpp"
+#include "QuorvelPlatform/logging/log_categories.hpp"
 #include "QuorvelPlatform/notifications/dbus_notification_poster.hpp"
 #include "QuorvelPlatform/process/guarded_application.hpp"
 #include "QuorvelPlatform/process/open_file_limit.hpp"
@@ -89,10 +88,11 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
     raiseOpenFileLimit();
     GuardedApplication<QApplication> app(argc, argv);
+    installQtLogSink();
     QApplication::setApplicationName(QStringLiteral("Pellorim"));
     QApplication::setDesktopFileName(QStringLiteral("app.quorvel.mac"));
     if (!installJapaneseQtTranslations(app))
-        qWarning("QuorvelMac: Qt's Japanese texts are not installed (qt6-translations-l10n).");
+        qCWarning(lcShell, "Qt's Japanese texts are not installed (qt6-translations-l10n).");
     QApplication::setWindowIcon(ui::applicationIcon());
     // The application lives in the tray and keeps locking with every window closed.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
     case SingleInstance::Outcome::handedOver:
         return 0;
     case SingleInstance::Outcome::noSessionBus:
-        std::fputs("QuorvelMac: no D-Bus session bus; Pellorim needs one to talk to its daemon.\n", stderr);
+        qCWarning(lcShell, "no D-Bus session bus; Pellorim needs one to talk to its daemon.");
         return 1;
     case SingleInstance::Outcome::first:
         break;
@@ -110,14 +110,14 @@ int main(int argc, char** argv) {
     try {
         installDBusNotificationPoster();
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "QuorvelMac: %s\n", error.what());
+        qCWarning(lcShell, "%s", error.what());
         return 1;
     }
     quitOnSignals(app);
 
     auto index = std::make_shared<desktop::DesktopEntryIndex>();
     auto watcher = windows::ActiveWindowWatcher::connect();
-    if (!watcher) qWarning("QuorvelMac: no X11 display; applications cannot be watched or covered.");
+    if (!watcher) qCWarning(lcShell, "no X11 display; applications cannot be watched or covered.");
     auto observer = std::make_unique<windows::ForegroundAppObserver>(std::move(watcher), index);
     auto accessibility = std::make_shared<X11AccessibilityProbe>(observer.get());
     auto icons = std::make_shared<MacApplicationIconProvider>(index);

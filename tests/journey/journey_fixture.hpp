@@ -135,6 +135,19 @@ protected:
             << scene.x11.title(scene.x11.active()) << "\"";
     }
 
+    // The main window's sidebar with its four rows, once it is on the screen.
+    std::optional<testing::AccessibilityTree::Node> findSidebar() {
+        std::optional<testing::AccessibilityTree::Node> sidebar;
+        const bool shown = runLoopUntil([&] {
+            sidebar = tree->find(*appNode, [&](const testing::AccessibilityTree::Node& node) {
+                return tree->role(node) == "list" && !tree->extents(node).isEmpty();
+            });
+            return sidebar && tree->children(*sidebar).size() == 4;
+        });
+        EXPECT_TRUE(shown) << "the main window's sidebar is not on the screen";
+        return shown ? sidebar : std::nullopt;
+    }
+
     // Where the lock panel covers a window under openbox: its frame below the title bar.
     testing::WindowRect coverOf(const testkit::TestWindow& window) {
         const auto extents = *scene.x11.frameExtentsRect(window.id());  // left, right, top, bottom

@@ -19,13 +19,8 @@ TEST_F(JourneyTest, TheTargetCardAndTheTrayMenuRequestAnUnlockForTheirTarget) {
     startApplication();
 
     // The main window, shown at start: its sidebar's second row is the targets pane.
-    std::optional<Node> sidebar;
-    ASSERT_TRUE(runLoopUntil([&] {
-        sidebar = tree->find(*appNode, [&](const Node& node) {
-            return tree->role(node) == "list" && !tree->extents(node).isEmpty();
-        });
-        return sidebar && tree->children(*sidebar).size() == 4;
-    })) << "the main window's sidebar is not on the screen";
+    const std::optional<Node> sidebar = findSidebar();
+    ASSERT_TRUE(sidebar);
     const QRect targetsRow = tree->extents(tree->children(*sidebar)[1]);
     pointer.click(targetsRow.center().x(), targetsRow.center().y());
 

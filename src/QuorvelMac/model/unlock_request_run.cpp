@@ -5,7 +5,9 @@
 #include <stdexcept>
 
 #include "QuorvelMac/model/mac_app_model.hpp"
+#include "QuorvelPlatform/logging/log_categories.hpp"
 #include "QuorvelShared/bridge/ble_local_bridge_store.hpp"
+#include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
 #include "QuorvelShared/crypto/unlock_context_crypto.hpp"
 #include "QuorvelShared/crypto/unlock_context_signing.hpp"
 #include "QuorvelShared/policy/unlock_context.hpp"
@@ -65,9 +67,7 @@ void UnlockRequestRun::guarded(void (UnlockRequestRun::*step)()) {
     try {
         (this->*step)();
     } catch (...) {
-        const auto error = std::current_exception();
-        reportEscapedException("unlock request " + requestId_, error);
-        fail(describeException(error));
+        fail(describeException(std::current_exception()));
     }
 }
 
@@ -75,17 +75,16 @@ void UnlockRequestRun::begin() {
     if (!model_)
         return finish();
     // This copy serves the whole request; a later change of the link does not reach it.
+    step_ = {"taking the link configuration", MacLinkConfigurationStore::fileURL()};
     const auto configuration = model_->macLinkConfiguration();
-    if (!configuration || !configuration->isUsableForUnlockRequests()) {
-        model_->updateOverlay(target_,
-                              LockOverlayState::Status::failed(unlockTexts::pairingRequired));
-        return finish();
-    }
+    if (!configuration || !configuration->isUsableForUnlockRequests())
+        return fail(unlockTexts::pairingRequired);
     configuration_ = *configuration;
     try {
         requestId_ = "req_" + newUuidText();
         model_->pendingUnlockTargetsByRequestId_[requestId_] = target_.id;
         const Date now = model_->now();
+        step_ = {"freezing the remote-open counts", RemoteOpenEventStore::defaultFileURL()};
         RemoteOpenEventStore remoteOpens(RemoteOpenEventStore::defaultFileURL());
         const auto batches = remoteOpens.snapshotForUnlock(now);
         std::set<std::string> batchIds;
@@ -93,6 +92,7 @@ void UnlockRequestRun::begin() {
             batchIds.insert(batch.id);
         model_->pendingRemoteOpenBatchIdsByRequestId_[requestId_] = batchIds;
 
+        step_ = {"sealing the request for the iPhone", {}};
         const auto context = UnlockContextPlaintext::forUnlock(
             requestId_, target_.id,
             target_.kind == MacLockTarget::Kind::macApp ? TargetType::macApp
@@ -109,8 +109,12 @@ void UnlockRequestRun::begin() {
             configuration_.macDeviceId);
         if (!message.requestId || message.requestId->empty())
             throw UnlockFailure(unlockTexts::invalidRequest);
+        step_ = {"filing the request in the mailbox", BLELocalBridgeStore::stateURL()};
         BLELocalBridgeStore::saveRequest({*message.requestId, message, lifetime});
+        step_ = {"posting " + std::string(BLELocalBridgeStore::requestNotification), {}};
         postNotification(BLELocalBridgeStore::requestNotification);
+        step_ = {"waiting for the bridge daemon's answer in the mailbox",
+                 BLELocalBridgeStore::stateURL()};
         wait_.emplace(lifetime, BootClock::now());
     } catch (const std::exception& error) {
         return fail(error.what());
@@ -163,7 +167,10 @@ void UnlockRequestRun::poll() {
 }
 
 void UnlockRequestRun::handleAnswer(const BLELocalPrototypeWireMessage& answer) {
+    step_ = {"checking the iPhone's answer", {}};
     if (answer.kind == BLELocalPrototypeMessageKind::unlockCancellation) {
+        qCWarning(lcModel, "unlock request %s for %s ended: %s", requestId_.c_str(),
+                  target_.id.c_str(), unlockTexts::cancelled);
         model_->pendingUnlockTargetsByRequestId_.erase(requestId_);
         model_->acknowledgeRemoteOpenBatches(requestId_);
         model_->updateOverlay(target_, LockOverlayState::Status::failed(unlockTexts::cancelled));
@@ -188,6 +195,7 @@ void UnlockRequestRun::handleAnswer(const BLELocalPrototypeWireMessage& answer) 
         if (!UnlockContextCrypto::verifyLinkedUnlockSignature(
                 *answer.linkedSignature, linkedPayload, configuration_.iosSigningPublicKeyBase64))
             throw linkedUnlockFailure("invalidSignature");
+        step_ = {"accepting the linked revision", LinkedUnlockRevisionStateStore::fileURL()};
         if (!LinkedUnlockRevisionStateStore::accept(*answer.linkedTargetId, *answer.linkedRevision,
                                                     LinkedUnlockRevisionStateStore::fileURL()))
             throw linkedUnlockFailure("staleRevision");
@@ -199,6 +207,9 @@ void UnlockRequestRun::handleAnswer(const BLELocalPrototypeWireMessage& answer) 
 }
 
 void UnlockRequestRun::fail(const std::string& text) {
+    qCWarning(lcModel, "unlock request %s for %s failed: %s",
+              requestId_.empty() ? "(not made)" : requestId_.c_str(), target_.id.c_str(),
+              describeFailure(step_, text).c_str());
     if (model_) {
         // Only this request's own entries go: another request for the same target keeps its own.
         model_->forgetRequest(requestId_);

@@ -11,6 +11,7 @@
 #include "QuorvelMac/model/mac_lock_target.hpp"
 #include "QuorvelShared/bridge/ble_local_bridge_wait.hpp"
 #include "QuorvelShared/bridge/mac_link_configuration.hpp"
+#include "QuorvelShared/support/operation_step.hpp"
 
 namespace quorvel {
 
@@ -29,6 +30,7 @@ private:
     void begin();
     void poll();
     void handleAnswer(const BLELocalPrototypeWireMessage& answer);
+    // Ends the request with `text` on the lock panel, and reports it with the step it failed at.
     void fail(const std::string& text);
     void finish();
 
@@ -38,6 +40,7 @@ private:
     std::string requestId_;
     Date expiresAt_{};
     std::optional<BLELocalBridgeWait> wait_;
+    OperationStep step_;
     bool deliveryConfirmed_ = false;
     QTimer pollTimer_;
 };

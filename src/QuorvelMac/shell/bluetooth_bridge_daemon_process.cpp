@@ -16,7 +16,9 @@
 #include <thread>
 #include <vector>
 
+#include "QuorvelPlatform/logging/log_categories.hpp"
 #include "QuorvelShared/bridge/ble_local_connection_store.hpp"
+#include "QuorvelShared/support/operation_step.hpp"
 
 extern char** environ;
 
@@ -34,6 +36,14 @@ fs::path ownFolder() {
 // posix_spawn reports failures as an error number; file actions run in the child.
 void check(int result, const char* what) {
     if (result != 0) throw std::system_error(result, std::generic_category(), what);
+}
+
+void reportStatusNotWritten(const std::exception& error) {
+    qCWarning(lcShell, "%s",
+              describeFailure(
+                  {"writing the Bluetooth status \"stopped\"", BLELocalConnectionStore::fileURL()},
+                  error.what())
+                  .c_str());
 }
 
 }  // namespace
@@ -56,7 +66,23 @@ bool BluetoothBridgeDaemonProcess::isRunning() {
     const pid_t result = ::waitpid(*pid_, &status, WNOHANG);
     if (result == 0) return true;
     pid_.reset();  // reaped now (or not ours any more)
+    if (!stopped_) childEnded(result > 0 ? status : -1);
     return false;
+}
+
+void BluetoothBridgeDaemonProcess::childEnded(int waitStatus) {
+    std::string how = "ended";
+    if (waitStatus >= 0 && WIFSIGNALED(waitStatus)) {
+        how = "was killed by signal " + std::to_string(WTERMSIG(waitStatus));
+    } else if (waitStatus >= 0 && WIFEXITED(waitStatus)) {
+        how = "exited with status " + std::to_string(WEXITSTATUS(waitStatus));
+    }
+    qCWarning(lcShell, "the Bluetooth bridge daemon %s; it is not started again", how.c_str());
+    try {
+        BLELocalConnectionStore::save("stopped", std::string(endedDetail));
+    } catch (const std::exception& error) {
+        reportStatusNotWritten(error);
+    }
 }
 
 void BluetoothBridgeDaemonProcess::watchForEnd(pid_t pid) {
@@ -117,8 +143,9 @@ void BluetoothBridgeDaemonProcess::stop() {
     stopped_ = true;
     try {
         BLELocalConnectionStore::save("stopped", std::string(stoppedDetail));
-    } catch (...) {
-        // Best effort: the daemon is still asked to end below.
+    } catch (const std::exception& error) {
+        // Reported only: the daemon is still asked to end below.
+        reportStatusNotWritten(error);
     }
     if (lifetimePipeWriter_ >= 0) {
         ::close(lifetimePipeWriter_);

@@ -6,7 +6,9 @@
 // Released when the application quits: "stopped" is written then, so readers of the status file
 // do not go on showing a daemon that no longer runs. A child that ends earlier is reaped as soon
 // as it ends (its pidfd is watched by the loop), so it does not linger as a zombie; it is not
-// started again.
+// started again, and "stopped" is written at its reaping with a detail that asks the user to
+// reopen the application: the last status the daemon wrote ("connected") is no longer true, and
+// every unlock would fail while the screens still said so.
 #include <sys/types.h>
 
 #include <filesystem>
@@ -37,11 +39,15 @@ public:
     std::optional<pid_t> processIdentifier() const { return pid_; }
 
     static constexpr const char* stoppedDetail = "Macアプリが終了しています";
+    static constexpr const char* endedDetail =
+        "Bluetooth連携が終了しました。Pellorimを開き直してください";
 
 private:
     // Reaps the child when it ends, from the loop of the thread that started it.
     void watchForEnd(pid_t pid);
     void stopWatching();
+    // The child ended while the application runs.
+    void childEnded(int waitStatus);
 
     std::filesystem::path programFolder_;
     QSocketNotifier* endWatch_ = nullptr;

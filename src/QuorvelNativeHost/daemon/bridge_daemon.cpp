@@ -6,7 +6,6 @@
 #include <QDBusConnection>
 #include <QMetaObject>
 #include <exception>
-#include <iostream>
 #include <memory>
 
 #include "QuorvelNativeHost/daemon/bridge_daemon_core.hpp"
@@ -14,6 +13,7 @@
 #include "QuorvelNativeHost/daemon/standard_input_watch.hpp"
 #include "QuorvelPlatform/bluetooth/bluez_peripheral.hpp"
 #include "QuorvelPlatform/keychain/secret_service_keychain.hpp"
+#include "QuorvelPlatform/logging/log_categories.hpp"
 #include "QuorvelPlatform/notifications/dbus_notification_poster.hpp"
 #include "QuorvelPlatform/process/guarded_application.hpp"
 #include "QuorvelShared/devicekeys/caching_device_key_store.hpp"
@@ -41,14 +41,15 @@ int runBluetoothBridgeDaemon(int argc, char** argv, std::optional<std::int32_t> 
         startBridgeParentWatchdog(*parentProcessId);
     }
     GuardedApplication<QCoreApplication> application(argc, argv);
+    installQtLogSink();
     try {
         installDBusNotificationPoster();
     } catch (const std::exception& error) {
-        std::cerr << "QuorvelNativeHost: cannot post notifications: " << error.what() << '\n';
+        qCWarning(lcDaemon, "cannot post notifications: %s", error.what());
     }
     // Whatever fails here fails the whole run, which still ends with status 0 as every end of
     // the daemon does: the application never restarts it.
-    runEventHandler("the Bluetooth bridge daemon", [&] {
+    runEventHandler(LogArea::daemon, "the Bluetooth bridge daemon", [&] {
         bluetooth::BlueZPeripheral platform(QDBusConnection::systemBus());
         BridgeDaemonCore daemon(platform, programDeviceKeyStore());
         {

@@ -1,9 +1,9 @@
 #include "QuorvelNativeHost/daemon/bridge_daemon_core.hpp"
 
 #include <exception>
-#include <iostream>
 
 #include "QuorvelNativeHost/daemon/incoming_message_applier.hpp"
+#include "QuorvelPlatform/logging/log_categories.hpp"
 #include "QuorvelShared/bridge/ble_local_bridge_store.hpp"
 #include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
 #include "QuorvelShared/support/event_boundary.hpp"
@@ -43,18 +43,19 @@ BridgeDaemonCore::BridgeDaemonCore(bluetooth::BlePeripheral& platform,
             std::string(BLELocalBridgeStore::requestNotification), this);
     } catch (const std::exception& error) {
         // Without the session bus no requester can reach the daemon either; Bluetooth still runs.
-        std::cerr << "QuorvelNativeHost: request notifications unavailable: " << error.what()
-                  << '\n';
+        qCWarning(lcDaemon, "request notifications unavailable: %s", error.what());
     }
     processor_ = new BLELocalBridgeRequestProcessor(*peripheral_, this);
     if (requests_) {
         connect(requests_, &DistributedNotificationStream::available, processor_, [this] {
             if (requests_->take()) {
-                runEventHandler("a mailbox pass", [this] { processor_->processPendingRequests(); });
+                runEventHandler(LogArea::daemon, "a mailbox pass",
+                                [this] { processor_->processPendingRequests(); });
             }
         });
     }
-    runEventHandler("the first mailbox pass", [this] { processor_->processPendingRequests(); });
+    runEventHandler(LogArea::daemon, "the first mailbox pass",
+                    [this] { processor_->processPendingRequests(); });
 }
 
 void BridgeDaemonCore::shutDown() {

@@ -4,16 +4,27 @@
 #include <QTimer>
 #include <exception>
 
+#include "QuorvelPlatform/logging/log_categories.hpp"
 #include "QuorvelShared/bridge/ble_local_bridge_store.hpp"
 #include "QuorvelShared/bridge/ble_local_pairing_session_store.hpp"
 #include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
 #include "QuorvelShared/support/clock.hpp"
 #include "QuorvelShared/support/event_boundary.hpp"
 #include "QuorvelShared/support/notifications.hpp"
+#include "QuorvelShared/support/operation_step.hpp"
 
 namespace quorvel::daemon {
 
 using Kind = BLELocalPrototypeMessageKind;
+
+namespace {
+
+void reportMailboxFailure(const std::string& what, const std::exception& error) {
+    qCWarning(lcDaemon, "%s",
+              describeFailure({what, BLELocalBridgeStore::stateURL()}, error.what()).c_str());
+}
+
+}  // namespace
 
 void postResponseNotification() {
     try {
@@ -28,7 +39,7 @@ BLELocalBridgeRequestProcessor::BLELocalBridgeRequestProcessor(
     : QObject(parent), peripheral_(peripheral), deadlines_(new BootClockDeadlines(this)) {}
 
 BLELocalBridgeRequestProcessor::~BLELocalBridgeRequestProcessor() {
-    runEventHandler("writing the mailbox responses", [this] { writeResponses(); });
+    runEventHandler(LogArea::daemon, "writing the mailbox responses", [this] { writeResponses(); });
 }
 
 void BLELocalBridgeRequestProcessor::processPendingRequests() {
@@ -36,8 +47,10 @@ void BLELocalBridgeRequestProcessor::processPendingRequests() {
     std::vector<BLELocalBridgeRequest> requests;
     try {
         requests = BLELocalBridgeStore::loadPendingRequests();
-    } catch (const std::exception&) {
-        return;  // the next request notification tries again
+    } catch (const std::exception& error) {
+        // The next request notification tries again; until the file reads, nothing is served.
+        reportMailboxFailure("reading the pending requests", error);
+        return;
     }
     std::erase_if(requests, [this](const BLELocalBridgeRequest& request) {
         return tasksByRequestId_.contains(request.requestId);
@@ -52,12 +65,13 @@ void BLELocalBridgeRequestProcessor::processPendingRequests() {
         ids.push_back(request.requestId);
     try {
         BLELocalBridgeStore::savePickUpMarks(ids);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        reportMailboxFailure("marking the requests as picked up", error);
         return;  // they wait for the next pass
     }
     for (auto& request : requests) {
         postResponseNotification();
-        auto task = std::make_shared<Task>();
+        auto task = std::make_shared<Task>(Task{request.message.kind});
         tasksByRequestId_[request.requestId] = task;
         QTimer::singleShot(0, this, [this, request = std::move(request), task] {
             if (task->cancelled)
@@ -67,9 +81,10 @@ void BLELocalBridgeRequestProcessor::processPendingRequests() {
             } catch (...) {
                 // Only this request fails; the others and the daemon go on.
                 const auto error = std::current_exception();
-                reportEscapedException("request " + request.requestId, error);
-                complete(request.requestId, task, PeripheralFailure{describeException(error)},
-                         false);
+                if (!complete(request.requestId, task, PeripheralFailure{describeException(error)},
+                              false)) {
+                    reportEscapedException(LogArea::daemon, "request " + request.requestId, error);
+                }
             }
         });
     }
@@ -99,21 +114,27 @@ void BLELocalBridgeRequestProcessor::process(const BLELocalBridgeRequest& reques
     complete(request.requestId, task, outcome, false);
 }
 
-void BLELocalBridgeRequestProcessor::complete(const std::string& requestId,
+bool BLELocalBridgeRequestProcessor::complete(const std::string& requestId,
                                               const std::shared_ptr<Task>& task,
                                               const UnlockOutcome& outcome, bool hasReply) {
     // A request ends once: a failure caught after its answer was given leaves that answer.
     if (task->completed)
-        return;
+        return false;
     task->completed = true;
     if (task->cancelled) {
         forget(requestId, task);
         postResponseNotification();
-        return;
+        return true;
     }
     BLELocalBridgeResponse response{requestId, true, std::nullopt, std::nullopt};
     if (const auto* failure = std::get_if<PeripheralFailure>(&outcome)) {
         response.error = failure->description;
+        const std::string kind(nameOf<Kind>(task->kind, bleLocalPrototypeMessageKindNames));
+        qCWarning(
+            lcDaemon, "%s",
+            describeFailure({"carrying " + kind + " request " + requestId + " to the iPhone", {}},
+                            failure->description)
+                .c_str());
     } else if (hasReply) {
         response.message = std::get<BLELocalPrototypeWireMessage>(outcome);
     }
@@ -121,10 +142,12 @@ void BLELocalBridgeRequestProcessor::complete(const std::string& requestId,
     // on the next turn. Until then the request stays in the table, so no pass serves it again.
     if (unwritten_.empty()) {
         QTimer::singleShot(0, this, [this] {
-            runEventHandler("writing the mailbox responses", [this] { writeResponses(); });
+            runEventHandler(LogArea::daemon, "writing the mailbox responses",
+                            [this] { writeResponses(); });
         });
     }
     unwritten_.push_back({std::move(response), task});
+    return true;
 }
 
 void BLELocalBridgeRequestProcessor::writeResponses() {
@@ -137,9 +160,11 @@ void BLELocalBridgeRequestProcessor::writeResponses() {
         responses.push_back(entry.response);
     try {
         BLELocalBridgeStore::saveResponses(responses);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         // One by one, so that each request gets what it would have got alone: a success that
         // cannot be written is answered with the write's error instead.
+        reportMailboxFailure("writing " + std::to_string(responses.size()) + " responses together",
+                             error);
         for (const auto& response : responses)
             saveOneResponse(response);
     }
@@ -150,16 +175,19 @@ void BLELocalBridgeRequestProcessor::writeResponses() {
 }
 
 void BLELocalBridgeRequestProcessor::saveOneResponse(const BLELocalBridgeResponse& response) {
+    const std::string what = "writing the response to request " + response.requestId;
     try {
         BLELocalBridgeStore::saveResponse(response);
     } catch (const std::exception& error) {
+        reportMailboxFailure(what, error);
         if (response.error)
             return;  // the request stays pending and is served again by a later pass
         try {
             BLELocalBridgeStore::saveResponse(
                 {response.requestId, true, std::nullopt, std::string(error.what())});
-        } catch (const std::exception&) {
+        } catch (const std::exception& failure) {
             // The request stays pending and is served again by a later pass.
+            reportMailboxFailure(what + " as failed", failure);
         }
     }
 }

@@ -39,12 +39,14 @@ public:
 
 private:
     struct Task {
+        BLELocalPrototypeMessageKind kind;
         bool cancelled = false;
         bool completed = false;
     };
 
     void process(const BLELocalBridgeRequest& request, const std::shared_ptr<Task>& task);
-    void complete(const std::string& requestId, const std::shared_ptr<Task>& task,
+    // Ends the request with `outcome` and reports a failure; false when it had ended already.
+    bool complete(const std::string& requestId, const std::shared_ptr<Task>& task,
                   const UnlockOutcome& outcome, bool hasReply);
     void writeResponses();
     void saveOneResponse(const BLELocalBridgeResponse& response);

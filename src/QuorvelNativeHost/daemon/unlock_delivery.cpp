@@ -90,21 +90,24 @@ void BLELocalUnlockPeripheralPrototype::guardRequest(const std::string& requestI
     try {
         step();
     } catch (...) {
+        // The failed request is reported by whoever asked for it; a failure after its end has
+        // nobody left to tell.
         const auto error = std::current_exception();
-        reportEscapedException("unlock request " + requestId, error);
-        failRequest(requestId, PeripheralFailure{describeException(error)});
+        if (!failRequest(requestId, PeripheralFailure{describeException(error)}))
+            reportEscapedException(LogArea::daemon, "unlock request " + requestId, error);
     }
 }
 
-void BLELocalUnlockPeripheralPrototype::failRequest(const std::string& requestId,
+bool BLELocalUnlockPeripheralPrototype::failRequest(const std::string& requestId,
                                                     const PeripheralFailure& failure) {
     auto request = takeContinuation(requestId);
     if (!request)
-        return;  // the step had already ended it
+        return false;  // the step had already ended it
     deliveredRequestIds_.erase(requestId);
     deliveryRecoveryState_.finish(requestId);
     outboundFrames_.removeRequest(requestId);
     (*request)(failure);
+    return true;
 }
 
 void BLELocalUnlockPeripheralPrototype::onDeliveryCheck(const std::string& requestId) {

@@ -142,7 +142,8 @@ private:
     void onDeliveryCheck(const std::string& requestId);
     // Runs one step of a pending request; what the step throws fails that request alone.
     void guardRequest(const std::string& requestId, const std::function<void()>& step);
-    void failRequest(const std::string& requestId, const PeripheralFailure& failure);
+    // False when the request had ended already.
+    bool failRequest(const std::string& requestId, const PeripheralFailure& failure);
     bool recoverUnconfirmedDelivery(const std::string& requestId);
     void deliveryTimeout(const std::string& requestId);
     void timeout(const std::string& requestId);

@@ -49,15 +49,19 @@ BridgeExchange::BridgeExchange(BLELocalPrototypeWireMessage message, std::int64_
 
 void BridgeExchange::fileRequest() {
     try {
+        step_ = {"filing the request in the mailbox", BLELocalBridgeStore::stateURL()};
         if (!message_.requestId || message_.requestId->empty()) {
             throw NativeHostError(NativeHostErrorCase::invalidBluetoothRequest);
         }
         BLELocalBridgeStore::saveRequest({*message_.requestId, message_, timeoutSeconds_});
+        step_ = {"posting " + std::string(BLELocalBridgeStore::requestNotification), {}};
         postNotification(BLELocalBridgeStore::requestNotification);
     } catch (...) {
         complete(std::current_exception());
         return;
     }
+    step_ = {"waiting for the bridge daemon's answer in the mailbox",
+             BLELocalBridgeStore::stateURL()};
     wait_.emplace(timeoutSeconds_, BootClock::now());
     pollMailbox();
 }

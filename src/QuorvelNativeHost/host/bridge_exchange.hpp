@@ -15,6 +15,7 @@
 
 #include "QuorvelShared/bridge/ble_local_bridge_wait.hpp"
 #include "QuorvelShared/messages/ble_local_prototype_wire_message.hpp"
+#include "QuorvelShared/support/operation_step.hpp"
 
 namespace quorvel::host {
 
@@ -30,6 +31,9 @@ public:
     BridgeExchange(BLELocalPrototypeWireMessage message, std::int64_t timeoutSeconds,
                    Completion completion, QObject* parent = nullptr);
 
+    // The step the exchange is at, or ended at: what a failure's report names.
+    const OperationStep& step() const { return step_; }
+
 private:
     void fileRequest();
     void pollMailbox();
@@ -39,6 +43,7 @@ private:
     std::int64_t timeoutSeconds_;
     Completion completion_;
     std::optional<BLELocalBridgeWait> wait_;
+    OperationStep step_;
     QTimer timer_;
 };
 

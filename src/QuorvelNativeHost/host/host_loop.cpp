@@ -2,9 +2,8 @@
 
 #include <QCoreApplication>
 
-#include <iostream>
-
 #include "QuorvelNativeHost/host/message_handling.hpp"
+#include "QuorvelPlatform/logging/log_categories.hpp"
 #include "QuorvelShared/support/event_boundary.hpp"
 
 namespace quorvel::host {
@@ -45,7 +44,8 @@ void HostLoop::frameRead(const FrameReaderThread::Result& result) {
         dispatch(message);
     } catch (...) {
         // This message goes unanswered; the host goes on with the next one.
-        reportEscapedException("a message of the extension", std::current_exception());
+        reportEscapedException(LogArea::host, "a message of the extension",
+                               std::current_exception());
         reader_->readNext();
     }
 }
@@ -102,15 +102,8 @@ void HostLoop::end(int status, const std::exception_ptr& error) {
     processor_.cancelAll();
     delete stream_;
     delete inlineRequest_;
-    if (error) {
-        try {
-            std::rethrow_exception(error);
-        } catch (const std::exception& e) {
-            std::cerr << "QuorvelNativeHost: " << e.what() << '\n';
-        } catch (...) {
-            std::cerr << "QuorvelNativeHost: unknown error\n";
-        }
-    }
+    if (error)
+        qCWarning(lcHost, "%s", describeException(error).c_str());
     QCoreApplication::exit(status);
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "QuorvelNativeHost/host/host_loop.hpp"
+#include "QuorvelPlatform/logging/log_categories.hpp"
 #include "QuorvelPlatform/notifications/dbus_notification_poster.hpp"
 #include "QuorvelPlatform/process/guarded_application.hpp"
 
@@ -35,6 +36,7 @@ int runHost(int argc, char** argv) {
     // A browser that closed its end makes writes fail with EPIPE instead of killing the host.
     std::signal(SIGPIPE, SIG_IGN);
     GuardedApplication<QCoreApplication> application(argc, argv);
+    installQtLogSink();
     installNotificationPoster(std::make_shared<OnFirstPostBusPoster>());
     HostLoop loop(STDIN_FILENO, STDOUT_FILENO);
     loop.start();

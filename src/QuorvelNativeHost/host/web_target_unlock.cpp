@@ -2,9 +2,7 @@
 
 #include <QTimer>
 
-#include "QuorvelNativeHost/host/error_text.hpp"
 #include "QuorvelShared/support/clock.hpp"
-#include "QuorvelShared/support/event_boundary.hpp"
 
 namespace quorvel::host {
 
@@ -39,16 +37,15 @@ void WebTargetUnlock::guarded(const std::function<void()>& step) {
         step();
     } catch (...) {
         // Only this request is denied; the host goes on serving the others.
-        const auto error = std::current_exception();
-        reportEscapedException("unlock request for " + request_.targetLocalId, error);
-        complete(unlockDenied(request_.targetLocalId, errorText(error)));
+        complete(denyForError(request_.targetLocalId, {"carrying the request", {}},
+                              std::current_exception()));
     }
 }
 
 void WebTargetUnlock::answered(const BridgeExchange::Result& result) {
     exchange_->deleteLater();
     if (const auto* error = std::get_if<std::exception_ptr>(&result)) {
-        complete(unlockDenied(request_.targetLocalId, errorText(*error)));
+        complete(denyForError(request_.targetLocalId, exchange_->step(), *error));
         return;
     }
     complete(finishUnlock(*prepared_, std::get<BLELocalPrototypeWireMessage>(result),

@@ -3,10 +3,13 @@
 // The two synchronous halves of a web-target unlock request: building the sealed request for the
 // iPhone, and turning the iPhone's answer into the allow windows it grants. Between them the
 // request travels through the bridge daemon (bridge_exchange.hpp). Neither half throws: every
-// failure becomes an "unlock.denied" answer whose reason names it.
+// failure becomes an "unlock.denied" answer whose reason names it, and a line on standard error
+// that names its cause.
 #include <cstdint>
+#include <exception>
 #include <set>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -15,6 +18,7 @@
 #include "QuorvelShared/messages/mac_to_extension_message.hpp"
 #include "QuorvelShared/policy/policy_enums.hpp"
 #include "QuorvelShared/support/date.hpp"
+#include "QuorvelShared/support/operation_step.hpp"
 
 namespace quorvel::host {
 
@@ -37,7 +41,15 @@ struct PreparedUnlock {
     std::int64_t lifetimeSeconds = 0;
 };
 
-MacToExtensionMessage unlockDenied(const std::string& targetLocalId, const std::string& reason);
+// Every denial of an unlock request is made here: the answer for the extension, whose reason
+// stays a fixed word, and one line on standard error naming the target, the reason and its
+// `cause`, which the extension never sees.
+MacToExtensionMessage denyUnlock(const std::string& targetLocalId, const std::string& reason,
+                                 std::string_view cause);
+// The denial for an error thrown at `step`: its reason is the error's fixed word, the line names
+// the step, its file and the error's own text.
+MacToExtensionMessage denyForError(const std::string& targetLocalId, const OperationStep& step,
+                                   const std::exception_ptr& error);
 
 // Loads the link, freezes the remote-open counts, resolves the target's policy and seals the
 // request. Either the request to send or the answer that ends it here.

@@ -7,6 +7,7 @@
 #include <QPointer>
 
 #include "QuorvelPlatform/bluetooth/bluez_dbus.hpp"
+#include "QuorvelPlatform/logging/log_categories.hpp"
 
 namespace quorvel::bluetooth {
 namespace {
@@ -31,7 +32,7 @@ BlueZPeripheral::BlueZPeripheral(QDBusConnection bus, QString objectRoot)
       monitor_(bus_, [this](AdapterState state) { adapterStateChanged(state); }) {
     bluez::registerDBusTypes();
     if (!(bus_.connectionCapabilities() & QDBusConnection::UnixFileDescriptorPassing)) {
-        qWarning("the system bus does not pass file descriptors: no phone can subscribe");
+        qCWarning(lcBluez, "the system bus does not pass file descriptors: no phone can subscribe");
     }
     monitor_.start();
 }
@@ -109,12 +110,11 @@ void BlueZPeripheral::addService(const GattServiceLayout& layout) {
     const std::uint64_t generation = ++applicationGeneration_;
     const QString path = objectRoot_ + QStringLiteral("/app%1").arg(++nextObjectNumber_);
     application_ = std::make_unique<GattApplication>(
-        bus_, path, layout,
-        [this](const QString& sender, const QString& device, int mtu) {
-            return acquire(sender, device, mtu);
-        },
-        [this](const QString& sender, const QString& device, const QByteArray& value,
-               WriteResponder responder) { write(sender, device, value, std::move(responder)); });
+        bus_, path, bluetoothd(), layout,
+        [this](const QString& device, int mtu) { return acquire(device, mtu); },
+        [this](const QString& device, const QByteArray& value, WriteResponder responder) {
+            write(device, value, std::move(responder));
+        });
     QString exportError;
     if (!application_->exportObjects(exportError)) {
         application_.reset();
@@ -168,10 +168,8 @@ void BlueZPeripheral::startAdvertising(const std::string& serviceUUID) {
     const std::uint64_t generation = ++advertisementGeneration_;
     const QString path = objectRoot_ + QStringLiteral("/advertisement%1").arg(++nextObjectNumber_);
     advertisement_ = std::make_unique<LEAdvertisement>(
-        serviceUUID, [this, generation] { advertisementReleased(generation); });
-    if (!bus_.registerObject(
-            path, advertisement_.get(),
-            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties)) {
+        bluetoothd(), serviceUUID, [this, generation] { advertisementReleased(generation); });
+    if (!bus_.registerVirtualObject(path, advertisement_.get())) {
         advertisement_.reset();
         callLater([error = bus_.lastError().message().toStdString()](BlePeripheralDelegate& d) {
             d.advertisingStarted(error);
@@ -233,12 +231,14 @@ void BlueZPeripheral::advertisementReleased(std::uint64_t generation) {
         Qt::QueuedConnection);
 }
 
-int BlueZPeripheral::acquire(const QString& sender, const QString& device, int attMtu) {
-    // Only bluetoothd may subscribe or write: the system bus's policy already keeps others out,
-    // and a bus that lets them through must not let them pose as a phone.
-    if (sender != monitor_.owner()) {
-        return -1;
-    }
+BlueZObject::Caller BlueZPeripheral::bluetoothd() const {
+    // The system bus's policy already keeps others out; a bus that lets them through must not
+    // let them pose as bluetoothd or as a phone, nor take our objects off the air.
+    // Our objects die before the monitor: they are members declared after it.
+    return [this] { return monitor_.owner(); };
+}
+
+int BlueZPeripheral::acquire(const QString& device, int attMtu) {
     auto pair = NotifySocket::create();
     if (!pair || !layout_) {
         if (pair)
@@ -323,9 +323,9 @@ void BlueZPeripheral::readyAgain() {
     callLater([](BlePeripheralDelegate& d) { d.readyToUpdateSubscribers(); });
 }
 
-void BlueZPeripheral::write(const QString& sender, const QString& device, const QByteArray& value,
+void BlueZPeripheral::write(const QString& device, const QByteArray& value,
                             WriteResponder responder) {
-    if (!layout_ || sender != monitor_.owner()) {
+    if (!layout_) {
         responder.respond(AttResult::unlikelyError);
         return;
     }

@@ -55,10 +55,11 @@ private:
     };
 
     void adapterStateChanged(AdapterState state);
-    int acquire(const QString& sender, const QString& device, int attMtu);
+    // The only caller our objects answer: bluetoothd.
+    BlueZObject::Caller bluetoothd() const;
+    int acquire(const QString& device, int attMtu);
     void socketClosed(const QString& device, const NotifySocket* socket);
-    void write(const QString& sender, const QString& device, const QByteArray& value,
-               WriteResponder responder);
+    void write(const QString& device, const QByteArray& value, WriteResponder responder);
     void deliverWrites();
     void advertisementReleased(std::uint64_t generation);
     void endSubscriptions(bool tellDelegate);

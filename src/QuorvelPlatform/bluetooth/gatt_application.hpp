@@ -2,9 +2,9 @@
 
 // Our GATT application as bluetoothd sees it: an object tree under one path, with
 // ObjectManager.GetManagedObjects at its root, one primary service and its two characteristics
-// (Mac to phone first, then phone to Mac). The objects live exactly as long as this owner.
+// (Mac to phone first, then phone to Mac). The objects live exactly as long as this owner and
+// answer only `allowedCaller` (bluetoothd).
 #include <QDBusConnection>
-#include <QObject>
 #include <QString>
 #include <memory>
 
@@ -14,7 +14,8 @@ namespace quorvel::bluetooth {
 
 class GattApplication {
 public:
-    GattApplication(QDBusConnection bus, QString path, const GattServiceLayout& layout,
+    GattApplication(QDBusConnection bus, QString path, BlueZObject::Caller allowedCaller,
+                    const GattServiceLayout& layout,
                     GattNotifyCharacteristic::AcquireHandler acquire,
                     GattWriteCharacteristic::WriteHandler write);
     ~GattApplication();

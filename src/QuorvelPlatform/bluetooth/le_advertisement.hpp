@@ -3,31 +3,31 @@
 // The advertisement we register with LEAdvertisingManager1. bluetoothd reads it with
 // Properties.GetAll once. Type "peripheral" makes it connectable (without a Type it would be a
 // broadcast nobody can connect to); the service UUID is the only content, so the 31 bytes hold
-// the flags and one 128-bit UUID.
-#include <QtDBus/qtdbusglobal.h>
-#include <QObject>
+// the flags and one 128-bit UUID. Only bluetoothd may call it (bluez_object.hpp): a Release from
+// anyone else would otherwise end our advertising for good.
 #include <QStringList>
 #include <functional>
+#include <string>
+
+#include "QuorvelPlatform/bluetooth/bluez_object.hpp"
 
 namespace quorvel::bluetooth {
 
-class LEAdvertisement final : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.bluez.LEAdvertisement1")
-    Q_PROPERTY(QString Type READ type)
-    Q_PROPERTY(QStringList ServiceUUIDs READ serviceUUIDs)
-
+class LEAdvertisement final : public BlueZObject {
 public:
     // `released` runs when bluetoothd drops the advertisement on its own.
-    LEAdvertisement(const std::string& serviceUUID, std::function<void()> released)
-        : serviceUUID_(QString::fromStdString(serviceUUID).toLower()),
+    LEAdvertisement(Caller allowedCaller, const std::string& serviceUUID,
+                    std::function<void()> released)
+        : BlueZObject(std::move(allowedCaller)),
+          serviceUUID_(QString::fromStdString(serviceUUID).toLower()),
           released_(std::move(released)) {}
 
-    QString type() const { return QStringLiteral("peripheral"); }
-    QStringList serviceUUIDs() const { return {serviceUUID_}; }
+    QString interfaceName() const override;
+    QVariantMap dbusProperties() const override;
 
-public Q_SLOTS:
-    Q_NOREPLY void Release();
+protected:
+    QString methodsXml() const override;
+    bool call(const QDBusMessage& message, const QDBusConnection& connection) override;
 
 private:
     QString serviceUUID_;

@@ -23,7 +23,8 @@ public:
         try {
             return Application::notify(receiver, event);
         } catch (...) {
-            reportEscapedException(where(receiver, event), std::current_exception());
+            reportEscapedException(LogArea::process, where(receiver, event),
+                                   std::current_exception());
             return false;
         }
     }

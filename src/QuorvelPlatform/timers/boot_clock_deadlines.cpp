@@ -98,12 +98,12 @@ void BootClockDeadlines::onReadable() {
     while (!queue_.empty() && queue_.begin()->first.due <= now) {
         auto due = queue_.extract(queue_.begin());
         dueById_.erase(due.key().id);
-        runEventHandler("a boot-clock deadline", due.mapped());
+        runEventHandler(LogArea::process, "a boot-clock deadline", due.mapped());
         // An action may have ended the owner, and this queue with it.
         if (!self)
             return;
     }
-    runEventHandler("re-arming the boot-clock deadlines", [this] { arm(); });
+    runEventHandler(LogArea::process, "re-arming the boot-clock deadlines", [this] { arm(); });
 }
 
 }  // namespace quorvel

@@ -2,8 +2,9 @@
 
 #include <QAbstractEventDispatcher>
 #include <QSocketNotifier>
-#include <QtDebug>
 #include <cstdlib>
+
+#include "QuorvelPlatform/logging/log_categories.hpp"
 
 namespace quorvel::windows {
 
@@ -61,7 +62,7 @@ void X11EventConnection::drain(bool readSocket) {
         return;
     if (!isConnected()) {
         if (notifier_->isEnabled()) {
-            qWarning("%s", brokenWarning_);
+            qCWarning(lcWindows, "%s", brokenWarning_);
             notifier_->setEnabled(false);
         }
         return;

@@ -1,9 +1,5 @@
 #include "QuorvelShared/support/event_boundary.hpp"
 
-#include <errno.h>
-
-#include <cstdio>
-
 namespace quorvel {
 
 std::string describeException(const std::exception_ptr& error) noexcept {
@@ -21,12 +17,14 @@ std::string describeException(const std::exception_ptr& error) noexcept {
     }
 }
 
-void reportEscapedException(std::string_view where, const std::exception_ptr& error) noexcept {
-    const std::string text = describeException(error);
-    // One write, so that reports of two threads do not interleave within a line.
-    std::fprintf(stderr, "%s: %.*s: %s\n", program_invocation_short_name,
-                 static_cast<int>(where.size()), where.data(), text.c_str());
-    std::fflush(stderr);
+void reportEscapedException(LogArea area, std::string_view where,
+                            const std::exception_ptr& error) noexcept {
+    try {
+        logWarning(area, std::string(where) + ": " + describeException(error));
+    } catch (...) {
+        // No memory left for the line: at least where it happened.
+        logWarning(area, where);
+    }
 }
 
 }  // namespace quorvel

@@ -1,25 +1,22 @@
 #include "QuorvelShared/support/notifications.hpp"
 
-#include <iostream>
-#include <mutex>
 #include <stdexcept>
 #include <string>
+
+#include "QuorvelShared/support/event_boundary.hpp"
+#include "QuorvelShared/support/installed.hpp"
+#include "QuorvelShared/support/log.hpp"
 
 namespace quorvel {
 namespace {
 
-std::mutex posterMutex;
-std::shared_ptr<NotificationPoster>& installedPoster() {
-    static std::shared_ptr<NotificationPoster> poster;
+Installed<NotificationPoster>& installedPoster() {
+    static Installed<NotificationPoster> poster;
     return poster;
 }
 
 std::shared_ptr<NotificationPoster> posterFor(std::string_view name) {
-    std::shared_ptr<NotificationPoster> poster;
-    {
-        std::lock_guard lock(posterMutex);
-        poster = installedPoster();
-    }
+    std::shared_ptr<NotificationPoster> poster = installedPoster().get();
     if (!poster) {
         throw std::logic_error("no notification poster is installed; cannot post " +
                                std::string(name));
@@ -30,8 +27,7 @@ std::shared_ptr<NotificationPoster> posterFor(std::string_view name) {
 }  // namespace
 
 void installNotificationPoster(std::shared_ptr<NotificationPoster> poster) {
-    std::lock_guard lock(posterMutex);
-    installedPoster() = std::move(poster);
+    installedPoster().install(std::move(poster));
 }
 
 void postNotification(std::string_view name) {
@@ -42,11 +38,9 @@ void postAfterWrite(std::string_view name) {
     const std::shared_ptr<NotificationPoster> poster = posterFor(name);
     try {
         poster->post(name);
-    } catch (const std::exception& error) {
-        std::cerr << "quorvel: the file was saved, but posting " << name
-                  << " failed: " << error.what() << std::endl;
     } catch (...) {
-        std::cerr << "quorvel: the file was saved, but posting " << name << " failed" << std::endl;
+        logWarning(LogArea::state, "the file was saved, but posting " + std::string(name) +
+                                       " failed: " + describeException(std::current_exception()));
     }
 }
 

@@ -21,7 +21,7 @@ void installNotificationPoster(std::shared_ptr<NotificationPoster> poster);
 void postNotification(std::string_view name);
 
 // Posts `name` to announce a write that has already replaced a file. The write stands whatever the
-// poster does: its failure is reported on standard error and the call returns normally, so that no
+// poster does: its failure is reported (support/log.hpp) and the call returns normally, so that no
 // caller retries a save against a state that already changed. Posting with no poster installed
 // still throws std::logic_error, as above.
 void postAfterWrite(std::string_view name);

@@ -1,6 +1,9 @@
 // The unlock road against a fake bridge daemon: a second program that serves the mailbox and
 // answers as the iPhone, signing with the iPhone's key.
 #include <QProcess>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "QuorvelShared/bridge/ble_local_bridge_store.hpp"
 #include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
@@ -75,14 +78,35 @@ protected:
 
     const MacLockTarget& target() const { return model->targets()[0]; }
 
-    // Requests the first target's unlock from its lock panel and waits for the road's end.
+    // Requests the first target's unlock from its lock panel and waits for the road's end;
+    // what the program wrote on standard error meanwhile goes to `errors`.
     void requestAndWait() {
         model->setOverlay(LockOverlayState{target(), LockOverlayState::Status::locked()});
         statuses.clear();
+        ::testing::internal::CaptureStderr();
         model->requestUnlock(target());
-        ASSERT_TRUE(runLoopUntil(
-            [&] { return !model->overlay() || model->overlay()->status.kind == Kind::failed; }));
+        const bool ended = runLoopUntil(
+            [&] { return !model->overlay() || model->overlay()->status.kind == Kind::failed; });
+        errors = ::testing::internal::GetCapturedStderr();
+        ASSERT_TRUE(ended);
     }
+
+    // The one line on standard error that reports how the first target's request ended;
+    // empty (and a failure) when there is not exactly one.
+    std::string endLine() const {
+        const std::string head = "quorvel.model: unlock request ";
+        std::vector<std::string> found;
+        std::istringstream lines(errors);
+        for (std::string line; std::getline(lines, line);) {
+            if (line.starts_with(head) &&
+                line.find(" for " + target().id + " ") != std::string::npos)
+                found.push_back(line);
+        }
+        EXPECT_EQ(found.size(), 1u) << "standard error:\n" << errors;
+        return found.size() == 1 ? found[0] : std::string();
+    }
+
+    std::string errors;
 
     BLELocalBridgeRequest recordedRequest() const {
         return bleLocalBridgeRequestFromJson(
@@ -99,6 +123,10 @@ TEST_F(UnlockTest, ConfigurationWithoutTheEncryptionKeyFailsAtOnceAndTouchesNoMa
     EXPECT_FALSE(files::exists(BLELocalBridgeStore::stateURL()));
     ASSERT_EQ(model->recentUnlocks().size(), 1u);
     EXPECT_EQ(model->recentUnlocks()[0].status, "承認待ち");
+    EXPECT_EQ(endLine(), "quorvel.model: unlock request (not made) for " + target().id +
+                             " failed: taking the link configuration (" +
+                             MacLinkConfigurationStore::fileURL().string() +
+                             "): iPhoneとのBluetoothペアリングが必要です");
 }
 
 TEST_F(UnlockTest, NoPickUpWithinFiveSecondsMeansTheBridgeIsNotRunning) {
@@ -108,6 +136,11 @@ TEST_F(UnlockTest, NoPickUpWithinFiveSecondsMeansTheBridgeIsNotRunning) {
     EXPECT_EQ(model->overlay()->status, LockOverlayState::Status::failed(bridgeNotRunningText));
     EXPECT_EQ(BLELocalBridgeStore::loadPendingRequests().size(), 1u);
     EXPECT_FALSE(model->allowUntil(target().id));
+    const std::string mailbox = BLELocalBridgeStore::stateURL().string();
+    EXPECT_TRUE(
+        endLine().ends_with(" failed: waiting for the bridge daemon's answer in the mailbox (" +
+                            mailbox + "): " + bridgeNotRunningText))
+        << errors;
 }
 
 TEST_F(UnlockTest, ApprovalOpensTheWindowSchedulesTheWarningAndClearsThePanel) {
@@ -201,6 +234,7 @@ TEST_F(UnlockTest, EveryRefusedAnswerGivesItsTextAndOpensNothing) {
         requestAndWait();
         ASSERT_TRUE(model->overlay());
         EXPECT_EQ(model->overlay()->status, LockOverlayState::Status::failed(c.text));
+        EXPECT_TRUE(endLine().ends_with(": " + c.text)) << errors;
         EXPECT_FALSE(model->allowUntil(target().id));
         EXPECT_TRUE(AllowWindowStateStore::load(systemClock().now()).empty());
         EXPECT_EQ(LinkedUnlockRevisionStateStore::load(LinkedUnlockRevisionStateStore::fileURL()),
@@ -298,6 +332,32 @@ TEST_F(UnlockTest, ResultOfARequestWhosePanelWasTakenIsNotShownButTheWindowOpens
     model->setOverlay(LockOverlayState{other, LockOverlayState::Status::locked()});
     ASSERT_TRUE(runLoopUntil([&] { return model->allowUntil(target().id).has_value(); }));
     EXPECT_EQ(model->overlay(), (LockOverlayState{other, LockOverlayState::Status::locked()}));
+}
+
+// A mailbox that does not decode fails every request until the user deletes it: the panel shows
+// the decoder's text, and standard error names the step, the file and the error.
+class UnlockFailureRobustness : public UnlockTest {};
+
+TEST_F(UnlockFailureRobustness, AMailboxThatDoesNotDecodeIsNamedWithItsError) {
+    pair();
+    startModel();
+    const std::string undecodable = R"({"requests":7})";
+    files::createDirectories(BLELocalBridgeStore::stateURL().parent_path());
+    testkit::writeFile(BLELocalBridgeStore::stateURL(), undecodable);
+    std::string error;
+    try {
+        BLELocalBridgeStore::loadPendingRequests();
+        ADD_FAILURE() << "the mailbox decoded";
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    requestAndWait();
+    ASSERT_TRUE(model->overlay());
+    EXPECT_EQ(model->overlay()->status, LockOverlayState::Status::failed(error));
+    EXPECT_TRUE(endLine().ends_with(" failed: filing the request in the mailbox (" +
+                                    BLELocalBridgeStore::stateURL().string() + "): " + error))
+        << errors;
+    EXPECT_EQ(testkit::readFile(BLELocalBridgeStore::stateURL()), undecodable);
 }
 
 }  // namespace

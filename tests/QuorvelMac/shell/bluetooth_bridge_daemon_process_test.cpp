@@ -5,8 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "QuorvelShared/bridge/ble_local_connection_store.hpp"
 #include "testkit/recording_poster.hpp"
@@ -101,6 +104,66 @@ TEST_F(BluetoothBridgeDaemonProcessTest, ADaemonThatEndsIsReapedAtOnceAndNotRest
     EXPECT_TRUE(waitUntil([&] { return !fs::exists(entry); }, std::chrono::seconds(60)));
     EXPECT_FALSE(daemon.processIdentifier());
     EXPECT_EQ(read("starts"), "started\n");
+}
+
+// A daemon that ends while the application runs, however it ends, leaves the status "stopped"
+// with a detail that asks the user to reopen the application: the status it wrote last
+// ("connected") would go on telling every screen that unlocking works. The status is written by
+// the reaping itself, in the loop's turn that notices the end: nothing else runs here, no model
+// and no periodic refresh.
+class DaemonEndRobustness : public BluetoothBridgeDaemonProcessTest {};
+
+TEST_F(DaemonEndRobustness, ADaemonThatEndsWhileTheApplicationRunsLeavesTheStatusStopped) {
+    struct Case {
+        const char* name;
+        const char* script;  // the stand-in daemon, after it noted its start
+        bool killedByTest;   // the test ends it with SIGKILL
+        const char* how;     // what the application reports
+    };
+    const Case cases[] = {
+        {"killed", "exec cat > /dev/null\n", true, "was killed by signal 9"},
+        {"exits by itself", "exit 3\n", false, "exited with status 3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testkit::TempXdgHome home;
+        poster_.clear();
+        fs::remove(folder_ / "starts");
+        const auto program = folder_ / "QuorvelNativeHost";
+        std::ofstream(program) << "#!/bin/sh\necho started >> \"$(dirname \"$0\")/starts\"\n"
+                               << c.script;
+        fs::permissions(program, fs::perms::owner_all);
+        BLELocalConnectionStore::save("connected", std::string("iPhoneへの解除申請到達を確認済み"));
+        poster_.clear();
+
+        ::testing::internal::CaptureStderr();
+        BluetoothBridgeDaemonProcess daemon(folder_);
+        daemon.start();
+        const pid_t pid = daemon.processIdentifier().value_or(-1);
+        const bool started = waitUntil([&] { return exists("starts"); });
+        if (started && c.killedByTest)
+            ::kill(pid, SIGKILL);
+        const auto stopped = [] {
+            const auto status = BLELocalConnectionStore::load();
+            return status && status->status == "stopped";
+        };
+        const bool written = started && waitUntil(stopped);
+        const std::string errors = ::testing::internal::GetCapturedStderr();
+        ASSERT_TRUE(started);
+        ASSERT_TRUE(written);
+        EXPECT_EQ(BLELocalConnectionStore::load()->detail,
+                  "Bluetooth連携が終了しました。Pellorimを開き直してください");
+        EXPECT_EQ(poster_.posted(),
+                  std::vector<std::string>{"app.quorvel.bleBridge.connectionChanged"});
+        // Reaped in the same turn, and not started again.
+        EXPECT_FALSE(fs::exists("/proc/" + std::to_string(pid)));
+        EXPECT_FALSE(daemon.processIdentifier());
+        EXPECT_EQ(read("starts"), "started\n");
+        EXPECT_NE(errors.find(std::string("quorvel.shell: the Bluetooth bridge daemon ") + c.how +
+                              "; it is not started again"),
+                  std::string::npos)
+            << errors;
+    }
 }
 
 TEST_F(BluetoothBridgeDaemonProcessTest, MissingProgramThrowsAndLaunchesNothing) {

@@ -23,9 +23,10 @@ inline constexpr auto patience = std::chrono::seconds(60);
 
 // Starts the daemon with `arguments` and `stdinFd` as its standard input; output is discarded.
 // With `softOpenFileLimit` the daemon starts with that soft limit of open files (the hard limit
-// stays), as a desktop session may start it.
+// stays), as a desktop session may start it. With `stderrFd` its standard error goes there.
 inline pid_t startDaemon(const std::vector<std::string>& arguments, int stdinFd,
-                         std::optional<rlim_t> softOpenFileLimit = std::nullopt) {
+                         std::optional<rlim_t> softOpenFileLimit = std::nullopt,
+                         int stderrFd = -1) {
     std::vector<char*> argv{const_cast<char*>(QUORVEL_NATIVE_HOST)};
     for (const auto& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
@@ -42,6 +43,8 @@ inline pid_t startDaemon(const std::vector<std::string>& arguments, int stdinFd,
         ::dup2(stdinFd, STDIN_FILENO);
         const int null = ::open("/dev/null", O_WRONLY);
         ::dup2(null, STDOUT_FILENO);
+        if (stderrFd >= 0)
+            ::dup2(stderrFd, STDERR_FILENO);
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }

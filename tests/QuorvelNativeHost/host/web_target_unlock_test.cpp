@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <sstream>
 #include <thread>
+#include <vector>
 
 #include "QuorvelShared/support/clock.hpp"
 #include "QuorvelShared/support/json_reader.hpp"
@@ -39,11 +41,35 @@ Date inAnHour() {
     return Date{std::floor(systemClock().now().secondsSinceReferenceDate) + 3600};
 }
 
+// The lines of the host's standard error that report the denial of `target` with `reason`.
+std::vector<std::string> denialLines(const std::string& errors, const std::string& target,
+                                     const std::string& reason) {
+    const std::string head =
+        "quorvel.host: unlock request for " + target + " denied with " + reason + ": ";
+    std::vector<std::string> found;
+    std::istringstream lines(errors);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with(head))
+            found.push_back(line);
+    }
+    return found;
+}
+
+// The one line that reports the denial; empty (and a failure) when there is not exactly one.
+std::string denialLine(const std::string& errors, const std::string& target,
+                       const std::string& reason) {
+    const auto found = denialLines(errors, target, reason);
+    EXPECT_EQ(found.size(), 1u) << "standard error:\n" << errors;
+    return found.size() == 1 ? found[0] : std::string();
+}
+
 class HostUnlock : public ::testing::Test {
 protected:
     TempXdgHome home;
     ScopedRecordingPoster poster;
     FakeIPhone phone;
+    // What the host wrote on standard error while it served the last request.
+    std::string errors;
 
     // Sends one inline unlock request for `target` and returns the answer.
     Out requestUnlock(const std::string& target) {
@@ -52,6 +78,9 @@ protected:
         auto answer = host.readMessage(std::chrono::seconds(60));
         host.closeInput();
         EXPECT_EQ(host.waitForExit(), 0);
+        // The answer is all the browser receives.
+        EXPECT_TRUE(host.outputEndsWithoutMore());
+        errors = host.errorOutput();
         if (!answer) {
             ADD_FAILURE() << "no answer";
             return Out{Out::PolicyUpdated{}};
@@ -61,7 +90,10 @@ protected:
 };
 
 TEST_F(HostUnlock, WithoutAUsableLinkTheRequestIsDeniedBeforeTheBridge) {
+    const std::string linkFile = MacLinkConfigurationStore::fileURL().string();
     EXPECT_EQ(as<Out::UnlockDenied>(requestUnlock("t1")).reason, "native_host_not_configured");
+    EXPECT_NE(denialLine(errors, "t1", "native_host_not_configured").find(linkFile),
+              std::string::npos);
 
     MacLinkConfiguration incomplete = phone.link();
     incomplete.iosEncryptionPublicKeyBase64.clear();
@@ -70,6 +102,8 @@ TEST_F(HostUnlock, WithoutAUsableLinkTheRequestIsDeniedBeforeTheBridge) {
     EXPECT_EQ(denied.targetLocalId, "t1");
     EXPECT_EQ(denied.reason, "native_host_config_incomplete");
     EXPECT_TRUE(BLELocalBridgeStore::loadPendingRequests().empty());
+    EXPECT_NE(denialLine(errors, "t1", "native_host_config_incomplete").find(linkFile),
+              std::string::npos);
 }
 
 TEST_F(HostUnlock, WithoutADaemonTheRequestIsDeniedAsMacAppNotRunning) {
@@ -77,6 +111,9 @@ TEST_F(HostUnlock, WithoutADaemonTheRequestIsDeniedAsMacAppNotRunning) {
     EXPECT_EQ(as<Out::UnlockDenied>(requestUnlock("t1")).reason, "macAppNotRunning");
     // The request stays in the mailbox for a daemon that may still come.
     EXPECT_EQ(BLELocalBridgeStore::loadPendingRequests().size(), 1u);
+    EXPECT_NE(
+        denialLine(errors, "t1", "macAppNotRunning").find(BLELocalBridgeStore::stateURL().string()),
+        std::string::npos);
 }
 
 TEST_F(HostUnlock, WithoutASessionBusUnlockRequestsAreDeniedAndTheHostGoesOn) {
@@ -93,6 +130,9 @@ TEST_F(HostUnlock, WithoutASessionBusUnlockRequestsAreDeniedAndTheHostGoesOn) {
     as<Out::TargetsState>(host.readMessage());
     host.closeInput();
     EXPECT_EQ(host.waitForExit(), 0);
+    EXPECT_NE(denialLine(host.errorOutput(), "t1", "distributedNotificationError")
+                  .find("posting app.quorvel.bleBridge.request"),
+              std::string::npos);
 }
 
 TEST_F(HostUnlock, EveryDaemonAnswerThatIsNoValidApprovalBecomesADenial) {
@@ -185,6 +225,7 @@ TEST_F(HostUnlock, EveryDaemonAnswerThatIsNoValidApprovalBecomesADenial) {
         const auto denied = as<Out::UnlockDenied>(requestUnlock("t1"));
         EXPECT_EQ(denied.targetLocalId, "t1");
         EXPECT_EQ(denied.reason, c.reason);
+        EXPECT_FALSE(denialLine(errors, "t1", c.reason).empty());
         EXPECT_EQ(waitForChild(daemon), 0);
         EXPECT_TRUE(AllowWindowStateStore::load(systemClock().now()).empty());
     }
@@ -363,6 +404,66 @@ TEST_F(HostUnlock, EndOfInputWithRequestsInFlightEndsAtOnceAndWritesNothingMore)
     host.closeInput();
     EXPECT_EQ(host.waitForExit(), 0);
     EXPECT_TRUE(host.outputEndsWithoutMore());
+}
+
+// Denials for a state file that cannot be used: the reason stays the error's fixed word, and the
+// host's standard error names the step, the file and the error, which the browser never sees.
+// The file is left as it was.
+class HostDenialRobustness : public HostUnlock {};
+
+TEST_F(HostDenialRobustness, ADenialForAStateFileNamesTheFileAndTheErrorOnStandardError) {
+    struct Case {
+        const char* name;
+        std::function<void()> spoil;
+        // The step and the file the line names, and the denial's reason.
+        std::string step;
+        std::function<std::filesystem::path()> file;
+        std::string reason;
+        // The same store call in this process, for the error's own text.
+        std::function<void()> sameFailure;
+    };
+    const auto mailbox = [] { return BLELocalBridgeStore::stateURL(); };
+    const auto link = [] { return MacLinkConfigurationStore::fileURL(); };
+    const auto fileRequest = [this] {
+        BLELocalBridgeStore::saveRequest({"req_here", phone.approval("req_here", inAnHour()), 1});
+    };
+    const Case cases[] = {
+        {"a mailbox that does not decode", [&] { writeFile(mailbox(), R"({"requests":7})"); },
+         "filing the request in the mailbox", mailbox, "decodingError", fileRequest},
+        {"a folder where the mailbox's lock file belongs",
+         [&] {
+             std::filesystem::create_directories(mailbox().parent_path() /
+                                                 ".ble-bridge-state.lock");
+         },
+         "filing the request in the mailbox", mailbox, "systemError", fileRequest},
+        {"a link configuration that does not decode", [&] { writeFile(link(), "[]"); },
+         "loading the link configuration", link, "decodingError",
+         [] { MacLinkConfigurationStore::load(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempXdgHome caseHome;
+        MacLinkConfigurationStore::save(phone.link());
+        c.spoil();
+        const bool spoiltFile = std::filesystem::is_regular_file(c.file());
+        const std::string before = spoiltFile ? readFile(c.file()) : "";
+        std::string error;
+        try {
+            c.sameFailure();
+            ADD_FAILURE() << "the store call did not fail";
+        } catch (const std::exception& e) {
+            error = e.what();
+        }
+
+        const auto denied = as<Out::UnlockDenied>(requestUnlock("t1"));
+        EXPECT_EQ(denied.reason, c.reason);
+        EXPECT_EQ(denialLine(errors, "t1", c.reason),
+                  "quorvel.host: unlock request for t1 denied with " + c.reason + ": " + c.step +
+                      " (" + c.file().string() + "): " + error);
+        if (spoiltFile) {
+            EXPECT_EQ(readFile(c.file()), before);
+        }
+    }
 }
 
 }  // namespace

@@ -278,6 +278,50 @@ TEST_F(DaemonEndToEnd, AdapterOffAndBlueZRestartShowInTheStatusFileAndRegisterAf
     EXPECT_TRUE(bluez->problems().isEmpty()) << bluez->problems().join("; ").toStdString();
 }
 
+// Another client of the system bus asks the daemon's advertisement to go (Release, which only
+// bluetoothd may send): it is refused, the daemon goes on advertising with the status it had, and
+// the phone still reaches it.
+class DaemonForeignCallerRobustness : public DaemonEndToEnd {};
+
+TEST_F(DaemonForeignCallerRobustness, AForeignReleaseChangesNothingAndThePhoneStillGetsThrough) {
+    saveLink();
+    startDaemon();
+    ASSERT_TRUE(waitForService(BLELocalAdvertisementIdentity::serviceUUID(macDeviceId)));
+    connectPhone();
+    ASSERT_TRUE(waitForStatus(
+        "connected",
+        "iPhoneからのBluetooth応答履歴あり。現在の到達は解除申請の送信時に確認します"));
+    const auto status = BLELocalConnectionStore::load();
+
+    QDBusConnection stranger = QDBusConnection::connectToBus(
+        QString::fromStdString(privateSystemBusAddress), QStringLiteral("stranger"));
+    const auto callAdvertisement = [&](const QDBusConnection& from, const QString& interface,
+                                       const QString& member, const QList<QVariant>& arguments) {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            bluez->advertisement()->owner, bluez->advertisement()->path, interface, member);
+        call.setArguments(arguments);
+        // The daemon is another process: this one may wait for its answer.
+        return from.call(call, QDBus::Block, 60'000);
+    };
+    const QDBusMessage refused =
+        callAdvertisement(stranger, bluetooth::bluez::advertisementInterface, "Release", {});
+    QDBusConnection::disconnectFromBus(QStringLiteral("stranger"));
+    EXPECT_EQ(refused.type(), QDBusMessage::ErrorMessage);
+    EXPECT_EQ(refused.errorName().toStdString(), "org.freedesktop.DBus.Error.AccessDenied");
+
+    // bluetoothd still reads the advertisement it registered, after the refusal was handled.
+    const QDBusMessage read =
+        callAdvertisement(bluez->bus(), bluetooth::bluez::propertiesInterface, "GetAll",
+                          {bluetooth::bluez::advertisementInterface});
+    EXPECT_EQ(read.type(), QDBusMessage::ReplyMessage) << read.errorMessage().toStdString();
+    EXPECT_EQ(BLELocalConnectionStore::load(), status);
+    EXPECT_EQ(bluez->advertisementRegistrations(), 1);
+
+    const std::string requestId = requestUnlock();
+    EXPECT_TRUE(testkit::runLoopUntil(
+        [&] { return received(Kind::unlockRequest, requestId).has_value(); }));
+}
+
 TEST_F(DaemonEndToEnd, UnpairRemovesTheLinkAndReturnsToTheDefaultIdentity) {
     saveLink();
     startDaemon();

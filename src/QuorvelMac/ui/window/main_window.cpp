@@ -146,9 +146,13 @@ void MainWindow::redrawSidebar() {
     const AttentionFacts facts = attentionFacts(model_);
     for (const SidebarRow& row : sidebarRows()) {
         QListWidgetItem* item = sidebar_->item(paneIndex(row.item));
-        QWidget* label = sidebarLabel(row, ui::sidebarShowsWarning(row.item, facts), sidebar_);
+        const bool warning = ui::sidebarShowsWarning(row.item, facts);
+        QWidget* label = sidebarLabel(row, warning, sidebar_);
         item->setSizeHint(label->sizeHint());
         sidebar_->setItemWidget(item, label);
+        // Screen readers see the row, not the widget that draws it: the row says the same.
+        item->setData(Qt::AccessibleTextRole,
+                      qs(row.title) + (warning ? QStringLiteral("（要対応）") : QString()));
     }
 }
 
