@@ -106,58 +106,64 @@ Tones startingTones(bool dark) {
             QColor(0x00, 0x40, 0xdd)};
 }
 
-using Inks = std::array<QColor, inkCount>;
+// The colours of every ink in one palette, and whether that palette is a dark one.
+struct Scheme {
+    std::array<QColor, inkCount> inks;
+    bool dark = false;
+};
 
-QColor& at(Inks& inks, Ink ink) { return inks[static_cast<std::size_t>(ink)]; }
+QColor& at(Scheme& scheme, Ink ink) { return scheme.inks[static_cast<std::size_t>(ink)]; }
 
-Inks derive(const QPalette& palette) {
+Scheme derive(const QPalette& palette) {
     const QColor window = palette.color(QPalette::Window);
     const QColor base = palette.color(QPalette::Base);
     const QColor text = palette.color(QPalette::WindowText);
     const bool dark = luminance(window) < luminance(text);
-    Inks inks;
+    Scheme scheme;
+    scheme.dark = dark;
 
     const std::vector<QColor> surfaces{window, base};
     const Tones start = startingTones(dark);
-    at(inks, Ink::green) = readableTone(start.green, surfaces, dark);
-    at(inks, Ink::orange) = readableTone(start.orange, surfaces, dark);
-    at(inks, Ink::red) = readableTone(start.red, surfaces, dark);
-    at(inks, Ink::blue) = readableTone(start.blue, surfaces, dark);
+    at(scheme, Ink::green) = readableTone(start.green, surfaces, dark);
+    at(scheme, Ink::orange) = readableTone(start.orange, surfaces, dark);
+    at(scheme, Ink::red) = readableTone(start.red, surfaces, dark);
+    at(scheme, Ink::blue) = readableTone(start.blue, surfaces, dark);
 
-    at(inks, Ink::primary) = text;
-    at(inks, Ink::separator) = withOpacity(text, 0.2);
-    at(inks, Ink::quaternary) = withOpacity(text, quaternaryOpacity);
-    at(inks, Ink::gray) = mix(text, window, 0.5);
+    at(scheme, Ink::primary) = text;
+    at(scheme, Ink::separator) = withOpacity(text, 0.2);
+    at(scheme, Ink::quaternary) = withOpacity(text, quaternaryOpacity);
+    at(scheme, Ink::gray) = mix(text, window, 0.5);
     // Secondary and tertiary text also stand on the banner's orange and on the lock panel's
     // capsule; secondary also on its own capsule (the neutral pill).
     const std::vector<QColor> textSurfaces{
-        window, base, over(withOpacity(at(inks, Ink::orange), bannerOpacity), window),
+        window, base, over(withOpacity(at(scheme, Ink::orange), bannerOpacity), window),
         over(withOpacity(text, quaternaryOpacity * capsuleOpacity), base)};
-    at(inks, Ink::secondary) = fadedText(text, window, textSurfaces, secondaryContrast, true);
-    at(inks, Ink::tertiary) = fadedText(text, window, textSurfaces, tertiaryContrast, false);
+    at(scheme, Ink::secondary) = fadedText(text, window, textSurfaces, secondaryContrast, true);
+    at(scheme, Ink::tertiary) = fadedText(text, window, textSurfaces, tertiaryContrast, false);
 
-    at(inks, Ink::onAccent) = palette.color(QPalette::HighlightedText);
-    at(inks, Ink::accent) =
-        readableFill(palette.color(QPalette::Highlight), at(inks, Ink::onAccent));
-    return inks;
+    at(scheme, Ink::onAccent) = palette.color(QPalette::HighlightedText);
+    at(scheme, Ink::accent) =
+        readableFill(palette.color(QPalette::Highlight), at(scheme, Ink::onAccent));
+    return scheme;
 }
 
-const Inks& current() {
+// Worked out again whenever the application's palette is another one.
+const Scheme& current() {
     static qint64 key = 0;
     static bool derived = false;
-    static Inks inks;
+    static Scheme scheme;
     const QPalette palette = QGuiApplication::palette();
     if (!derived || palette.cacheKey() != key) {
-        inks = derive(palette);
+        scheme = derive(palette);
         key = palette.cacheKey();
         derived = true;
     }
-    return inks;
+    return scheme;
 }
 
 }  // namespace
 
-QColor colour(Ink ink) { return current()[static_cast<std::size_t>(ink)]; }
+QColor colour(Ink ink) { return current().inks[static_cast<std::size_t>(ink)]; }
 
 Ink inkOf(Tone tone) {
     switch (tone) {
@@ -173,11 +179,7 @@ Ink inkOf(Tone tone) {
     return Ink::secondary;
 }
 
-bool isDarkScheme() {
-    const QPalette palette = QGuiApplication::palette();
-    return luminance(palette.color(QPalette::Window)) <
-           luminance(palette.color(QPalette::WindowText));
-}
+bool isDarkScheme() { return current().dark; }
 
 double contrast(const QColor& a, const QColor& b) {
     const double la = luminance(a);
