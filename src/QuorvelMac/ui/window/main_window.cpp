@@ -102,6 +102,8 @@ MainWindow::MainWindow(MacAppModel& model, MacSettingsRelaxationProtectionContro
     banner_ = new SettingsRelaxationSessionBanner(controller_, detail);
     bannerDivider_ = new QFrame(detail);
     bannerDivider_->setFrameShape(QFrame::HLine);
+    bannerDivider_->setFrameShadow(QFrame::Plain);
+    theme::setForeground(bannerDivider_, theme::Ink::separator);
     column->addWidget(banner_);
     column->addWidget(bannerDivider_);
     panes_ = new QStackedWidget(detail);
