@@ -66,15 +66,21 @@ QColor readableTone(QColor tone, const std::vector<QColor>& backgrounds, bool da
     return tone;
 }
 
-// The text colour moved towards the window as far as it can go while keeping `target` against
-// every background (and, with `ownFill`, its own capsule); the text itself when even it is below.
-QColor fadedText(const QColor& text, const QColor& window, const std::vector<QColor>& backgrounds,
-                 double target, bool ownFill) {
+// The text colour moved towards the window as far as it can go while keeping `target` (its
+// emphasis) against the plain surfaces, and reading against the tinted ones it also stands on
+// and, with `ownFill`, on its own capsule; the text itself when even it falls short.
+QColor fadedText(const QColor& text, const QColor& window, const std::vector<QColor>& surfaces,
+                 double target, const std::vector<QColor>& tinted, bool ownFill) {
+    const auto holds = [&](const QColor& ink) {
+        return worstContrast(ink, surfaces, false) >= target &&
+               worstContrast(ink, surfaces, ownFill) >= textContrast &&
+               worstContrast(ink, tinted, false) >= textContrast;
+    };
     double reached = 0.0;
     double beyond = 1.0;
     for (int step = 0; step < 24; ++step) {
         const double middle = (reached + beyond) / 2;
-        if (worstContrast(mix(text, window, middle), backgrounds, ownFill) >= target) {
+        if (holds(mix(text, window, middle))) {
             reached = middle;
         } else {
             beyond = middle;
@@ -133,13 +139,14 @@ Scheme derive(const QPalette& palette) {
     at(scheme, Ink::separator) = withOpacity(text, 0.2);
     at(scheme, Ink::quaternary) = withOpacity(text, quaternaryOpacity);
     at(scheme, Ink::gray) = mix(text, window, 0.5);
-    // Secondary and tertiary text also stand on the banner's orange and on the lock panel's
-    // capsule; secondary also on its own capsule (the neutral pill).
-    const std::vector<QColor> textSurfaces{
-        window, base, over(withOpacity(at(scheme, Ink::orange), bannerOpacity), window),
+    // Secondary text also stands on the banner's orange, on the lock panel's capsule and on its
+    // own capsule (the neutral pill); tertiary only on the window and on cards.
+    const std::vector<QColor> tinted{
+        over(withOpacity(at(scheme, Ink::orange), bannerOpacity), window),
         over(withOpacity(text, quaternaryOpacity * capsuleOpacity), base)};
-    at(scheme, Ink::secondary) = fadedText(text, window, textSurfaces, secondaryContrast, true);
-    at(scheme, Ink::tertiary) = fadedText(text, window, textSurfaces, tertiaryContrast, false);
+    at(scheme, Ink::secondary) =
+        fadedText(text, window, surfaces, secondaryContrast, tinted, true);
+    at(scheme, Ink::tertiary) = fadedText(text, window, surfaces, tertiaryContrast, {}, false);
 
     at(scheme, Ink::onAccent) = palette.color(QPalette::HighlightedText);
     at(scheme, Ink::accent) =
