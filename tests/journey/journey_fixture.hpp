@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "QuorvelMac/model/mac_lock_target.hpp"
+#include "QuorvelMac/shell/lock_overlay_presentation.hpp"
 #include "QuorvelMac/shell/shell_x11_fixture.hpp"
 #include "QuorvelShared/bridge/ble_local_connection_store.hpp"
 #include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
@@ -174,6 +175,21 @@ protected:
         return scene.panelCovers({rect.x, rect.y, rect.width, rect.height});
     }
 
+    // The panel's button in the accessibility tree: read by its title, which is the action's
+    // title for one of the statuses.
+    std::optional<testing::AccessibilityTree::Node> findPanelButton() {
+        using Status = LockOverlayState::Status;
+        QStringList titles;
+        for (const Status& status :
+             {Status::locked(), Status::requesting(), Status::confirmingIPhoneDelivery(),
+              Status::waitingForIPhone(Date{0}), Status::approved(Date{0}), Status::failed("")}) {
+            titles << QString::fromStdString(LockOverlayActionPresentation(status).title);
+        }
+        return tree->find(*appNode, [&](const testing::AccessibilityTree::Node& node) {
+            return tree->role(node) == "push button" && titles.contains(tree->name(node));
+        });
+    }
+
     // The panel's button, found in the accessibility tree, once it is on the screen inside
     // `cover`.
     QRect panelButton(const testing::WindowRect& cover) {
@@ -181,8 +197,7 @@ protected:
         QRect button;
         const bool found = runLoopUntil([&] {
             if (!panelButton_)
-                panelButton_ =
-                    tree->find(*appNode, "push button", "mac-lock-unlock-request-button");
+                panelButton_ = findPanelButton();
             button = panelButton_ ? tree->extents(*panelButton_) : QRect();
             return !button.isEmpty() && area.contains(button);
         });
@@ -201,7 +216,9 @@ protected:
     bool panelShows(const std::string& text) {
         const QString wanted = QString::fromStdString(text);
         if (!panelButton_)
-            panelButton_ = tree->find(*appNode, "push button", "mac-lock-unlock-request-button");
+            panelButton_ = findPanelButton();
+        if (!panelButton_)
+            return false;
         // The panel is the top-level object that holds the button.
         for (const auto& top : tree->children(*appNode)) {
             if (!tree->find(top, [&](const auto& node) { return node == *panelButton_; }))

@@ -2,25 +2,48 @@
 
 #include <QGraphicsDropShadowEffect>
 #include <QGraphicsOpacityEffect>
-#include <QHBoxLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
-#include <QProgressBar>
 #include <QPropertyAnimation>
-#include <QVBoxLayout>
+#include <algorithm>
 
 #include "QuorvelMac/shell/lock_overlay_action_button.hpp"
 #include "QuorvelMac/shell/lock_overlay_presentation.hpp"
+#include "QuorvelMac/shell/lock_overlay_status_row.hpp"
+#include "QuorvelMac/ui/kit/busy_indicator.hpp"
 #include "QuorvelMac/ui/kit/theme.hpp"
 
 namespace quorvel {
 
 namespace theme = ui::theme;
+using theme::Ink;
 
 namespace {
 
 using Kind = LockOverlayState::Status::Kind;
+
+constexpr int kCardWidth = 480;
+constexpr int kButtonWidth = 320;
+constexpr int kFailureWidth = 420;
+constexpr int kSymbolSide = 16;
+
+constexpr LockOverlayView::Step kSteps[] = {
+    {32, 48, 40, 20, 84, 52, 44, 1.6, 1.0, true, true, true},
+    {16, 24, 20, 12, 56, 40, 40, 1.6, 1.0, true, true, true},
+    {8, 12, 10, 8, 0, 0, 36, 1.3, 1.0, true, true, true},
+    {4, 8, 6, 4, 0, 0, 28, 1.0, 0.85, false, true, true},
+    {4, 8, 6, 4, 0, 0, 28, 1.0, 0.85, false, false, true},
+    {2, 6, 4, 3, 0, 0, 24, 1.0, 0.7, false, false, false},
+};
+
+// The palette's shadow colour at an opacity.
+QColor shadow(double opacity) {
+    QColor colour = QGuiApplication::palette().color(QPalette::Shadow);
+    colour.setAlphaF(opacity);
+    return colour;
+}
 
 // The card's rounded rectangle: filled in the control background colour with a thin separator
 // border.
@@ -29,9 +52,9 @@ void paintCardShape(QWidget* widget) {
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath path;
     path.addRoundedRect(QRectF(widget->rect()).adjusted(0.5, 0.5, -0.5, -0.5), 20, 20);
-    painter.fillPath(path, widget->palette().color(QPalette::Base));
-    QColor separator = widget->palette().color(QPalette::Mid);
-    separator.setAlphaF(0.5);
+    painter.fillPath(path, theme::controlBackground());
+    QColor separator = theme::separator();
+    separator.setAlphaF(separator.alphaF() * 0.5);
     painter.setPen(QPen(separator, 1));
     painter.drawPath(path);
 }
@@ -41,37 +64,28 @@ void paintCardShape(QWidget* widget) {
 // widget that has an effect (the status fade, the button's dimming).
 class CardShadow final : public QWidget {
 public:
-    explicit CardShadow(QWidget* parent) : QWidget(parent) {
+    explicit CardShadow(QWidget* parent) : QWidget(parent), effect_(new QGraphicsDropShadowEffect(this)) {
         setAttribute(Qt::WA_TransparentForMouseEvents);
-        auto* shadow = new QGraphicsDropShadowEffect(this);
-        shadow->setColor(QColor(0, 0, 0, int(0.22 * 255)));
-        shadow->setBlurRadius(28);
-        shadow->setOffset(0, 10);
-        setGraphicsEffect(shadow);
+        effect_->setBlurRadius(28);
+        effect_->setOffset(0, 10);
+        setGraphicsEffect(effect_);
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override { paintCardShape(this); }
+    void paintEvent(QPaintEvent*) override {
+        effect_->setColor(shadow(0.22));
+        paintCardShape(this);
+    }
+
+private:
+    QGraphicsDropShadowEffect* effect_;
 };
 
-// The card, which keeps its shadow under it wherever the layout puts it.
+// The card, which keeps its shadow under it wherever the view puts it.
 class Card final : public QWidget {
 public:
     explicit Card(QWidget* parent) : QWidget(parent), shadow_(new CardShadow(parent)) {
         shadow_->lower();
-        setMaximumWidth(480);
-    }
-
-    // The card takes the width it is given up to 480 (the layout centres it), and the height its
-    // wrapped texts need at that width.
-    QSize sizeHint() const override {
-        const int width = std::min(maximumWidth(), parentWidget() ? parentWidget()->width() : maximumWidth());
-        return {maximumWidth(), heightForWidth(width)};
-    }
-    bool hasHeightForWidth() const override { return true; }
-    int heightForWidth(int width) const override {
-        return layout() && layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width)
-                                                         : QWidget::sizeHint().height();
     }
 
 protected:
@@ -89,48 +103,37 @@ QLabel* plainLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setTextFormat(Qt::PlainText);
     label->setText(text);
-    return label;
-}
-
-QLabel* makeLabel(const QString& text, QWidget* parent, bool wrap = true) {
-    auto* label = plainLabel(text, parent);
     label->setAlignment(Qt::AlignCenter);
-    label->setWordWrap(wrap);
-    label->setMinimumHeight(52);
-    // No layout minimum may clamp the panel over a narrow window.
-    return label;
-}
-
-QColor secondaryText(const QWidget* widget) {
-    QColor color = widget->palette().color(QPalette::WindowText);
-    color.setAlphaF(0.6);
-    return color;
-}
-
-QString colorCss(const QColor& color) {
-    return QStringLiteral("rgba(%1,%2,%3,%4)").arg(color.red()).arg(color.green()).arg(color.blue()).arg(color.alphaF());
-}
-
-// A centred row of the symbol's icon and a label; the label is returned in `label` so that the
-// caller can name and style it.
-QWidget* symbolRow(const QString& text, const std::string& symbol, const QColor& tint, const QString& css,
-                   QWidget* parent, QLabel*& label) {
-    auto* row = new QWidget(parent);
-    row->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    auto* layout = new QHBoxLayout(row);
-    layout->setSizeConstraint(QLayout::SetNoConstraint);
-    layout->setSpacing(6);
-    layout->addStretch(1);
-    auto* image = new QLabel(row);
-    image->setPixmap(theme::tintedSymbol(QString::fromStdString(symbol), 16, tint));
-    layout->addWidget(image, 0, Qt::AlignVCenter);
-    label = plainLabel(text, row);
     label->setWordWrap(true);
-    label->setAlignment(Qt::AlignCenter);
-    label->setProperty("symbol", QString::fromStdString(symbol));
-    label->setStyleSheet(css);
-    layout->addWidget(label, 0, Qt::AlignVCenter);
-    layout->addStretch(1);
+    return label;
+}
+
+// The font a text of the panel takes at the step's scale, from the one it was made with.
+void setBaseFont(QWidget* widget, const QFont& font) {
+    widget->setProperty("baseFont", font);
+    widget->setFont(font);
+}
+
+void scaleFont(QWidget* widget, double scale) {
+    QFont font = widget->property("baseFont").value<QFont>();
+    font.setPointSizeF(font.pointSizeF() * scale);
+    widget->setFont(font);
+}
+
+QLabel* symbolPicture(const std::string& symbol, Ink ink, QWidget* parent) {
+    auto* picture = new QLabel(parent);
+    picture->setFixedSize(kSymbolSide, kSymbolSide);
+    theme::setSymbol(picture, QString::fromStdString(symbol), kSymbolSide, ink);
+    return picture;
+}
+
+// A status row of a symbol and a text, both in the ink, the text in the given font.
+LockOverlayStatusRow* symbolRow(const QString& text, const std::string& symbol, Ink ink,
+                                const QFont& font, QWidget* parent) {
+    auto* row = new LockOverlayStatusRow(symbolPicture(symbol, ink, nullptr), text, 6, parent);
+    row->label()->setProperty("symbol", QString::fromStdString(symbol));
+    theme::setForeground(row->label(), ink);
+    setBaseFont(row->label(), font);
     return row;
 }
 
@@ -147,7 +150,9 @@ QPixmap saturated(const QPixmap& pixmap, double saturation) {
             line[x] = qRgba(mix(qRed(p)), mix(qGreen(p)), mix(qBlue(p)), qAlpha(p));
         }
     }
-    return QPixmap::fromImage(image);
+    QPixmap result = QPixmap::fromImage(image);
+    result.setDevicePixelRatio(pixmap.devicePixelRatio());
+    return result;
 }
 
 }  // namespace
@@ -155,53 +160,32 @@ QPixmap saturated(const QPixmap& pixmap, double saturation) {
 LockOverlayView::LockOverlayView(IconSource icons, QWidget* parent)
     : QWidget(parent), icons_(std::move(icons)) {
     setAutoFillBackground(false);
-    auto* outer = outer_ = new QVBoxLayout(this);
-    outer->setSizeConstraint(QLayout::SetNoConstraint);
-    outer->setContentsMargins(32, 32, 32, 32);
-    outer->addStretch(1);
-
     card_ = new Card(this);
     card_->setObjectName("mac-lock-card");
-    card_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Maximum);
-    outer->addWidget(card_, 0, Qt::AlignHCenter);
-    outer->addStretch(1);
-
-    auto* stack = stack_ = new QVBoxLayout(card_);
-    stack->setSizeConstraint(QLayout::SetNoConstraint);
-    stack->setSpacing(20);
-    stack->setContentsMargins(48, 40, 48, 40);
 
     icon_ = new QLabel(card_);
     icon_->setObjectName("mac-lock-icon");
-    icon_->setFixedSize(84, 84);
     icon_->setAlignment(Qt::AlignCenter);
     auto* iconShadow = new QGraphicsDropShadowEffect(icon_);
-    iconShadow->setColor(QColor(0, 0, 0, int(0.18 * 255)));
+    iconShadow->setColor(shadow(0.18));
     iconShadow->setBlurRadius(10);
     iconShadow->setOffset(0, 5);
     icon_->setGraphicsEffect(iconShadow);
-    stack->addWidget(icon_, 0, Qt::AlignHCenter);
+    theme::followScheme(iconShadow, QStringLiteral("colour"),
+                        [iconShadow] { iconShadow->setColor(shadow(0.18)); });
 
-    name_ = makeLabel(QString(), card_);
+    name_ = plainLabel(QString(), card_);
     name_->setObjectName("mac-lock-name");
-    name_->setMinimumHeight(0);
     QFont title = name_->font();
-    title.setPointSizeF(title.pointSizeF() * 1.6);
     title.setWeight(QFont::DemiBold);
-    name_->setFont(title);
-    stack->addWidget(name_);
+    setBaseFont(name_, title);
 
     statusBlock_ = new QWidget(card_);
     statusBlock_->setObjectName("mac-lock-status");
-    statusBlock_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    statusLayout_ = new QVBoxLayout(statusBlock_);
-    statusLayout_->setContentsMargins(0, 0, 0, 0);
-    statusLayout_->setSizeConstraint(QLayout::SetNoConstraint);
-    stack->addWidget(statusBlock_);
 
     button_ = new LockOverlayActionButton(card_);
     button_->setObjectName("mac-lock-unlock-request-button");
-    button_->setAccessibleName(QStringLiteral("mac-lock-unlock-request-button"));
+    setBaseFont(button_, button_->font());
     connect(button_, &QPushButton::clicked, this, [this] {
         // The callback's work sets a new state, and with it a new callback, while it runs: run a
         // copy, which outlives that replacement.
@@ -209,57 +193,85 @@ LockOverlayView::LockOverlayView(IconSource icons, QWidget* parent)
         if (onUnlock)
             onUnlock();
     });
-    stack->addWidget(button_, 0, Qt::AlignHCenter);
 }
 
-namespace {
-
-constexpr LockOverlayView::Spacing kSteps[] = {
-    {32, 48, 40, 20, 84, 52},
-    {16, 24, 20, 12, 56, 40},
-    {8, 12, 10, 8, 0, 0},
-};
-
-}  // namespace
-
-void LockOverlayView::applySpacing(const Spacing& spacing) {
-    outer_->setContentsMargins(spacing.outer, spacing.outer, spacing.outer, spacing.outer);
-    stack_->setContentsMargins(spacing.paddingX, spacing.paddingY, spacing.paddingX, spacing.paddingY);
-    stack_->setSpacing(spacing.spacing);
-    icon_->setVisible(spacing.icon > 0);
-    if (spacing.icon > 0) icon_->setFixedSize(spacing.icon, spacing.icon);
-    elementHeight_ = spacing.element;
-    // Each element of the status block is at least as high as its wrapped text at the card's width.
-    const int inside = std::min(card_->maximumWidth(), width() - 2 * spacing.outer) - 2 * spacing.paddingX;
-    for (QWidget* element : statusBlock_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-        // A label's own minimum would count in its answer, so it is cleared first.
-        element->setMinimumHeight(0);
-        const int wrapped = element->hasHeightForWidth() && inside > 0 ? element->heightForWidth(inside) : 0;
-        element->setMinimumHeight(std::max(elementHeight_, wrapped));
+void LockOverlayView::applyStep(const Step& step) {
+    icon_->setVisible(step.icon > 0);
+    if (step.icon > 0 && icon_->width() != step.icon) {
+        icon_->resize(step.icon, step.icon);
+        if (state_) updateIcon(state_->target, state_->status);
     }
-    if (state_) updateIcon(state_->target, state_->status);
+    name_->setVisible(step.name);
+    scaleFont(name_, step.nameScale);
+    for (QWidget* element : elements_) {
+        auto* row = qobject_cast<LockOverlayStatusRow*>(element);
+        scaleFont(row ? row->label() : element, step.textScale);
+        element->setVisible(element != message_ || step.message);
+    }
+    scaleFont(button_, step.textScale);
+    button_->setMinimumButtonHeight(step.button);
+    button_->setSymbolShown(step.buttonSymbol);
 }
 
-bool LockOverlayView::fits(const Spacing& spacing) const {
-    const int cardWidth = std::min(card_->maximumWidth(), width() - 2 * spacing.outer);
-    const int inside = cardWidth - 2 * spacing.paddingX;
-    if (std::min(button_->maximumWidth(), inside) < button_->captionWidth()) return false;
-    // The card's height at that width, added up from its parts: the layouts' own answers lag
-    // behind the heights just given to the status block's elements.
-    int status = 0;
-    const auto elements = statusBlock_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
-    for (QWidget* element : elements) status += element->minimumHeight();
-    status += std::max<int>(0, elements.size() - 1) * statusLayout_->spacing();
-    const int needed = 2 * spacing.paddingY + (spacing.icon > 0 ? spacing.icon + spacing.spacing : 0) +
-                       name_->heightForWidth(inside) + spacing.spacing + status + spacing.spacing +
-                       button_->minimumHeight();
-    return needed <= height() - 2 * spacing.outer;
+int LockOverlayView::elementHeight(const Step& step, QWidget* element, int inside) const {
+    return std::max(step.element, element->heightForWidth(inside));
+}
+
+int LockOverlayView::cardHeight(const Step& step, int width) const {
+    const int inside = width - 2 * step.paddingX;
+    QList<int> heights;
+    if (step.icon > 0) heights << step.icon;
+    if (step.name) heights << name_->heightForWidth(inside);
+    int block = 0;
+    int shown = 0;
+    for (QWidget* element : elements_) {
+        if (element == message_ && !step.message) continue;
+        block += (shown++ > 0 ? std::min(8, step.spacing) : 0) + elementHeight(step, element, inside);
+    }
+    heights << block << button_->heightForWidth(std::min(kButtonWidth, inside));
+    int total = 2 * step.paddingY + step.spacing * (int(heights.size()) - 1);
+    for (const int height : heights) total += height;
+    return total;
+}
+
+void LockOverlayView::placeCard(const Step& step, int width, int height) {
+    const int inside = width - 2 * step.paddingX;
+    int y = step.paddingY;
+    if (step.icon > 0) {
+        icon_->setGeometry((width - step.icon) / 2, y, step.icon, step.icon);
+        y += step.icon + step.spacing;
+    }
+    if (step.name) {
+        const int nameHeight = name_->heightForWidth(inside);
+        name_->setGeometry(step.paddingX, y, inside, nameHeight);
+        y += nameHeight + step.spacing;
+    }
+    int top = 0;
+    for (QWidget* element : elements_) {
+        if (!element->isVisibleTo(statusBlock_)) continue;
+        const int elementTop = top > 0 ? top + std::min(8, step.spacing) : 0;
+        const int elementHeight = this->elementHeight(step, element, inside);
+        element->setGeometry(0, elementTop, inside, elementHeight);
+        top = elementTop + elementHeight;
+    }
+    statusBlock_->setGeometry(step.paddingX, y, inside, top);
+    y += top + step.spacing;
+    const int buttonWidth = std::min(kButtonWidth, inside);
+    button_->setGeometry((width - buttonWidth) / 2, y, buttonWidth, button_->heightForWidth(buttonWidth));
+    card_->setGeometry((this->width() - width) / 2, (this->height() - height) / 2, width, height);
 }
 
 void LockOverlayView::fitToSize() {
-    for (const Spacing& step : kSteps) {
-        applySpacing(step);
-        if (fits(step)) return;
+    // The first step that fits; past the last one nothing more can give way.
+    const int last = int(std::size(kSteps)) - 1;
+    for (step_ = 0; step_ <= last; ++step_) {
+        const Step& step = kSteps[step_];
+        applyStep(step);
+        const int width = std::min(kCardWidth, this->width() - 2 * step.outer);
+        if (cardHeight(step, width) <= height() - 2 * step.outer || step_ == last) {
+            placeCard(step, width, cardHeight(step, width));
+            return;
+        }
     }
 }
 
@@ -270,7 +282,7 @@ void LockOverlayView::resizeEvent(QResizeEvent* event) {
 
 void LockOverlayView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), palette().color(QPalette::Window));
+    painter.fillRect(rect(), theme::windowBackground());
 }
 
 void LockOverlayView::setState(const LockOverlayState& state, std::function<void()> onUnlock) {
@@ -278,12 +290,14 @@ void LockOverlayView::setState(const LockOverlayState& state, std::function<void
     const bool targetChanged = !state_ || !(state_->target == state.target);
     onUnlock_ = std::move(onUnlock);
     state_ = state;
-    if (targetChanged || statusChanged) updateIcon(state.target, state.status);
     name_->setText(QString::fromStdString(state.target.displayName));
-    if (!statusChanged) return;
-    rebuildStatusBlock(state.status);
-    updateButton(state.status);
+    if (statusChanged) {
+        rebuildStatusBlock(state.status);
+        updateButton(state.status);
+    }
     fitToSize();
+    if (targetChanged || statusChanged) updateIcon(state.target, state.status);
+    if (!statusChanged) return;
     // A status change fades the new block in, ease-in-out over 0.2 s.
     auto* fade = new QGraphicsOpacityEffect(statusBlock_);
     statusBlock_->setGraphicsEffect(fade);
@@ -297,10 +311,11 @@ void LockOverlayView::setState(const LockOverlayState& state, std::function<void
 
 void LockOverlayView::updateIcon(const MacLockTarget& target, const LockOverlayState::Status& status) {
     iconSaturation_ = isRequestInFlight(status) ? 0.4 : 1.0;
-    const QIcon icon = icons_ ? icons_(target) : QIcon();
-    const qreal ratio = devicePixelRatioF();
-    QPixmap pixmap = icon.pixmap(icon_->size(), ratio);
-    icon_->setPixmap(saturated(pixmap, iconSaturation_));
+    // The generic "app" symbol is drawn in the text colour: it is drawn again in a new scheme.
+    theme::setPicture(icon_, [this, target, saturation = iconSaturation_] {
+        const QIcon icon = icons_ ? icons_(target) : QIcon();
+        return saturated(icon.pixmap(icon_->size(), devicePixelRatioF()), saturation);
+    });
 }
 
 void LockOverlayView::updateButton(const LockOverlayState::Status& status) {
@@ -308,76 +323,62 @@ void LockOverlayView::updateButton(const LockOverlayState::Status& status) {
 }
 
 void LockOverlayView::rebuildStatusBlock(const LockOverlayState::Status& status) {
-    while (auto* item = statusLayout_->takeAt(0)) {
-        delete item->widget();
-        delete item;
-    }
-    const QString secondary = QStringLiteral("color: %1;").arg(colorCss(secondaryText(this)));
+    qDeleteAll(elements_);
+    elements_.clear();
+    message_ = nullptr;
+    const auto addMessage = [this](const QString& text) {
+        message_ = plainLabel(text, statusBlock_);
+        message_->setObjectName("mac-lock-status-message");
+        theme::setForeground(message_, Ink::secondary);
+        setBaseFont(message_, theme::font(theme::TextStyle::callout));
+        elements_ << message_;
+    };
     switch (status.kind) {
     case Kind::locked: {
-        QLabel* pill = nullptr;
-        auto* row = symbolRow(QStringLiteral("ロック中"), "lock.fill", secondaryText(this),
-                              secondary + QStringLiteral("font-weight: 500; padding: 6px 12px;"
-                                                         " border-radius: 14px; background: rgba(128,128,128,0.15);"),
-                              statusBlock_, pill);
-        pill->setObjectName("mac-lock-status-title");
-        statusLayout_->addWidget(row);
-        auto* message = makeLabel(QStringLiteral("解除するには、iPhoneでミッションをクリアしてください。"), statusBlock_);
-        message->setObjectName("mac-lock-status-message");
-        message->setStyleSheet(secondary);
-        statusLayout_->addWidget(message);
+        auto* pill = symbolRow(QStringLiteral("ロック中"), "lock.fill", Ink::secondary,
+                               theme::font(theme::TextStyle::callout, QFont::Medium), statusBlock_);
+        pill->setCapsule(QMargins(12, 6, 12, 6));
+        pill->label()->setObjectName("mac-lock-status-title");
+        elements_ << pill;
+        addMessage(QStringLiteral("解除するには、iPhoneでミッションをクリアしてください。"));
         break;
     }
     case Kind::requesting:
     case Kind::confirmingIPhoneDelivery:
     case Kind::waitingForIPhone: {
         const LockOverlayStatusPresentation presentation(status);
-        auto* row = new QWidget(statusBlock_);
-        auto* rowLayout = new QHBoxLayout(row);
-        rowLayout->setSpacing(10);
-        rowLayout->addStretch(1);
-        auto* spinner = new QProgressBar(row);
+        auto* spinner = new ui::BusyIndicator(kSymbolSide);
         spinner->setObjectName("mac-lock-spinner");
-        spinner->setRange(0, 0);  // indeterminate
-        spinner->setTextVisible(false);
-        spinner->setFixedSize(48, 8);
-        rowLayout->addWidget(spinner, 0, Qt::AlignVCenter);
-        auto* title = plainLabel(QString::fromStdString(presentation.title), row);
-        title->setWordWrap(true);
+        auto* row = new LockOverlayStatusRow(spinner, QString::fromStdString(presentation.title), 10,
+                                             statusBlock_);
+        QLabel* title = row->label();
         title->setObjectName("mac-lock-status-title");
         title->setProperty("prominent", presentation.isTitleProminent);
-        if (!presentation.isTitleProminent) title->setStyleSheet(secondary);
-        rowLayout->addWidget(title, 0, Qt::AlignVCenter);
-        rowLayout->addStretch(1);
-        statusLayout_->addWidget(row);
-        if (presentation.message) {
-            auto* message = makeLabel(QString::fromStdString(*presentation.message), statusBlock_);
-            message->setObjectName("mac-lock-status-message");
-            message->setStyleSheet(secondary);
-            statusLayout_->addWidget(message);
-        }
+        theme::setForeground(title, presentation.isTitleProminent ? Ink::primary : Ink::secondary);
+        setBaseFont(title, theme::font(theme::TextStyle::body));
+        elements_ << row;
+        if (presentation.message) addMessage(QString::fromStdString(*presentation.message));
         break;
     }
     case Kind::approved: {
-        QLabel* label = nullptr;
-        auto* row = symbolRow(QStringLiteral("解除されました"), "checkmark.circle.fill", QColor(40, 167, 69),
-                              QStringLiteral("color: rgb(40, 167, 69);"), statusBlock_, label);
-        label->setObjectName("mac-lock-status-title");
-        statusLayout_->addWidget(row);
+        auto* row = symbolRow(QStringLiteral("解除されました"), "checkmark.circle.fill", Ink::green,
+                              theme::font(theme::TextStyle::body), statusBlock_);
+        row->label()->setObjectName("mac-lock-status-title");
+        elements_ << row;
         break;
     }
     case Kind::failed: {
-        QLabel* label = nullptr;
-        auto* row = symbolRow(QString::fromStdString(status.message), "exclamationmark.triangle.fill", QColor(230, 126, 34),
-                              QStringLiteral("color: rgb(230, 126, 34);"), statusBlock_, label);
-        label->setObjectName("mac-lock-status-title");
-        // Long messages take the width there is, up to 420, and wrap there, centred.
-        label->setMaximumWidth(420);
-        static_cast<QHBoxLayout*>(row->layout())->setStretchFactor(label, 100);
-        statusLayout_->addWidget(row);
+        // Long messages take the width there is, up to 420, and wrap there, centred, the symbol
+        // right beside them.
+        auto* row = symbolRow(QString::fromStdString(status.message), "exclamationmark.triangle.fill",
+                              Ink::orange, theme::font(theme::TextStyle::body), statusBlock_);
+        row->label()->setObjectName("mac-lock-status-title");
+        row->setMaximumTextWidth(kFailureWidth);
+        elements_ << row;
         break;
     }
     }
+    for (QWidget* element : elements_) element->show();
 }
 
 }  // namespace quorvel

@@ -4,10 +4,10 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPropertyAnimation>
 #include <QPushButton>
 
+#include "QuorvelMac/ui/kit/busy_indicator.hpp"
 #include "shell_x11_fixture.hpp"
 #include "testkit/qt_wait.hpp"
 
@@ -68,7 +68,7 @@ TEST(LockOverlayViewTest, EveryStatusShowsItsBlockAndButton) {
         EXPECT_EQ(view.nameLabel()->text(), "Editor");
         EXPECT_EQ(statusTitle(view), e.title) << name.toStdString();
         EXPECT_EQ(statusMessage(view), e.message) << name.toStdString();
-        EXPECT_EQ(view.statusBlock()->findChild<QProgressBar*>("mac-lock-spinner") != nullptr, e.spinner)
+        EXPECT_EQ(view.statusBlock()->findChild<ui::BusyIndicator*>("mac-lock-spinner") != nullptr, e.spinner)
             << name.toStdString();
         if (e.spinner) {
             EXPECT_EQ(view.statusBlock()->findChild<QLabel*>("mac-lock-status-title")->property("prominent").toBool(),

@@ -77,14 +77,14 @@ TEST(Card, CaptionComesBelowTheContent) {
 }
 
 TEST(TintedCard, ContentAloneWithTheTint) {
-    TintedCard card(theme::orange());
+    TintedCard card(theme::Ink::orange);
     EXPECT_EQ(card.look(), Panel::Look::tinted);
-    EXPECT_EQ(card.tint(), theme::orange());
+    EXPECT_EQ(card.tint(), theme::Ink::orange);
     EXPECT_EQ(card.content()->spacing(), 12);
 }
 
 TEST(IconChip, SizeAndRadius) {
-    IconChip chip("globe", theme::blue(), 36);
+    IconChip chip("globe", theme::Ink::blue, 36);
     EXPECT_EQ(chip.size(), QSize(36, 36));
     EXPECT_DOUBLE_EQ(chip.cornerRadius(), 8.64);
     EXPECT_DOUBLE_EQ(chip.symbolSize(), 18);
@@ -93,10 +93,10 @@ TEST(IconChip, SizeAndRadius) {
 }
 
 TEST(StatTile, ValueLabelColour) {
-    StatTile tile("3", "ロック対象", theme::primary());
+    StatTile tile("3", "ロック対象", theme::Ink::primary);
     EXPECT_EQ(tile.value(), "3");
     EXPECT_EQ(tile.label(), "ロック対象");
-    tile.set("0", theme::secondary());
+    tile.set("0", theme::Ink::secondary);
     EXPECT_EQ(tile.colour(), theme::secondary());
     EXPECT_EQ(tile.body()->contentsMargins().left(), 16);
 }

@@ -10,6 +10,7 @@
 #include "QuorvelMac/ui/overview/overview_dashboard.hpp"
 #include "QuorvelMac/ui/overview/overview_pane.hpp"
 #include "QuorvelMac/ui/overview/setup_checklist.hpp"
+#include "testkit/qt_wait.hpp"
 #include "ui_fixture.hpp"
 
 namespace quorvel::ui {
@@ -28,6 +29,14 @@ std::vector<std::string> pillTexts(const QWidget& root) {
         }
     }
     return texts;
+}
+
+// The pills once the rows have settled: a tick of the dashboard's own once-a-second timer may
+// rebuild the rows meanwhile (on a busy machine a test step can take longer than a second), and
+// rebuilt rows are shown on the event loop's next turn.
+std::vector<std::string> settledPillTexts(const QWidget& root, const std::vector<std::string>& expected) {
+    testkit::runLoopUntil([&] { return pillTexts(root) == expected; });
+    return pillTexts(root);
 }
 
 std::vector<QPushButton*> buttonsTitled(const QWidget& root, const QString& title) {
@@ -53,13 +62,15 @@ TEST_F(OverviewTest, DashboardCountsUnlockedRowsAndTicks) {
     EXPECT_EQ(dashboard.tile(1)->colour(), theme::primary());
     EXPECT_EQ(dashboard.tile(2)->colour(), theme::green());
     EXPECT_FALSE(dashboard.unlockedCard()->isHidden());
-    EXPECT_EQ(pillTexts(*dashboard.unlockedCard()), std::vector<std::string>{"解除中・残り12:35"});
+    EXPECT_EQ(settledPillTexts(*dashboard.unlockedCard(), {"解除中・残り12:35"}),
+              std::vector<std::string>{"解除中・残り12:35"});
     EXPECT_TRUE(dashboard.ticker()->isRunning());
 
     clock->advance(1);
     dashboard.redrawTimeline(clock->now());
     settle();
-    EXPECT_EQ(pillTexts(*dashboard.unlockedCard()), std::vector<std::string>{"解除中・残り12:34"});
+    EXPECT_EQ(settledPillTexts(*dashboard.unlockedCard(), {"解除中・残り12:34"}),
+              std::vector<std::string>{"解除中・残り12:34"});
 
     // The window ends: the row leaves and the counts follow, before the model revokes anything.
     clock->advance(754);

@@ -1,15 +1,20 @@
 #pragma once
 
 // Finds the texts of a shown window that are not shown whole: a label lower than its wrapped
-// text, a one-line label or a button narrower than its text, or any of them reaching outside a
-// widget that holds it (a scroll area's viewport only sideways, since it scrolls up and down).
+// text, a one-line label or a button narrower than its text (a button that wraps its title:
+// lower than its lines), a list row whose text is elided, or any of them reaching outside a
+// widget that holds it (a scroll area's viewport only sideways, since it scrolls up and down);
+// and the texts and pictures drawn over one another.
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QLabel>
+#include <QListWidget>
 #include <QWidget>
 #include <string>
 #include <vector>
+
+#include "shown_texts.hpp"
 
 namespace quorvel::ui::testing {
 
@@ -77,8 +82,15 @@ inline std::vector<std::string> cutTexts(const QWidget& window) {
         if (!button->isVisibleTo(&window) || button->text().isEmpty()) {
             continue;
         }
-        const int needed = button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).width();
-        if (button->width() < needed || button->width() < button->minimumSizeHint().width()) {
+        if (button->hasHeightForWidth()) {
+            if (button->height() < button->heightForWidth(button->width())) {
+                cut.push_back(describe(button, button->text()) + " needs height " +
+                              std::to_string(button->heightForWidth(button->width())));
+            }
+        } else if (const int needed =
+                       button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).width();
+                   button->width() < needed ||
+                   button->width() < button->minimumSizeHint().width()) {
             cut.push_back(describe(button, button->text()) + " needs width " +
                           std::to_string(std::max(needed, button->minimumSizeHint().width())));
         }
@@ -86,7 +98,40 @@ inline std::vector<std::string> cutTexts(const QWidget& window) {
             cut.push_back(describe(button, button->text()) + outside);
         }
     }
+    for (const QListWidget* list : window.findChildren<QListWidget*>()) {
+        if (!list->isVisibleTo(&window)) {
+            continue;
+        }
+        for (int row = 0; row < list->count(); ++row) {
+            const QListWidgetItem* item = list->item(row);
+            if (list->fontMetrics().horizontalAdvance(item->text()) >
+                rowTextRect(list, item).width()) {
+                cut.push_back(describe(list, item->text()) + " row elided");
+            }
+        }
+    }
     return cut;
+}
+
+// The pairs of texts and pictures whose drawn rectangles share pixels (a widget holding another
+// is no overlap).
+inline std::vector<std::string> overlappingTexts(const QWidget& window) {
+    QApplication::processEvents();
+    const std::vector<ShownText> boxes = shownBoxes(window);
+    std::vector<std::string> overlaps;
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        for (std::size_t j = i + 1; j < boxes.size(); ++j) {
+            const ShownText& a = boxes[i];
+            const ShownText& b = boxes[j];
+            if (a.widget->isAncestorOf(b.widget) || b.widget->isAncestorOf(a.widget)) {
+                continue;
+            }
+            if (a.rect.intersects(b.rect)) {
+                overlaps.push_back(a.what + " over " + b.what);
+            }
+        }
+    }
+    return overlaps;
 }
 
 }  // namespace quorvel::ui::testing

@@ -1,7 +1,9 @@
 // Every text shown whole: each pane at the window's minimum and default sizes, each face of the
-// QR panel, and the lock panel over windows from 320 x 240 up, in every state that changes its
-// texts.
+// QR panel, and the lock panel over windows from 320 x 240 up (at 1x and 2x), in every state that
+// changes its texts, nothing drawn over anything else.
 #include <gmock/gmock.h>
+
+#include <sstream>
 
 #include "QuorvelMac/shell/lock_overlay_view.hpp"
 #include "QuorvelMac/ui/navigation/sidebar_selection.hpp"
@@ -36,15 +38,6 @@ protected:
         }
     }
 
-    PairingState offer(const std::string& status) const {
-        PairingState pairing;
-        pairing.sessionId = "8F0A2C4E-6B1D-4E5F-9A7B-3C2D1E0F4A5B";
-        pairing.code = "482913";
-        pairing.qrURL = MacAppModel::localPairingQRCodeURL(*pairing.sessionId, *pairing.code);
-        pairing.expiresAt = clock->now().addingSeconds(300);
-        pairing.status = status;
-        return pairing;
-    }
 };
 
 TEST_F(TextFitTest, PanesOfAFreshAndOfAnInUseMachine) {
@@ -73,7 +66,7 @@ TEST_F(TextFitTest, EveryFaceOfTheQRPanelAndThePairingDetails) {
 
     PairingState paired;
     paired.pairedIPhoneName = "山田のiPhone 15 Pro Max";
-    PairingState pairedWithOffer = offer("pending");
+    PairingState pairedWithOffer = pairingOffer("pending");
     pairedWithOffer.pairedIPhoneName = paired.pairedIPhoneName;
     PairingState failed;
     failed.error =
@@ -81,11 +74,11 @@ TEST_F(TextFitTest, EveryFaceOfTheQRPanelAndThePairingDetails) {
         "度お試しください。";
     const std::pair<const char*, PairingState> faces[] = {
         {"placeholder", PairingState{}},
-        {"code", offer("pending")},
-        {"expired", offer("EXPIRED")},
+        {"code", pairingOffer("pending")},
+        {"expired", pairingOffer("EXPIRED")},
         {"paired", paired},
         {"paired with an offer", pairedWithOffer},
-        {"approved", offer("approved")},
+        {"approved", pairingOffer("approved")},
         {"error", failed},
     };
     for (const QSize size : sizes) {
@@ -104,7 +97,6 @@ TEST_F(TextFitTest, EveryFaceOfTheQRPanelAndThePairingDetails) {
 
 TEST_F(TextFitTest, LockPanelOverSmallAndLargeWindows) {
     using Status = LockOverlayState::Status;
-    MacLockTarget target = testing::appTarget("com.example.video", "動画編集スタジオ");
     const std::string longFailure =
         "iPhoneに解除申請を届けられませんでした。Bluetoothがオンになっているか、iPhoneのPellorimア"
         "プリが開いているかを確かめてください。";
@@ -114,25 +106,47 @@ TEST_F(TextFitTest, LockPanelOverSmallAndLargeWindows) {
         Status::confirmingIPhoneDelivery(),
         Status::waitingForIPhone(Date{790'000'100}),
         Status::approved(Date{790'003'600}),
+        Status::failed("iPhoneからの承認がタイムアウトしました"),
         Status::failed(longFailure),
     };
-    const QSize windows[] = {{320, 240}, {400, 300}, {480, 320},
-                             {640, 480}, {800, 600}, {1280, 800}};
-    LockOverlayView panel([](const MacLockTarget&) { return QIcon(); });
-    panel.show();
-    for (const Status& status : statuses) {
-        panel.setState({target, status}, [] {});
-        for (const QSize size : windows) {
-            panel.resize(size);
-            settle();
-            EXPECT_THAT(cutTexts(panel), IsEmpty()) << static_cast<int>(status.kind) << " over "
-                                                    << size.width() << "x" << size.height();
-            // The name and the button stay inside the panel.
-            EXPECT_TRUE(panel.rect().contains(
-                QRect(panel.nameLabel()->mapTo(&panel, QPoint()), panel.nameLabel()->size())));
-            EXPECT_TRUE(panel.rect().contains(QRect(panel.unlockButton()->mapTo(&panel, QPoint()),
-                                                    panel.unlockButton()->size())));
-            EXPECT_GE(panel.unlockButton()->width(), panel.unlockButton()->captionWidth());
+    // The panel's own size. 160 x 120 is a 320 x 240 window at twice the scale: there the name may
+    // give way and the button's title take two lines; from 320 x 240 at 1x both stay whole.
+    struct Window {
+        QSize size;
+        bool roomy;
+    };
+    const Window windows[] = {{{160, 120}, false}, {{320, 240}, true}, {{400, 300}, true},
+                              {{480, 320}, true},  {{640, 480}, true}, {{800, 600}, true},
+                              {{1280, 800}, true}};
+    const auto inside = [](const LockOverlayView& panel, const QWidget* widget) {
+        return panel.rect().contains(QRect(widget->mapTo(&panel, QPoint()), widget->size()));
+    };
+    for (const char* name : {"動画編集スタジオ", "とても長い名前のアプリケーション・プロフェッショナル版エディション"}) {
+        LockOverlayView panel([](const MacLockTarget&) { return QIcon(); });
+        panel.show();
+        for (const Status& status : statuses) {
+            panel.setState({testing::appTarget("com.example.video", name), status}, [] {});
+            for (const Window& window : windows) {
+                panel.resize(window.size);
+                settle();
+                std::ostringstream at;
+                at << name << " " << static_cast<int>(status.kind) << " over "
+                   << window.size.width() << "x" << window.size.height();
+                EXPECT_THAT(cutTexts(panel), IsEmpty()) << at.str();
+                EXPECT_THAT(testing::overlappingTexts(panel), IsEmpty()) << at.str();
+                // The status and the button stay inside the panel, the button whole.
+                EXPECT_TRUE(inside(panel, panel.statusBlock())) << at.str();
+                EXPECT_TRUE(inside(panel, panel.unlockButton())) << at.str();
+                EXPECT_GE(panel.unlockButton()->height(),
+                          panel.unlockButton()->heightForWidth(panel.unlockButton()->width()))
+                    << at.str();
+                if (window.roomy) {
+                    EXPECT_TRUE(panel.nameLabel()->isVisible()) << at.str();
+                    EXPECT_TRUE(inside(panel, panel.nameLabel())) << at.str();
+                    EXPECT_GE(panel.unlockButton()->width(), panel.unlockButton()->captionWidth())
+                        << at.str();
+                }
+            }
         }
     }
 }

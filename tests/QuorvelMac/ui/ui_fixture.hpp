@@ -50,6 +50,18 @@ protected:
     }
 
     void protect(bool on) { controller.updateConfiguration({on, 16}); }
+
+    // A pending pairing offer with its code, QR address and an expiry five minutes ahead, in the
+    // given status.
+    PairingState pairingOffer(const std::string& status) const {
+        PairingState pairing;
+        pairing.sessionId = "8F0A2C4E-6B1D-4E5F-9A7B-3C2D1E0F4A5B";
+        pairing.code = "482913";
+        pairing.qrURL = MacAppModel::localPairingQRCodeURL(*pairing.sessionId, *pairing.code);
+        pairing.expiresAt = clock->now().addingSeconds(300);
+        pairing.status = status;
+        return pairing;
+    }
 };
 
 // Texts of the visible labels named `name` under `root`, in layout order of creation.

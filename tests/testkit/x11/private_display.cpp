@@ -13,7 +13,8 @@
 
 namespace quorvel::testkit {
 
-PrivateDisplay::PrivateDisplay() {
+PrivateDisplay::PrivateDisplay(const std::string& screenSize) {
+    const std::string screen = screenSize + "x24";
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     pid_ = ::fork();
@@ -26,7 +27,7 @@ PrivateDisplay::PrivateDisplay() {
         const int null = ::open("/dev/null", O_WRONLY);
         ::dup2(null, 1);
         ::dup2(null, 2);
-        ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1280x800x24", "-nolisten",
+        ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", screen.c_str(), "-nolisten",
                  "tcp", "-noreset", static_cast<char*>(nullptr));
         ::_exit(127);
     }

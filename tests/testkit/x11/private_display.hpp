@@ -10,8 +10,9 @@ namespace quorvel::testkit {
 
 class PrivateDisplay {
 public:
-    // Starts Xvfb at 1280x800x24 and points DISPLAY at it; throws when it does not come up.
-    PrivateDisplay();
+    // Starts Xvfb with one screen of the size (1280x800 unless given), 24 bits deep, and points
+    // DISPLAY at it; throws when it does not come up.
+    explicit PrivateDisplay(const std::string& screenSize = "1280x800");
     ~PrivateDisplay();
     PrivateDisplay(const PrivateDisplay&) = delete;
     PrivateDisplay& operator=(const PrivateDisplay&) = delete;

@@ -8,17 +8,18 @@
 namespace quorvel::ui {
 
 Card::Card(std::optional<QString> caption, QWidget* parent)
-    : Panel(Look::raised, QColor(), 18, 12, parent), content_(new QVBoxLayout) {
+    : Panel(Look::raised, theme::Ink::separator, 18, 12, parent), content_(new QVBoxLayout) {
     content_->setContentsMargins(0, 0, 0, 0);
     content_->setSpacing(0);
     body()->addLayout(content_);
     if (caption) {
-        caption_ = theme::makeLabel(*caption, theme::TextStyle::caption, theme::tertiary(), this);
+        caption_ = theme::makeLabel(*caption, theme::TextStyle::caption, theme::Ink::tertiary, this);
         caption_->setObjectName("caption");
         body()->addWidget(caption_);
     }
 }
 
-TintedCard::TintedCard(QColor tint, QWidget* parent) : Panel(Look::tinted, tint, 18, 12, parent) {}
+TintedCard::TintedCard(theme::Ink tint, QWidget* parent)
+    : Panel(Look::tinted, tint, 18, 12, parent) {}
 
 }  // namespace quorvel::ui

@@ -31,7 +31,7 @@ private:
 
 class TintedCard : public Panel {
 public:
-    explicit TintedCard(QColor tint, QWidget* parent = nullptr);
+    explicit TintedCard(theme::Ink tint, QWidget* parent = nullptr);
     QVBoxLayout* content() const { return body(); }
 };
 

@@ -10,15 +10,15 @@
 
 namespace quorvel::ui {
 
-IconChip::IconChip(const QString& systemImage, QColor colour, double size, QWidget* parent)
-    : QWidget(parent), systemImage_(systemImage), colour_(colour), size_(size) {
+IconChip::IconChip(const QString& systemImage, theme::Ink ink, double size, QWidget* parent)
+    : QWidget(parent), systemImage_(systemImage), ink_(ink), size_(size) {
     const int side = static_cast<int>(std::lround(size));
     setFixedSize(side, side);
 }
 
-void IconChip::setColour(QColor colour) {
-    if (colour != colour_) {
-        colour_ = colour;
+void IconChip::setInk(theme::Ink ink) {
+    if (ink != ink_) {
+        ink_ = ink;
         update();
     }
 }
@@ -27,10 +27,11 @@ void IconChip::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     QLinearGradient gradient(0, 0, 0, height());
-    QColor top = colour_;
+    const QColor bottom = colour();
+    QColor top = bottom;
     top.setAlphaF(0.8);
     gradient.setColorAt(0, top);
-    gradient.setColorAt(1, colour_);
+    gradient.setColorAt(1, bottom);
     QPainterPath tile;
     tile.addRoundedRect(QRectF(rect()), cornerRadius(), cornerRadius());
     painter.fillPath(tile, gradient);

@@ -1,9 +1,11 @@
 #pragma once
 
-// A square tile with a white symbol on a top-to-bottom gradient of one colour.
+// A square tile with a white symbol on a top-to-bottom gradient of one ink.
 #include <QColor>
 #include <QString>
 #include <QWidget>
+
+#include "QuorvelMac/ui/kit/palette_colours.hpp"
 
 namespace quorvel::ui {
 
@@ -12,11 +14,12 @@ class IconChip : public QWidget {
 
 
 public:
-    IconChip(const QString& systemImage, QColor colour, double size, QWidget* parent = nullptr);
+    IconChip(const QString& systemImage, theme::Ink ink, double size, QWidget* parent = nullptr);
 
-    void setColour(QColor colour);
+    void setInk(theme::Ink ink);
     QString systemImage() const { return systemImage_; }
-    QColor colour() const { return colour_; }
+    theme::Ink ink() const { return ink_; }
+    QColor colour() const { return theme::colour(ink_); }
     double cornerRadius() const { return size_ * 0.24; }
     double symbolSize() const { return size_ * 0.5; }
 
@@ -25,7 +28,7 @@ protected:
 
 private:
     QString systemImage_;
-    QColor colour_;
+    theme::Ink ink_;
     double size_;
 };
 

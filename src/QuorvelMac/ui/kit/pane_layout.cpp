@@ -11,14 +11,14 @@ namespace quorvel::ui {
 QVBoxLayout* installCentredColumn(QScrollArea* scroll) {
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Rows wrap to the column's width; what still cannot shrink further scrolls sideways
+    // rather than being cut.
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
+    // The palette's window colour, whatever the scheme.
     auto* canvas = new QWidget;
     canvas->setAutoFillBackground(true);
-    QPalette palette = canvas->palette();
-    palette.setColor(QPalette::Window, theme::windowBackground());
-    canvas->setPalette(palette);
 
     auto* centring = new QHBoxLayout(canvas);
     centring->setContentsMargins(0, 0, 0, 0);
@@ -60,7 +60,7 @@ PaneLayout::PaneLayout(const QString& title, std::optional<QString> subtitle, QW
     header->addWidget(title_);
     if (subtitle) {
         subtitle_ =
-            theme::makeLabel(*subtitle, theme::TextStyle::callout, theme::secondary(), column_);
+            theme::makeLabel(*subtitle, theme::TextStyle::callout, theme::Ink::secondary, column_);
         subtitle_->setObjectName("paneSubtitle");
         header->addWidget(subtitle_);
     }

@@ -12,7 +12,7 @@ namespace {
 constexpr double radius = 12.0;
 }
 
-Panel::Panel(Look look, QColor tint, int padding, int spacing, QWidget* parent)
+Panel::Panel(Look look, theme::Ink tint, int padding, int spacing, QWidget* parent)
     : QWidget(parent), look_(look), tint_(tint), body_(new QVBoxLayout(this)) {
     // Room for the one-point shadow below the raised panel.
     const int shadow = look == Look::raised ? 2 : 0;
@@ -32,16 +32,18 @@ void Panel::paintEvent(QPaintEvent*) {
     if (look_ == Look::raised) {
         QPainterPath shadowPath;
         shadowPath.addRoundedRect(shape.translated(0, 1).adjusted(-0.5, 0, 0.5, 1), radius, radius);
-        painter.fillPath(shadowPath, QColor(0, 0, 0, 13));
+        QColor shade = palette().color(QPalette::Shadow);
+        shade.setAlphaF(0.05);
+        painter.fillPath(shadowPath, shade);
         painter.fillPath(path, theme::controlBackground());
         QColor border = theme::separator();
         border.setAlphaF(0.4 * border.alphaF() + 0.1);
         painter.setPen(QPen(border, 1));
     } else {
-        QColor fill = tint_;
+        QColor fill = theme::colour(tint_);
         fill.setAlphaF(0.09);
         painter.fillPath(path, fill);
-        QColor border = tint_;
+        QColor border = theme::colour(tint_);
         border.setAlphaF(0.35);
         painter.setPen(QPen(border, 1));
     }

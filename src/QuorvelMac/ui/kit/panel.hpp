@@ -1,9 +1,12 @@
 #pragma once
 
 // The two panel looks every card shares: raised (control background, faint shadow, separator
-// border) and tinted (the tint at low opacity, a border of the same tint). Radius 12.
+// border) and tinted (the tint at low opacity, a border of the same tint). Radius 12. Both are
+// painted in the palette's colours of the moment.
 #include <QColor>
 #include <QWidget>
+
+#include "QuorvelMac/ui/kit/palette_colours.hpp"
 
 class QVBoxLayout;
 
@@ -18,18 +21,18 @@ public:
 
     // The body is a leading-aligned vertical stack with the given padding and spacing that
     // stretches to the full available width.
-    Panel(Look look, QColor tint, int padding, int spacing, QWidget* parent);
+    Panel(Look look, theme::Ink tint, int padding, int spacing, QWidget* parent);
 
     QVBoxLayout* body() const { return body_; }
     Look look() const { return look_; }
-    QColor tint() const { return tint_; }
+    theme::Ink tint() const { return tint_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     Look look_;
-    QColor tint_;
+    theme::Ink tint_;
     QVBoxLayout* body_;
 };
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// A raised tile with a large number and its label below.
+// A raised tile with a large number in an ink and its label below.
 #include <QColor>
 #include <QString>
 
@@ -15,17 +15,18 @@ class StatTile : public Panel {
 
 
 public:
-    StatTile(const QString& value, const QString& label, QColor colour, QWidget* parent = nullptr);
+    StatTile(const QString& value, const QString& label, theme::Ink ink, QWidget* parent = nullptr);
 
-    void set(const QString& value, QColor colour);
+    void set(const QString& value, theme::Ink ink);
     QString value() const;
     QString label() const;
-    QColor colour() const { return colour_; }
+    theme::Ink ink() const { return ink_; }
+    QColor colour() const { return theme::colour(ink_); }
 
 private:
     QLabel* value_;
     QLabel* label_;
-    QColor colour_;
+    theme::Ink ink_;
 };
 
 }  // namespace quorvel::ui

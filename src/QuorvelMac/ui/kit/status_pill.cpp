@@ -9,15 +9,7 @@
 
 namespace quorvel::ui {
 
-QColor StatusPill::colour(Tone tone) {
-    switch (tone) {
-    case Tone::positive: return theme::green();
-    case Tone::warning: return theme::orange();
-    case Tone::critical: return theme::red();
-    case Tone::neutral: return theme::secondary();
-    }
-    return theme::secondary();
-}
+QColor StatusPill::colour(Tone tone) { return theme::colour(theme::inkOf(tone)); }
 
 StatusPill::StatusPill(const QString& text, Tone tone, std::optional<QString> systemImage,
                        QWidget* parent)
@@ -39,13 +31,13 @@ void StatusPill::set(const QString& text, Tone tone, std::optional<QString> syst
     tone_ = tone;
     systemImage_ = std::move(systemImage);
     label_->setText(text);
-    theme::setForeground(label_, colour(tone));
+    theme::setForeground(label_, theme::inkOf(tone));
     if (systemImage_) {
         const int side = label_->fontMetrics().height() * 4 / 5;
-        icon_->setPixmap(theme::tintedSymbol(*systemImage_, side, colour(tone)));
+        theme::setSymbol(icon_, *systemImage_, side, theme::inkOf(tone));
         icon_->show();
     } else {
-        icon_->clear();
+        theme::setPicture(icon_, [] { return QPixmap(); });
         icon_->hide();
     }
     setAccessibleName(text);
@@ -72,7 +64,7 @@ void StatusPill::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     QColor fill = colour(tone_);
-    fill.setAlphaF(0.13);
+    fill.setAlphaF(theme::pillFillOpacity);
     QPainterPath capsule;
     const QRectF shape(rect());
     capsule.addRoundedRect(shape, shape.height() / 2, shape.height() / 2);

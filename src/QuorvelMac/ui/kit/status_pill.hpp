@@ -32,6 +32,7 @@ public:
     Tone tone() const { return tone_; }
     std::optional<QString> systemImage() const { return systemImage_; }
 
+    // The tone's colour now: its text and symbol, and its capsule at low opacity.
     static QColor colour(Tone tone);
 
 protected:

@@ -37,9 +37,15 @@ void Switch::paintEvent(QPaintEvent*) {
     const QRectF track(width() - trackWidth - 2, (height() - trackHeight) / 2.0, trackWidth,
                        trackHeight);
     const bool on = isChecked();
-    QColor fill = on ? theme::accent() : QColor(0x78, 0x78, 0x80, 0x50);
+    // Off: the separator's faint text colour, which reads on any background; hovered or
+    // pressed, a shade deeper.
+    QColor fill = on ? theme::accent() : theme::separator();
     if (isDown() || (underMouse() && isEnabled())) {
-        fill = on ? fill.darker(112) : QColor(0x78, 0x78, 0x80, 0x70);
+        if (on) {
+            fill = fill.darker(112);
+        } else {
+            fill.setAlphaF(fill.alphaF() * 1.5);
+        }
     }
     QPainterPath trackPath;
     trackPath.addRoundedRect(track, trackHeight / 2.0, trackHeight / 2.0);
@@ -54,7 +60,10 @@ void Switch::paintEvent(QPaintEvent*) {
     const qreal knob = trackHeight - 4;
     const qreal knobX = on ? track.right() - 2 - knob : track.left() + 2;
     const QRectF knobRect(knobX, track.top() + 2, knob, knob);
-    painter.setPen(QPen(QColor(0, 0, 0, 40), 0.8));
+    // The knob is white in both schemes, with a faint edge in the palette's shadow colour.
+    QColor edge = palette().color(QPalette::Shadow);
+    edge.setAlphaF(0.16);
+    painter.setPen(QPen(edge, 0.8));
     painter.setBrush(Qt::white);
     painter.drawEllipse(knobRect);
 }

@@ -186,10 +186,10 @@ QPixmap tintedPixmap(const QString& file, const QColor& colour, const QSize& siz
 
 }  // namespace
 
-QIcon tintedSymbolIcon(const QString& file, const QColor& colour) {
+QIcon tintedSymbolIcon(const QString& file, std::function<QColor()> colour) {
     return drawnIcon(QStringLiteral("quorvel-tinted-symbol"), QFileInfo(file).completeBaseName(),
-                     [file, colour](const QSize& size, QIcon::Mode mode) {
-                         return tintedPixmap(file, colour, size, mode);
+                     [file, colour = std::move(colour)](const QSize& size, QIcon::Mode mode) {
+                         return tintedPixmap(file, colour(), size, mode);
                      });
 }
 

@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace quorvel::ui::theme {
 
@@ -29,9 +30,9 @@ QString findSymbolicIcon(const QString& iconName);
 // Where icon themes live: Qt's search paths and the XDG data folders' "icons".
 QStringList iconSearchPaths();
 
-// An icon that draws the file (SVG or bitmap) in `colour`, keeping only its shape (its alpha);
-// dimmed in the disabled mode. Its name is the file's icon name. An empty file draws a thin
-// ring, so a symbol is never blank.
-QIcon tintedSymbolIcon(const QString& file, const QColor& colour);
+// An icon that draws the file (SVG or bitmap) in the colour `colour` gives each time it is drawn,
+// keeping only its shape (its alpha); dimmed in the disabled mode. Its name is the file's icon
+// name. An empty file draws a thin ring, so a symbol is never blank.
+QIcon tintedSymbolIcon(const QString& file, std::function<QColor()> colour);
 
 }  // namespace quorvel::ui::theme

@@ -14,42 +14,21 @@
 
 namespace quorvel::ui::theme {
 
-QColor green() {
-    return QColor(0x2e, 0xa0, 0x4a);
-}
-QColor orange() {
-    return QColor(0xe6, 0x7e, 0x00);
-}
-QColor red() {
-    return QColor(0xd9, 0x30, 0x25);
-}
-QColor blue() {
-    return QColor(0x1f, 0x6f, 0xe5);
-}
-QColor accent() {
-    return QColor(0x1a, 0x62, 0xd6);
-}
-QColor gray() {
-    return QColor(0x8e, 0x8e, 0x93);
-}
-QColor secondary() {
-    return QColor(0x6e, 0x6e, 0x73);
-}
-QColor tertiary() {
-    return QColor(0xa0, 0xa0, 0xa6);
-}
-QColor primary() {
-    return QApplication::palette().color(QPalette::WindowText);
-}
-QColor controlBackground() {
-    return QApplication::palette().color(QPalette::Base);
-}
-QColor windowBackground() {
-    return QApplication::palette().color(QPalette::Window);
-}
-QColor separator() {
-    return QColor(0, 0, 0, 60);
-}
+QColor green() { return colour(Ink::green); }
+QColor orange() { return colour(Ink::orange); }
+QColor red() { return colour(Ink::red); }
+QColor blue() { return colour(Ink::blue); }
+QColor accent() { return colour(Ink::accent); }
+QColor onAccent() { return colour(Ink::onAccent); }
+QColor gray() { return colour(Ink::gray); }
+QColor secondary() { return colour(Ink::secondary); }
+QColor tertiary() { return colour(Ink::tertiary); }
+QColor primary() { return colour(Ink::primary); }
+QColor separator() { return colour(Ink::separator); }
+QColor controlBackground() { return QApplication::palette().color(QPalette::Base); }
+QColor windowBackground() { return QApplication::palette().color(QPalette::Window); }
+QColor lockActionFill() { return QColor::fromRgbF(0.05f, 0.42f, 0.95f); }
+QColor lockActionText() { return QColor(Qt::white); }
 
 namespace {
 
@@ -170,32 +149,24 @@ QString symbolFile(const QString& name) {
     return iconName.isEmpty() ? QString() : findSymbolicIcon(iconName);
 }
 
-QIcon symbol(const QString& name) {
-    return symbol(name, primary());
+QIcon symbol(const QString& name, Ink ink) {
+    return tintedSymbolIcon(symbolFile(name), [ink] { return colour(ink); });
 }
 
 QIcon symbol(const QString& name, const QColor& colour) {
-    return tintedSymbolIcon(symbolFile(name), colour);
+    return tintedSymbolIcon(symbolFile(name), [colour] { return colour; });
 }
 
 QPixmap tintedSymbol(const QString& name, int side, const QColor& colour) {
     return symbol(name, colour).pixmap(QSize(side, side), qApp ? qApp->devicePixelRatio() : 1.0);
 }
 
-void setForeground(QWidget* widget, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    palette.setColor(QPalette::Text, colour);
-    palette.setColor(QPalette::ButtonText, colour);
-    widget->setPalette(palette);
-}
-
-QLabel* makeLabel(const QString& text, TextStyle style, const QColor& colour, QWidget* parent) {
+QLabel* makeLabel(const QString& text, TextStyle style, Ink ink, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setFont(font(style));
     label->setWordWrap(true);
     label->setTextFormat(Qt::PlainText);
-    setForeground(label, colour);
+    setForeground(label, ink);
     return label;
 }
 

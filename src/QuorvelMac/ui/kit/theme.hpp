@@ -1,7 +1,9 @@
 #pragma once
 
 // The one place where the interface's colours, text styles and symbols are chosen. Everything
-// else asks here, so the panes share one visual language.
+// else asks here, so the panes share one visual language. Colours come from the application's
+// current palette (`palette_colours.hpp`), and views that keep a colour keep its meaning
+// (`scheme_follower.hpp`), so a change of scheme redraws them.
 #include <QColor>
 #include <QFont>
 #include <QIcon>
@@ -9,25 +11,33 @@
 #include <QString>
 #include <vector>
 
+#include "QuorvelMac/ui/kit/palette_colours.hpp"
+#include "QuorvelMac/ui/kit/scheme_follower.hpp"
+
 class QLabel;
 class QWidget;
 
 namespace quorvel::ui::theme {
 
+// The inks' colours at this moment, by their usual names.
 QColor green();
 QColor orange();
 QColor red();
 QColor blue();
-// The fill of prominent buttons: white text on it reads at a contrast above 4.5:1.
+// The fill of prominent buttons and of the selected row, and the text on it (4.5:1 or more).
 QColor accent();
+QColor onAccent();
 QColor gray();
-// The grey of secondary and tertiary text.
 QColor secondary();
 QColor tertiary();
 QColor primary();
+QColor separator();
+// The palette's base (cards, fields) and window colours.
 QColor controlBackground();
 QColor windowBackground();
-QColor separator();
+// The lock panel's action: one blue in both schemes, under white text at 4.8:1.
+QColor lockActionFill();
+QColor lockActionText();
 
 // Text styles, relative to the application's base font.
 enum class TextStyle { body, callout, caption, headline, subheadline, title2, title3 };
@@ -40,8 +50,9 @@ QFont monospacedFont(double pointSize, QFont::Weight weight);
 
 // The symbols of the design ("lock.fill", "globe"...), each drawn from a freedesktop symbolic
 // icon: the user's icon theme where it has that symbolic icon, else Debian's Adwaita set. The
-// drawing is monochrome and takes the colour it is given (the text colour when none).
-QIcon symbol(const QString& name);
+// drawing is monochrome and takes the colour it is given; an ink (primary text when none) is
+// looked up each time the icon is drawn, so the icon follows the scheme.
+QIcon symbol(const QString& name, Ink ink = Ink::primary);
 QIcon symbol(const QString& name, const QColor& colour);
 // The symbol drawn in one colour at `side` points, at the screen's pixel density.
 QPixmap tintedSymbol(const QString& name, int side, const QColor& colour);
@@ -51,9 +62,7 @@ std::vector<QString> symbolNames();
 QString symbolicIconName(const QString& name);
 QString symbolFile(const QString& name);
 
-// Sets a label's text colour through its palette (style sheets would defeat font roles).
-void setForeground(QWidget* widget, const QColor& colour);
-// A label that wraps and can be read by tests through its text.
-QLabel* makeLabel(const QString& text, TextStyle style, const QColor& colour, QWidget* parent);
+// A plain-text label that wraps, in the ink (kept through scheme changes).
+QLabel* makeLabel(const QString& text, TextStyle style, Ink ink, QWidget* parent);
 
 }  // namespace quorvel::ui::theme

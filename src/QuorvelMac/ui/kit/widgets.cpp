@@ -1,14 +1,11 @@
 #include "QuorvelMac/ui/kit/widgets.hpp"
 
-#include <algorithm>
-
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
 #include <QWidget>
 
-#include "QuorvelMac/ui/kit/prominent_button.hpp"
 #include "QuorvelMac/ui/kit/theme.hpp"
 
 namespace quorvel::ui {
@@ -26,65 +23,30 @@ void clearLayout(QLayout* layout) {
     }
 }
 
-QWidget* makeSymbolLabel(const QString& text, const QString& symbol, const QColor& colour,
+QWidget* makeSymbolLabel(const QString& text, const QString& symbol, theme::Ink ink,
                          QWidget* parent) {
     auto* holder = new QWidget(parent);
     auto* row = new QHBoxLayout(holder);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(6);
     auto* icon = new QLabel(holder);
-    icon->setPixmap(theme::tintedSymbol(symbol, 16, colour));
+    theme::setSymbol(icon, symbol, 16, ink);
     row->addWidget(icon, 0, Qt::AlignTop);
-    auto* label = theme::makeLabel(text, theme::TextStyle::body, colour, holder);
+    auto* label = theme::makeLabel(text, theme::TextStyle::body, ink, holder);
     label->setObjectName("message");
     row->addWidget(label, 1);
     holder->setProperty("systemImage", symbol);
     return holder;
 }
 
-namespace {
-
-// A bordered button with room beside its symbol and text: the platform style's own margin
-// leaves the symbol against the border. A short one keeps the style's own minimum width.
-class BorderedButton : public QPushButton {
-public:
-    using QPushButton::QPushButton;
-    QSize sizeHint() const override { return padded(QPushButton::sizeHint()); }
-    QSize minimumSizeHint() const override { return padded(QPushButton::minimumSizeHint()); }
-
-private:
-    static constexpr int padding = 12;
-    QSize padded(QSize size) const {
-        int content = fontMetrics().horizontalAdvance(text()) + 2 * padding;
-        if (!icon().isNull())
-            content += iconSize().width() + 4;
-        return {std::max(size.width(), content), size.height()};
-    }
-};
-
-}  // namespace
-
 QPushButton* makeButton(const QString& title, ButtonStyle style, QWidget* parent) {
-    if (style == ButtonStyle::prominent) {
-        // The accent look of the row's main action, without making it the dialog default.
-        return new ProminentButton(title, parent);
-    }
-    auto* button = style == ButtonStyle::bordered ? new BorderedButton(title, parent)
-                                                  : new QPushButton(title, parent);
-    button->setFlat(style == ButtonStyle::plain);
-    button->setAutoDefault(false);
-    return button;
+    return new PushButton(title, style, parent);
 }
 
 QPushButton* makeButton(const QString& title, const QString& systemImage, ButtonStyle style,
                         QWidget* parent) {
-    QPushButton* button = makeButton(title, style, parent);
-    if (auto* prominent = qobject_cast<ProminentButton*>(button)) {
-        prominent->setSymbol(systemImage);
-    } else {
-        button->setIcon(theme::symbol(systemImage, button->palette().color(QPalette::ButtonText)));
-        button->setProperty("systemImage", systemImage);
-    }
+    auto* button = new PushButton(title, style, parent);
+    button->setSymbol(systemImage);
     return button;
 }
 

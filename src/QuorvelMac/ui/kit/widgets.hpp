@@ -5,7 +5,9 @@
 
 #include <QString>
 
-class QColor;
+#include "QuorvelMac/ui/kit/palette_colours.hpp"
+#include "QuorvelMac/ui/kit/push_button.hpp"
+
 class QLayout;
 class QPushButton;
 class QWidget;
@@ -23,13 +25,13 @@ inline QString actionText(const std::string& text) {
 // Deletes every item of the layout, nested layouts and widgets included.
 void clearLayout(QLayout* layout);
 
-// A wrapping label with a symbol before it, both in one colour; the text label is named
+// A wrapping label with a symbol before it, both in one ink; the text label is named
 // "message", the holder carries the symbol's name in its "systemImage" property.
-QWidget* makeSymbolLabel(const QString& text, const QString& symbol, const QColor& colour,
+QWidget* makeSymbolLabel(const QString& text, const QString& symbol, theme::Ink ink,
                          QWidget* parent);
 
-enum class ButtonStyle { plain, bordered, prominent };
-// A push button with a symbol; `prominent` is the default (accent) button of its row.
+// A button of the kit's one family (`PushButton`) with a symbol; `prominent` is the main
+// (accent) button of its row.
 QPushButton* makeButton(const QString& title, const QString& systemImage, ButtonStyle style,
                         QWidget* parent = nullptr);
 QPushButton* makeButton(const QString& title, ButtonStyle style, QWidget* parent = nullptr);

@@ -15,6 +15,11 @@ TrayMenu::TrayMenu(MacAppModel& model, const ViewServices& services,
                    QWidget* parent)
     : QMenu(parent), model_(model), services_(services),
       openMainWindow_(std::move(openMainWindow)), openSettings_(std::move(openSettings)) {
+    // The status lines are disabled items that only inform: they are drawn in the secondary
+    // text colour, readable, while the disabled items of the request submenu (a window of its
+    // own, which this palette does not reach) keep the desktop's dimmed look.
+    theme::setInks(this, {{QPalette::Disabled, QPalette::Text, theme::Ink::secondary},
+                          {QPalette::Disabled, QPalette::WindowText, theme::Ink::secondary}});
     const auto now = [this] { redraw(services_.clock->now()); };
     for (auto signal : {&MacAppModel::targetsChanged, &MacAppModel::allowWindowsChanged,
                         &MacAppModel::setupStatusChanged}) {

@@ -42,7 +42,9 @@ namespace {
 QLabel* iconLabel(const QIcon& icon, int side, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setFixedSize(side, side);
-    label->setPixmap((icon.isNull() ? theme::symbol("app") : icon).pixmap(side, side));
+    theme::setPicture(label, [icon, side] {
+        return (icon.isNull() ? theme::symbol("app") : icon).pixmap(side, side);
+    });
     return label;
 }
 
@@ -57,7 +59,7 @@ OverviewDashboard::OverviewDashboard(MacAppModel& model, SidebarSelection& selec
     counts->setSpacing(12);
     const char* labels[] = {"ロック対象", "ロック中", "解除中"};
     for (int i = 0; i < 3; ++i) {
-        tiles_[i] = new StatTile("0", labels[i], theme::secondary(), pane);
+        tiles_[i] = new StatTile("0", labels[i], theme::Ink::secondary, pane);
         counts->addWidget(tiles_[i], 1);
     }
     pane->content()->addLayout(counts);
@@ -110,9 +112,9 @@ void OverviewDashboard::redrawTimeline(Date at) {
 
 void OverviewDashboard::redrawCounts(std::size_t enabled, std::size_t unlocked) {
     const std::size_t locked = enabled - unlocked;
-    tiles_[0]->set(QString::number(enabled), theme::primary());
-    tiles_[1]->set(QString::number(locked), locked >= 1 ? theme::primary() : theme::secondary());
-    tiles_[2]->set(QString::number(unlocked), unlocked >= 1 ? theme::green() : theme::secondary());
+    tiles_[0]->set(QString::number(enabled), theme::Ink::primary);
+    tiles_[1]->set(QString::number(locked), locked >= 1 ? theme::Ink::primary : theme::Ink::secondary);
+    tiles_[2]->set(QString::number(unlocked), unlocked >= 1 ? theme::Ink::green : theme::Ink::secondary);
 }
 
 void OverviewDashboard::redrawUnlocked(const std::vector<std::pair<MacLockTarget, Date>>& unlocked,
@@ -126,7 +128,7 @@ void OverviewDashboard::redrawUnlocked(const std::vector<std::pair<MacLockTarget
             services_.applicationIcon ? services_.applicationIcon(target) : QIcon();
         row->addWidget(iconLabel(icon, 28, unlockedCard_), 0, Qt::AlignVCenter);
         auto* name = theme::makeLabel(qs(target.displayName), theme::TextStyle::body,
-                                      theme::primary(), unlockedCard_);
+                                      theme::Ink::primary, unlockedCard_);
         name->setFont(theme::font(theme::TextStyle::body, QFont::Medium));
         name->setObjectName("name");
         row->addWidget(name, 1);
@@ -141,13 +143,13 @@ void OverviewDashboard::redrawConnection() {
     const auto issues = connectionIssues(attentionFacts(model_));
     if (issues.empty()) {
         connectionRows_->addWidget(
-            makeSymbolLabel("すべて正常です", "checkmark.circle.fill", theme::green(), card));
+            makeSymbolLabel("すべて正常です", "checkmark.circle.fill", theme::Ink::green, card));
         return;
     }
     for (const ConnectionIssue& issue : issues) {
         auto* row = new QHBoxLayout;
         row->addWidget(makeSymbolLabel(qs(issue.message), "exclamationmark.triangle.fill",
-                                   theme::orange(), card),
+                                   theme::Ink::orange, card),
                        1);
         if (issue.destination) {
             auto* button = makeButton(qs(issue.actionTitle.value_or("開く")), ButtonStyle::bordered, card);
@@ -166,16 +168,16 @@ void OverviewDashboard::redrawRecent() {
     const auto& recent = model_.recentUnlocks();
     if (recent.empty()) {
         recentRows_->addWidget(theme::makeLabel("履歴はまだありません", theme::TextStyle::body,
-                                                theme::secondary(), card));
+                                                theme::Ink::secondary, card));
         return;
     }
     for (const RecentUnlock& entry : recent) {
         auto* row = new QHBoxLayout;
         auto* name = theme::makeLabel(qs(entry.targetName), theme::TextStyle::body,
-                                      theme::primary(), card);
+                                      theme::Ink::primary, card);
         name->setObjectName("name");
         auto* status = theme::makeLabel(qs(entry.status), theme::TextStyle::caption,
-                                        theme::secondary(), card);
+                                        theme::Ink::secondary, card);
         status->setObjectName("status");
         status->setWordWrap(false);
         row->addWidget(name, 1);

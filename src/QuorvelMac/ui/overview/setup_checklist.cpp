@@ -45,25 +45,23 @@ SetupStepRow::SetupStepRow(std::optional<int> number, const QString& title, cons
     badge_->setFixedSize(28, 28);
     badge_->setAlignment(Qt::AlignCenter);
     if (isDone) {
-        badge_->setPixmap(theme::tintedSymbol("checkmark.circle.fill", 24, theme::green()));
-        badge_->setProperty("systemImage", "checkmark.circle.fill");
+        theme::setSymbol(badge_, "checkmark.circle.fill", 24, theme::Ink::green);
     } else if (number) {
-        badge_->setPixmap(
-            numberBadge(*number, theme::font(theme::TextStyle::callout, QFont::DemiBold)));
+        const QFont font = theme::font(theme::TextStyle::callout, QFont::DemiBold);
+        theme::setPicture(badge_, [number = *number, font] { return numberBadge(number, font); });
         badge_->setProperty("number", *number);
     } else {
-        badge_->setPixmap(theme::tintedSymbol("circle.dashed", 24, theme::tertiary()));
-        badge_->setProperty("systemImage", "circle.dashed");
+        theme::setSymbol(badge_, "circle.dashed", 24, theme::Ink::tertiary);
     }
     row->addWidget(badge_, 0, Qt::AlignTop);
 
     auto* stack = new QVBoxLayout;
     stack->setSpacing(5);
     title_ = theme::makeLabel(title, theme::TextStyle::headline,
-                              isDone ? theme::secondary() : theme::primary(), this);
+                              isDone ? theme::Ink::secondary : theme::Ink::primary, this);
     title_->setObjectName("stepTitle");
     stack->addWidget(title_);
-    auto* detailLabel = theme::makeLabel(detail, theme::TextStyle::callout, theme::secondary(), this);
+    auto* detailLabel = theme::makeLabel(detail, theme::TextStyle::callout, theme::Ink::secondary, this);
     detailLabel->setObjectName("stepDetail");
     stack->addWidget(detailLabel);
     if (!isDone) {
@@ -109,7 +107,7 @@ SetupChecklistView::SetupChecklistView(MacAppModel& model, SidebarSelection& sel
     texts->setSpacing(4);
     auto* welcome = new QLabel("ようこそ", holder);
     welcome->setFont(theme::systemFont(26, QFont::Bold));
-    headline_ = theme::makeLabel({}, theme::TextStyle::callout, theme::secondary(), holder);
+    headline_ = theme::makeLabel({}, theme::TextStyle::callout, theme::Ink::secondary, holder);
     headline_->setObjectName("headline");
     texts->addWidget(welcome);
     texts->addWidget(headline_);
@@ -189,7 +187,7 @@ void SetupChecklistView::redraw() {
     }
     message_ = nullptr;
     if (const auto& message = model_.applicationSelectionMessage()) {
-        message_ = theme::makeLabel(qs(*message), theme::TextStyle::callout, theme::secondary(),
+        message_ = theme::makeLabel(qs(*message), theme::TextStyle::callout, theme::Ink::secondary,
                                     steps_->parentWidget());
         message_->setObjectName("selectionMessage");
         steps_->addWidget(message_);

@@ -33,12 +33,12 @@ ChromePane::ChromePane(MacAppModel& model, QWidget* parent) : QWidget(parent), m
     auto* statusCard = new Card(std::nullopt, pane);
     auto* row = new QHBoxLayout;
     row->setSpacing(14);
-    globe_ = new IconChip("globe", theme::gray(), 36, statusCard);
+    globe_ = new IconChip("globe", theme::Ink::gray, 36, statusCard);
     row->addWidget(globe_, 0, Qt::AlignVCenter);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(3);
-    summary_ = theme::makeLabel({}, theme::TextStyle::headline, theme::primary(), statusCard);
-    detail_ = theme::makeLabel({}, theme::TextStyle::callout, theme::secondary(), statusCard);
+    summary_ = theme::makeLabel({}, theme::TextStyle::headline, theme::Ink::primary, statusCard);
+    detail_ = theme::makeLabel({}, theme::TextStyle::callout, theme::Ink::secondary, statusCard);
     texts->addWidget(summary_);
     texts->addWidget(detail_);
     row->addLayout(texts, 1);
@@ -54,12 +54,12 @@ ChromePane::ChromePane(MacAppModel& model, QWidget* parent) : QWidget(parent), m
     pane->content()->addWidget(new CardSectionHeading("設定状況", pane));
     auto* setupCard = new Card(QString("連携の準備はアプリが自動で行います。開発用の接続名や過去の切断履歴は、解除の可否を示さないため表示しません。"), pane);
     auto* setupRow = new QHBoxLayout;
-    auto* feature = theme::makeLabel("Chromeとの連携機能", theme::TextStyle::callout, theme::primary(), setupCard);
+    auto* feature = theme::makeLabel("Chromeとの連携機能", theme::TextStyle::callout, theme::Ink::primary, setupCard);
     setupRow->addWidget(feature, 1);
     nativeHostPill_ = new StatusPill(ui::nativeHostPill(false), setupCard);
     setupRow->addWidget(nativeHostPill_, 0, Qt::AlignVCenter);
     setupCard->content()->addLayout(setupRow);
-    error_ = theme::makeLabel({}, theme::TextStyle::caption, theme::red(), setupCard);
+    error_ = theme::makeLabel({}, theme::TextStyle::caption, theme::Ink::red, setupCard);
     error_->setObjectName("nativeHostError");
     // The kit's 12 between the row and the error; a hidden error leaves no gap of its own.
     setupCard->content()->setSpacing(12);
@@ -75,7 +75,7 @@ ChromePane::ChromePane(MacAppModel& model, QWidget* parent) : QWidget(parent), m
 }
 
 void ChromePane::render(const ChromePaneState& state) {
-    globe_->setColour(state.connected ? theme::green() : theme::gray());
+    globe_->setInk(state.connected ? theme::Ink::green : theme::Ink::gray);
     summary_->setText(qs(state.summary));
     detail_->setText(qs(state.detail));
     connectionPill_->set(chromeConnectionPill(state.connected));

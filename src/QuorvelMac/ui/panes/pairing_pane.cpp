@@ -16,6 +16,7 @@
 #include "QuorvelMac/ui/kit/status_pill.hpp"
 #include "QuorvelMac/ui/kit/theme.hpp"
 #include "QuorvelMac/ui/kit/widgets.hpp"
+#include "QuorvelMac/ui/kit/wrap_row.hpp"
 #include "QuorvelMac/ui/qr/pairing_qr_panel.hpp"
 
 namespace quorvel::ui {
@@ -61,17 +62,16 @@ std::vector<PairingInfoRow> pairingDetailRows(
 PairingPane::PairingPane(MacAppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
     auto* pane = PaneLayout::fill(this, "ペアリング", std::nullopt);
 
-    auto* top = new QHBoxLayout;
-    top->setSpacing(12);
+    // The pills lead and the buttons end the row; in a narrow column the buttons go below.
+    auto* top = new WrapRow(12);
     statusPill_ = new StatusPill(PillContent{}, pane);
     bluetoothPill_ = new StatusPill(PillContent{}, pane);
     refresh_ = makeButton("更新", "arrow.clockwise", ButtonStyle::bordered, pane);
     pairingButton_ = makeButton("ペアリング開始", "link", ButtonStyle::prominent, pane);
-    top->addWidget(statusPill_, 0, Qt::AlignVCenter);
-    top->addWidget(bluetoothPill_, 0, Qt::AlignVCenter);
-    top->addStretch(1);
-    top->addWidget(refresh_, 0, Qt::AlignVCenter);
-    top->addWidget(pairingButton_, 0, Qt::AlignVCenter);
+    top->addLeading(statusPill_);
+    top->addLeading(bluetoothPill_);
+    top->addTrailing(refresh_);
+    top->addTrailing(pairingButton_);
     pane->content()->addLayout(top);
     connect(refresh_, &QPushButton::clicked, this, [this] { model_.refreshPairingStatus(); });
     connect(pairingButton_, &QPushButton::clicked, this, [this] { model_.startPairing(); });
@@ -83,16 +83,16 @@ PairingPane::PairingPane(MacAppModel& model, QWidget* parent) : QWidget(parent),
     lower->addWidget(qrPanel_, 0, Qt::AlignTop);
     auto* card = new Card(std::nullopt, pane);
     card->content()->setSpacing(16);
-    heading_ = theme::makeLabel({}, theme::TextStyle::title3, theme::primary(), card);
+    heading_ = theme::makeLabel({}, theme::TextStyle::title3, theme::Ink::primary, card);
     heading_->setFont(theme::font(theme::TextStyle::title3, QFont::DemiBold));
-    instructions_ = theme::makeLabel({}, theme::TextStyle::callout, theme::secondary(), card);
+    instructions_ = theme::makeLabel({}, theme::TextStyle::callout, theme::Ink::secondary, card);
     auto* divider = new QFrame(card);
     divider->setFrameShape(QFrame::HLine);
     divider->setFrameShadow(QFrame::Plain);
-    theme::setForeground(divider, theme::separator());
+    theme::setForeground(divider, theme::Ink::separator);
     rows_ = new QVBoxLayout;
     rows_->setSpacing(12);
-    errorRow_ = makeSymbolLabel({}, "exclamationmark.triangle", theme::red(), card);
+    errorRow_ = makeSymbolLabel({}, "exclamationmark.triangle", theme::Ink::red, card);
     error_ = errorRow_->findChild<QLabel*>("message");
     error_->setFont(theme::font(theme::TextStyle::callout));
     card->content()->addWidget(heading_);
@@ -136,11 +136,11 @@ void PairingPane::render(const PairingState& pairing,
         grid->setHorizontalSpacing(14);
         grid->setVerticalSpacing(0);
         auto* title =
-            theme::makeLabel(qs(row.title), theme::TextStyle::callout, theme::secondary(), this);
+            theme::makeLabel(qs(row.title), theme::TextStyle::callout, theme::Ink::secondary, this);
         title->setFixedWidth(108);
         title->setObjectName("rowTitle");
         auto* value =
-            theme::makeLabel(qs(row.value), theme::TextStyle::callout, theme::primary(), this);
+            theme::makeLabel(qs(row.value), theme::TextStyle::callout, theme::Ink::primary, this);
         value->setObjectName("rowValue");
         value->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         value->setMaximumHeight(value->fontMetrics().lineSpacing() * 2 + 8);

@@ -12,6 +12,29 @@
 
 namespace quorvel::ui {
 
+namespace {
+
+// The placeholder's tile: a faint rounded square of the text colour behind the viewfinder.
+class PlaceholderTile final : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QColor fill = theme::colour(theme::Ink::quaternary);
+        fill.setAlphaF(fill.alphaF() * 0.7);
+        QPainterPath tile;
+        tile.addRoundedRect(QRectF(rect()), 14, 14);
+        painter.fillPath(tile, fill);
+        painter.end();
+        QLabel::paintEvent(event);
+    }
+};
+
+}  // namespace
+
 PairingQRCodeView::PairingQRCodeView(const std::string& value, int size, QWidget* parent)
     : QWidget(parent) {
     image_ = makePairingQRCode(value).value_or(QImage());
@@ -24,12 +47,17 @@ void PairingQRCodeView::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath tile;
     tile.addRoundedRect(QRectF(rect()), 8, 8);
+    // A code is read by a camera: dark modules on white in every scheme, the tile's edge and the
+    // stand-in symbol in the palette's shadow colour, faint and half-strong.
     painter.fillPath(tile, Qt::white);
-    painter.setPen(QPen(QColor(0, 0, 0, 20), 1));
+    QColor shade = palette().color(QPalette::Shadow);
+    shade.setAlphaF(0.08);
+    painter.setPen(QPen(shade, 1));
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 7.5, 7.5);
     const QRect frame = rect().adjusted(12, 12, -12, -12);
     if (image_.isNull()) {
-        theme::symbol("qrcode", theme::secondary()).paint(&painter, frame);
+        shade.setAlphaF(0.55);
+        theme::symbol("qrcode", shade).paint(&painter, frame);
         return;
     }
     // Nearest-neighbour scaling keeps every module a sharp square.
@@ -40,7 +68,7 @@ void PairingQRCodeView::paintEvent(QPaintEvent*) {
 }
 
 PairingQRPanel::PairingQRPanel(std::function<void()> startPairing, QWidget* parent)
-    : Panel(Look::raised, QColor(), 24, 18, parent),
+    : Panel(Look::raised, theme::Ink::separator, 24, 18, parent),
       startPairing_(std::move(startPairing)),
       stack_(body()) {
     stack_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -56,24 +84,20 @@ PairingQRPanel::Face PairingQRPanel::faceFor(const PairingState& pairing) {
     return pairing.pairedIPhoneName ? Face::paired : Face::placeholder;
 }
 
-void PairingQRPanel::addSymbol(const QString& name, int symbolSize, QColor colour,
+void PairingQRPanel::addSymbol(const QString& name, int symbolSize, theme::Ink ink,
                                int frameHeight) {
-    auto* symbol = new QLabel(this);
+    // The placeholder (the tallest frame) stands on a tile.
+    auto* symbol = frameHeight == 220 ? new PlaceholderTile(this) : new QLabel(this);
     symbol->setObjectName("symbol");
-    symbol->setProperty("systemImage", name);
     symbol->setAlignment(Qt::AlignCenter);
     symbol->setFixedSize(220, frameHeight);
-    symbol->setPixmap(theme::tintedSymbol(name, symbolSize, colour));
-    if (frameHeight == 220) {
-        // The placeholder's tile: a faint rounded square behind the viewfinder.
-        symbol->setStyleSheet("background: rgba(120, 120, 128, 0.07); border-radius: 14px;");
-    }
+    theme::setSymbol(symbol, name, symbolSize, ink);
     stack_->addWidget(symbol, 0, Qt::AlignHCenter);
 }
 
 void PairingQRPanel::addHeadline(const QString& text) {
     // The label takes the panel's width and centres its text, so a long headline wraps whole.
-    auto* headline = theme::makeLabel(text, theme::TextStyle::headline, theme::primary(), this);
+    auto* headline = theme::makeLabel(text, theme::TextStyle::headline, theme::Ink::primary, this);
     headline->setObjectName("headline");
     headline->setAlignment(Qt::AlignHCenter);
     stack_->addWidget(headline);
@@ -96,7 +120,7 @@ void PairingQRPanel::render(const PairingState& pairing) {
     face_ = faceFor(pairing);
     switch (face_) {
         case Face::expired: {
-            addSymbol("clock.badge.exclamationmark", 72, theme::orange(), 180);
+            addSymbol("clock.badge.exclamationmark", 72, theme::Ink::orange, 180);
             addHeadline("QRコードの期限が切れました");
             addStartButton("新しいコードを作る", "arrow.clockwise");
             break;
@@ -108,7 +132,7 @@ void PairingQRPanel::render(const PairingState& pairing) {
                 auto* codeStack = new QVBoxLayout;
                 codeStack->setSpacing(5);
                 auto* caption =
-                    theme::makeLabel("コード", theme::TextStyle::caption, theme::secondary(), this);
+                    theme::makeLabel("コード", theme::TextStyle::caption, theme::Ink::secondary, this);
                 caption->setAlignment(Qt::AlignHCenter);
                 auto* code = new QLabel(qs(*pairing.code), this);
                 code->setObjectName("pairingCode");
@@ -124,11 +148,11 @@ void PairingQRPanel::render(const PairingState& pairing) {
             break;
         }
         case Face::paired:
-            addSymbol("checkmark.circle.fill", 72, theme::green(), 180);
+            addSymbol("checkmark.circle.fill", 72, theme::Ink::green, 180);
             addHeadline("このMacにiPhone登録あり");
             break;
         case Face::placeholder:
-            addSymbol("qrcode.viewfinder", 78, theme::secondary(), 220);
+            addSymbol("qrcode.viewfinder", 78, theme::Ink::secondary, 220);
             addStartButton("ペアリング開始", "link");
             break;
     }

@@ -47,7 +47,7 @@ public:
 
 private:
     void addHeadline(const QString& text);
-    void addSymbol(const QString& name, int symbolSize, QColor colour, int frameHeight);
+    void addSymbol(const QString& name, int symbolSize, theme::Ink ink, int frameHeight);
     QPushButton* addStartButton(const QString& title, const QString& systemImage);
 
     std::function<void()> startPairing_;

@@ -23,17 +23,17 @@ SettingsRelaxationSessionBanner::SettingsRelaxationSessionBanner(
     row->setContentsMargins(18, 10, 18, 10);
     row->setSpacing(12);
     auto* symbol = new QLabel(this);
-    symbol->setPixmap(theme::tintedSymbol("lock.open.fill", 20, theme::primary()));
+    theme::setSymbol(symbol, "lock.open.fill", 20, theme::Ink::primary);
     row->addWidget(symbol, 0, Qt::AlignVCenter);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
     auto* title = theme::makeLabel("ロックをゆるくする変更ができます", theme::TextStyle::subheadline,
-                                   theme::primary(), this);
+                                   theme::Ink::primary, this);
     title->setFont(theme::font(theme::TextStyle::subheadline, QFont::DemiBold));
     texts->addWidget(title);
     texts->addWidget(theme::makeLabel(
         "設定ウィンドウを閉じるか、別のアプリへ移動すると、再び確認コードが必要です。",
-        theme::TextStyle::caption, theme::secondary(), this));
+        theme::TextStyle::caption, theme::Ink::secondary, this));
     row->addLayout(texts, 1);
     end_ = makeButton("今すぐ終了", ButtonStyle::bordered, this);
     row->addWidget(end_, 0, Qt::AlignVCenter);
@@ -80,9 +80,9 @@ SettingsRelaxationChallengeSheet::SettingsRelaxationChallengeSheet(
     auto* about = new QVBoxLayout;
     about->setSpacing(4);
     about->addWidget(theme::makeLabel(qs(pending->title), theme::TextStyle::headline,
-                                      theme::primary(), this));
+                                      theme::Ink::primary, this));
     about->addWidget(theme::makeLabel(qs(pending->changeDescription), theme::TextStyle::body,
-                                      theme::secondary(), this));
+                                      theme::Ink::secondary, this));
     stack->addLayout(about);
 
     // Shown to be read and typed: no selection, no copy, no context menu.
@@ -102,7 +102,7 @@ SettingsRelaxationChallengeSheet::SettingsRelaxationChallengeSheet(
     input_->setFixedHeight(28);
     stack->addWidget(input_);
     stack->addWidget(theme::makeLabel("大文字と小文字を区別します。空白は入力しません。",
-                                      theme::TextStyle::caption, theme::secondary(), this));
+                                      theme::TextStyle::caption, theme::Ink::secondary, this));
 
     auto* buttons = new QHBoxLayout;
     cancel_ = makeButton("キャンセル", ButtonStyle::bordered, this);

@@ -39,7 +39,7 @@ SettingsWindow::SettingsWindow(MacAppModel& model, const ViewServices& services,
     auto* general = new QGroupBox("一般", this);
     auto* generalRows = new QVBoxLayout(general);
     switch_ = new Switch("ログイン時に起動", general);
-    error_ = theme::makeLabel({}, theme::TextStyle::body, theme::red(), general);
+    error_ = theme::makeLabel({}, theme::TextStyle::body, theme::Ink::red, general);
     error_->setObjectName("loginItemError");
     generalRows->addWidget(switch_);
     generalRows->addWidget(error_);
@@ -50,7 +50,6 @@ SettingsWindow::SettingsWindow(MacAppModel& model, const ViewServices& services,
     for (const WebLink& link : quorvelWebLinks()) {
         QPushButton* button = makeButton(link.title, link.systemImage, ButtonStyle::plain, information);
         button->setProperty("url", link.url);
-        button->setStyleSheet("text-align: left;");
         const QUrl url = link.url;
         connect(button, &QPushButton::clicked, this, [&services, url] {
             if (services.openUrl) {

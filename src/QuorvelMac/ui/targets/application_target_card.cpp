@@ -63,7 +63,7 @@ ApplicationTargetCard::ApplicationTargetCard(MacAppModel& model,
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(4);
-    name_ = theme::makeLabel({}, theme::TextStyle::headline, theme::primary(), this);
+    name_ = theme::makeLabel({}, theme::TextStyle::headline, theme::Ink::primary, this);
     name_->setObjectName("name");
     texts->addWidget(name_);
     pill_ = new StatusPill(PillContent{}, this);
@@ -115,10 +115,12 @@ void ApplicationTargetCard::render() {
         return;
     }
     const QIcon icon = services_.applicationIcon ? services_.applicationIcon(*target) : QIcon();
-    icon_->setPixmap(
-        saturated(icon.isNull() ? theme::symbol("app") : icon, 44, target->enabled ? 1.0 : 0.3));
+    const double saturation = target->enabled ? 1.0 : 0.3;
+    theme::setPicture(icon_, [icon, saturation] {
+        return saturated(icon.isNull() ? theme::symbol("app") : icon, 44, saturation);
+    });
     name_->setText(qs(target->displayName));
-    theme::setForeground(name_, target->enabled ? theme::primary() : theme::secondary());
+    theme::setForeground(name_, target->enabled ? theme::Ink::primary : theme::Ink::secondary);
     unlock_->setEnabled(target->enabled);
     switch_->setChecked(target->enabled);
     renderStatus(services_.clock->now());

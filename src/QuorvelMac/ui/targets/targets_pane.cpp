@@ -41,15 +41,15 @@ QWidget* emptyStateView(QWidget* parent) {
     stack->setContentsMargins(0, 4, 0, 4);
     stack->setSpacing(6);
     auto* symbol = new QLabel(view);
-    symbol->setPixmap(theme::tintedSymbol("app.dashed", 36, theme::tertiary()));
+    theme::setSymbol(symbol, "app.dashed", 36, theme::Ink::tertiary);
     symbol->setAlignment(Qt::AlignHCenter);
     auto* title = theme::makeLabel("ロックするアプリはありません", theme::TextStyle::title3,
-                                   theme::primary(), view);
+                                   theme::Ink::primary, view);
     title->setFont(theme::font(theme::TextStyle::title3, QFont::DemiBold));
     title->setAlignment(Qt::AlignHCenter);
     auto* description = theme::makeLabel(
         "「アプリを追加…」から、使いすぎを防ぎたいアプリを選んでください。",
-        theme::TextStyle::callout, theme::secondary(), view);
+        theme::TextStyle::callout, theme::Ink::secondary, view);
     description->setAlignment(Qt::AlignHCenter);
     stack->addWidget(symbol);
     stack->addWidget(title);
@@ -67,13 +67,13 @@ TargetsPane::TargetsPane(MacAppModel& model, MacSettingsRelaxationProtectionCont
         QString("対象アプリそのものは隠さず、前面にある対象アプリのウィンドウだけをロック画面で覆います。ほかのアプリには切り替えられます。"));
     QVBoxLayout* content = pane->content();
 
-    warning_ = new TintedCard(theme::orange(), pane);
+    warning_ = new TintedCard(theme::Ink::orange, pane);
     auto* warningTitle = new QHBoxLayout;
     auto* warningSymbol = new QLabel(warning_);
-    warningSymbol->setPixmap(theme::tintedSymbol("exclamationmark.triangle.fill", 18, theme::orange()));
+    theme::setSymbol(warningSymbol, "exclamationmark.triangle.fill", 18, theme::Ink::orange);
     warningTitle->addWidget(warningSymbol, 0, Qt::AlignTop);
     warningTitle->addWidget(theme::makeLabel("ウィンドウを覆うにはアクセシビリティ権限が必要です",
-                                             theme::TextStyle::headline, theme::orange(), warning_),
+                                             theme::TextStyle::headline, theme::Ink::orange, warning_),
                             1);
     warning_->content()->addLayout(warningTitle);
     auto* warningButtons = new QHBoxLayout;
@@ -101,7 +101,7 @@ TargetsPane::TargetsPane(MacAppModel& model, MacSettingsRelaxationProtectionCont
         model_.addMacApplicationTargets(chosen);
     });
 
-    message_ = theme::makeLabel({}, theme::TextStyle::callout, theme::secondary(), pane);
+    message_ = theme::makeLabel({}, theme::TextStyle::callout, theme::Ink::secondary, pane);
     message_->setObjectName("selectionMessage");
     content->addWidget(message_);
 
@@ -122,9 +122,9 @@ TargetsPane::TargetsPane(MacAppModel& model, MacSettingsRelaxationProtectionCont
     web->addWidget(webCard);
     content->addWidget(webSection_);
 
-    storeError_ = theme::makeLabel({}, theme::TextStyle::body, theme::red(), pane);
+    storeError_ = theme::makeLabel({}, theme::TextStyle::body, theme::Ink::red, pane);
     storeError_->setObjectName("storeError");
-    syncError_ = theme::makeLabel({}, theme::TextStyle::body, theme::red(), pane);
+    syncError_ = theme::makeLabel({}, theme::TextStyle::body, theme::Ink::red, pane);
     syncError_->setObjectName("syncError");
     content->addWidget(storeError_);
     content->addWidget(syncError_);
@@ -181,7 +181,7 @@ void TargetsPane::redrawApplications() {
     }
     note_ = theme::makeLabel(
         "アプリ名とアイコンはこのMacの中だけに保存されます。解除時間とミッションはiPhone側の「Macアプリ共通設定」を使います。",
-        theme::TextStyle::caption, theme::tertiary(), parent);
+        theme::TextStyle::caption, theme::Ink::tertiary, parent);
     note_->setObjectName("note");
     applications_->addWidget(note_);
 }
@@ -193,20 +193,20 @@ void TargetsPane::redrawWeb() {
     QWidget* card = webRows_->parentWidget();
     if (webTargets.empty()) {
         webRows_->addWidget(theme::makeLabel("同期されたWebサイトはまだありません",
-                                             theme::TextStyle::body, theme::secondary(), card));
+                                             theme::TextStyle::body, theme::Ink::secondary, card));
         return;
     }
     for (const MacLockTarget& target : webTargets) {
         auto* row = new QHBoxLayout;
         row->setSpacing(12);
-        row->addWidget(new IconChip("globe", theme::blue(), 28, card), 0, Qt::AlignVCenter);
+        row->addWidget(new IconChip("globe", theme::Ink::blue, 28, card), 0, Qt::AlignVCenter);
         auto* texts = new QVBoxLayout;
         texts->setSpacing(2);
         auto* name = theme::makeLabel(qs(target.displayName), theme::TextStyle::body,
-                                      theme::primary(), card);
+                                      theme::Ink::primary, card);
         name->setObjectName("name");
         auto* domain = theme::makeLabel(qs(target.identifier), theme::TextStyle::caption,
-                                        theme::secondary(), card);
+                                        theme::Ink::secondary, card);
         domain->setObjectName("domain");
         texts->addWidget(name);
         texts->addWidget(domain);

@@ -33,23 +33,26 @@ namespace {
 
 constexpr int paneIndex(SidebarItem item) { return static_cast<int>(item); }
 
-// One sidebar row: symbol and title, and the orange mark when the area needs the user.
-QWidget* sidebarLabel(const SidebarRow& row, bool showsWarning, QWidget* parent) {
+// One sidebar row: symbol and title (in the highlighted text colour on the selected row), and
+// the orange mark when the area needs the user.
+QWidget* sidebarLabel(const SidebarRow& row, bool showsWarning, bool selected, QWidget* parent) {
+    const theme::Ink ink = selected ? theme::Ink::onAccent : theme::Ink::primary;
     auto* label = new QWidget(parent);
     auto* layout = new QHBoxLayout(label);
     layout->setContentsMargins(8, 4, 8, 4);
     auto* symbol = new QLabel(label);
-    symbol->setPixmap(theme::tintedSymbol(qs(row.systemImage), 16, theme::primary()));
+    theme::setSymbol(symbol, qs(row.systemImage), 16, ink);
     layout->addWidget(symbol);
     auto* title = new QLabel(qs(row.title), label);
     title->setObjectName("title");
+    theme::setForeground(title, ink);
     layout->addWidget(title, 1);
     if (showsWarning) {
         auto* mark = new QLabel(label);
         mark->setObjectName("warning");
         mark->setAccessibleName("要対応");
         mark->setToolTip("要対応");
-        mark->setPixmap(theme::tintedSymbol("exclamationmark.circle.fill", 14, theme::orange()));
+        theme::setSymbol(mark, "exclamationmark.circle.fill", 14, theme::Ink::orange);
         layout->addWidget(mark);
     }
     return label;
@@ -75,12 +78,19 @@ MainWindow::MainWindow(MacAppModel& model, MacSettingsRelaxationProtectionContro
     sideColumn->setContentsMargins(0, 0, 0, 6);
     sidebar_ = new QListWidget(side);
     sidebar_->setFrameShape(QFrame::NoFrame);
-    for (int i = 0; i < static_cast<int>(sidebarRows().size()); ++i) {
-        sidebar_->addItem(new QListWidgetItem);
+    // The selected row: the accent under the palette's highlighted text, readable at 4.5:1.
+    theme::setInks(sidebar_, {{QPalette::All, QPalette::Highlight, theme::Ink::accent},
+                              {QPalette::All, QPalette::HighlightedText, theme::Ink::onAccent}});
+    for (const SidebarRow& row : sidebarRows()) {
+        // The row's text is drawn by its item widget; assistive technology reads it here.
+        auto* item = new QListWidgetItem;
+        item->setData(Qt::AccessibleTextRole, qs(row.title));
+        sidebar_->addItem(item);
     }
     sideColumn->addWidget(sidebar_, 1);
     actions_ = new MenuButton(theme::symbol("gearshape"), side);
     actions_->setToolTip("Pellorim");
+    actions_->setAccessibleName("Pellorim");
     actions_->hide();
     sideColumn->addWidget(actions_, 0, Qt::AlignLeft);
     split->addWidget(side);
@@ -92,6 +102,8 @@ MainWindow::MainWindow(MacAppModel& model, MacSettingsRelaxationProtectionContro
     banner_ = new SettingsRelaxationSessionBanner(controller_, detail);
     bannerDivider_ = new QFrame(detail);
     bannerDivider_->setFrameShape(QFrame::HLine);
+    bannerDivider_->setFrameShadow(QFrame::Plain);
+    theme::setForeground(bannerDivider_, theme::Ink::separator);
     column->addWidget(banner_);
     column->addWidget(bannerDivider_);
     panes_ = new QStackedWidget(detail);
@@ -113,6 +125,7 @@ MainWindow::MainWindow(MacAppModel& model, MacSettingsRelaxationProtectionContro
         if (sidebar_->selectedItems().isEmpty()) {
             selection_->set(std::nullopt);
         }
+        redrawSidebar();
     });
     connect(selection_, &SidebarSelection::changed, this, [this] { followSelection(); });
     for (auto signal : {&MacAppModel::accessibilityPermissionGrantedChanged,
@@ -147,7 +160,7 @@ void MainWindow::redrawSidebar() {
     for (const SidebarRow& row : sidebarRows()) {
         QListWidgetItem* item = sidebar_->item(paneIndex(row.item));
         const bool warning = ui::sidebarShowsWarning(row.item, facts);
-        QWidget* label = sidebarLabel(row, warning, sidebar_);
+        QWidget* label = sidebarLabel(row, warning, item->isSelected(), sidebar_);
         item->setSizeHint(label->sizeHint());
         sidebar_->setItemWidget(item, label);
         // Screen readers see the row, not the widget that draws it: the row says the same.

@@ -9,61 +9,37 @@
 #include <QMenu>
 #include <QToolButton>
 #include <QTemporaryDir>
-#include <cmath>
-#include <map>
 
 #include "QuorvelMac/shell/lock_overlay_view.hpp"
 #include "QuorvelMac/ui/kit/application_icon.hpp"
 #include "QuorvelMac/ui/kit/menu_button.hpp"
-#include "QuorvelMac/ui/kit/prominent_button.hpp"
+#include "QuorvelMac/ui/kit/push_button.hpp"
 #include "QuorvelMac/ui/kit/switch.hpp"
 #include "QuorvelMac/ui/kit/symbolic_icons.hpp"
 #include "QuorvelMac/ui/kit/theme.hpp"
 #include "QuorvelMac/ui/kit/widgets.hpp"
 #include "QuorvelMac/ui/panes/chrome_pane.hpp"
+#include "drawn_colours.hpp"
 #include "ui_fixture.hpp"
 
 namespace quorvel::ui {
 namespace {
 
-double luminance(QColor colour) {
-    const auto linear = [](double channel) {
-        return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
-           0.0722 * linear(colour.blueF());
-}
+using theme::contrast;
 
-double contrast(QColor a, QColor b) {
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-// The fill is the colour drawn most often inside the button; the text is the drawn colour that
-// stands out most against it.
-struct DrawnColours {
+// The fill is the colour drawn most often inside the button (its edge left out); the text is the
+// drawn colour that stands out most against it.
+struct ButtonColours {
     QColor fill;
     QColor text;
 };
 
-DrawnColours drawnColours(QWidget& widget) {
+ButtonColours drawnColours(QWidget& widget) {
     widget.resize(widget.sizeHint().expandedTo(QSize(200, 44)));
     const QImage image = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    std::map<QRgb, int> counts;
-    for (int y = 4; y < image.height() - 4; ++y)
-        for (int x = 4; x < image.width() - 4; ++x)
-            ++counts[image.pixel(x, y)];
-    QRgb fill = 0;
-    int most = 0;
-    for (const auto& [colour, count] : counts)
-        if (count > most)
-            most = count, fill = colour;
-    QColor text = QColor::fromRgb(fill);
-    for (const auto& [colour, count] : counts)
-        if (contrast(QColor::fromRgb(colour), QColor::fromRgb(fill)) >
-            contrast(text, QColor::fromRgb(fill)))
-            text = QColor::fromRgb(colour);
-    return {QColor::fromRgb(fill), text};
+    const testing::DrawnColours drawn =
+        testing::drawnColours(image, image.rect().adjusted(4, 4, -4, -4));
+    return {drawn.background, drawn.text};
 }
 
 TEST(LookTest, EverySymbolIsASymbolicIconOfThePackagedSetOrTheUsersTheme) {
@@ -120,18 +96,18 @@ TEST(LookTest, AUsersThemeWithTheSameSymbolicIconIsPreferred) {
 TEST(LookTest, ProminentButtonsReadAndLookDisabledWhenDisabled) {
     QWidget host;
     QPushButton* prominent = makeButton("設定をゆるめる", ButtonStyle::prominent, &host);
-    ASSERT_NE(qobject_cast<ProminentButton*>(prominent), nullptr);
-    const DrawnColours enabled = drawnColours(*prominent);
+    ASSERT_NE(qobject_cast<PushButton*>(prominent), nullptr);
+    const ButtonColours enabled = drawnColours(*prominent);
     EXPECT_GE(contrast(enabled.text, enabled.fill), 4.5)
         << enabled.fill.name().toStdString() << " " << enabled.text.name().toStdString();
     EXPECT_GT(enabled.text.lightness(), 240);  // white text
 
     QPushButton* withSymbol = makeButton("アプリを追加…", "plus", ButtonStyle::prominent, &host);
-    const DrawnColours symbol = drawnColours(*withSymbol);
+    const ButtonColours symbol = drawnColours(*withSymbol);
     EXPECT_GE(contrast(symbol.text, symbol.fill), 4.5);
 
     prominent->setEnabled(false);
-    const DrawnColours disabled = drawnColours(*prominent);
+    const ButtonColours disabled = drawnColours(*prominent);
     EXPECT_GT(contrast(disabled.fill, enabled.fill), 2.0) << "the disabled fill is not the accent";
     EXPECT_LT(disabled.text.lightness(), 200) << "the disabled text is not white";
 
@@ -143,7 +119,7 @@ TEST(LookTest, ProminentButtonsReadAndLookDisabledWhenDisabled) {
     panel.resize(800, 600);
     panel.show();
     testing::settle();
-    const DrawnColours lock = drawnColours(*panel.unlockButton());
+    const ButtonColours lock = drawnColours(*panel.unlockButton());
     EXPECT_GE(contrast(lock.text, lock.fill), 4.5)
         << lock.fill.name().toStdString() << " " << lock.text.name().toStdString();
 }
