@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <system_error>
+#include <utility>
 
 #include "QuorvelShared/support/files.hpp"
 
@@ -78,6 +80,33 @@ PathState pathState(const fs::path& path) {
     EXPECT_EQ(::lstat(path.c_str(), &info), 0) << "nothing at " << path;
     return {info.st_mode & S_IFMT, info.st_ino, info.st_size, info.st_mtim.tv_sec,
             info.st_mtim.tv_nsec};
+}
+
+FifoInPlace::FifoInPlace(fs::path path)
+    : path_(std::move(path)),
+      setAside_(path_.parent_path() / ("." + path_.filename().string() + ".set-aside-by-test")) {
+    std::error_code error;
+    hadFile_ = fs::exists(fs::symlink_status(path_, error));
+    if (hadFile_)
+        fs::rename(path_, setAside_);
+    makeFifo(path_);
+    fifo_ = pathState(path_);
+}
+
+FifoInPlace::~FifoInPlace() {
+    struct stat info {};
+    const bool fifoStands = ::lstat(path_.c_str(), &info) == 0 &&
+                            (info.st_mode & S_IFMT) == fifo_.kind && info.st_ino == fifo_.inode;
+    std::error_code error;
+    if (!fifoStands) {
+        fs::remove(setAside_, error);
+        return;
+    }
+    EXPECT_EQ(::unlink(path_.c_str()), 0) << path_;
+    if (hadFile_) {
+        fs::rename(setAside_, path_, error);
+        EXPECT_FALSE(error) << setAside_ << ": " << error.message();
+    }
 }
 
 }  // namespace quorvel::testkit

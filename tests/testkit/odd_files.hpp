@@ -41,4 +41,25 @@ struct PathState {
 // Fails the test when nothing is at the path.
 PathState pathState(const std::filesystem::path& path);
 
+// Puts a FIFO in the place of the file at `path` for the object's life: every read of the path
+// fails with an error naming the file, while a write, which renames its new file over the FIFO,
+// still succeeds. So a test shows that an operation which writes after a read stops instead of
+// taking the failed read for an empty file. At the end the file comes back (or nothing, when
+// there was none), unless something was written or removed in the FIFO's place meanwhile: that
+// stays for the test to see. A test's own read of the path would block while the FIFO stands.
+class FifoInPlace {
+public:
+    explicit FifoInPlace(std::filesystem::path path);
+    ~FifoInPlace();
+    FifoInPlace(const FifoInPlace&) = delete;
+    FifoInPlace& operator=(const FifoInPlace&) = delete;
+
+private:
+    std::filesystem::path path_;
+    // Where the file waits meanwhile: beside it, so that it moves back in one rename.
+    std::filesystem::path setAside_;
+    bool hadFile_ = false;
+    PathState fifo_;
+};
+
 }  // namespace quorvel::testkit

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "QuorvelPlatform/logging/log_categories.hpp"
+#include "QuorvelPlatform/process/process_descriptor.hpp"
 #include "QuorvelShared/bridge/ble_local_connection_store.hpp"
 #include "QuorvelShared/support/operation_step.hpp"
 
@@ -87,7 +87,7 @@ void BluetoothBridgeDaemonProcess::childEnded(int waitStatus) {
 
 void BluetoothBridgeDaemonProcess::watchForEnd(pid_t pid) {
     stopWatching();
-    const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    const int pidfd = openProcessDescriptor(pid);
     // Without pidfds (a kernel before 5.3) the child is reaped by the next isRunning() or stop().
     if (pidfd < 0) return;
     endWatch_ = new QSocketNotifier(pidfd, QSocketNotifier::Read);

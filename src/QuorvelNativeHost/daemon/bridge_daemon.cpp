@@ -1,12 +1,11 @@
 #include "QuorvelNativeHost/daemon/bridge_daemon.hpp"
 
-#include <unistd.h>
-
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QMetaObject>
 #include <exception>
 #include <memory>
+#include <optional>
 
 #include "QuorvelNativeHost/daemon/bridge_daemon_core.hpp"
 #include "QuorvelNativeHost/daemon/parent_watch.hpp"
@@ -34,14 +33,17 @@ std::shared_ptr<DeviceKeyStoring> programDeviceKeyStore() {
 }  // namespace
 
 int runBluetoothBridgeDaemon(int argc, char** argv, std::optional<std::int32_t> parentProcessId) {
+    std::optional<ParentWatch> parentWatch;
     if (parentProcessId) {
+        parentWatch.emplace(*parentProcessId);
         // Started for a parent that is already gone: nothing to serve.
-        if (::getppid() != *parentProcessId)
+        if (!parentWatch->isParent())
             return 0;
-        startBridgeParentWatchdog(*parentProcessId);
     }
     GuardedApplication<QCoreApplication> application(argc, argv);
     installQtLogSink();
+    if (parentWatch)
+        parentWatch->start(application);
     try {
         installDBusNotificationPoster();
     } catch (const std::exception& error) {

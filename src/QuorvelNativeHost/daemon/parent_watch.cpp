@@ -2,18 +2,36 @@
 
 #include <unistd.h>
 
-#include <chrono>
-#include <thread>
+#include <QObject>
+#include <QSocketNotifier>
+#include <cerrno>
+#include <cstring>
+#include <iostream>
+
+#include "QuorvelPlatform/process/process_descriptor.hpp"
 
 namespace quorvel::daemon {
 
-void startBridgeParentWatchdog(std::int32_t parentProcessId) {
-    std::thread([parentProcessId] {
-        while (::getppid() == parentProcessId) {
-            std::this_thread::sleep_for(std::chrono::seconds(1));
-        }
-        ::_exit(0);
-    }).detach();
+ParentWatch::ParentWatch(std::int32_t parentProcessId)
+    : descriptor_(openProcessDescriptor(parentProcessId)) {
+    const int openError = errno;
+    isParent_ = ::getppid() == parentProcessId;
+    if (!isParent_ || descriptor_ >= 0)
+        return;
+    std::cerr << "QuorvelNativeHost: cannot watch the parent process " << parentProcessId << ": "
+              << std::strerror(openError) << "; the daemon ends only with its standard input\n";
+}
+
+ParentWatch::~ParentWatch() {
+    if (descriptor_ >= 0)
+        ::close(descriptor_);
+}
+
+void ParentWatch::start(QObject& owner) {
+    if (descriptor_ < 0 || !isParent_)
+        return;
+    auto* parentEnd = new QSocketNotifier(descriptor_, QSocketNotifier::Read, &owner);
+    QObject::connect(parentEnd, &QSocketNotifier::activated, parentEnd, [] { ::_exit(0); });
 }
 
 }  // namespace quorvel::daemon

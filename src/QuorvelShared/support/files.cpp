@@ -7,33 +7,12 @@
 
 #include <cerrno>
 #include <ctime>
-#include <map>
-#include <mutex>
 #include <system_error>
 
 #include "QuorvelShared/support/uri_characters.hpp"
 
 namespace quorvel::files {
 namespace {
-
-std::mutex faultsMutex;
-std::map<std::filesystem::path, int>& readFaults() {
-    static std::map<std::filesystem::path, int> faults;
-    return faults;
-}
-
-std::optional<int> readFaultFor(const std::filesystem::path& path) {
-    std::lock_guard lock(faultsMutex);
-    const auto& faults = readFaults();
-    if (faults.empty()) {
-        return std::nullopt;
-    }
-    const auto it = faults.find(path.lexically_normal());
-    if (it == faults.end()) {
-        return std::nullopt;
-    }
-    return it->second;
-}
 
 [[noreturn]] void throwErrno(int error, const std::string& what) {
     throw std::system_error(error != 0 ? error : EIO, std::generic_category(), what);
@@ -182,9 +161,6 @@ int openRegularFile(const std::filesystem::path& path, int flags, std::string_vi
 }
 
 std::optional<std::string> readIfPresent(const std::filesystem::path& path) {
-    if (const auto fault = readFaultFor(path)) {
-        throwErrno(*fault, "read " + path.string());
-    }
     Descriptor fd(openRegularFile(path, O_RDONLY, "read"));
     if (fd.get() < 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
@@ -294,17 +270,6 @@ void keepFolderPrivate(const std::filesystem::path& folder) {
     if ((info.st_mode & others) != 0 && ::chmod(folder.c_str(), info.st_mode & S_IRWXU) != 0) {
         fail("make folder private", errno);
     }
-}
-
-ScopedReadFailureForTesting::ScopedReadFailureForTesting(std::filesystem::path path, int error)
-    : path_(path.lexically_normal()) {
-    std::lock_guard lock(faultsMutex);
-    readFaults()[path_] = error;
-}
-
-ScopedReadFailureForTesting::~ScopedReadFailureForTesting() {
-    std::lock_guard lock(faultsMutex);
-    readFaults().erase(path_);
 }
 
 }  // namespace quorvel::files

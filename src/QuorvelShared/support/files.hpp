@@ -58,17 +58,4 @@ void createDirectories(const std::filesystem::path& folder,
 // browser's or the autostart folder).
 void keepFolderPrivate(const std::filesystem::path& folder);
 
-// Lets a test make reads of one file fail with an error code, to show that an operation which
-// writes afterwards stops instead of treating the file as empty. Production code never sets it.
-class ScopedReadFailureForTesting {
-public:
-    ScopedReadFailureForTesting(std::filesystem::path path, int error);
-    ~ScopedReadFailureForTesting();
-    ScopedReadFailureForTesting(const ScopedReadFailureForTesting&) = delete;
-    ScopedReadFailureForTesting& operator=(const ScopedReadFailureForTesting&) = delete;
-
-private:
-    std::filesystem::path path_;
-};
-
 }  // namespace quorvel::files

@@ -68,6 +68,22 @@ TEST(DaemonProcess, AParentPidThatIsNotTheParentEndsAtOnceTouchingNothing) {
     EXPECT_FALSE(std::filesystem::exists(home.stateFolder()));
 }
 
+// Where no process descriptor can be opened, the parent is not watched: the daemon still serves
+// and ends with its standard input.
+TEST(DaemonProcess, WithoutProcessDescriptorsTheDaemonServesUntilEndOfInput) {
+    testkit::TempXdgHome home;
+    int pipeFds[2];
+    ASSERT_EQ(::pipe2(pipeFds, O_CLOEXEC), 0);
+    const pid_t daemon =
+        startDaemon({"--ble-bridge-daemon", "--parent-pid", std::to_string(::getpid())}, pipeFds[0],
+                    std::nullopt, -1, ProcessDescriptors::missing);
+    ::close(pipeFds[0]);
+    waitForFile(home.stateFolder() / "ble-bridge-state.json");
+    EXPECT_EQ(::waitpid(daemon, nullptr, WNOHANG), 0);
+    ::close(pipeFds[1]);
+    EXPECT_EQ(waitForExit(daemon), 0);
+}
+
 TEST(DaemonProcess, UnusableParentPidsMeanNoWatchAndTheDaemonRunsUntilEndOfInput) {
     for (const std::string value : {"0", "-7", "12a", ""}) {
         testkit::TempXdgHome home;

@@ -10,9 +10,9 @@
 #include "QuorvelShared/crypto/p256_private_keys.hpp"
 #include "QuorvelShared/crypto/unlock_context_signing.hpp"
 #include "QuorvelShared/support/base64.hpp"
-#include "QuorvelShared/support/files.hpp"
 #include "QuorvelShared/unlockstate/allow_window_state_store.hpp"
 #include "QuorvelShared/unlockstate/linked_unlock_revision_state_store.hpp"
+#include "testkit/odd_files.hpp"
 #include "testkit/temp_xdg.hpp"
 
 namespace quorvel::backend {
@@ -194,7 +194,7 @@ TEST_F(LinkedUnlockRestorerTest, ARevisionStoreFailureStopsBeforeTheWindows) {
     setUpFiles();
     const std::string before = testkit::readFile(windows);
     fetcher->response.unlocks = {grant("T1", at(600), 6)};
-    const files::ScopedReadFailureForTesting failing(revisions, EIO);
+    const testkit::FifoInPlace failing(revisions);
     EXPECT_THROW(restorer.restore(configuration, targets, now), std::system_error);
     EXPECT_EQ(testkit::readFile(windows), before);
 }
@@ -202,7 +202,7 @@ TEST_F(LinkedUnlockRestorerTest, ARevisionStoreFailureStopsBeforeTheWindows) {
 TEST_F(LinkedUnlockRestorerTest, AWindowStoreFailureKeepsTheRecordedRevisions) {
     setUpFiles();
     fetcher->response.unlocks = {grant("T1", at(600), 6)};
-    const files::ScopedReadFailureForTesting failing(windows, EIO);
+    const testkit::FifoInPlace failing(windows);
     EXPECT_THROW(restorer.restore(configuration, targets, now), std::system_error);
     EXPECT_EQ(LinkedUnlockRevisionStateStore::load(revisions),
               (LinkedUnlockRevisionMap{{"T1", 6}}));

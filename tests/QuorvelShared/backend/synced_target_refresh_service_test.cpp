@@ -11,10 +11,10 @@
 #include "QuorvelShared/crypto/unlock_context_crypto_error.hpp"
 #include "QuorvelShared/devicekeys/device_key_store_error.hpp"
 #include "QuorvelShared/support/base64.hpp"
-#include "QuorvelShared/support/files.hpp"
 #include "QuorvelShared/support/json_errors.hpp"
 #include "QuorvelShared/unlockstate/synced_target_state_store.hpp"
 #include "QuorvelShared/unlockstate/target_sync_crypto.hpp"
+#include "testkit/odd_files.hpp"
 #include "testkit/recording_poster.hpp"
 #include "testkit/temp_xdg.hpp"
 
@@ -202,7 +202,7 @@ TEST_F(SyncedTargetRefreshTest, AnUnreadableLocalFileStopsTheRefresh) {
     localHolds(4);
     backendHolds(5, 5);
     {
-        const files::ScopedReadFailureForTesting failing(file, EACCES);
+        const testkit::FifoInPlace failing(file);
         EXPECT_THROW(service.refresh(configuration), std::system_error);
     }
     testkit::writeFile(file, "damaged");

@@ -11,6 +11,7 @@
 #include "QuorvelShared/support/json_reader.hpp"
 #include "QuorvelShared/support/json_writer.hpp"
 #include "testkit/child_process.hpp"
+#include "testkit/odd_files.hpp"
 #include "testkit/temp_xdg.hpp"
 
 namespace quorvel {
@@ -293,7 +294,7 @@ TEST_F(BLELocalBridgeStateStoreTest, AFailedReadIsNotTakenForAnEmptyMailbox) {
     store.saveRequest(request("req_1"), t0);
     const std::string before = readMailbox();
     {
-        files::ScopedReadFailureForTesting failure(mailbox, EIO);
+        const testkit::FifoInPlace failure(mailbox);
         EXPECT_THROW(store.saveRequest(request("req_2"), t0), std::system_error);
     }
     EXPECT_EQ(readMailbox(), before);

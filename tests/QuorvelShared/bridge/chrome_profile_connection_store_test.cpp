@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "QuorvelShared/support/date.hpp"
-#include "QuorvelShared/support/files.hpp"
 #include "QuorvelShared/support/json_errors.hpp"
+#include "testkit/odd_files.hpp"
 #include "testkit/temp_xdg.hpp"
 
 namespace quorvel {
@@ -183,7 +183,7 @@ TEST_F(ChromeProfileConnectionStoreTest, AFailedReadIsNotTakenForAnEmptyList) {
     store::recordConnected("a", std::nullopt, at("2024-05-01T10:00:00Z"));
     const std::string before = testkit::readFile(store::fileURL());
     {
-        files::ScopedReadFailureForTesting failure(store::fileURL(), EIO);
+        const testkit::FifoInPlace failure(store::fileURL());
         EXPECT_THROW(store::recordConnected("b", std::nullopt, at("2024-05-01T10:00:01Z")),
                      std::system_error);
     }

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "QuorvelShared/support/files.hpp"
 #include "QuorvelShared/support/json_errors.hpp"
 #include "QuorvelShared/support/json_writer.hpp"
+#include "testkit/odd_files.hpp"
 #include "testkit/temp_xdg.hpp"
 
 namespace quorvel {
@@ -150,7 +150,7 @@ TEST(MacLinkConfigurationStore, ClearRemovesTheFileAndTwiceIsFine) {
 TEST(MacLinkConfigurationStore, AReadErrorIsThrownNotTakenForNoFile) {
     testkit::TempXdgHome home;
     MacLinkConfigurationStore::save(sampleConfiguration());
-    files::ScopedReadFailureForTesting failure(MacLinkConfigurationStore::fileURL(), EACCES);
+    const testkit::FifoInPlace failure(MacLinkConfigurationStore::fileURL());
     EXPECT_THROW(MacLinkConfigurationStore::load(), std::system_error);
 }
 

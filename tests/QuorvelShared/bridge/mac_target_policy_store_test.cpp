@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "QuorvelShared/support/files.hpp"
 #include "QuorvelShared/support/json_errors.hpp"
+#include "testkit/odd_files.hpp"
 #include "testkit/temp_xdg.hpp"
 
 namespace quorvel {
@@ -100,7 +100,7 @@ TEST_F(MacTargetPolicyStoreTest, OneBadMemberFailsTheWholeFile) {
 
 TEST_F(MacTargetPolicyStoreTest, AnUnreadableFileThrowsOnLoadAndFallsBackOnLookup) {
     store::save({{"app.example", DefaultLockPolicy::defaultFree()}});
-    files::ScopedReadFailureForTesting failure(store::fileURL(), EACCES);
+    const testkit::FifoInPlace failure(store::fileURL());
     EXPECT_THROW(store::load(), std::system_error);
     EXPECT_EQ(store::policy("app.example", strictPolicy()), strictPolicy());
 }

@@ -5,9 +5,9 @@
 #include <cerrno>
 #include <system_error>
 
-#include "QuorvelShared/support/files.hpp"
 #include "testkit/child_process.hpp"
 #include "testkit/fakes.hpp"
+#include "testkit/odd_files.hpp"
 #include "testkit/temp_xdg.hpp"
 
 namespace quorvel {
@@ -118,13 +118,15 @@ TEST_F(AllowWindowStoreTest, ReconcileIgnoresGrantsNotLaterThanNowAndWorksWithNo
 TEST_F(AllowWindowStoreTest, FailingReadStopsEveryChangeAndLeavesTheFile) {
     AllowWindowStateStore::save({{"a", at(100)}, {"b", at(200)}}, file);
     const std::string before = contents();
-    files::ScopedReadFailureForTesting failure(file, EIO);
+    {
+        const testkit::FifoInPlace failure(file);
 
-    EXPECT_EQ(AllowWindowStateStore::load(file, now), AllowWindowMap{});
-    EXPECT_THROW(AllowWindowStateStore::grant("c", at(60), file, clock), std::system_error);
-    EXPECT_THROW(AllowWindowStateStore::revoke("a", file, clock), std::system_error);
-    EXPECT_THROW(AllowWindowStateStore::reconcileLinkedTargets({"a"}, {}, now, file),
-                 std::system_error);
+        EXPECT_EQ(AllowWindowStateStore::load(file, now), AllowWindowMap{});
+        EXPECT_THROW(AllowWindowStateStore::grant("c", at(60), file, clock), std::system_error);
+        EXPECT_THROW(AllowWindowStateStore::revoke("a", file, clock), std::system_error);
+        EXPECT_THROW(AllowWindowStateStore::reconcileLinkedTargets({"a"}, {}, now, file),
+                     std::system_error);
+    }
     EXPECT_EQ(contents(), before);
 }
 

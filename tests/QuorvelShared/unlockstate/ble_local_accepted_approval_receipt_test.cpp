@@ -4,11 +4,11 @@
 #include <functional>
 #include <system_error>
 
-#include "QuorvelShared/support/files.hpp"
 #include "QuorvelShared/support/json_writer.hpp"
 #include "QuorvelShared/unlockstate/ble_local_accepted_approval_receipt.hpp"
 #include "QuorvelShared/unlockstate/ble_local_accepted_approval_receipt_store.hpp"
 #include "testkit/fakes.hpp"
+#include "testkit/odd_files.hpp"
 #include "testkit/temp_xdg.hpp"
 
 namespace quorvel {
@@ -209,12 +209,14 @@ TEST_F(ReceiptStoreTest, DamagedFileFindsNothingAndIsReplacedByTheNextSave) {
 TEST_F(ReceiptStoreTest, FailingReadStopsTheSaveAndLeavesTheFile) {
     BLELocalAcceptedApprovalReceiptStore::save(receiptOf(approval()), file, clock);
     const std::string before = testkit::readFile(file);
-    files::ScopedReadFailureForTesting failure(file, EACCES);
-    EXPECT_EQ(lookUp(approval()), std::nullopt);
-    BLELocalPrototypeWireMessage second = approval();
-    second.requestId = "req_2";
-    EXPECT_THROW(BLELocalAcceptedApprovalReceiptStore::save(receiptOf(second), file, clock),
-                 std::system_error);
+    {
+        const testkit::FifoInPlace failure(file);
+        EXPECT_EQ(lookUp(approval()), std::nullopt);
+        BLELocalPrototypeWireMessage second = approval();
+        second.requestId = "req_2";
+        EXPECT_THROW(BLELocalAcceptedApprovalReceiptStore::save(receiptOf(second), file, clock),
+                     std::system_error);
+    }
     EXPECT_EQ(testkit::readFile(file), before);
 }
 

@@ -3,11 +3,11 @@
 #include <cerrno>
 #include <system_error>
 
-#include "QuorvelShared/support/files.hpp"
 #include "QuorvelShared/support/typed_error.hpp"
 #include "QuorvelShared/unlockstate/allow_window_state_store.hpp"
 #include "QuorvelShared/unlockstate/linked_unlock_local_state_applier.hpp"
 #include "QuorvelShared/unlockstate/linked_unlock_revision_state_store.hpp"
+#include "testkit/odd_files.hpp"
 #include "testkit/temp_xdg.hpp"
 
 namespace quorvel {
@@ -85,13 +85,17 @@ TEST_F(RevisionStoreTest, UndecodableFileCountsAsEmptyAndIsReplacedByTheNextRais
 TEST_F(RevisionStoreTest, FailingReadFailsAcceptAndLeavesTheHistory) {
     ASSERT_TRUE(LinkedUnlockRevisionStateStore::accept("t", 5, file));
     const std::string before = testkit::readFile(file);
-    files::ScopedReadFailureForTesting failure(file, EMFILE);
-    EXPECT_EQ(LinkedUnlockRevisionStateStore::load(file), LinkedUnlockRevisionMap{});
-    try {
-        LinkedUnlockRevisionStateStore::accept("t", 2, file);
-        ADD_FAILURE() << "accept went on without its history";
-    } catch (const std::system_error& error) {
-        EXPECT_EQ(error.code().value(), EMFILE);
+    {
+        const testkit::FifoInPlace failure(file);
+        EXPECT_EQ(LinkedUnlockRevisionStateStore::load(file), LinkedUnlockRevisionMap{});
+        try {
+            LinkedUnlockRevisionStateStore::accept("t", 2, file);
+            ADD_FAILURE() << "accept went on without its history";
+        } catch (const std::system_error& error) {
+            // The read's own failure, naming the file.
+            EXPECT_EQ(error.code().value(), ENOTSUP);
+            EXPECT_NE(std::string(error.what()).find(file.string()), std::string::npos);
+        }
     }
     EXPECT_EQ(testkit::readFile(file), before);
 }
@@ -146,7 +150,7 @@ TEST_F(ApplierTest, UnlockEndingNowClosesTheWindowsOfItsTargets) {
 TEST_F(ApplierTest, RevisionStaysStoredWhenTheWindowWriteFailsAndTheRetryRepeatsIt) {
     AllowWindowStateStore::save({{"w1", at(100)}}, windows);
     {
-        files::ScopedReadFailureForTesting failure(windows, EIO);
+        const testkit::FifoInPlace failure(windows);
         EXPECT_THROW(apply(3, at(600), {"w1"}), std::system_error);
     }
     EXPECT_EQ(LinkedUnlockRevisionStateStore::load(file).at("linked"), 3);

@@ -8,11 +8,11 @@
 #include <functional>
 #include <system_error>
 
-#include "QuorvelShared/support/files.hpp"
 #include "QuorvelShared/support/json_writer.hpp"
 #include "QuorvelShared/support/uuid.hpp"
 #include "QuorvelShared/unlockstate/remote_open_state.hpp"
 #include "testkit/child_process.hpp"
+#include "testkit/odd_files.hpp"
 #include "testkit/temp_xdg.hpp"
 
 namespace quorvel {
@@ -243,10 +243,12 @@ TEST_F(RemoteOpenStoreTest, FailingReadStopsEveryOperationAndLeavesTheFile) {
     ASSERT_TRUE(store.recordImpression("p", "t", t0));
     const auto batches = store.snapshotForUnlock(t0);
     const std::string before = testkit::readFile(file);
-    files::ScopedReadFailureForTesting failure(file, EIO);
-    EXPECT_THROW((void)store.recordImpression("p", "u", at(60)), std::system_error);
-    EXPECT_THROW((void)store.snapshotForUnlock(at(60)), std::system_error);
-    EXPECT_THROW(store.acknowledge({batches[0].id}), std::system_error);
+    {
+        const testkit::FifoInPlace failure(file);
+        EXPECT_THROW((void)store.recordImpression("p", "u", at(60)), std::system_error);
+        EXPECT_THROW((void)store.snapshotForUnlock(at(60)), std::system_error);
+        EXPECT_THROW(store.acknowledge({batches[0].id}), std::system_error);
+    }
     EXPECT_EQ(testkit::readFile(file), before);
 }
 

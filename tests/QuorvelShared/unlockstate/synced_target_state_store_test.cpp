@@ -6,9 +6,9 @@
 #include <functional>
 #include <system_error>
 
-#include "QuorvelShared/support/files.hpp"
 #include "QuorvelShared/support/json_reader.hpp"
 #include "synced_target_samples.hpp"
+#include "testkit/odd_files.hpp"
 #include "testkit/recording_poster.hpp"
 #include "testkit/temp_xdg.hpp"
 
@@ -134,10 +134,13 @@ TEST_F(SyncedTargetStoreTest, AFailingReadIsReportedAndNothingIsWritten) {
     SyncedTargetStateStore::save(sampleSyncedList(5));
     const std::string before = contents();
     poster.clear();
-    files::ScopedReadFailureForTesting failure(file, EIO);
-    EXPECT_THROW(SyncedTargetStateStore::saveIfNewer(sampleSyncedList(9), file), std::system_error);
-    EXPECT_THROW(SyncedTargetStateStore::load(), std::system_error);
-    EXPECT_EQ(SyncedTargetStateStore::policy("link:ios-app-1#example.com"), std::nullopt);
+    {
+        const testkit::FifoInPlace failure(file);
+        EXPECT_THROW(SyncedTargetStateStore::saveIfNewer(sampleSyncedList(9), file),
+                     std::system_error);
+        EXPECT_THROW(SyncedTargetStateStore::load(), std::system_error);
+        EXPECT_EQ(SyncedTargetStateStore::policy("link:ios-app-1#example.com"), std::nullopt);
+    }
     EXPECT_EQ(contents(), before);
     EXPECT_TRUE(poster.posted().empty());
 }
