@@ -1,21 +1,18 @@
 #include "QuorvelMac/model/unlock_request_run.hpp"
 
 #include <QTimer>
-#include <set>
+#include <optional>
 #include <stdexcept>
+#include <variant>
 
 #include "QuorvelMac/model/mac_app_model.hpp"
 #include "QuorvelPlatform/logging/log_categories.hpp"
-#include "QuorvelShared/bridge/ble_local_bridge_store.hpp"
+#include "QuorvelShared/bridge/ble_local_bridge_hand_over.hpp"
 #include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
-#include "QuorvelShared/crypto/unlock_context_crypto.hpp"
-#include "QuorvelShared/crypto/unlock_context_signing.hpp"
-#include "QuorvelShared/policy/unlock_context.hpp"
+#include "QuorvelShared/bridge/unlock_answer_check.hpp"
+#include "QuorvelShared/bridge/unlock_request_sealing.hpp"
 #include "QuorvelShared/support/event_boundary.hpp"
-#include "QuorvelShared/support/notifications.hpp"
-#include "QuorvelShared/support/uuid.hpp"
 #include "QuorvelShared/unlockstate/linked_unlock_revision_state_store.hpp"
-#include "QuorvelShared/unlockstate/remote_open_event_store.hpp"
 
 namespace quorvel {
 
@@ -36,9 +33,6 @@ const char* const timeout = "iPhoneからの承認がタイムアウトしまし
 
 namespace {
 
-constexpr std::int64_t shortestLifetimeSeconds = 3600;
-constexpr double deliveryDeadlineSeconds = 30;
-
 // A failure of the road, carrying the text the lock panel shows.
 struct UnlockFailure : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -50,22 +44,25 @@ UnlockFailure linkedUnlockFailure(const char* caseName) {
                          caseName + ")");
 }
 
+// The target as the iPhone is told about it.
+UnlockRequestTarget describedForTheIPhone(const MacLockTarget& target) {
+    const TargetType type =
+        target.kind == MacLockTarget::Kind::macApp ? TargetType::macApp : TargetType::webDomain;
+    return {target.id, type, target.displayName, target.effectivePolicy()};
+}
+
 }  // namespace
 
 UnlockRequestRun::UnlockRequestRun(MacAppModel* model, MacLockTarget target)
-    : QObject(model), model_(model), target_(std::move(target)) {
-    pollTimer_.setSingleShot(true);
-    pollTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&pollTimer_, &QTimer::timeout, this, [this] { guarded(&UnlockRequestRun::poll); });
-}
+    : QObject(model), model_(model), target_(std::move(target)) {}
 
 void UnlockRequestRun::startLater() {
-    QTimer::singleShot(0, this, [this] { guarded(&UnlockRequestRun::begin); });
+    QTimer::singleShot(0, this, [this] { guarded([this] { begin(); }); });
 }
 
-void UnlockRequestRun::guarded(void (UnlockRequestRun::*step)()) {
+void UnlockRequestRun::guarded(const std::function<void()>& step) {
     try {
-        (this->*step)();
+        step();
     } catch (...) {
         fail(describeException(std::current_exception()));
     }
@@ -81,82 +78,52 @@ void UnlockRequestRun::begin() {
         return fail(unlockTexts::pairingRequired);
     configuration_ = *configuration;
     try {
-        requestId_ = "req_" + newUuidText();
+        requestId_ = newUnlockRequestId();
         model_->pendingUnlockTargetsByRequestId_[requestId_] = target_.id;
-        const Date now = model_->now();
-        step_ = {"freezing the remote-open counts", RemoteOpenEventStore::defaultFileURL()};
-        RemoteOpenEventStore remoteOpens(RemoteOpenEventStore::defaultFileURL());
-        const auto batches = remoteOpens.snapshotForUnlock(now);
-        std::set<std::string> batchIds;
-        for (const auto& batch : batches)
-            batchIds.insert(batch.id);
-        model_->pendingRemoteOpenBatchIdsByRequestId_[requestId_] = batchIds;
-
-        step_ = {"sealing the request for the iPhone", {}};
-        const auto context = UnlockContextPlaintext::forUnlock(
-            requestId_, target_.id,
-            target_.kind == MacLockTarget::Kind::macApp ? TargetType::macApp
-                                                        : TargetType::webDomain,
-            target_.displayName, target_.effectivePolicy(), now, batches);
-        const std::string sealed =
-            UnlockContextCrypto::encrypt(context, configuration_.iosEncryptionPublicKeyBase64);
-        const std::int64_t lifetime =
-            std::max(configuration_.pollTimeoutSeconds, shortestLifetimeSeconds);
-        expiresAt_ = now.addingSeconds(static_cast<double>(lifetime));
+        const SealedUnlockRequest sealed = sealUnlockRequest(
+            requestId_, describedForTheIPhone(target_), configuration_, model_->now(), step_);
+        model_->pendingRemoteOpenBatchIdsByRequestId_[requestId_] = sealed.sentBatchIds;
+        expiresAt_ = sealed.expiresAt;
         model_->updateOverlay(target_, LockOverlayState::Status::confirmingIPhoneDelivery());
-        const auto message = BLELocalPrototypeWireMessage::unlockRequest(
-            requestId_, sealed, expiresAt_, now.addingSeconds(deliveryDeadlineSeconds),
-            configuration_.macDeviceId);
-        if (!message.requestId || message.requestId->empty())
+        auto request =
+            BLELocalBridgeHandOver::requestCarrying(sealed.message, sealed.lifetimeSeconds);
+        if (!request)
             throw UnlockFailure(unlockTexts::invalidRequest);
-        step_ = {"filing the request in the mailbox", BLELocalBridgeStore::stateURL()};
-        BLELocalBridgeStore::saveRequest({*message.requestId, message, lifetime});
-        step_ = {"posting " + std::string(BLELocalBridgeStore::requestNotification), {}};
-        postNotification(BLELocalBridgeStore::requestNotification);
-        step_ = {"waiting for the bridge daemon's answer in the mailbox",
-                 BLELocalBridgeStore::stateURL()};
-        wait_.emplace(lifetime, BootClock::now());
+        requester_ =
+            new BLELocalBridgeRequester(std::move(*request),
+                                        {[this] { guarded([this] { deliveryConfirmed(); }); },
+                                         [this](const BLELocalBridgeRequester::Result& result) {
+                                             guarded([this, &result] { bridgeEnded(result); });
+                                         }},
+                                        this);
     } catch (const std::exception& error) {
         return fail(error.what());
     }
-    poll();
+    requester_->start();
 }
 
-void UnlockRequestRun::poll() {
+void UnlockRequestRun::deliveryConfirmed() {
     if (!model_)
         return finish();
-    std::optional<BLELocalBridgeWait::Outcome> outcome;
-    try {
-        const auto step = wait_->poll(
-            BootClock::now(), [this] { return BLELocalBridgeStore::loadResponse(requestId_); });
-        if (step.progress && step.progress->message &&
-            step.progress->message->kind == BLELocalPrototypeMessageKind::unlockReceipt &&
-            !deliveryConfirmed_) {
-            deliveryConfirmed_ = true;
-            model_->updateOverlay(target_, LockOverlayState::Status::waitingForIPhone(expiresAt_));
-        }
-        if (!step.outcome) {
-            pollTimer_.start(step.pollAgainIn);
-            return;
-        }
-        outcome = step.outcome;
-    } catch (const std::exception& error) {
-        return fail(error.what());
-    }
+    model_->updateOverlay(target_, LockOverlayState::Status::waitingForIPhone(expiresAt_));
+}
+
+void UnlockRequestRun::bridgeEnded(const BLELocalBridgeRequester::Result& result) {
+    if (!model_)
+        return finish();
+    step_ = requester_->step();
+    if (const auto* error = std::get_if<std::exception_ptr>(&result))
+        return fail(describeException(*error));
+    const auto& outcome = std::get<BLELocalBridgeWait::Outcome>(result);
     using Kind = BLELocalBridgeWait::Outcome::Kind;
-    switch (outcome->kind) {
+    switch (outcome.kind) {
         case Kind::answered:
-            try {
-                handleAnswer(*outcome->message);
-            } catch (const std::exception& error) {
-                fail(error.what());
-            }
-            return;
+            return handleAnswer(*outcome.message);
         case Kind::failed:
-            if (outcome->error == "iphone_delivery_unconfirmed" ||
-                outcome->error == "deliveryUnconfirmed")
+            if (outcome.error == "iphone_delivery_unconfirmed" ||
+                outcome.error == "deliveryUnconfirmed")
                 return fail(unlockTexts::deliveryUnconfirmed);
-            return fail(unlockTexts::bridgeFailedPrefix + outcome->error);
+            return fail(unlockTexts::bridgeFailedPrefix + outcome.error);
         case Kind::emptyAnswer:
             return fail(unlockTexts::incompleteApproval);
         case Kind::notRunning:
@@ -168,41 +135,40 @@ void UnlockRequestRun::poll() {
 
 void UnlockRequestRun::handleAnswer(const BLELocalPrototypeWireMessage& answer) {
     step_ = {"checking the iPhone's answer", {}};
-    if (answer.kind == BLELocalPrototypeMessageKind::unlockCancellation) {
-        qCWarning(lcModel, "unlock request %s for %s ended: %s", requestId_.c_str(),
-                  target_.id.c_str(), unlockTexts::cancelled);
-        model_->pendingUnlockTargetsByRequestId_.erase(requestId_);
-        model_->acknowledgeRemoteOpenBatches(requestId_);
-        model_->updateOverlay(target_, LockOverlayState::Status::failed(unlockTexts::cancelled));
-        return finish();
-    }
-    if (answer.kind != BLELocalPrototypeMessageKind::unlockApproval ||
-        answer.requestId != requestId_ || !answer.approvedDurationSeconds ||
-        !answer.approvedUntil || !answer.approvalSignature)
-        throw UnlockFailure(unlockTexts::incompleteApproval);
-    const UnlockApprovalSigningPayload payload{requestId_, *answer.approvedDurationSeconds,
-                                               *answer.approvedUntil, configuration_.iosDeviceId};
-    if (!UnlockContextCrypto::verifyApprovalSignature(*answer.approvalSignature, payload,
-                                                      configuration_.iosSigningPublicKeyBase64))
-        throw UnlockFailure(unlockTexts::invalidApprovalSignature);
-    const bool linked = answer.linkedTargetId.has_value();
-    if (linked != answer.linkedRevision.has_value() || linked != answer.linkedSignature.has_value())
-        throw linkedUnlockFailure("incompleteState");
-    if (linked) {
-        const LinkedUnlockSigningPayload linkedPayload{
-            configuration_.macDeviceId, *answer.linkedTargetId, *answer.approvedUntil,
-            configuration_.iosDeviceId, *answer.linkedRevision};
-        if (!UnlockContextCrypto::verifyLinkedUnlockSignature(
-                *answer.linkedSignature, linkedPayload, configuration_.iosSigningPublicKeyBase64))
-            throw linkedUnlockFailure("invalidSignature");
+    const UnlockAnswerCheck check = checkUnlockAnswer(answer, requestId_, configuration_);
+    if (check.stage == UnlockAnswerCheck::Stage::linkedRevision)
         step_ = {"accepting the linked revision", LinkedUnlockRevisionStateStore::fileURL()};
-        if (!LinkedUnlockRevisionStateStore::accept(*answer.linkedTargetId, *answer.linkedRevision,
-                                                    LinkedUnlockRevisionStateStore::fileURL()))
+    using Verdict = UnlockAnswerCheck::Verdict;
+    switch (check.verdict) {
+        case Verdict::cancelled:
+            qCWarning(lcModel, "unlock request %s for %s ended: %s", requestId_.c_str(),
+                      target_.id.c_str(), unlockTexts::cancelled);
+            model_->pendingUnlockTargetsByRequestId_.erase(requestId_);
+            model_->acknowledgeRemoteOpenBatches(requestId_);
+            model_->updateOverlay(target_,
+                                  LockOverlayState::Status::failed(unlockTexts::cancelled));
+            return finish();
+        case Verdict::notAnApproval:
+        case Verdict::forAnotherRequest:
+        case Verdict::incomplete:
+            throw UnlockFailure(unlockTexts::incompleteApproval);
+        case Verdict::signatureInvalid:
+            throw UnlockFailure(unlockTexts::invalidApprovalSignature);
+        case Verdict::failed:
+            std::rethrow_exception(check.error);
+        case Verdict::linkedFieldsPartial:
+            throw linkedUnlockFailure("incompleteState");
+        case Verdict::linkedSignatureInvalid:
+            throw linkedUnlockFailure("invalidSignature");
+        case Verdict::linkedRevisionStale:
             throw linkedUnlockFailure("staleRevision");
+        case Verdict::approved:
+            break;
     }
     model_->pendingUnlockTargetsByRequestId_.erase(requestId_);
     model_->acknowledgeRemoteOpenBatches(requestId_);
-    model_->applyApproval(target_.id, *answer.approvedUntil, answer.linkedTargetId);
+    model_->applyApproval(target_.id, check.approvedUntil,
+                          check.linked ? std::optional(check.linked->targetId) : std::nullopt);
     finish();
 }
 
@@ -219,6 +185,9 @@ void UnlockRequestRun::fail(const std::string& text) {
 }
 
 void UnlockRequestRun::finish() {
+    // Nothing more of the mailbox is read or reported once the road has ended.
+    if (requester_)
+        requester_->cancel();
     deleteLater();
 }
 

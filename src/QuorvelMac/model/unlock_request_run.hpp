@@ -4,12 +4,11 @@
 // answer checked. Lives as a child of the model and deletes itself when the road ends.
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
-#include <optional>
+#include <functional>
 #include <string>
 
 #include "QuorvelMac/model/mac_lock_target.hpp"
-#include "QuorvelShared/bridge/ble_local_bridge_wait.hpp"
+#include "QuorvelPlatform/bridge/ble_local_bridge_requester.hpp"
 #include "QuorvelShared/bridge/mac_link_configuration.hpp"
 #include "QuorvelShared/support/operation_step.hpp"
 
@@ -26,9 +25,10 @@ public:
 
 private:
     // Runs one step of the road; what it throws fails this request alone.
-    void guarded(void (UnlockRequestRun::*step)());
+    void guarded(const std::function<void()>& step);
     void begin();
-    void poll();
+    void deliveryConfirmed();
+    void bridgeEnded(const BLELocalBridgeRequester::Result& result);
     void handleAnswer(const BLELocalPrototypeWireMessage& answer);
     // Ends the request with `text` on the lock panel, and reports it with the step it failed at.
     void fail(const std::string& text);
@@ -39,10 +39,9 @@ private:
     MacLinkConfiguration configuration_;
     std::string requestId_;
     Date expiresAt_{};
-    std::optional<BLELocalBridgeWait> wait_;
     OperationStep step_;
-    bool deliveryConfirmed_ = false;
-    QTimer pollTimer_;
+    // A child; cancelled when the road ends, so that it reports nothing more.
+    QPointer<BLELocalBridgeRequester> requester_;
 };
 
 }  // namespace quorvel

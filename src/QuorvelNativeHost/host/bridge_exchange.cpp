@@ -1,8 +1,10 @@
 #include "QuorvelNativeHost/host/bridge_exchange.hpp"
 
+#include <QTimer>
+
 #include "QuorvelNativeHost/host/native_host_error.hpp"
+#include "QuorvelShared/bridge/ble_local_bridge_hand_over.hpp"
 #include "QuorvelShared/bridge/ble_local_bridge_store.hpp"
-#include "QuorvelShared/support/notifications.hpp"
 
 namespace quorvel::host {
 namespace {
@@ -35,52 +37,28 @@ BridgeExchange::BridgeExchange(BLELocalPrototypeWireMessage message, std::int64_
       message_(std::move(message)),
       timeoutSeconds_(timeoutSeconds),
       completion_(std::move(completion)) {
-    timer_.setSingleShot(true);
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, [this] {
-        if (wait_) {
-            pollMailbox();
-        } else {
-            fileRequest();
-        }
-    });
-    timer_.start(0);
+    QTimer::singleShot(0, this, &BridgeExchange::fileRequest);
 }
 
 void BridgeExchange::fileRequest() {
     try {
         step_ = {"filing the request in the mailbox", BLELocalBridgeStore::stateURL()};
-        if (!message_.requestId || message_.requestId->empty()) {
+        auto request = BLELocalBridgeHandOver::requestCarrying(message_, timeoutSeconds_);
+        if (!request)
             throw NativeHostError(NativeHostErrorCase::invalidBluetoothRequest);
-        }
-        BLELocalBridgeStore::saveRequest({*message_.requestId, message_, timeoutSeconds_});
-        step_ = {"posting " + std::string(BLELocalBridgeStore::requestNotification), {}};
-        postNotification(BLELocalBridgeStore::requestNotification);
+        requester_ = new BLELocalBridgeRequester(
+            std::move(*request),
+            {{},
+             [this](BLELocalBridgeRequester::Result result) {
+                 const auto* error = std::get_if<std::exception_ptr>(&result);
+                 complete(error ? *error : resultOf(std::get<Outcome>(result)));
+             }},
+            this);
     } catch (...) {
         complete(std::current_exception());
         return;
     }
-    step_ = {"waiting for the bridge daemon's answer in the mailbox",
-             BLELocalBridgeStore::stateURL()};
-    wait_.emplace(timeoutSeconds_, BootClock::now());
-    pollMailbox();
-}
-
-void BridgeExchange::pollMailbox() {
-    BLELocalBridgeWait::Step step;
-    try {
-        step = wait_->poll(BootClock::now(), [this] {
-            return BLELocalBridgeStore::loadResponse(*message_.requestId);
-        });
-    } catch (...) {
-        complete(std::current_exception());
-        return;
-    }
-    if (step.outcome) {
-        complete(resultOf(*step.outcome));
-        return;
-    }
-    timer_.start(step.pollAgainIn);
+    requester_->start();
 }
 
 void BridgeExchange::complete(Result result) {

@@ -1,19 +1,19 @@
 #pragma once
 
-// The host's side of one mailbox request to the Bluetooth bridge daemon: files the request, wakes
-// the daemon and polls the mailbox on the main loop's timers until the daemon's final response,
-// as BLELocalBridgeWait decides. The answer or the failure is handed to the completion exactly
-// once, on a later turn of the loop; destroying the object first cancels the wait silently.
+// The host's side of one mailbox request to the Bluetooth bridge daemon: on a later turn of the
+// loop the request is handed to a BLELocalBridgeRequester, which files it, wakes the daemon and
+// polls the mailbox; its outcome becomes the iPhone's answer or the host's error. The answer or
+// the failure is handed to the completion exactly once, on a later turn of the loop; destroying
+// the object first cancels the wait silently.
 #include <QObject>
-#include <QTimer>
+#include <QPointer>
 
 #include <cstdint>
 #include <exception>
 #include <functional>
-#include <optional>
 #include <variant>
 
-#include "QuorvelShared/bridge/ble_local_bridge_wait.hpp"
+#include "QuorvelPlatform/bridge/ble_local_bridge_requester.hpp"
 #include "QuorvelShared/messages/ble_local_prototype_wire_message.hpp"
 #include "QuorvelShared/support/operation_step.hpp"
 
@@ -32,19 +32,18 @@ public:
                    Completion completion, QObject* parent = nullptr);
 
     // The step the exchange is at, or ended at: what a failure's report names.
-    const OperationStep& step() const { return step_; }
+    const OperationStep& step() const { return requester_ ? requester_->step() : step_; }
 
 private:
     void fileRequest();
-    void pollMailbox();
     void complete(Result result);
 
     BLELocalPrototypeWireMessage message_;
     std::int64_t timeoutSeconds_;
     Completion completion_;
-    std::optional<BLELocalBridgeWait> wait_;
+    // The step before the requester takes over.
     OperationStep step_;
-    QTimer timer_;
+    QPointer<BLELocalBridgeRequester> requester_;
 };
 
 }  // namespace quorvel::host

@@ -25,7 +25,7 @@ void WebTargetUnlock::prepare() {
     }
     prepared_ = std::move(std::get<PreparedUnlock>(prepared));
     exchange_ = new BridgeExchange(
-        prepared_->message, prepared_->lifetimeSeconds,
+        prepared_->sealed.message, prepared_->sealed.lifetimeSeconds,
         [this](const BridgeExchange::Result& result) {
             guarded([this, &result] { answered(result); });
         },

@@ -6,14 +6,10 @@
 #include "QuorvelNativeHost/host/error_text.hpp"
 #include "QuorvelNativeHost/host/message_handling.hpp"
 #include "QuorvelPlatform/logging/log_categories.hpp"
-#include "QuorvelShared/bridge/ble_local_unlock_timing.hpp"
 #include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
-#include "QuorvelShared/crypto/unlock_context_crypto.hpp"
-#include "QuorvelShared/crypto/unlock_context_signing.hpp"
+#include "QuorvelShared/bridge/unlock_answer_check.hpp"
 #include "QuorvelShared/policy/mac_target_policy_store.hpp"
-#include "QuorvelShared/policy/unlock_context.hpp"
 #include "QuorvelShared/support/event_boundary.hpp"
-#include "QuorvelShared/support/uuid.hpp"
 #include "QuorvelShared/unlockstate/allow_window_state_store.hpp"
 #include "QuorvelShared/unlockstate/ble_local_accepted_approval_receipt_store.hpp"
 #include "QuorvelShared/unlockstate/linked_unlock_revision_state_store.hpp"
@@ -39,39 +35,9 @@ DefaultLockPolicy policyFor(const std::string& targetId, TargetType type,
     return MacTargetPolicyStore::policy(targetId, DefaultLockPolicy::defaultFree());
 }
 
-PreparedUnlock sealRequest(const std::string& targetLocalId, TargetType targetType,
-                           const std::string& targetDisplayName,
-                           const MacLinkConfiguration& configuration, Date now,
-                           OperationStep& step) {
-    PreparedUnlock request;
-    request.targetLocalId = targetLocalId;
-    request.configuration = configuration;
-    request.requestId = "req_" + newUuidText();
-
-    step = {"freezing the remote-open counts", RemoteOpenEventStore::defaultFileURL()};
-    RemoteOpenEventStore remoteOpens(RemoteOpenEventStore::defaultFileURL());
-    std::vector<RemoteOpenEventBatch> batches = remoteOpens.snapshotForUnlock(now);
-    for (const RemoteOpenEventBatch& batch : batches)
-        request.sentBatchIds.insert(batch.id);
-
-    const DefaultLockPolicy policy = policyFor(targetLocalId, targetType, loadSyncedListOrNone());
-    step = {"sealing the request for the iPhone", {}};
-    const UnlockContextPlaintext context =
-        UnlockContextPlaintext::forUnlock(request.requestId, targetLocalId, targetType,
-                                          targetDisplayName, policy, now, std::move(batches));
-    const std::string sealed =
-        UnlockContextCrypto::encrypt(context, configuration.iosEncryptionPublicKeyBase64);
-
-    request.lifetimeSeconds =
-        BLELocalUnlockRequestLifetime::timeoutSeconds(configuration.pollTimeoutSeconds);
-    request.message = BLELocalPrototypeWireMessage::unlockRequest(
-        request.requestId, sealed, now.addingSeconds(static_cast<double>(request.lifetimeSeconds)),
-        BLELocalUnlockDeliveryConfirmation::deadline(now), configuration.macDeviceId);
-    return request;
-}
-
 void acknowledgeBatches(const PreparedUnlock& request) {
-    RemoteOpenEventStore(RemoteOpenEventStore::defaultFileURL()).acknowledge(request.sentBatchIds);
+    RemoteOpenEventStore(RemoteOpenEventStore::defaultFileURL())
+        .acknowledge(request.sealed.sentBatchIds);
 }
 
 OperationStep acknowledgingBatches() {
@@ -85,56 +51,83 @@ void reportAfterApproval(const PreparedUnlock& request, const OperationStep& ste
               describeFailure(step, describeException(error)).c_str());
 }
 
-// The checks and grants of an approval. Returns the answer, or throws the failure of a store
-// before the windows are open.
-MacToExtensionMessage applyApproval(const PreparedUnlock& request,
-                                    const BLELocalPrototypeWireMessage& answer, Date now,
-                                    OperationStep& step) {
-    const MacLinkConfiguration& link = request.configuration;
-    const std::string& target = request.targetLocalId;
-    if (answer.requestId != request.requestId) {
-        return denyUnlock(target, DenialReason::approvalIncomplete,
-                          describeFailure(step, "the approval is for request " +
-                                                    answer.requestId.value_or("(none)") +
-                                                    ", not for " + request.requestId));
+// The step a denial or an error names for where the check of the answer ended.
+OperationStep checkStep(UnlockAnswerCheck::Stage stage, const PreparedUnlock& request,
+                        const BLELocalPrototypeWireMessage& answer) {
+    using Stage = UnlockAnswerCheck::Stage;
+    switch (stage) {
+        case Stage::answer:
+            break;
+        case Stage::approvalSignature:
+            return {"checking the approval's signature", {}};
+        case Stage::linkedSignature:
+            return {"checking the linked approval's signature", {}};
+        case Stage::linkedRevision:
+            return {"accepting the linked revision of " + answer.linkedTargetId.value_or(""),
+                    LinkedUnlockRevisionStateStore::fileURL()};
     }
-    if (!answer.approvedUntil || !answer.approvedDurationSeconds || !answer.approvalSignature) {
-        return denyUnlock(target, DenialReason::approvalIncomplete,
-                          describeFailure(step,
-                                          "the approval lacks its end, its length or its "
-                                          "signature"));
-    }
-    const Date approvedUntil = *answer.approvedUntil;
-    const UnlockApprovalSigningPayload approval{request.requestId, *answer.approvedDurationSeconds,
-                                                approvedUntil, link.iosDeviceId};
-    step = {"checking the approval's signature", {}};
-    if (!UnlockContextCrypto::verifyApprovalSignature(*answer.approvalSignature, approval,
-                                                      link.iosSigningPublicKeyBase64)) {
-        return denyUnlock(target, DenialReason::signatureInvalid,
-                          describeFailure(step, "it does not verify with the iPhone's key"));
-    }
+    return {"checking the iPhone's answer to " + request.requestId, {}};
+}
 
-    std::vector<std::string> idsToOpen;
-    if (answer.linkedTargetId && answer.linkedRevision && answer.linkedSignature) {
-        const LinkedUnlockSigningPayload linked{link.macDeviceId, *answer.linkedTargetId,
-                                                approvedUntil, link.iosDeviceId,
-                                                *answer.linkedRevision};
-        step = {"checking the linked approval's signature", {}};
-        if (!UnlockContextCrypto::verifyLinkedUnlockSignature(*answer.linkedSignature, linked,
-                                                              link.iosSigningPublicKeyBase64)) {
+// The denial the check's verdict stands for; none for an approval.
+std::optional<MacToExtensionMessage> denialFor(const UnlockAnswerCheck& check,
+                                               const PreparedUnlock& request,
+                                               const BLELocalPrototypeWireMessage& answer,
+                                               const OperationStep& step) {
+    const std::string& target = request.targetLocalId;
+    using Verdict = UnlockAnswerCheck::Verdict;
+    switch (check.verdict) {
+        case Verdict::cancelled:
+            return denyUnlock(target, DenialReason::cancelled,
+                              "the iPhone discarded request " + request.requestId);
+        case Verdict::notAnApproval:
+            return denyUnlock(
+                target, DenialReason::approvalIncomplete,
+                describeFailure(step, "an answer of kind " +
+                                          std::string(nameOf<BLELocalPrototypeMessageKind>(
+                                              answer.kind, bleLocalPrototypeMessageKindNames))));
+        case Verdict::forAnotherRequest:
+            return denyUnlock(target, DenialReason::approvalIncomplete,
+                              describeFailure(step, "the approval is for request " +
+                                                        answer.requestId.value_or("(none)") +
+                                                        ", not for " + request.requestId));
+        case Verdict::incomplete:
+            return denyUnlock(target, DenialReason::approvalIncomplete,
+                              describeFailure(step,
+                                              "the approval lacks its end, its length or its "
+                                              "signature"));
+        case Verdict::signatureInvalid:
+            return denyUnlock(target, DenialReason::signatureInvalid,
+                              describeFailure(step, "it does not verify with the iPhone's key"));
+        case Verdict::failed:
+            std::rethrow_exception(check.error);
+        case Verdict::linkedSignatureInvalid:
             return denyUnlock(target, DenialReason::linkedInvalidOrStale,
                               describeFailure(step, "it does not verify with the iPhone's key"));
-        }
-        step = {"accepting the linked revision of " + *answer.linkedTargetId,
-                LinkedUnlockRevisionStateStore::fileURL()};
-        if (!LinkedUnlockRevisionStateStore::accept(*answer.linkedTargetId, *answer.linkedRevision,
-                                                    LinkedUnlockRevisionStateStore::fileURL())) {
+        case Verdict::linkedRevisionStale:
             return denyUnlock(
                 target, DenialReason::linkedInvalidOrStale,
-                describeFailure(step, "revision " + std::to_string(*answer.linkedRevision) +
+                describeFailure(step, "revision " +
+                                          std::to_string(answer.linkedRevision.value_or(0)) +
                                           " is older than the one accepted"));
-        }
-        idsToOpen = quorvel::linkedWebTargetIds(*answer.linkedTargetId);
+        case Verdict::linkedFieldsPartial:
+            // Without all three linked fields the approval is a plain one.
+        case Verdict::approved:
+            break;
+    }
+    return std::nullopt;
+}
+
+// The grants of a checked approval. Returns the answer, or throws the failure of a store before
+// the windows are open.
+MacToExtensionMessage openAllowWindows(const PreparedUnlock& request,
+                                       const UnlockAnswerCheck& check,
+                                       const BLELocalPrototypeWireMessage& answer, Date now,
+                                       OperationStep& step) {
+    const std::string& target = request.targetLocalId;
+    std::vector<std::string> idsToOpen;
+    if (check.linked) {
+        idsToOpen = quorvel::linkedWebTargetIds(check.linked->targetId);
         if (idsToOpen.empty())
             idsToOpen = {target};
     } else {
@@ -143,7 +136,7 @@ MacToExtensionMessage applyApproval(const PreparedUnlock& request,
 
     for (const std::string& id : idsToOpen) {
         step = {"opening the allow window of " + id, AllowWindowStateStore::fileURL()};
-        AllowWindowStateStore::grant(id, approvedUntil, AllowWindowStateStore::fileURL());
+        AllowWindowStateStore::grant(id, check.approvedUntil, AllowWindowStateStore::fileURL());
     }
 
     // The windows are open: whatever fails from here on, the target is unlocked, and the answer
@@ -164,7 +157,8 @@ MacToExtensionMessage applyApproval(const PreparedUnlock& request,
     } catch (...) {
         reportAfterApproval(request, acknowledgingBatches(), std::current_exception());
     }
-    return MacToExtensionMessage{MacToExtensionMessage::UnlockApproved{target, approvedUntil}};
+    return MacToExtensionMessage{
+        MacToExtensionMessage::UnlockApproved{target, check.approvedUntil}};
 }
 
 }  // namespace
@@ -196,7 +190,12 @@ std::variant<PreparedUnlock, MacToExtensionMessage> prepareUnlock(
             return denyUnlock(targetLocalId, DenialReason::configIncomplete,
                               describeFailure(step, "it lacks a device id or a key of the iPhone"));
         }
-        return sealRequest(targetLocalId, targetType, targetDisplayName, *configuration, now, step);
+        PreparedUnlock request{targetLocalId, *configuration, newUnlockRequestId(), {}};
+        const UnlockRequestTarget described{
+            targetLocalId, targetType, targetDisplayName,
+            policyFor(targetLocalId, targetType, loadSyncedListOrNone())};
+        request.sealed = sealUnlockRequest(request.requestId, described, *configuration, now, step);
+        return request;
     } catch (...) {
         return denyForError(targetLocalId, step, std::current_exception());
     }
@@ -206,20 +205,16 @@ MacToExtensionMessage finishUnlock(const PreparedUnlock& request,
                                    const BLELocalPrototypeWireMessage& answer, Date now) {
     OperationStep step{"checking the iPhone's answer to " + request.requestId, {}};
     try {
-        if (answer.kind == BLELocalPrototypeMessageKind::unlockCancellation) {
+        const UnlockAnswerCheck check =
+            checkUnlockAnswer(answer, request.requestId, request.configuration);
+        step = checkStep(check.stage, request, answer);
+        if (check.verdict == UnlockAnswerCheck::Verdict::cancelled) {
             step = acknowledgingBatches();
             acknowledgeBatches(request);
-            return denyUnlock(request.targetLocalId, DenialReason::cancelled,
-                              "the iPhone discarded request " + request.requestId);
         }
-        if (answer.kind != BLELocalPrototypeMessageKind::unlockApproval) {
-            return denyUnlock(
-                request.targetLocalId, DenialReason::approvalIncomplete,
-                describeFailure(step, "an answer of kind " +
-                                          std::string(nameOf<BLELocalPrototypeMessageKind>(
-                                              answer.kind, bleLocalPrototypeMessageKindNames))));
-        }
-        return applyApproval(request, answer, now, step);
+        if (auto denial = denialFor(check, request, answer, step))
+            return *denial;
+        return openAllowWindows(request, check, answer, now, step);
     } catch (...) {
         return denyForError(request.targetLocalId, step, std::current_exception());
     }

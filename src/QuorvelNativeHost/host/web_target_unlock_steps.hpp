@@ -5,15 +5,14 @@
 // request travels through the bridge daemon (bridge_exchange.hpp). Neither half throws: every
 // failure becomes an "unlock.denied" answer whose reason names it, and a line on standard error
 // that names its cause.
-#include <cstdint>
 #include <exception>
-#include <set>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
 
 #include "QuorvelShared/bridge/mac_link_configuration.hpp"
+#include "QuorvelShared/bridge/unlock_request_sealing.hpp"
 #include "QuorvelShared/messages/ble_local_prototype_wire_message.hpp"
 #include "QuorvelShared/messages/mac_to_extension_message.hpp"
 #include "QuorvelShared/policy/policy_enums.hpp"
@@ -35,10 +34,7 @@ struct PreparedUnlock {
     std::string targetLocalId;
     MacLinkConfiguration configuration;
     std::string requestId;
-    // The remote-open batches that ride with the request; acknowledged once the iPhone answered.
-    std::set<std::string> sentBatchIds;
-    BLELocalPrototypeWireMessage message;
-    std::int64_t lifetimeSeconds = 0;
+    SealedUnlockRequest sealed;
 };
 
 // Every denial of an unlock request is made here: the answer for the extension, whose reason

@@ -1,10 +1,11 @@
 #pragma once
 
 // The mailbox as both programs use it: the file "ble-bridge-state.json" in the shared state
-// folder, stamped with the system clock. Requesters post requestNotification after each
-// successful saveRequest; the daemon posts responseNotification after each saveResponse (and
-// when it picks up a request whose response is already stored), both through postAfterWrite so
-// that a failed post never undoes a save. Requesters poll loadResponse.
+// folder, stamped with the system clock. Requesters file through ble_local_bridge_hand_over.hpp,
+// which posts requestNotification after each successful saveRequest (a failed post fails the
+// request: no daemon would wake for it); the daemon posts responseNotification after each
+// saveResponse (and when it picks up a request whose response is already stored), where a failed
+// post only delays the requesters, which poll loadResponse.
 #include <filesystem>
 #include <optional>
 #include <string>

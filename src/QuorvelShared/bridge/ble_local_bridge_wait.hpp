@@ -4,7 +4,8 @@
 // hand requests to the daemon (the application and the native-messaging host) wait the same way,
 // each on its own loop, so this is only the decision part: the caller saves the request, posts the
 // request notification, creates the wait and then calls poll() each time its own timer fires,
-// until a poll returns an outcome. Nothing here sleeps, reads a clock or touches a file.
+// until a poll returns an outcome (ble_local_bridge_hand_over.hpp holds those steps). Nothing here
+// sleeps, reads a clock or touches a file.
 //
 // Two phases:
 //   pick-up: the daemon marks each request it serves with an in-progress response. None within

@@ -307,6 +307,27 @@ TEST_F(HostUnlock, ALinkedApprovalOpensTheLinkedTargetsAndRaisesTheRevision) {
     }
 }
 
+// The application refuses such an approval; the host takes it as a plain one, which opens the web
+// targets of the requested target's own linked target and leaves the revisions alone.
+TEST_F(HostUnlock, AnApprovalWithOnlySomeOfItsLinkedFieldsIsAPlainOne) {
+    MacLinkConfigurationStore::save(phone.link());
+    storeSyncedList(3, {webTarget("link:ios-app#a", "ios-app"), webTarget("c"),
+                        webTarget("link:ios-app#b", "ios-app")});
+    const Date until = inAnHour();
+    const pid_t daemon = startFakeDaemon(phone, 1, [&](auto& r, auto&) {
+        auto m = phone.approval(r.requestId, until);
+        phone.link(m, "ios-other", 4);
+        m.linkedSignature.reset();
+        return DaemonReply{true, completed(r, m)};
+    });
+    EXPECT_EQ(as<Out::UnlockApproved>(requestUnlock("link:ios-app#a")).allowUntil, until);
+    EXPECT_EQ(waitForChild(daemon), 0);
+    EXPECT_EQ(AllowWindowStateStore::load(systemClock().now()),
+              (AllowWindowMap{{"link:ios-app#a", until}, {"link:ios-app#b", until}}));
+    EXPECT_TRUE(
+        LinkedUnlockRevisionStateStore::load(LinkedUnlockRevisionStateStore::fileURL()).empty());
+}
+
 TEST_F(HostUnlock, AnApprovalWhoseReceiptCannotBeSavedIsStillApproved) {
     MacLinkConfigurationStore::save(phone.link());
     std::filesystem::create_directories(BLELocalAcceptedApprovalReceiptStore::fileURL());
