@@ -51,8 +51,8 @@ std::shared_ptr<const Clock> clockOrSystem(std::shared_ptr<const Clock> clock) {
 MacAppModel::Dependencies withDefaults(MacAppModel::Dependencies deps) {
     deps.clock = clockOrSystem(std::move(deps.clock));
     if (!deps.userDefaults)
-        deps.userDefaults = std::make_shared<JsonFilePreferences>(
-            std::string(MacAppModel::ownApplicationIdentifier));
+        deps.userDefaults =
+            std::make_shared<JsonFilePreferences>(std::string(preferenceDomains::application));
     if (deps.manifestFiles.empty())
         deps.manifestFiles = NativeMessagingRegistrar::defaultManifestFiles();
     return deps;

@@ -26,6 +26,7 @@
 #include "QuorvelShared/bridge/mac_link_configuration.hpp"
 #include "QuorvelShared/devicekeys/device_key_storing.hpp"
 #include "QuorvelShared/policy/settings_relaxation_protection_configuration.hpp"
+#include "QuorvelShared/support/application_identity.hpp"
 #include "QuorvelShared/support/clock.hpp"
 #include "QuorvelShared/unlockstate/synced_target_list.hpp"
 
@@ -50,8 +51,8 @@ public:
     struct Dependencies {
         // Absent: the system clock.
         std::shared_ptr<const Clock> clock;
-        // The application's user defaults (the setup progress). Absent: the "app.quorvel.mac"
-        // domain.
+        // The application's user defaults (the setup progress). Absent: the application's own
+        // domain (preferenceDomains::application).
         std::shared_ptr<Preferences> userDefaults;
         std::shared_ptr<DeviceKeyStoring> deviceKeyStore;
         std::shared_ptr<BridgeDaemonLauncher> bridgeDaemon;
@@ -65,14 +66,13 @@ public:
         std::vector<std::filesystem::path> manifestFiles;
         std::string nativeHostPath;
         // Our own desktop-entry id: never a lock target.
-        std::string ownBundleIdentifier = "app.quorvel.mac";
+        std::string ownBundleIdentifier = std::string(macApplicationId);
         // The name the iPhone shows for this computer.
         std::string hostDisplayName = "Mac";
     };
 
     // The two extension identifiers the browser manifest allows, in this order.
     static const std::vector<std::string>& allowedExtensionIds();
-    static constexpr const char* ownApplicationIdentifier = "app.quorvel.mac";
     // The identifier of a target's re-lock warning notification.
     static std::string warningIdentifier(const std::string& targetId);
 

@@ -59,7 +59,8 @@ void MacAppModel::applySyncedTargets(const SyncedTargetList& list) {
 void MacAppModel::addMacApplicationTargets(std::vector<MacApplicationDescriptor> descriptors) {
     if (descriptors.empty())
         return;
-    const std::set<std::string> excluded = {deps_.ownBundleIdentifier, ownApplicationIdentifier};
+    const std::set<std::string> excluded = {deps_.ownBundleIdentifier,
+                                            std::string(macApplicationId)};
     std::vector<MacLockTarget> next = targets_;
     int added = 0;
     int duplicates = 0;
