@@ -28,6 +28,7 @@
 #include "QuorvelShared/policy/settings_relaxation_protection_configuration.hpp"
 #include "QuorvelShared/support/application_identity.hpp"
 #include "QuorvelShared/support/clock.hpp"
+#include "QuorvelShared/support/repeated_failure.hpp"
 #include "QuorvelShared/unlockstate/synced_target_list.hpp"
 
 namespace quorvel {
@@ -209,8 +210,13 @@ private:
     void applySyncedTargets(const SyncedTargetList& list);
     std::vector<std::string> linkedWebTargetIds(const std::string& targetId) const;
     void startLocalBluetoothPairing();
+    void rememberAppSelectionStepFinished();
 
     void grantAuthorization(const std::vector<std::string>& targetIds, Date until);
+    // The allow windows' file, shared with the browser's host. The model's own windows stand
+    // whatever the file does: a failed write is reported.
+    void storeAllowWindow(const std::string& targetId, Date until);
+    void removeStoredAllowWindow(const std::string& targetId);
     void scheduleAuthorizationExpiry(const std::string& targetId, Date allowUntil);
     void authorizationDidExpire(std::string targetId);
     void cancelExpiry(const std::string& targetId);
@@ -267,6 +273,9 @@ private:
     SettingsRelaxationProtectionConfiguration settingsRelaxationConfiguration_;
     std::string bluetoothStatus_ = "準備中";
     std::optional<std::string> bluetoothStatusCode_;
+    // The status files are read every few seconds: each failure is reported once per change.
+    RepeatedFailure bluetoothStatusFailure_;
+    RepeatedFailure chromeProfilesFailure_;
     bool appSelectionStepFinished_ = false;
     LocalAllowWindowStore authorizationStore_;
     MacSetupProgressStore setupProgressStore_;
