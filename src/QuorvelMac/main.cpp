@@ -22,13 +22,12 @@
 #include "QuorvelMac/ui/kit/application_icon.hpp"
 #include "QuorvelMac/ui/user_interface.hpp"
 #include "QuorvelPlatform/hostname/computer_name.hpp"
-#include "QuorvelPlatform/keychain/secret_service_keychain.hpp"
+#include "QuorvelPlatform/keychain/program_device_key_store.hpp"
 #include "QuorvelPlatform/logging/log_categories.hpp"
 #include "QuorvelPlatform/notifications/dbus_notification_poster.hpp"
 #include "QuorvelPlatform/process/guarded_application.hpp"
 #include "QuorvelPlatform/process/open_file_limit.hpp"
-#include "QuorvelShared/devicekeys/caching_device_key_store.hpp"
-#include "QuorvelShared/devicekeys/keychain_device_key_store.hpp"
+#include "QuorvelShared/support/application_identity.hpp"
 #include "QuorvelShared/support/preferences.hpp"
 
 namespace {
@@ -66,9 +65,8 @@ std::filesystem::path ownFolder() {
 MacAppModel::Dependencies modelDependencies(const std::shared_ptr<AccessibilityProbe>& accessibility) {
     MacAppModel::Dependencies deps;
     deps.clock = std::shared_ptr<const Clock>(&systemClock(), [](const Clock*) {});
-    deps.userDefaults = std::make_shared<JsonFilePreferences>("app.quorvel.mac");
-    deps.deviceKeyStore = std::make_shared<CachingDeviceKeyStore>(std::make_unique<KeychainDeviceKeyStore>(
-        std::make_shared<SecretServiceKeychain>(), "app.quorvel.device-keys"));
+    deps.userDefaults = std::make_shared<JsonFilePreferences>(std::string(preferenceDomains::application));
+    deps.deviceKeyStore = programDeviceKeyStore();
     deps.bridgeDaemon = std::make_shared<BluetoothBridgeDaemonProcess>();
     deps.notificationCenter = std::make_shared<DBusDistributedNotificationCenter>();
     deps.accessibility = accessibility;
@@ -90,7 +88,7 @@ int main(int argc, char** argv) {
     GuardedApplication<QApplication> app(argc, argv);
     installQtLogSink();
     QApplication::setApplicationName(QStringLiteral("Pellorim"));
-    QApplication::setDesktopFileName(QStringLiteral("app.quorvel.mac"));
+    QApplication::setDesktopFileName(QString::fromUtf8(macApplicationId));
     if (!installJapaneseQtTranslations(app))
         qCWarning(lcShell, "Qt's Japanese texts are not installed (qt6-translations-l10n).");
     QApplication::setWindowIcon(ui::applicationIcon());

@@ -3,6 +3,8 @@
 #include <QTimer>
 
 #include "QuorvelMac/model/native_messaging_registrar.hpp"
+#include "QuorvelPlatform/logging/failure_report.hpp"
+#include "QuorvelPlatform/logging/log_categories.hpp"
 #include "QuorvelShared/bridge/ble_local_connection_store.hpp"
 #include "QuorvelShared/bridge/ble_local_pairing_session_store.hpp"
 #include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
@@ -51,8 +53,8 @@ std::shared_ptr<const Clock> clockOrSystem(std::shared_ptr<const Clock> clock) {
 MacAppModel::Dependencies withDefaults(MacAppModel::Dependencies deps) {
     deps.clock = clockOrSystem(std::move(deps.clock));
     if (!deps.userDefaults)
-        deps.userDefaults = std::make_shared<JsonFilePreferences>(
-            std::string(MacAppModel::ownApplicationIdentifier));
+        deps.userDefaults =
+            std::make_shared<JsonFilePreferences>(std::string(preferenceDomains::application));
     if (deps.manifestFiles.empty())
         deps.manifestFiles = NativeMessagingRegistrar::defaultManifestFiles();
     return deps;
@@ -96,21 +98,10 @@ void MacAppModel::startNormal() {
             if (target.kind == MacLockTarget::Kind::macApp)
                 finished = true;
     setAppSelectionStepFinished(finished);
-    if (finished) {
-        try {
-            setupProgressStore_.markAppSelectionStepFinished();
-        } catch (const std::exception&) {
-            // The flag is derived again from the targets at the next start.
-        }
-    }
+    if (finished)
+        rememberAppSelectionStepFinished();
     saveTargets();
-    std::optional<SyncedTargetList> synced;
-    try {
-        synced = SyncedTargetStateStore::load();
-    } catch (const std::exception&) {
-    }
-    if (synced)
-        applySyncedTargets(*synced);
+    reloadSyncedTargets();
     installManifest();
     refreshChromeProfiles();
     loadMacLinkConfiguration();
@@ -138,7 +129,9 @@ void MacAppModel::installObservers() {
                        std::function<void()> handler) -> std::shared_ptr<void> {
         try {
             return deps_.notificationCenter->addObserver(std::string(name), std::move(handler));
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
+            // The model then learns of that change only from its own refreshes.
+            reportFailure(lcModel, {"observing " + std::string(name), {}}, error.what());
             return nullptr;
         }
     };
@@ -152,26 +145,31 @@ void MacAppModel::installObservers() {
 }
 
 void MacAppModel::reloadSyncedTargets() {
-    std::optional<SyncedTargetList> list;
-    try {
-        list = SyncedTargetStateStore::load();
-    } catch (const std::exception&) {
-        return;
-    }
+    // A list that cannot be read leaves the targets as they are until it reads again.
+    const std::optional<SyncedTargetList> list =
+        loadReportingFailure(lcModel, "reading the synced targets", SyncedTargetStateStore::fileURL,
+                             SyncedTargetStateStore::load);
     if (list)
         applySyncedTargets(*list);
 }
 
 void MacAppModel::loadTargetsAtStart() {
     std::vector<MacLockTarget> loaded;
+    OperationStep step{"reading the lock targets", {}};
     try {
+        step.file = MacTargetStore::fileURL();
         loaded = MacTargetStore::load();
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         // The defaults are about to be written over the file: keep the user's list beside it.
+        std::string outcome = error.what();
         try {
-            MacTargetStore::moveAside(MacTargetStore::fileURL(), now().unixSeconds());
-        } catch (const std::exception&) {
+            outcome +=
+                "; kept aside as " +
+                MacTargetStore::moveAside(MacTargetStore::fileURL(), now().unixSeconds()).string();
+        } catch (const std::exception& failure) {
+            outcome += std::string("; keeping it aside failed: ") + failure.what();
         }
+        reportFailure(lcModel, step, outcome);
     }
     setTargets(loaded.empty() ? defaultTargets() : loaded);
 }
@@ -190,12 +188,15 @@ void MacAppModel::installManifest() {
 }
 
 void MacAppModel::loadMacLinkConfiguration() {
+    // A configuration that cannot be read leaves the pairing shown as it is until it reads again.
     std::optional<MacLinkConfiguration> configuration;
-    try {
-        configuration = MacLinkConfigurationStore::load();
-    } catch (const std::exception&) {
+    const bool read = runReportingFailure(lcModel, {"reading the link configuration", {}},
+                                          [&](OperationStep& step) {
+                                              step.file = MacLinkConfigurationStore::fileURL();
+                                              configuration = MacLinkConfigurationStore::load();
+                                          });
+    if (!read)
         return;
-    }
     setMacLinkConfiguration(configuration);
     PairingState next = pairing_;
     next.restorePairedDevice(configuration);

@@ -26,7 +26,9 @@
 #include "QuorvelShared/bridge/mac_link_configuration.hpp"
 #include "QuorvelShared/devicekeys/device_key_storing.hpp"
 #include "QuorvelShared/policy/settings_relaxation_protection_configuration.hpp"
+#include "QuorvelShared/support/application_identity.hpp"
 #include "QuorvelShared/support/clock.hpp"
+#include "QuorvelShared/support/repeated_failure.hpp"
 #include "QuorvelShared/unlockstate/synced_target_list.hpp"
 
 namespace quorvel {
@@ -50,8 +52,8 @@ public:
     struct Dependencies {
         // Absent: the system clock.
         std::shared_ptr<const Clock> clock;
-        // The application's user defaults (the setup progress). Absent: the "app.quorvel.mac"
-        // domain.
+        // The application's user defaults (the setup progress). Absent: the application's own
+        // domain (preferenceDomains::application).
         std::shared_ptr<Preferences> userDefaults;
         std::shared_ptr<DeviceKeyStoring> deviceKeyStore;
         std::shared_ptr<BridgeDaemonLauncher> bridgeDaemon;
@@ -65,14 +67,13 @@ public:
         std::vector<std::filesystem::path> manifestFiles;
         std::string nativeHostPath;
         // Our own desktop-entry id: never a lock target.
-        std::string ownBundleIdentifier = "app.quorvel.mac";
+        std::string ownBundleIdentifier = std::string(macApplicationId);
         // The name the iPhone shows for this computer.
         std::string hostDisplayName = "Mac";
     };
 
     // The two extension identifiers the browser manifest allows, in this order.
     static const std::vector<std::string>& allowedExtensionIds();
-    static constexpr const char* ownApplicationIdentifier = "app.quorvel.mac";
     // The identifier of a target's re-lock warning notification.
     static std::string warningIdentifier(const std::string& targetId);
 
@@ -209,8 +210,13 @@ private:
     void applySyncedTargets(const SyncedTargetList& list);
     std::vector<std::string> linkedWebTargetIds(const std::string& targetId) const;
     void startLocalBluetoothPairing();
+    void rememberAppSelectionStepFinished();
 
     void grantAuthorization(const std::vector<std::string>& targetIds, Date until);
+    // The allow windows' file, shared with the browser's host. The model's own windows stand
+    // whatever the file does: a failed write is reported.
+    void storeAllowWindow(const std::string& targetId, Date until);
+    void removeStoredAllowWindow(const std::string& targetId);
     void scheduleAuthorizationExpiry(const std::string& targetId, Date allowUntil);
     void authorizationDidExpire(std::string targetId);
     void cancelExpiry(const std::string& targetId);
@@ -267,6 +273,9 @@ private:
     SettingsRelaxationProtectionConfiguration settingsRelaxationConfiguration_;
     std::string bluetoothStatus_ = "準備中";
     std::optional<std::string> bluetoothStatusCode_;
+    // The status files are read every few seconds: each failure is reported once per change.
+    RepeatedFailure bluetoothStatusFailure_;
+    RepeatedFailure chromeProfilesFailure_;
     bool appSelectionStepFinished_ = false;
     LocalAllowWindowStore authorizationStore_;
     MacSetupProgressStore setupProgressStore_;

@@ -1,6 +1,8 @@
 // Status refreshers: the bridge's status file, the browser profiles, the login item, the
 // accessibility check and the browser manifest.
 #include "QuorvelMac/model/mac_app_model.hpp"
+#include "QuorvelPlatform/logging/failure_report.hpp"
+#include "QuorvelPlatform/logging/log_categories.hpp"
 #include "QuorvelShared/bridge/ble_local_connection_store.hpp"
 #include "QuorvelShared/bridge/chrome_profile_connection_store.hpp"
 #include "QuorvelShared/support/files.hpp"
@@ -28,11 +30,10 @@ const char* loginItemStatusWord(LoginItem::Status status) {
 }  // namespace
 
 void MacAppModel::refreshBluetoothStatus() {
-    std::optional<BLELocalConnectionSnapshot> snapshot;
-    try {
-        snapshot = BLELocalConnectionStore::load();
-    } catch (const std::exception&) {
-    }
+    // A status that cannot be read is shown as not yet known.
+    const std::optional<BLELocalConnectionSnapshot> snapshot =
+        loadReportingFailure(lcModel, bluetoothStatusFailure_, "reading the Bluetooth status",
+                             BLELocalConnectionStore::fileURL, BLELocalConnectionStore::load);
     if (!snapshot) {
         setBluetoothStatus("準備中");
         setBluetoothStatusCode(std::nullopt);
@@ -43,13 +44,10 @@ void MacAppModel::refreshBluetoothStatus() {
 }
 
 void MacAppModel::refreshChromeProfiles() {
-    std::vector<ChromeProfileConnection> records;
-    try {
-        records = ChromeProfileConnectionStore::load();
-    } catch (const std::exception&) {
-        setChromeProfiles({});
-        return;
-    }
+    // Profiles that cannot be read are shown as none connected.
+    const std::vector<ChromeProfileConnection> records = loadReportingFailure(
+        lcModel, chromeProfilesFailure_, "reading the browser profiles",
+        ChromeProfileConnectionStore::fileURL, ChromeProfileConnectionStore::load);
     std::vector<ChromeProfile> profiles;
     for (const auto& record : records)
         profiles.push_back({record.profileId, record.displayName,

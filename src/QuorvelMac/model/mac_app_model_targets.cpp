@@ -2,6 +2,8 @@
 #include <set>
 
 #include "QuorvelMac/model/mac_app_model.hpp"
+#include "QuorvelPlatform/logging/failure_report.hpp"
+#include "QuorvelPlatform/logging/log_categories.hpp"
 #include "QuorvelShared/policy/mac_target_policy_store.hpp"
 #include "QuorvelShared/unlockstate/allow_window_state_store.hpp"
 #include "QuorvelShared/unlockstate/linked_web_target_ids.hpp"
@@ -59,7 +61,8 @@ void MacAppModel::applySyncedTargets(const SyncedTargetList& list) {
 void MacAppModel::addMacApplicationTargets(std::vector<MacApplicationDescriptor> descriptors) {
     if (descriptors.empty())
         return;
-    const std::set<std::string> excluded = {deps_.ownBundleIdentifier, ownApplicationIdentifier};
+    const std::set<std::string> excluded = {deps_.ownBundleIdentifier,
+                                            std::string(macApplicationId)};
     std::vector<MacLockTarget> next = targets_;
     int added = 0;
     int duplicates = 0;
@@ -109,10 +112,16 @@ void MacAppModel::finishAppSelectionStep() {
     if (appSelectionStepFinished_)
         return;
     setAppSelectionStepFinished(true);
+    rememberAppSelectionStepFinished();
+}
+
+void MacAppModel::rememberAppSelectionStepFinished() {
     try {
         setupProgressStore_.markAppSelectionStepFinished();
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         // The flag is derived again from the targets at the next start.
+        reportFailure(lcModel, {"remembering that the application step is finished", {}},
+                      error.what());
     }
 }
 
@@ -130,10 +139,7 @@ void MacAppModel::removeMacAppTarget(std::string id) {
     cancelExpiry(id);
     authorizationStore_.allowUntilByTargetId.erase(id);
     withdrawWarning(id);
-    try {
-        AllowWindowStateStore::revoke(id, AllowWindowStateStore::fileURL(), *deps_.clock);
-    } catch (const std::exception&) {
-    }
+    removeStoredAllowWindow(id);
     raiseAuthorizationRevision();
     if (overlay_ && overlay_->target.id == id)
         setOverlay(std::nullopt);

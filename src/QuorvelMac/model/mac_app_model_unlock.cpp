@@ -7,6 +7,8 @@
 
 #include "QuorvelMac/model/mac_app_model.hpp"
 #include "QuorvelMac/model/unlock_request_run.hpp"
+#include "QuorvelPlatform/logging/failure_report.hpp"
+#include "QuorvelPlatform/logging/log_categories.hpp"
 #include "QuorvelShared/unlockstate/allow_window_state_store.hpp"
 #include "QuorvelShared/unlockstate/remote_open_event_store.hpp"
 #include "QuorvelShared/unlockstate/synced_target_state_store.hpp"
@@ -48,19 +50,22 @@ void MacAppModel::acknowledgeRemoteOpenBatches(const std::string& requestId) {
     pendingRemoteOpenBatchIdsByRequestId_.erase(found);
     if (ids.empty())
         return;
-    try {
-        RemoteOpenEventStore(RemoteOpenEventStore::defaultFileURL()).acknowledge(ids);
-    } catch (const std::exception&) {
-    }
+    // Batches that cannot be acknowledged ride with the next request.
+    runReportingFailure(lcModel,
+                        {"acknowledging the remote-open batches of request " + requestId, {}},
+                        [&](OperationStep& step) {
+                            step.file = RemoteOpenEventStore::defaultFileURL();
+                            RemoteOpenEventStore(step.file).acknowledge(ids);
+                        });
 }
 
 void MacAppModel::applyApproval(std::string targetId, Date allowUntil,
                                 std::optional<std::string> linkedTargetId) {
-    std::optional<SyncedTargetList> list;
-    try {
-        list = SyncedTargetStateStore::load();
-    } catch (const std::exception&) {
-    }
+    // Without the list, only the targets linked to the one the approval names open, or the
+    // approved target alone.
+    const std::optional<SyncedTargetList> list =
+        loadReportingFailure(lcModel, "reading the synced targets to approve " + targetId,
+                             SyncedTargetStateStore::fileURL, SyncedTargetStateStore::load);
     std::optional<std::string> linkedId = linkedTargetId;
     if (!linkedId && list) {
         for (const auto& entry : list->webTargets) {
@@ -101,10 +106,7 @@ void MacAppModel::grantAuthorization(const std::vector<std::string>& targetIds, 
         authorizationStore_.allowUntilByTargetId[id] = until;
         // A warning of an earlier grant would announce the wrong end.
         withdrawWarning(id);
-        try {
-            AllowWindowStateStore::grant(id, until, AllowWindowStateStore::fileURL(), *deps_.clock);
-        } catch (const std::exception&) {
-        }
+        storeAllowWindow(id, until);
         scheduleAuthorizationExpiry(id, until);
     }
     raiseAuthorizationRevision();
@@ -134,11 +136,24 @@ void MacAppModel::authorizationDidExpire(std::string targetId) {
     authorizationExpiryTasks_.erase(targetId);
     authorizationStore_.allowUntilByTargetId.erase(targetId);
     withdrawWarning(targetId);
-    try {
-        AllowWindowStateStore::revoke(targetId, AllowWindowStateStore::fileURL(), *deps_.clock);
-    } catch (const std::exception&) {
-    }
+    removeStoredAllowWindow(targetId);
     raiseAuthorizationRevision();
+}
+
+void MacAppModel::storeAllowWindow(const std::string& targetId, Date until) {
+    runReportingFailure(lcModel, {"granting the allow window of " + targetId, {}},
+                        [&](OperationStep& step) {
+                            step.file = AllowWindowStateStore::fileURL();
+                            AllowWindowStateStore::grant(targetId, until, step.file, *deps_.clock);
+                        });
+}
+
+void MacAppModel::removeStoredAllowWindow(const std::string& targetId) {
+    runReportingFailure(lcModel, {"revoking the allow window of " + targetId, {}},
+                        [&](OperationStep& step) {
+                            step.file = AllowWindowStateStore::fileURL();
+                            AllowWindowStateStore::revoke(targetId, step.file, *deps_.clock);
+                        });
 }
 
 void MacAppModel::raiseAuthorizationRevision() {
@@ -164,7 +179,10 @@ void MacAppModel::scheduleWarning(const MacLockTarget& target, Date allowUntil,
     try {
         deps_.userNotifications->schedule(identifier, "まもなく再ロック", body,
                                           std::max(delay, 1.0));
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        // The window ends on time all the same, only unannounced.
+        reportFailure(lcModel, {"scheduling the re-lock warning of " + target.id, {}},
+                      error.what());
     }
 }
 

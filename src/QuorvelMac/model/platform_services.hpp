@@ -6,17 +6,18 @@
 #include <memory>
 
 #include "QuorvelMac/model/collaborators.hpp"
+#include "QuorvelShared/support/application_identity.hpp"
 
 namespace quorvel {
 
 class FreedesktopNotificationCenter;
 
-// The XDG autostart entry "app.quorvel.mac.desktop": present means enabled; approval is never
-// asked for, so "requires approval" does not occur.
+// The XDG autostart entry "<id>.desktop", by default the application's own id: present means
+// enabled; approval is never asked for, so "requires approval" does not occur.
 class XdgAutostartLoginItem final : public LoginItem {
 public:
     explicit XdgAutostartLoginItem(std::filesystem::path executable,
-                                   std::string id = "app.quorvel.mac");
+                                   std::string id = std::string(macApplicationId));
     Status status() override;
     void registerItem() override;
     void unregisterItem() override;

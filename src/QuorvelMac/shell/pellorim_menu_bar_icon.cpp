@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "QuorvelMac/ui/kit/drawn_icon.hpp"
+#include "QuorvelShared/support/application_identity.hpp"
 
 namespace quorvel::PellorimMenuBarIcon {
 
@@ -72,13 +73,13 @@ QImage image(State state, qreal devicePixelRatio, QColor ink) {
 QString iconName(State state) {
     switch (state) {
         case State::normal:
-            return QStringLiteral("app.quorvel.mac-symbolic");
+            return QString::fromUtf8(macApplicationId) + QStringLiteral("-symbolic");
         case State::attention:
-            return QStringLiteral("app.quorvel.mac-attention-symbolic");
+            return QString::fromUtf8(macApplicationId) + QStringLiteral("-attention-symbolic");
         case State::allowing:
-            return QStringLiteral("app.quorvel.mac-allowing-symbolic");
+            return QString::fromUtf8(macApplicationId) + QStringLiteral("-allowing-symbolic");
     }
-    return QStringLiteral("app.quorvel.mac-symbolic");
+    return QString::fromUtf8(macApplicationId) + QStringLiteral("-symbolic");
 }
 
 QIcon icon(State state, QColor ink) {

@@ -4,10 +4,13 @@
 // "app.quorvel.mac"; a later start asks it to show its main window and ends.
 #include <QObject>
 #include <functional>
+#include <string_view>
+
+#include "QuorvelShared/support/application_identity.hpp"
 
 namespace quorvel {
 
-inline constexpr const char* singleInstanceBusName = "app.quorvel.mac";
+inline constexpr std::string_view singleInstanceBusName = macApplicationId;
 inline constexpr const char* singleInstancePath = "/app/quorvel/mac";
 inline constexpr const char* singleInstanceInterface = "app.quorvel.mac.Application";
 

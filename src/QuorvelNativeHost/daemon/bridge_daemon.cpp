@@ -11,26 +11,13 @@
 #include "QuorvelNativeHost/daemon/parent_watch.hpp"
 #include "QuorvelNativeHost/daemon/standard_input_watch.hpp"
 #include "QuorvelPlatform/bluetooth/bluez_peripheral.hpp"
-#include "QuorvelPlatform/keychain/secret_service_keychain.hpp"
+#include "QuorvelPlatform/keychain/program_device_key_store.hpp"
 #include "QuorvelPlatform/logging/log_categories.hpp"
 #include "QuorvelPlatform/notifications/dbus_notification_poster.hpp"
 #include "QuorvelPlatform/process/guarded_application.hpp"
-#include "QuorvelShared/devicekeys/caching_device_key_store.hpp"
-#include "QuorvelShared/devicekeys/keychain_device_key_store.hpp"
 #include "QuorvelShared/support/event_boundary.hpp"
 
 namespace quorvel::daemon {
-
-namespace {
-
-// The device key store the program's two roles share: the Mac's keys in the keychain, kept in
-// memory once read.
-std::shared_ptr<DeviceKeyStoring> programDeviceKeyStore() {
-    return std::make_shared<CachingDeviceKeyStore>(std::make_unique<KeychainDeviceKeyStore>(
-        std::make_shared<SecretServiceKeychain>(), "app.quorvel.device-keys"));
-}
-
-}  // namespace
 
 int runBluetoothBridgeDaemon(int argc, char** argv, std::optional<std::int32_t> parentProcessId) {
     std::optional<ParentWatch> parentWatch;

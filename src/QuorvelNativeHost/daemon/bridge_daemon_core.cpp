@@ -3,27 +3,12 @@
 #include <exception>
 
 #include "QuorvelNativeHost/daemon/incoming_message_applier.hpp"
+#include "QuorvelNativeHost/daemon/link_configuration.hpp"
 #include "QuorvelPlatform/logging/log_categories.hpp"
 #include "QuorvelShared/bridge/ble_local_bridge_store.hpp"
-#include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
 #include "QuorvelShared/support/event_boundary.hpp"
 
 namespace quorvel::daemon {
-
-namespace {
-
-// Unpaired, or a configuration that cannot be read: the fixed default identity.
-std::optional<std::string> configuredMacDeviceId() {
-    try {
-        if (const auto configuration = MacLinkConfigurationStore::load()) {
-            return configuration->macDeviceId;
-        }
-    } catch (const std::exception&) {
-    }
-    return std::nullopt;
-}
-
-}  // namespace
 
 BridgeDaemonCore::BridgeDaemonCore(bluetooth::BlePeripheral& platform,
                                    std::shared_ptr<DeviceKeyStoring> deviceKeys,

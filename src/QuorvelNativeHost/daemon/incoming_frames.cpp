@@ -6,9 +6,13 @@
 
 #include "QuorvelNativeHost/daemon/unlock_peripheral.hpp"
 #include "QuorvelNativeHost/daemon/uuid_text.hpp"
+#include "QuorvelPlatform/logging/failure_report.hpp"
+#include "QuorvelPlatform/logging/log_categories.hpp"
 #include "QuorvelPlatform/timers/boot_clock_deadlines.hpp"
 #include "QuorvelShared/messages/ble_local_identity.hpp"
+#include "QuorvelShared/messages/ble_local_prototype_chunk.hpp"
 #include "QuorvelShared/support/clock.hpp"
+#include "QuorvelShared/support/json_errors.hpp"
 #include "QuorvelShared/unlockstate/ble_local_accepted_approval_receipt_store.hpp"
 
 namespace quorvel::daemon {
@@ -37,11 +41,22 @@ AttResult BLELocalUnlockPeripheralPrototype::answerWrite(const bluetooth::WriteR
         !request.value) {
         return AttResult::requestNotSupported;
     }
+    // What the writer sent and we refuse (frames that do not fit together, a message that does
+    // not decode, one we do not take) is answered 14 and told nowhere else: the writer learns it
+    // from the answer, and anyone near the Mac can write, so a line for each would let them fill
+    // standard error. A failure of our own is reported, and the write is answered 14 as well.
     try {
         if (const auto message = responseAssembler_.append(*request.value, bootClockSeconds())) {
             handleIncoming(*message);
         }
-    } catch (const std::exception&) {
+    } catch (const Error<BLELocalPrototypeChunkError>&) {
+        return AttResult::unlikelyError;
+    } catch (const json::DecodeError&) {
+        return AttResult::unlikelyError;
+    } catch (const Refused&) {
+        return AttResult::unlikelyError;
+    } catch (const std::exception& error) {
+        reportFailure(lcDaemon, {"taking a message of the iPhone", {}}, error.what());
         return AttResult::unlikelyError;
     }
     return AttResult::success;

@@ -2,19 +2,24 @@
 
 #include <exception>
 
+#include "QuorvelNativeHost/daemon/link_configuration.hpp"
 #include "QuorvelNativeHost/daemon/request_processor.hpp"
-#include "QuorvelShared/unlockstate/linked_web_target_ids.hpp"
 #include "QuorvelNativeHost/host/native_host_error.hpp"
+#include "QuorvelPlatform/logging/failure_report.hpp"
+#include "QuorvelPlatform/logging/log_categories.hpp"
 #include "QuorvelShared/backend/quorvel_backend_defaults.hpp"
 #include "QuorvelShared/bridge/ble_local_bridge_store.hpp"
 #include "QuorvelShared/bridge/ble_local_pairing_session_store.hpp"
 #include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
+#include "QuorvelShared/crypto/crypto_error.hpp"
+#include "QuorvelShared/crypto/unlock_context_crypto_error.hpp"
 #include "QuorvelShared/crypto/unlock_context_signing.hpp"
 #include "QuorvelShared/support/clock.hpp"
-#include "QuorvelShared/support/notifications.hpp"
+#include "QuorvelShared/support/json_errors.hpp"
 #include "QuorvelShared/unlockstate/allow_window_state_store.hpp"
 #include "QuorvelShared/unlockstate/linked_unlock_local_state_applier.hpp"
 #include "QuorvelShared/unlockstate/linked_unlock_revision_state_store.hpp"
+#include "QuorvelShared/unlockstate/linked_web_target_ids.hpp"
 #include "QuorvelShared/unlockstate/synced_target_state_store.hpp"
 #include "QuorvelShared/unlockstate/target_sync_crypto.hpp"
 
@@ -25,30 +30,17 @@ using Message = BLELocalPrototypeWireMessage;
 
 namespace {
 
-std::optional<MacLinkConfiguration> loadConfigurationOrNone() {
-    try {
-        return MacLinkConfigurationStore::load();
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-}
-
-// A check that cannot even be made (undecodable signature or key) refuses like a wrong one.
+// A check that cannot even be made (a signature or key that does not decode, a payload that
+// cannot be encoded) refuses like a wrong one: the message is the sender's, and so is the fault.
 template <class Check>
 bool verified(Check check) {
     try {
         return check();
-    } catch (const std::exception&) {
-        return false;
+    } catch (const Error<UnlockContextCryptoError>&) {
+    } catch (const CryptoError&) {
+    } catch (const json::EncodeError&) {
     }
-}
-
-void postQuietly(std::string_view name) {
-    try {
-        postNotification(name);
-    } catch (const std::exception&) {
-        // The other programs also reload on their own schedule.
-    }
+    return false;
 }
 
 Message reply(Kind kind) {
@@ -159,7 +151,7 @@ void applyUnpair(const Message& message, const MacLinkConfiguration& link) {
         return;
     }
     MacLinkConfigurationStore::clear();
-    postQuietly(BLELocalPairingSessionStore::configurationChangedNotification);
+    announce(BLELocalPairingSessionStore::configurationChangedNotification);
 }
 
 }  // namespace
@@ -170,11 +162,18 @@ std::optional<Message> applyBluetoothIncomingMessage(const Message& message,
         try {
             applyBluetoothPairingApproval(message);
             return pairingResult(message, true);
-        } catch (const std::exception&) {
+        } catch (const host::NativeHostError&) {
+            // A refused approval: the refusal is the answer.
+            return pairingResult(message, false);
+        } catch (const std::exception& error) {
+            // Anyone near the Mac may send approvals: a file that fails each of them is told
+            // once, not once per approval.
+            static RepeatedFailure failure;
+            reportFailure(lcDaemon, failure, {"applying a pairing approval", {}}, error.what());
             return pairingResult(message, false);
         }
     }
-    const auto link = loadConfigurationOrNone();
+    const auto link = loadLinkConfiguration();
     if (!link || link->macDeviceId.empty())
         return std::nullopt;
     try {
@@ -189,8 +188,12 @@ std::optional<Message> applyBluetoothIncomingMessage(const Message& message,
             default:
                 return std::nullopt;
         }
-    } catch (const std::exception&) {
-        return std::nullopt;  // what was already written stays written
+    } catch (const std::exception& error) {
+        // The message is signed by the paired iPhone, so this is a failure of the Mac's own (its
+        // keys, its files), reported; what was already written stays written.
+        const std::string kind(nameOf<Kind>(message.kind, bleLocalPrototypeMessageKindNames));
+        reportFailure(lcDaemon, {"applying the iPhone's " + kind + " message", {}}, error.what());
+        return std::nullopt;
     }
 }
 
@@ -223,7 +226,7 @@ void applyBluetoothPairingApproval(const Message& message) {
     link.defaultUnlockDurationSeconds = existing ? existing->defaultUnlockDurationSeconds : 600;
     link.pollTimeoutSeconds = existing ? existing->pollTimeoutSeconds : 120;
     MacLinkConfigurationStore::save(link);
-    postQuietly(BLELocalPairingSessionStore::configurationChangedNotification);
+    announce(BLELocalPairingSessionStore::configurationChangedNotification);
 }
 
 bool acceptBluetoothUnlockReceipt(const Message& message) {
@@ -231,7 +234,7 @@ bool acceptBluetoothUnlockReceipt(const Message& message) {
         !message.trustSignature) {
         return false;
     }
-    const auto link = loadConfigurationOrNone();
+    const auto link = loadLinkConfiguration();
     if (!link || link->iosDeviceId != *message.iosDeviceId)
         return false;
     const BLETrustedStateSigningPayload payload{Kind::unlockReceipt, *message.iosDeviceId,
@@ -243,11 +246,14 @@ bool acceptBluetoothUnlockReceipt(const Message& message) {
         })) {
         return false;
     }
-    try {
-        BLELocalBridgeStore::saveResponse({*message.requestId, false, message, std::nullopt});
-    } catch (const std::exception&) {
+    const bool recorded = runReportingFailure(
+        lcDaemon, {"recording the iPhone's receipt of request " + *message.requestId, {}},
+        [&](OperationStep& step) {
+            step.file = BLELocalBridgeStore::stateURL();
+            BLELocalBridgeStore::saveResponse({*message.requestId, false, message, std::nullopt});
+        });
+    if (!recorded)
         return false;
-    }
     postResponseNotification();
     return true;
 }

@@ -3,7 +3,9 @@
 #include <exception>
 
 #include "QuorvelNativeHost/daemon/incoming_message_applier.hpp"
-#include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
+#include "QuorvelNativeHost/daemon/link_configuration.hpp"
+#include "QuorvelPlatform/logging/failure_report.hpp"
+#include "QuorvelPlatform/logging/log_categories.hpp"
 
 namespace quorvel::daemon {
 
@@ -21,8 +23,11 @@ void IncomingMessageHandler::handle(const BLELocalPrototypeWireMessage& message)
         try {
             if (peripheral_)
                 peripheral_->send(*reply);
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
             // The iPhone asks again when it gets no answer.
+            const std::string kind(nameOf<Kind>(reply->kind, bleLocalPrototypeMessageKindNames));
+            reportFailure(lcDaemon, {"sending the " + kind + " reply to the iPhone", {}},
+                          error.what());
         }
     }
     if (message.kind == Kind::unpair) {
@@ -34,13 +39,7 @@ void IncomingMessageHandler::handle(const BLELocalPrototypeWireMessage& message)
 }
 
 void IncomingMessageHandler::refreshIdentityFromConfiguration() {
-    std::optional<std::string> macDeviceId;
-    try {
-        if (const auto configuration = MacLinkConfigurationStore::load()) {
-            macDeviceId = configuration->macDeviceId;
-        }
-    } catch (const std::exception&) {
-    }
+    const std::optional<std::string> macDeviceId = configuredMacDeviceId();
     if (peripheral_)
         peripheral_->refreshAdvertisingIdentity(macDeviceId);
 }

@@ -4,14 +4,14 @@
 #include <QTimer>
 #include <exception>
 
+#include "QuorvelNativeHost/daemon/link_configuration.hpp"
+#include "QuorvelPlatform/logging/failure_report.hpp"
 #include "QuorvelPlatform/logging/log_categories.hpp"
 #include "QuorvelShared/bridge/ble_local_bridge_store.hpp"
 #include "QuorvelShared/bridge/ble_local_pairing_session_store.hpp"
-#include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
 #include "QuorvelShared/support/clock.hpp"
 #include "QuorvelShared/support/event_boundary.hpp"
 #include "QuorvelShared/support/notifications.hpp"
-#include "QuorvelShared/support/operation_step.hpp"
 
 namespace quorvel::daemon {
 
@@ -20,18 +20,19 @@ using Kind = BLELocalPrototypeMessageKind;
 namespace {
 
 void reportMailboxFailure(const std::string& what, const std::exception& error) {
-    qCWarning(lcDaemon, "%s",
-              describeFailure({what, BLELocalBridgeStore::stateURL()}, error.what()).c_str());
+    reportFailure(lcDaemon, {what, BLELocalBridgeStore::stateURL()}, error.what());
 }
 
 }  // namespace
 
+void announce(std::string_view notification) {
+    static RepeatedFailure failure;
+    runReportingFailure(lcDaemon, failure, {"posting " + std::string(notification), {}},
+                        [&](OperationStep&) { postNotification(notification); });
+}
+
 void postResponseNotification() {
-    try {
-        postNotification(BLELocalBridgeStore::responseNotification);
-    } catch (const std::exception&) {
-        // Requesters poll the mailbox as well; a lost wake-up only delays them.
-    }
+    announce(BLELocalBridgeStore::responseNotification);
 }
 
 BLELocalBridgeRequestProcessor::BLELocalBridgeRequestProcessor(
@@ -130,11 +131,9 @@ bool BLELocalBridgeRequestProcessor::complete(const std::string& requestId,
     if (const auto* failure = std::get_if<PeripheralFailure>(&outcome)) {
         response.error = failure->description;
         const std::string kind(nameOf<Kind>(task->kind, bleLocalPrototypeMessageKindNames));
-        qCWarning(
-            lcDaemon, "%s",
-            describeFailure({"carrying " + kind + " request " + requestId + " to the iPhone", {}},
-                            failure->description)
-                .c_str());
+        reportFailure(lcDaemon,
+                      {"carrying " + kind + " request " + requestId + " to the iPhone", {}},
+                      failure->description);
     } else if (hasReply) {
         response.message = std::get<BLELocalPrototypeWireMessage>(outcome);
     }
@@ -212,26 +211,24 @@ void BLELocalBridgeRequestProcessor::schedulePairingIdentityRestoreIfNeeded(
     const auto& offer = request.message;
     if (offer.kind != Kind::pairingOffer || !offer.pairingSessionId || !offer.expiresAt)
         return;
-    deadlines_->after(std::max(0.0, offer.expiresAt->secondsSince(systemClock().now())),
-                      [this, sessionId = *offer.pairingSessionId] {
-                          std::optional<BLELocalPairingSession> session;
-                          try {
-                              session = BLELocalPairingSessionStore::load();
-                          } catch (const std::exception&) {
-                              return;
-                          }
-                          // A newer offer took over the default identity: leave it to that offer.
-                          if (!session || session->sessionId != sessionId)
-                              return;
-                          std::optional<std::string> macDeviceId;
-                          try {
-                              if (const auto configuration = MacLinkConfigurationStore::load()) {
-                                  macDeviceId = configuration->macDeviceId;
-                              }
-                          } catch (const std::exception&) {
-                          }
-                          peripheral_.refreshAdvertisingIdentity(macDeviceId);
-                      });
+    deadlines_->after(
+        std::max(0.0, offer.expiresAt->secondsSince(systemClock().now())),
+        [this, sessionId = *offer.pairingSessionId] { restorePairedIdentity(sessionId); });
+}
+
+void BLELocalBridgeRequestProcessor::restorePairedIdentity(const std::string& offerSessionId) {
+    // When the offer cannot be read, whether it is still the latest cannot be told: the identity
+    // stays until the next pairing or unpairing.
+    std::optional<BLELocalPairingSession> session;
+    const bool read = runReportingFailure(lcDaemon, {"reading the pairing offer at its end", {}},
+                                          [&](OperationStep& step) {
+                                              step.file = BLELocalPairingSessionStore::fileURL();
+                                              session = BLELocalPairingSessionStore::load();
+                                          });
+    // A newer offer took over the default identity: leave it to that offer.
+    if (!read || !session || session->sessionId != offerSessionId)
+        return;
+    peripheral_.refreshAdvertisingIdentity(configuredMacDeviceId());
 }
 
 }  // namespace quorvel::daemon

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "QuorvelNativeHost/daemon/unlock_peripheral.hpp"
@@ -52,6 +53,9 @@ private:
     void saveOneResponse(const BLELocalBridgeResponse& response);
     void forget(const std::string& requestId, const std::shared_ptr<Task>& task);
     void schedulePairingIdentityRestoreIfNeeded(const BLELocalBridgeRequest& request);
+    // At the end of the offer `offerSessionId`: the paired identity again, unless a newer offer
+    // holds the default one.
+    void restorePairedIdentity(const std::string& offerSessionId);
 
     BLELocalUnlockPeripheralPrototype& peripheral_;
     // The pairing offers' identity restores.
@@ -66,7 +70,11 @@ private:
     std::int64_t passCount_ = 0;
 };
 
-// Posts the mailbox's response notification; a bus that refuses it changes nothing here.
+// Posts a notification that tells the other programs of a write of the daemon's. They also poll
+// or reload on their own, so a post that fails only delays them and changes nothing here: the
+// failure is reported, once per change of its text, since a mailbox pass posts once per request.
+void announce(std::string_view notification);
+// Announces the mailbox's responses.
 void postResponseNotification();
 
 }  // namespace quorvel::daemon

@@ -4,6 +4,8 @@
 #include <exception>
 
 #include "QuorvelNativeHost/daemon/uuid_text.hpp"
+#include "QuorvelPlatform/logging/failure_report.hpp"
+#include "QuorvelPlatform/logging/log_categories.hpp"
 #include "QuorvelShared/bridge/ble_local_connection_store.hpp"
 #include "QuorvelShared/messages/ble_local_identity.hpp"
 #include "QuorvelShared/messages/ble_local_prototype_chunk.hpp"
@@ -46,11 +48,12 @@ BLELocalUnlockPeripheralPrototype::~BLELocalUnlockPeripheralPrototype() {
 void BLELocalUnlockPeripheralPrototype::writeStatus(const std::string& status,
                                                     const std::optional<std::string>& detail) {
     snapshot_ = {status, detail};
-    try {
-        BLELocalConnectionStore::save(status, detail);
-    } catch (const std::exception&) {
-        // The status file is a courtesy to the other programs; the link goes on without it.
-    }
+    // The status file is a courtesy to the other programs; the link goes on without it.
+    runReportingFailure(lcDaemon, statusWriteFailure_, {"writing the Bluetooth status", {}},
+                        [&](OperationStep& step) {
+                            step.file = BLELocalConnectionStore::fileURL();
+                            BLELocalConnectionStore::save(status, detail);
+                        });
 }
 
 void BLELocalUnlockPeripheralPrototype::adapterStateChanged(AdapterState state) {
@@ -174,8 +177,11 @@ void BLELocalUnlockPeripheralPrototype::centralSubscribed(
     for (const auto& message : bestEffort) {
         try {
             enqueue(message);
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
             // A message that cannot be framed is dropped; the others still go.
+            const std::string kind(nameOf<Kind>(message.kind, bleLocalPrototypeMessageKindNames));
+            reportFailure(lcDaemon, {"sending the " + kind + " message to the iPhone", {}},
+                          error.what());
         }
     }
     for (const auto& message : deliveryRecoveryState_.activeMessages()) {

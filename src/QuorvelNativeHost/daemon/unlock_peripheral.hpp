@@ -25,6 +25,7 @@
 #include "QuorvelPlatform/timers/boot_clock_deadlines.hpp"
 #include "QuorvelShared/messages/ble_local_prototype_chunk_assembler.hpp"
 #include "QuorvelShared/messages/ble_local_prototype_wire_message.hpp"
+#include "QuorvelShared/support/repeated_failure.hpp"
 
 namespace quorvel::daemon {
 
@@ -173,6 +174,9 @@ private:
     std::set<std::string> deliveredRequestIds_;
     BLELocalUnlockDeliveryRecoveryState deliveryRecoveryState_;
     Snapshot snapshot_{"starting", "Bluetoothを準備中"};
+    // The status file is written at every change of the link: a failure to write it is told
+    // once per change of its text.
+    RepeatedFailure statusWriteFailure_;
 };
 
 }  // namespace quorvel::daemon

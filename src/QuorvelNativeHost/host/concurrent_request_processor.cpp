@@ -3,6 +3,8 @@
 #include <exception>
 
 #include "QuorvelNativeHost/host/web_target_unlock.hpp"
+#include "QuorvelPlatform/logging/failure_report.hpp"
+#include "QuorvelPlatform/logging/log_categories.hpp"
 
 namespace quorvel::host {
 
@@ -16,8 +18,10 @@ void ConcurrentRequestProcessor::submit(const ExtensionToMacMessage::UnlockReque
         [this, id](const MacToExtensionMessage& answer) {
             try {
                 writer_.write(answer);
-            } catch (const std::exception&) {
+            } catch (const std::exception& error) {
                 // The extension's end is gone; the request is over either way.
+                reportFailure(lcHost, {"answering an unlock request of the extension", {}},
+                              error.what());
             }
             if (auto found = running_.find(id); found != running_.end()) {
                 found->second->deleteLater();

@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "QuorvelPlatform/logging/failure_report.hpp"
+#include "QuorvelPlatform/logging/log_categories.hpp"
 #include "QuorvelShared/bridge/chrome_profile_connection_store.hpp"
 #include "QuorvelShared/support/clock.hpp"
 #include "QuorvelShared/unlockstate/remote_open_event_store.hpp"
@@ -29,30 +31,33 @@ void countRemoteOpen(const ExtensionToMacMessage::TargetBlocked& blocked) {
             }
         }
     }
-    try {
-        RemoteOpenEventStore store(RemoteOpenEventStore::defaultFileURL());
-        (void)store.recordImpression(blocked.profileId, reportTargetId, systemClock().now());
-    } catch (const std::exception&) {
-        // The extension is answered alike: the count is best effort.
-    }
+    // The extension is answered alike: the count is best effort.
+    static RepeatedFailure failure;
+    runReportingFailure(lcHost, failure, {"counting an open of " + reportTargetId, {}},
+                        [&](OperationStep& step) {
+                            step.file = RemoteOpenEventStore::defaultFileURL();
+                            (void)RemoteOpenEventStore(step.file).recordImpression(
+                                blocked.profileId, reportTargetId, systemClock().now());
+                        });
 }
 
 }  // namespace
 
 std::optional<SyncedTargetList> loadSyncedListOrNone() {
-    try {
-        return SyncedTargetStateStore::load();
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
+    static RepeatedFailure failure;
+    return loadReportingFailure(lcHost, failure, "reading the synced targets",
+                                SyncedTargetStateStore::fileURL, SyncedTargetStateStore::load);
 }
 
 void recordProfileConnected(const std::string& profileId) {
-    try {
-        ChromeProfileConnectionStore::recordConnected(profileId, std::nullopt, systemClock().now());
-    } catch (const std::exception&) {
-        // The sighting is refreshed again with the next message or stream pass.
-    }
+    // The sighting is refreshed again with the next message or stream pass.
+    static RepeatedFailure failure;
+    runReportingFailure(lcHost, failure, {"recording the sighting of profile " + profileId, {}},
+                        [&](OperationStep& step) {
+                            step.file = ChromeProfileConnectionStore::fileURL();
+                            ChromeProfileConnectionStore::recordConnected(profileId, std::nullopt,
+                                                                          systemClock().now());
+                        });
 }
 
 MacToExtensionMessage targetsState() {

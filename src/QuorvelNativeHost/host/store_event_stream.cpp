@@ -3,6 +3,8 @@
 #include <exception>
 
 #include "QuorvelNativeHost/host/message_handling.hpp"
+#include "QuorvelPlatform/logging/failure_report.hpp"
+#include "QuorvelPlatform/logging/log_categories.hpp"
 #include "QuorvelShared/support/clock.hpp"
 #include "QuorvelShared/unlockstate/allow_window_state_store.hpp"
 
@@ -22,8 +24,9 @@ void StoreEventStream::pass() {
         pushTargets();
         pushAllows();
         pushBluetooth();
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         // The extension's end is gone or the message cannot be written: stop pushing.
+        reportFailure(lcHost, {"pushing the state to the extension", {}}, error.what());
         running_ = false;
         return;
     }
@@ -46,12 +49,10 @@ void StoreEventStream::pushAllows() {
 }
 
 void StoreEventStream::pushBluetooth() {
-    std::optional<BLELocalConnectionSnapshot> snapshot;
-    try {
-        snapshot = BLELocalConnectionStore::load();
-    } catch (const std::exception&) {
-        snapshot.reset();
-    }
+    // A file that cannot be read is taken as no status: nothing is pushed until it reads again.
+    const std::optional<BLELocalConnectionSnapshot> snapshot =
+        loadReportingFailure(lcHost, bluetoothFailure_, "reading the Bluetooth status",
+                             BLELocalConnectionStore::fileURL, BLELocalConnectionStore::load);
     if (snapshot == lastBluetooth_)
         return;
     lastBluetooth_ = snapshot;

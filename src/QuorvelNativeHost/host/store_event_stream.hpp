@@ -4,7 +4,7 @@
 // state files and writes the target list when its version changed, the allow windows when they
 // changed, and the Bluetooth status when it changed (only while its file exists). The first pass
 // sends the target list and the allow windows even when empty, so each connection starts with a
-// full picture. A write failure ends the stream silently; the host goes on answering.
+// full picture. A write failure ends the stream (and is reported); the host goes on answering.
 #include <QObject>
 #include <QTimer>
 
@@ -14,6 +14,7 @@
 
 #include "QuorvelNativeHost/host/message_framing.hpp"
 #include "QuorvelShared/bridge/ble_local_connection_store.hpp"
+#include "QuorvelShared/support/repeated_failure.hpp"
 #include "QuorvelShared/unlockstate/allow_window_event_stream_state.hpp"
 
 namespace quorvel::host {
@@ -42,6 +43,8 @@ private:
     std::optional<std::int64_t> lastSentVersion_;
     AllowWindowEventStreamState allows_;
     std::optional<BLELocalConnectionSnapshot> lastBluetooth_;
+    // Read every pass: a failure is reported once per change.
+    RepeatedFailure bluetoothFailure_;
 };
 
 }  // namespace quorvel::host

@@ -114,7 +114,7 @@ std::string computerDisplayName(const ComputerNameSources& sources) {
             if (auto name = nonBlank(prettyHostnameOfMachineInfo(*text)))
                 return *name;
         }
-    } catch (const std::exception&) {
+    } catch (const std::system_error&) {
         // An unreadable file is a file without a name: the next source answers.
     }
     if (sources.hostName) {

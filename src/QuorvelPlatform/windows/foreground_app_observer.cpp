@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include "QuorvelShared/support/application_identity.hpp"
+
 namespace quorvel::windows {
 
 ForegroundAppObserver::ForegroundAppObserver(std::unique_ptr<ActiveWindowWatcher> watcher,
@@ -25,7 +27,8 @@ RunningApplicationSnapshot ForegroundAppObserver::snapshotOf(const X11WindowInfo
     RunningApplicationSnapshot snapshot;
     snapshot.processIdentifier = window.pid.value_or(0);
     if (window.pid && *window.pid == ::getpid()) {
-        snapshot.bundleIdentifier = ownApplicationIdentifier;
+        // Our own windows are reported under the application's identifier.
+        snapshot.bundleIdentifier = std::string(macApplicationId);
         snapshot.localizedName = "Pellorim";
         return snapshot;
     }

@@ -14,9 +14,6 @@
 
 namespace quorvel::windows {
 
-// The identifier of this application: its own windows are reported under it.
-inline constexpr const char* ownApplicationIdentifier = "app.quorvel.mac";
-
 class ForegroundAppObserver : public QObject {
     Q_OBJECT
 public:

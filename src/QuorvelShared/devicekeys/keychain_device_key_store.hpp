@@ -12,11 +12,15 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "QuorvelShared/devicekeys/device_key_storing.hpp"
 #include "QuorvelShared/devicekeys/keychain.hpp"
 
 namespace quorvel {
+
+// The keychain service under which both programs keep the Mac's device keys.
+inline constexpr std::string_view deviceKeyKeychainService = "app.quorvel.device-keys";
 
 class KeychainDeviceKeyStore final : public DeviceKeyStoring {
 public:

@@ -3,6 +3,8 @@
 #include "QuorvelShared/support/files.hpp"
 #include "QuorvelShared/support/json_reader.hpp"
 #include "QuorvelShared/support/json_writer.hpp"
+#include "QuorvelShared/support/log.hpp"
+#include "QuorvelShared/support/operation_step.hpp"
 #include "QuorvelShared/support/xdg_paths.hpp"
 
 namespace quorvel::MacTargetPolicyStore {
@@ -28,13 +30,16 @@ void save(const PolicyMap& policies) {
 }
 
 DefaultLockPolicy policy(const std::string& targetId, const DefaultLockPolicy& fallback) {
+    OperationStep step{"reading the stored policy of " + targetId, {}};
     try {
+        step.file = fileURL();
         const PolicyMap policies = load();
         if (const auto found = policies.find(targetId); found != policies.end()) {
             return found->second;
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         // An unreadable file means no stored policies: the caller's fallback applies.
+        logWarning(LogArea::state, describeFailure(step, error.what()));
     }
     return fallback;
 }

@@ -24,7 +24,8 @@ PolicyMap load();
 // Replaces the file: pretty-printed, every object's keys sorted. On failure the old file stays.
 void save(const PolicyMap& policies);
 
-// The target's stored policy, or `fallback` when it has none or the file cannot be loaded.
+// The target's stored policy, or `fallback` when it has none or the file cannot be loaded (which
+// is reported).
 DefaultLockPolicy policy(const std::string& targetId, const DefaultLockPolicy& fallback);
 
 }  // namespace quorvel::MacTargetPolicyStore

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "QuorvelShared/support/application_identity.hpp"
+
 namespace quorvel {
 
 class Preferences {
@@ -21,7 +23,7 @@ public:
 };
 
 namespace preferenceDomains {
-inline constexpr std::string_view application = "app.quorvel.mac";
+inline constexpr std::string_view application = macApplicationId;
 inline constexpr std::string_view nativeHost = "app.quorvel.native";
 inline constexpr std::string_view sharedAppGroup = "group.com.merrowind.tollquake";
 }  // namespace preferenceDomains

@@ -42,7 +42,7 @@ std::filesystem::path sharedStateFolder() {
     const std::filesystem::path folder = dataHome() / "Quorvel";
     try {
         files::createDirectories(folder);
-    } catch (const std::exception&) {
+    } catch (const std::filesystem::filesystem_error&) {
         // The store's own operation fails on its own terms: no file to read, a write that cannot
         // be made there.
         return folder;

@@ -3,15 +3,21 @@
 #include <exception>
 #include <optional>
 
+#include "QuorvelShared/support/log.hpp"
+#include "QuorvelShared/support/operation_step.hpp"
 #include "QuorvelShared/unlockstate/synced_target_state_store.hpp"
 
 namespace quorvel {
 
 std::vector<std::string> linkedWebTargetIds(const std::string& linkedTargetId) {
     std::optional<SyncedTargetList> list;
+    OperationStep step{"reading the synced targets linked to " + linkedTargetId, {}};
     try {
+        step.file = SyncedTargetStateStore::fileURL();
         list = SyncedTargetStateStore::load();
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        // None found: the caller opens the one target it was asked for.
+        logWarning(LogArea::state, describeFailure(step, error.what()));
         return {};
     }
     std::vector<std::string> ids;

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
-#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -19,6 +18,7 @@
 #include "host_fixture.hpp"
 #include "host_process.hpp"
 #include "testkit/recording_poster.hpp"
+#include "testkit/report_lines.hpp"
 
 namespace quorvel::testkit {
 namespace {
@@ -44,15 +44,8 @@ Date inAnHour() {
 // The lines of the host's standard error that report the denial of `target` with `reason`.
 std::vector<std::string> denialLines(const std::string& errors, const std::string& target,
                                      const std::string& reason) {
-    const std::string head =
-        "quorvel.host: unlock request for " + target + " denied with " + reason + ": ";
-    std::vector<std::string> found;
-    std::istringstream lines(errors);
-    for (std::string line; std::getline(lines, line);) {
-        if (line.starts_with(head))
-            found.push_back(line);
-    }
-    return found;
+    return linesStartingWith(
+        errors, "quorvel.host: unlock request for " + target + " denied with " + reason + ": ");
 }
 
 // The one line that reports the denial; empty (and a failure) when there is not exactly one.

@@ -2,11 +2,14 @@
 
 #include <QString>
 
+#include "QuorvelShared/support/application_identity.hpp"
+
 namespace quorvel::ui {
 
 QIcon applicationIcon() {
-    return QIcon::fromTheme(QStringLiteral("app.quorvel.mac"),
-                            QIcon(QStringLiteral(":/quorvel/icons/app.quorvel.mac.svg")));
+    const QString name = QString::fromUtf8(macApplicationId);
+    return QIcon::fromTheme(
+        name, QIcon(QStringLiteral(":/quorvel/icons/") + name + QStringLiteral(".svg")));
 }
 
 }  // namespace quorvel::ui
