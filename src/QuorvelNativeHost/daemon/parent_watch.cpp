@@ -6,8 +6,8 @@
 #include <QSocketNotifier>
 #include <cerrno>
 #include <cstring>
-#include <iostream>
 
+#include "QuorvelPlatform/logging/log_categories.hpp"
 #include "QuorvelPlatform/process/process_descriptor.hpp"
 
 namespace quorvel::daemon {
@@ -18,8 +18,9 @@ ParentWatch::ParentWatch(std::int32_t parentProcessId)
     isParent_ = ::getppid() == parentProcessId;
     if (!isParent_ || descriptor_ >= 0)
         return;
-    std::cerr << "QuorvelNativeHost: cannot watch the parent process " << parentProcessId << ": "
-              << std::strerror(openError) << "; the daemon ends only with its standard input\n";
+    qCWarning(lcDaemon, "cannot watch the parent process %d: %s; the daemon ends only with its "
+                        "standard input",
+              static_cast<int>(parentProcessId), std::strerror(openError));
 }
 
 ParentWatch::~ParentWatch() {

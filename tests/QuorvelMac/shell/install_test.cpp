@@ -2,7 +2,6 @@
 // desktop-file-validate accepts and that starts the installed program, and the icons in hicolor.
 // Run from there, the program names the installed programs in what it writes for others.
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <QDir>
 #include <QFile>
@@ -137,7 +136,7 @@ TEST(InstallTest, TheInstalledProgramNamesTheInstalledProgramsInTheManifestsAndT
               std::string::npos)
         << text;
 
-    ::kill(static_cast<pid_t>(application.processId()), SIGTERM);
+    application.terminate();
     EXPECT_TRUE(testkit::runLoopUntil([&] { return application.state() == QProcess::NotRunning; }));
 }
 

@@ -1,7 +1,6 @@
 // QuorvelMac as a program: one instance per session, and a quit that releases the daemon
 // launcher so that the Bluetooth status says the application has ended.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -47,7 +46,7 @@ TEST_F(ProgramTest, SecondStartHandsOverAndQuittingWritesStopped) {
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(first.state(), QProcess::Running);
 
-    ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
+    first.terminate();
     ASSERT_TRUE(waitUntil([&] { return first.state() == QProcess::NotRunning; }));
     EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first.exitCode(), 0);
