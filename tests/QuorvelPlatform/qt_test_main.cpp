@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     // time away from them. It starts before Qt's first use of the session bus and ends with the
     // process; the programs a test starts find it through their environment.
     const quorvel::testing::PrivateBus sessionBus(quorvel::testing::PrivateBus::Kind::session,
-                                                  {.endsWithProcess = true});
+                                                  {.serviceFolders = {}, .endsWithProcess = true});
 #endif
     int status = 0;
     {

@@ -95,7 +95,7 @@ TEST_F(LoginItemTest, HiddenEntryIsNotRegistered) {
 }
 
 TEST_F(LoginItemTest, PathADesktopEntryCannotHoldIsRefused) {
-    for (const std::string bad :
+    for (const std::string& bad :
          {std::string("/opt/bad\xff/QuorvelMac"), std::string("/opt/a\x01/b")}) {
         EXPECT_THROW(XdgAutostart::registerEntry("app.quorvel.mac", "Pellorim", bad),
                      std::invalid_argument);

@@ -39,8 +39,9 @@ TEST(LockPanelTexts, MarkupInTheNameAndTheFailureIsShownAsText) {
     EXPECT_EQ(status->text().toStdString(), failure);
     EXPECT_EQ(status->textFormat(), Qt::PlainText);
     for (const QLabel* label : view.findChildren<QLabel*>()) {
-        if (!label->text().isEmpty())
+        if (!label->text().isEmpty()) {
             EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
+        }
     }
 }
 

@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     // The programs these tests start own the application's session-bus name and post the shared
     // notifications: a session bus of the process's own keeps them apart from every other test.
     const quorvel::testing::PrivateBus sessionBus(quorvel::testing::PrivateBus::Kind::session,
-                                                  {.endsWithProcess = true});
+                                                  {.serviceFolders = {}, .endsWithProcess = true});
     ::setenv("QT_QPA_PLATFORM", "xcb", 1);
     int status = 0;
     {

@@ -84,7 +84,7 @@ TEST_F(TextFitTest, EveryFaceOfTheQRPanelAndThePairingDetails) {
     for (const QSize size : sizes) {
         window.resize(size);
         for (const auto& [name, pairing] : faces) {
-            for (const std::optional<std::string> code :
+            for (const std::optional<std::string>& code :
                  {std::optional<std::string>(), std::optional<std::string>("advertising")}) {
                 pane->render(pairing, code);
                 settle();

@@ -132,8 +132,9 @@ TEST_F(ProcessorTest, APairingOfferAdvertisesTheDefaultIdentityUntilItExpires) {
               (BLELocalBridgeResponse{"event_1", true, std::nullopt, std::nullopt}));
     // A loaded machine may reach this line after the offer's end: what is checked is the
     // order of publications, and the offer kept for as long as the default identity is out.
-    if (peripheral->serviceUUID() == BLELocalPrototypeUUIDs::service)
+    if (peripheral->serviceUUID() == BLELocalPrototypeUUIDs::service) {
         EXPECT_TRUE(peripheral->latestPairingOffer());
+    }
     const std::string paired = BLELocalAdvertisementIdentity::serviceUUID("mac-1");
     ASSERT_TRUE(runLoopUntil([&] { return fake.publishedServiceUUIDs.size() >= 3; }));
     EXPECT_EQ(fake.publishedServiceUUIDs,
