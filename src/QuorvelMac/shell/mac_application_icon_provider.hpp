@@ -1,8 +1,10 @@
 #pragma once
 
-// The icon shown beside an application target: its desktop entry's Icon, looked up in the icon
-// theme (or read from the absolute path the entry names). An entry that moved or went away is
-// found again by the target's identifier; failing that, the "app" symbol.
+// The icon shown beside an application target: its desktop entry's Icon, found as the desktop
+// finds it (the absolute path the entry names, else the name in the user's icon theme, hicolor,
+// then the XDG data folders' "pixmaps"), drawn from its largest size or its scalable drawing. An
+// entry that moved or went away is found again by the target's identifier; failing that, the
+// "app" symbol.
 #include <QIcon>
 #include <filesystem>
 #include <memory>
@@ -22,7 +24,10 @@ public:
     // Never fails: without an icon of the application's own, the "app" symbol.
     QIcon icon(const MacLockTarget& target) const;
 
+    // The entry's own icon; null when it names none or none is found.
     static QIcon iconOfEntry(const desktop::DesktopEntry& entry);
+    // The entry's own icon, else the "app" symbol.
+    static QIcon shownIconOfEntry(const desktop::DesktopEntry& entry);
     static QIcon genericApplicationIcon();
 
 private:

@@ -16,7 +16,8 @@ namespace {
 constexpr int fileRole = Qt::UserRole + 1;
 }
 
-MacApplicationPickerDialog::MacApplicationPickerDialog(desktop::DesktopEntryIndex& index, QWidget* parent)
+MacApplicationPickerDialog::MacApplicationPickerDialog(desktop::DesktopEntryIndex& index,
+                                                       QWidget* parent)
     : QDialog(parent), list_(new QListWidget(this)), folders_(index.folders()) {
     setWindowTitle(QStringLiteral("ロックするアプリを選択"));
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -24,13 +25,17 @@ MacApplicationPickerDialog::MacApplicationPickerDialog(desktop::DesktopEntryInde
 
     std::vector<const desktop::DesktopEntry*> shown;
     for (const auto& [id, entry] : index.entries()) {
-        if (!entry.noDisplay) shown.push_back(&entry);
+        if (!entry.noDisplay)
+            shown.push_back(&entry);
     }
     std::stable_sort(shown.begin(), shown.end(), [](const auto* a, const auto* b) {
-        return QString::fromStdString(a->displayName()).localeAwareCompare(QString::fromStdString(b->displayName())) < 0;
+        return QString::fromStdString(a->displayName())
+                   .localeAwareCompare(QString::fromStdString(b->displayName())) < 0;
     });
     for (const auto* entry : shown) {
-        auto* item = new QListWidgetItem(MacApplicationIconProvider::iconOfEntry(*entry),
+        // Every row has an icon, the generic one where the entry has none of its own: a row
+        // without one would start its name where the others have their icons.
+        auto* item = new QListWidgetItem(MacApplicationIconProvider::shownIconOfEntry(*entry),
                                          QString::fromStdString(entry->displayName()), list_);
         item->setData(fileRole, QString::fromStdString(entry->file.string()));
         // A tool tip is read as rich text when it looks like markup: the id is shown verbatim.
@@ -54,7 +59,8 @@ std::vector<MacApplicationDescriptor> MacApplicationPickerDialog::chosenDescript
     std::vector<std::filesystem::path> files;
     for (int row = 0; row < list_->count(); ++row) {
         const auto* item = list_->item(row);
-        if (item->isSelected()) files.emplace_back(item->data(fileRole).toString().toStdString());
+        if (item->isSelected())
+            files.emplace_back(item->data(fileRole).toString().toStdString());
     }
     return readableDescriptors(files, folders_);
 }
@@ -64,7 +70,8 @@ MacApplicationPicker::MacApplicationPicker(std::shared_ptr<desktop::DesktopEntry
 
 std::vector<MacApplicationDescriptor> MacApplicationPicker::chooseApplications(QWidget* parent) {
     MacApplicationPickerDialog dialog(*index_, parent);
-    if (dialog.exec() != QDialog::Accepted) return {};
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
     return dialog.chosenDescriptors();
 }
 

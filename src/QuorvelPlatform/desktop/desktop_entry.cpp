@@ -1,116 +1,114 @@
 #include "QuorvelPlatform/desktop/desktop_entry.hpp"
 
-#include <cstdlib>
-#include <sstream>
+#include <glib.h>
+
+#include <memory>
 #include <system_error>
-#include <unistd.h>
 
 #include "QuorvelShared/support/files.hpp"
 
 namespace quorvel::desktop {
 namespace {
 
-// Values may escape \s \n \t \r and \\; any other backslash stays as written.
-std::string unescapeValue(std::string_view raw) {
-    std::string out;
-    out.reserve(raw.size());
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] != '\\' || i + 1 == raw.size()) {
-            out += raw[i];
-            continue;
-        }
-        switch (raw[i + 1]) {
-        case 's': out += ' '; break;
-        case 'n': out += '\n'; break;
-        case 't': out += '\t'; break;
-        case 'r': out += '\r'; break;
-        case '\\': out += '\\'; break;
-        default: out += raw[i]; out += raw[i + 1]; break;
-        }
-        ++i;
+struct KeyFileFree {
+    void operator()(GKeyFile* file) const { g_key_file_free(file); }
+};
+using KeyFile = std::unique_ptr<GKeyFile, KeyFileFree>;
+
+using OwnedText = std::unique_ptr<gchar, decltype([](gchar* text) { g_free(text); })>;
+using OwnedTextList = std::unique_ptr<gchar*, decltype([](gchar** list) { g_strfreev(list); })>;
+
+constexpr const char* mainGroup = G_KEY_FILE_DESKTOP_GROUP;
+
+// The text as GLib reads a desktop file, the translations of every language kept (Name[ja] is
+// wanted whatever the process's locale); no value when GLib refuses it or its first group is not
+// [Desktop Entry], the only group that can be the main one.
+KeyFile loadMainGroup(std::string_view text) {
+    KeyFile file(g_key_file_new());
+    if (!g_key_file_load_from_data(file.get(), text.data(), text.size(),
+                                   G_KEY_FILE_KEEP_TRANSLATIONS, nullptr)) {
+        return nullptr;
     }
-    return out;
+    const OwnedText start(g_key_file_get_start_group(file.get()));
+    if (!start || std::string_view(start.get()) != mainGroup)
+        return nullptr;
+    return file;
 }
 
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
+// A value unescaped by GLib; no value when the key is missing or its value is no valid string.
+std::optional<std::string> stringValue(GKeyFile* file, const char* key) {
+    const OwnedText value(g_key_file_get_string(file, mainGroup, key, nullptr));
+    if (!value)
+        return std::nullopt;
+    return std::string(value.get());
 }
 
-// The first word of a command line with the quoting rules of the Exec key: a word in double
-// quotes may hold spaces and backslash-escaped quote characters.
+std::optional<std::string> nonEmptyValue(GKeyFile* file, const char* key) {
+    auto value = stringValue(file, key);
+    return value && !value->empty() ? value : std::nullopt;
+}
+
+bool booleanValue(GKeyFile* file, const char* key) {
+    return g_key_file_get_boolean(file, mainGroup, key, nullptr) != FALSE;
+}
+
+// The Japanese translation of a localised key, only when the entry has one of its own.
+std::optional<std::string> japaneseValue(GKeyFile* file, const char* key) {
+    const OwnedText locale(g_key_file_get_locale_for_key(file, mainGroup, key, "ja"));
+    if (!locale)
+        return std::nullopt;
+    const OwnedText value(g_key_file_get_locale_string(file, mainGroup, key, "ja", nullptr));
+    if (!value)
+        return std::nullopt;
+    return std::string(value.get());
+}
+
+// The first word of a command line, unquoted as GLib takes apart an Exec value.
 std::string firstWord(std::string_view command) {
-    command = trimmed(command);
-    std::string word;
-    if (!command.empty() && command.front() == '"') {
-        for (std::size_t i = 1; i < command.size(); ++i) {
-            if (command[i] == '\\' && i + 1 < command.size()) {
-                word += command[++i];
-            } else if (command[i] == '"') {
-                break;
-            } else {
-                word += command[i];
-            }
-        }
-        return word;
-    }
-    const auto end = command.find_first_of(" \t");
-    return std::string(command.substr(0, end));
+    gint count = 0;
+    gchar** words = nullptr;
+    if (!g_shell_parse_argv(std::string(command).c_str(), &count, &words, nullptr))
+        return {};
+    const OwnedTextList owned(words);
+    return count > 0 ? std::string(words[0]) : std::string();
 }
 
 }  // namespace
 
 std::optional<std::map<std::string, std::string>> parseMainGroup(std::string_view text) {
+    const KeyFile file = loadMainGroup(text);
+    if (!file)
+        return std::nullopt;
     std::map<std::string, std::string> keys;
-    bool inMainGroup = false;
-    bool sawGroup = false;
-    std::istringstream lines{std::string(text)};
-    std::string line;
-    while (std::getline(lines, line)) {
-        const std::string_view view = trimmed(line);
-        if (view.empty() || view.front() == '#') continue;
-        if (view.front() == '[') {
-            // Only the first group can be the main one.
-            inMainGroup = !sawGroup && view == "[Desktop Entry]";
-            if (!sawGroup && !inMainGroup) return std::nullopt;
-            sawGroup = true;
-            continue;
-        }
-        if (!inMainGroup) continue;
-        const auto equals = view.find('=');
-        if (equals == std::string_view::npos) continue;
-        keys.emplace(std::string(trimmed(view.substr(0, equals))), unescapeValue(trimmed(view.substr(equals + 1))));
+    const OwnedTextList names(g_key_file_get_keys(file.get(), mainGroup, nullptr, nullptr));
+    for (gchar** name = names.get(); name && *name; ++name) {
+        if (auto value = stringValue(file.get(), *name))
+            keys.emplace(*name, std::move(*value));
     }
-    if (!sawGroup) return std::nullopt;
     return keys;
 }
 
 std::optional<DesktopEntry> parseDesktopEntry(std::string_view text, std::string id,
                                               std::filesystem::path file) {
-    const auto keys = parseMainGroup(text);
-    if (!keys) return std::nullopt;
-    auto value = [&](const char* key) -> std::optional<std::string> {
-        const auto found = keys->find(key);
-        if (found == keys->end()) return std::nullopt;
-        return found->second;
-    };
-    auto nonEmpty = [&](const char* key) {
-        auto v = value(key);
-        return v && !v->empty() ? v : std::nullopt;
-    };
-    if (value("Type") != "Application" || !value("Name") || value("Hidden") == "true") return std::nullopt;
+    const KeyFile keys = loadMainGroup(text);
+    if (!keys)
+        return std::nullopt;
+    auto* const group = keys.get();
+    const auto name = stringValue(group, G_KEY_FILE_DESKTOP_KEY_NAME);
+    if (stringValue(group, G_KEY_FILE_DESKTOP_KEY_TYPE) != G_KEY_FILE_DESKTOP_TYPE_APPLICATION ||
+        !name || booleanValue(group, G_KEY_FILE_DESKTOP_KEY_HIDDEN)) {
+        return std::nullopt;
+    }
     DesktopEntry entry;
     entry.id = std::move(id);
     entry.file = std::move(file);
-    entry.name = *value("Name");
-    entry.japaneseName = value("Name[ja]");
-    entry.icon = nonEmpty("Icon");
-    entry.exec = nonEmpty("Exec");
-    entry.tryExec = nonEmpty("TryExec");
-    entry.startupWMClass = nonEmpty("StartupWMClass");
-    entry.noDisplay = value("NoDisplay") == "true";
+    entry.name = *name;
+    entry.japaneseName = japaneseValue(group, G_KEY_FILE_DESKTOP_KEY_NAME);
+    entry.icon = nonEmptyValue(group, G_KEY_FILE_DESKTOP_KEY_ICON);
+    entry.exec = nonEmptyValue(group, G_KEY_FILE_DESKTOP_KEY_EXEC);
+    entry.tryExec = nonEmptyValue(group, G_KEY_FILE_DESKTOP_KEY_TRY_EXEC);
+    entry.startupWMClass = nonEmptyValue(group, G_KEY_FILE_DESKTOP_KEY_STARTUP_WM_CLASS);
+    entry.noDisplay = booleanValue(group, G_KEY_FILE_DESKTOP_KEY_NO_DISPLAY);
     return entry;
 }
 
@@ -122,23 +120,21 @@ std::optional<DesktopEntry> readDesktopEntry(const std::filesystem::path& file, 
     } catch (const std::system_error&) {
         return std::nullopt;
     }
-    if (!text) return std::nullopt;
+    if (!text)
+        return std::nullopt;
     return parseDesktopEntry(*text, std::move(id), file);
 }
 
 std::optional<std::filesystem::path> programOfCommand(std::string_view command) {
     const std::string word = firstWord(command);
-    if (word.empty()) return std::nullopt;
-    if (word.find('/') != std::string::npos) return std::filesystem::path(word);
-    const char* pathVariable = std::getenv("PATH");
-    std::istringstream folders(pathVariable ? pathVariable : "/usr/local/bin:/usr/bin:/bin");
-    std::string folder;
-    while (std::getline(folders, folder, ':')) {
-        if (folder.empty()) continue;
-        const auto candidate = std::filesystem::path(folder) / word;
-        if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-    }
-    return std::nullopt;
+    if (word.empty())
+        return std::nullopt;
+    if (word.find('/') != std::string::npos)
+        return std::filesystem::path(word);
+    const OwnedText found(g_find_program_in_path(word.c_str()));
+    if (!found)
+        return std::nullopt;
+    return std::filesystem::path(found.get());
 }
 
 }  // namespace quorvel::desktop

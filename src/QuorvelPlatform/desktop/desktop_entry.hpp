@@ -15,11 +15,11 @@ struct DesktopEntry {
     // "-", without ".desktop". It is the application's identifier everywhere in the system.
     std::string id;
     std::filesystem::path file;
-    std::string name;                        // Name
-    std::optional<std::string> japaneseName; // Name[ja]
-    std::optional<std::string> icon;         // Icon: a theme name or an absolute path
-    std::optional<std::string> exec;         // Exec, as written (field codes kept)
-    std::optional<std::string> tryExec;      // TryExec
+    std::string name;                         // Name
+    std::optional<std::string> japaneseName;  // Name[ja]
+    std::optional<std::string> icon;          // Icon: a theme name or an absolute path
+    std::optional<std::string> exec;          // Exec, as written (field codes kept)
+    std::optional<std::string> tryExec;       // TryExec
     std::optional<std::string> startupWMClass;
     bool noDisplay = false;
 
@@ -29,8 +29,11 @@ struct DesktopEntry {
     friend bool operator==(const DesktopEntry&, const DesktopEntry&) = default;
 };
 
-// The keys of the [Desktop Entry] group with their unescaped values; no value when the file has
-// no such group first.
+// Desktop files are read as GLib reads them (GKeyFile): escapes, localised keys and booleans
+// follow its rules, and a file it refuses is no entry.
+
+// The keys of the [Desktop Entry] group (localised ones such as "Name[ja]" among them) with their
+// unescaped values; no value when the file has no such group first or GLib refuses it.
 std::optional<std::map<std::string, std::string>> parseMainGroup(std::string_view text);
 
 // Parses the text of a desktop file. No value when it has no [Desktop Entry] group, is not of
@@ -38,11 +41,14 @@ std::optional<std::map<std::string, std::string>> parseMainGroup(std::string_vie
 std::optional<DesktopEntry> parseDesktopEntry(std::string_view text, std::string id,
                                               std::filesystem::path file);
 
-// Reads and parses one file; no value when it cannot be read or is no application entry.
+// Reads and parses one file; no value when it cannot be read or is no application entry. The
+// bytes come through the project's own whole-file read, which refuses what is no regular file
+// or is oversized, so a FIFO named like an entry cannot block the reading.
 std::optional<DesktopEntry> readDesktopEntry(const std::filesystem::path& file, std::string id);
 
-// The program that a command line of Exec or TryExec starts: its first word, unquoted; a bare
-// name is looked up in PATH. No value for an empty command or a name not found in PATH.
+// The program that a command line of Exec or TryExec starts: its first word, unquoted as GLib
+// takes an Exec value apart; a bare name is looked up in PATH. No value for an empty or
+// ill-quoted command or a name not found in PATH.
 std::optional<std::filesystem::path> programOfCommand(std::string_view command);
 
 }  // namespace quorvel::desktop

@@ -1,8 +1,6 @@
 #include "QuorvelPlatform/desktop/desktop_entry_index.hpp"
 
-#include <cstdlib>
 #include <set>
-#include <sstream>
 
 #include "QuorvelShared/support/xdg_paths.hpp"
 
@@ -14,38 +12,38 @@ namespace {
 std::optional<fs::file_time_type> modificationTime(const fs::path& folder) {
     std::error_code error;
     const auto time = fs::last_write_time(folder, error);
-    if (error) return std::nullopt;
+    if (error)
+        return std::nullopt;
     return time;
 }
 
-bool hasDesktopSuffix(const fs::path& file) { return file.extension() == ".desktop"; }
+bool hasDesktopSuffix(const fs::path& file) {
+    return file.extension() == ".desktop";
+}
 
 }  // namespace
 
 std::vector<fs::path> applicationFolders() {
-    std::vector<fs::path> folders{paths::dataHome() / "applications"};
-    const char* dirs = std::getenv("XDG_DATA_DIRS");
-    std::string list = dirs && *dirs ? dirs : "/usr/local/share:/usr/share";
-    std::istringstream stream(list);
-    std::string folder;
-    while (std::getline(stream, folder, ':')) {
-        if (!folder.empty() && fs::path(folder).is_absolute()) {
-            folders.push_back(fs::path(folder) / "applications");
-        }
-    }
+    std::vector<fs::path> folders;
+    for (const auto& data : paths::dataFolders())
+        folders.push_back(data / "applications");
     return folders;
 }
 
-std::optional<std::string> desktopEntryId(const fs::path& file, const std::vector<fs::path>& folders) {
-    if (!hasDesktopSuffix(file)) return std::nullopt;
+std::optional<std::string> desktopEntryId(const fs::path& file,
+                                          const std::vector<fs::path>& folders) {
+    if (!hasDesktopSuffix(file))
+        return std::nullopt;
     const fs::path normal = file.lexically_normal();
     for (const auto& folder : folders) {
         const fs::path relative = normal.lexically_relative(folder.lexically_normal());
-        if (relative.empty() || *relative.begin() == "..") continue;
+        if (relative.empty() || *relative.begin() == "..")
+            continue;
         std::string id = relative.generic_string();
         id.resize(id.size() - std::string_view(".desktop").size());
         for (char& c : id) {
-            if (c == '/') c = '-';
+            if (c == '/')
+                c = '-';
         }
         return id;
     }
@@ -72,17 +70,21 @@ const std::map<std::string, DesktopEntry>& DesktopEntryIndex::entries() {
 
 void DesktopEntryIndex::refreshIfChanged() {
     auto current = folders();
-    if (!loaded_ || changed(current)) reload(std::move(current));
+    if (!loaded_ || changed(current))
+        reload(std::move(current));
 }
 
 bool DesktopEntryIndex::changed(const std::vector<fs::path>& folders) const {
-    if (folders != scannedRoots_) return true;
+    if (folders != scannedRoots_)
+        return true;
     for (const auto& root : folders) {
         // A root that did not exist at the last read and exists now is a change too.
-        if (!scannedFolders_.contains(root) && modificationTime(root)) return true;
+        if (!scannedFolders_.contains(root) && modificationTime(root))
+            return true;
     }
     for (const auto& [folder, time] : scannedFolders_) {
-        if (modificationTime(folder) != time) return true;
+        if (modificationTime(folder) != time)
+            return true;
     }
     return false;
 }
@@ -92,18 +94,23 @@ void DesktopEntryIndex::reload(std::vector<fs::path> folders) {
     scannedFolders_.clear();
     std::set<std::string> claimed;  // ids decided by an earlier folder, hidden ones included
     for (const auto& root : folders) {
-        if (const auto time = modificationTime(root)) scannedFolders_[root] = *time;
+        if (const auto time = modificationTime(root))
+            scannedFolders_[root] = *time;
         std::error_code error;
-        fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, error);
+        fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied,
+                                            error);
         for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
             const fs::path path = it->path();
             if (it->is_directory(error)) {
-                if (const auto time = modificationTime(path)) scannedFolders_[path] = *time;
+                if (const auto time = modificationTime(path))
+                    scannedFolders_[path] = *time;
                 continue;
             }
             const auto id = desktopEntryId(path, {root});
-            if (!id || !claimed.insert(*id).second) continue;
-            if (auto entry = readDesktopEntry(path, *id)) entries_.emplace(*id, std::move(*entry));
+            if (!id || !claimed.insert(*id).second)
+                continue;
+            if (auto entry = readDesktopEntry(path, *id))
+                entries_.emplace(*id, std::move(*entry));
         }
     }
     scannedRoots_ = std::move(folders);

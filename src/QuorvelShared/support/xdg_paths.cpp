@@ -4,14 +4,14 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <vector>
+#include <sstream>
+#include <string>
 
 #include "QuorvelShared/support/files.hpp"
 
 namespace quorvel::paths {
-namespace {
 
-std::filesystem::path homeFolder() {
+std::filesystem::path home() {
     if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
         return home;
     }
@@ -25,18 +25,37 @@ std::filesystem::path homeFolder() {
     return "/";
 }
 
+namespace {
+
 std::filesystem::path xdgFolder(const char* variable, const char* fallbackBelowHome) {
     if (const char* value = std::getenv(variable); value != nullptr && value[0] == '/') {
         return value;
     }
-    return homeFolder() / fallbackBelowHome;
+    return home() / fallbackBelowHome;
 }
 
 }  // namespace
 
-std::filesystem::path dataHome() { return xdgFolder("XDG_DATA_HOME", ".local/share"); }
+std::filesystem::path dataHome() {
+    return xdgFolder("XDG_DATA_HOME", ".local/share");
+}
 
-std::filesystem::path configHome() { return xdgFolder("XDG_CONFIG_HOME", ".config"); }
+std::vector<std::filesystem::path> dataFolders() {
+    std::vector<std::filesystem::path> folders{dataHome()};
+    const char* dirs = std::getenv("XDG_DATA_DIRS");
+    std::istringstream list(dirs != nullptr && dirs[0] != '\0' ? dirs
+                                                               : "/usr/local/share:/usr/share");
+    std::string folder;
+    while (std::getline(list, folder, ':')) {
+        if (!folder.empty() && folder[0] == '/')
+            folders.emplace_back(folder);
+    }
+    return folders;
+}
+
+std::filesystem::path configHome() {
+    return xdgFolder("XDG_CONFIG_HOME", ".config");
+}
 
 std::filesystem::path sharedStateFolder() {
     const std::filesystem::path folder = dataHome() / "Quorvel";
@@ -51,6 +70,8 @@ std::filesystem::path sharedStateFolder() {
     return folder;
 }
 
-std::filesystem::path sharedStateFile(std::string_view name) { return sharedStateFolder() / name; }
+std::filesystem::path sharedStateFile(std::string_view name) {
+    return sharedStateFolder() / name;
+}
 
 }  // namespace quorvel::paths

@@ -2,11 +2,18 @@
 
 #include <filesystem>
 #include <string_view>
+#include <vector>
 
 namespace quorvel::paths {
 
 // $XDG_DATA_HOME when it is an absolute path, else ~/.local/share.
 std::filesystem::path dataHome();
+// The data folders in the order the desktop searches them: the data home, then each absolute
+// folder of $XDG_DATA_DIRS (/usr/local/share and /usr/share when it is unset or empty). Taken
+// from the variables at every call.
+std::vector<std::filesystem::path> dataFolders();
+// $HOME when it is an absolute path, else the user's home folder of the password database.
+std::filesystem::path home();
 // $XDG_CONFIG_HOME when it is an absolute path, else ~/.config.
 std::filesystem::path configHome();
 

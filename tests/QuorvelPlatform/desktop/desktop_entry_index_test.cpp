@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 
 #include "testkit/temp_xdg.hpp"
@@ -59,6 +60,31 @@ TEST_F(DesktopEntryIndexTest, DefaultFoldersFollowTheXdgVariables) {
     const auto folders = applicationFolders();
     ASSERT_FALSE(folders.empty());
     EXPECT_EQ(folders.front(), xdg.dataHome() / "applications");
+}
+
+TEST_F(DesktopEntryIndexTest, DataFoldersInTheOrderOfTheVariable) {
+    const char* before = std::getenv("XDG_DATA_DIRS");
+    const std::optional<std::string> previous =
+        before ? std::optional<std::string>(before) : std::nullopt;
+    const fs::path home = xdg.dataHome() / "applications";
+    const std::vector<std::pair<const char*, std::vector<fs::path>>> cases = {
+        {"/b:relative/c::/a", {home, "/b/applications", "/a/applications"}},
+        {"", {home, "/usr/local/share/applications", "/usr/share/applications"}},
+        {nullptr, {home, "/usr/local/share/applications", "/usr/share/applications"}},
+    };
+    for (const auto& [variable, expected] : cases) {
+        if (variable) {
+            ::setenv("XDG_DATA_DIRS", variable, 1);
+        } else {
+            ::unsetenv("XDG_DATA_DIRS");
+        }
+        EXPECT_EQ(applicationFolders(), expected) << (variable ? variable : "unset");
+    }
+    if (previous) {
+        ::setenv("XDG_DATA_DIRS", previous->c_str(), 1);
+    } else {
+        ::unsetenv("XDG_DATA_DIRS");
+    }
 }
 
 }  // namespace

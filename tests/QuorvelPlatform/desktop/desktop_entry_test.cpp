@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace quorvel::desktop {
 namespace {
@@ -40,6 +43,34 @@ TEST(DesktopEntryTest, EscapesAndNoDisplay) {
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->name, "A B\\C");
     EXPECT_TRUE(entry->noDisplay);
+}
+
+// Read as the desktop's own library reads them: spaces around "=", the booleans' spellings, the
+// Japanese name only under its own key.
+TEST(DesktopEntryTest, KeysAsTheDesktopReadsThem) {
+    struct Case {
+        const char* why;
+        const char* keys;
+        std::optional<std::string> japaneseName;
+        bool noDisplay;
+    };
+    const std::vector<Case> cases = {
+        {"spaced keys", "Name = N\nName[ja] = 名前\nNoDisplay = true\n", "名前", true},
+        {"a regional Japanese name is no Name[ja]", "Name=N\nName[ja_JP]=名前\n", std::nullopt,
+         false},
+        {"an empty Japanese name is one", "Name=N\nName[ja]=\n", "", false},
+        {"NoDisplay=false", "Name=N\nNoDisplay=false\n", std::nullopt, false},
+    };
+    for (const auto& c : cases) {
+        const auto entry = parseDesktopEntry(
+            std::string("[Desktop Entry]\nType=Application\n") + c.keys, "x", "/x");
+        ASSERT_TRUE(entry) << c.why;
+        EXPECT_EQ(entry->name, "N") << c.why;
+        EXPECT_EQ(entry->japaneseName, c.japaneseName) << c.why;
+        EXPECT_EQ(entry->noDisplay, c.noDisplay) << c.why;
+    }
+    EXPECT_FALSE(
+        parseDesktopEntry("[Desktop Entry]\nType=Application\nName=N\nHidden = true\n", "x", "/x"));
 }
 
 TEST(DesktopEntryTest, ProgramOfACommandLine) {

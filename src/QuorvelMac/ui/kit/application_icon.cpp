@@ -2,14 +2,17 @@
 
 #include <QString>
 
+#include "QuorvelMac/ui/kit/desktop_icons.hpp"
 #include "QuorvelShared/support/application_identity.hpp"
 
 namespace quorvel::ui {
 
 QIcon applicationIcon() {
     const QString name = QString::fromUtf8(macApplicationId);
-    return QIcon::fromTheme(
-        name, QIcon(QStringLiteral(":/quorvel/icons/") + name + QStringLiteral(".svg")));
+    const QIcon installed = theme::desktopIcon(name);
+    return installed.isNull()
+               ? QIcon(QStringLiteral(":/quorvel/icons/") + name + QStringLiteral(".svg"))
+               : installed;
 }
 
 }  // namespace quorvel::ui

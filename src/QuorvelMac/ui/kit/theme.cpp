@@ -10,25 +10,56 @@
 #include <QPixmap>
 #include <algorithm>
 
+#include "QuorvelMac/ui/kit/desktop_icons.hpp"
 #include "QuorvelMac/ui/kit/symbolic_icons.hpp"
 
 namespace quorvel::ui::theme {
 
-QColor green() { return colour(Ink::green); }
-QColor orange() { return colour(Ink::orange); }
-QColor red() { return colour(Ink::red); }
-QColor blue() { return colour(Ink::blue); }
-QColor accent() { return colour(Ink::accent); }
-QColor onAccent() { return colour(Ink::onAccent); }
-QColor gray() { return colour(Ink::gray); }
-QColor secondary() { return colour(Ink::secondary); }
-QColor tertiary() { return colour(Ink::tertiary); }
-QColor primary() { return colour(Ink::primary); }
-QColor separator() { return colour(Ink::separator); }
-QColor controlBackground() { return QApplication::palette().color(QPalette::Base); }
-QColor windowBackground() { return QApplication::palette().color(QPalette::Window); }
-QColor lockActionFill() { return QColor::fromRgbF(0.05f, 0.42f, 0.95f); }
-QColor lockActionText() { return QColor(Qt::white); }
+QColor green() {
+    return colour(Ink::green);
+}
+QColor orange() {
+    return colour(Ink::orange);
+}
+QColor red() {
+    return colour(Ink::red);
+}
+QColor blue() {
+    return colour(Ink::blue);
+}
+QColor accent() {
+    return colour(Ink::accent);
+}
+QColor onAccent() {
+    return colour(Ink::onAccent);
+}
+QColor gray() {
+    return colour(Ink::gray);
+}
+QColor secondary() {
+    return colour(Ink::secondary);
+}
+QColor tertiary() {
+    return colour(Ink::tertiary);
+}
+QColor primary() {
+    return colour(Ink::primary);
+}
+QColor separator() {
+    return colour(Ink::separator);
+}
+QColor controlBackground() {
+    return QApplication::palette().color(QPalette::Base);
+}
+QColor windowBackground() {
+    return QApplication::palette().color(QPalette::Window);
+}
+QColor lockActionFill() {
+    return QColor::fromRgbF(0.05f, 0.42f, 0.95f);
+}
+QColor lockActionText() {
+    return QColor(Qt::white);
+}
 
 namespace {
 
@@ -144,17 +175,18 @@ QString symbolicIconName(const QString& name) {
     return symbolTable().value(name);
 }
 
-QString symbolFile(const QString& name) {
+QIcon symbolShape(const QString& name) {
     const QString iconName = symbolicIconName(name);
-    return iconName.isEmpty() ? QString() : findSymbolicIcon(iconName);
+    return iconName.isEmpty() ? QIcon() : desktopIcon(iconName);
 }
 
 QIcon symbol(const QString& name, Ink ink) {
-    return tintedSymbolIcon(symbolFile(name), [ink] { return colour(ink); });
+    return tintedSymbolIcon(symbolicIconName(name), symbolShape(name),
+                            [ink] { return colour(ink); });
 }
 
 QIcon symbol(const QString& name, const QColor& colour) {
-    return tintedSymbolIcon(symbolFile(name), [colour] { return colour; });
+    return tintedSymbolIcon(symbolicIconName(name), symbolShape(name), [colour] { return colour; });
 }
 
 QPixmap tintedSymbol(const QString& name, int side, const QColor& colour) {

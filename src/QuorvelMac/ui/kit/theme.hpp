@@ -57,10 +57,11 @@ QIcon symbol(const QString& name, const QColor& colour);
 // The symbol drawn in one colour at `side` points, at the screen's pixel density.
 QPixmap tintedSymbol(const QString& name, int side, const QColor& colour);
 // Every symbol name of the table, sorted; the symbolic icon a name maps to (empty when the
-// name is unknown); the file that draws it here (empty when no theme has it).
+// name is unknown); that icon as the desktop's icon themes have it, untinted (null when none has
+// it).
 std::vector<QString> symbolNames();
 QString symbolicIconName(const QString& name);
-QString symbolFile(const QString& name);
+QIcon symbolShape(const QString& name);
 
 // A plain-text label that wraps, in the ink (kept through scheme changes).
 QLabel* makeLabel(const QString& text, TextStyle style, Ink ink, QWidget* parent);

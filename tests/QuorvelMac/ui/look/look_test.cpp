@@ -8,18 +8,17 @@
 #include <QLabel>
 #include <QMenu>
 #include <QToolButton>
-#include <QTemporaryDir>
 
 #include "QuorvelMac/shell/lock_overlay_view.hpp"
 #include "QuorvelMac/ui/kit/application_icon.hpp"
 #include "QuorvelMac/ui/kit/menu_button.hpp"
 #include "QuorvelMac/ui/kit/push_button.hpp"
 #include "QuorvelMac/ui/kit/switch.hpp"
-#include "QuorvelMac/ui/kit/symbolic_icons.hpp"
 #include "QuorvelMac/ui/kit/theme.hpp"
 #include "QuorvelMac/ui/kit/widgets.hpp"
 #include "QuorvelMac/ui/panes/chrome_pane.hpp"
 #include "drawn_colours.hpp"
+#include "testkit/temp_xdg.hpp"
 #include "ui_fixture.hpp"
 
 namespace quorvel::ui {
@@ -42,36 +41,52 @@ ButtonColours drawnColours(QWidget& widget) {
     return {drawn.background, drawn.text};
 }
 
+// The pixels of the image that are inked (opaque enough to be seen) and those left clear.
+struct Coverage {
+    int inked = 0;
+    int clear = 0;
+};
+
+Coverage coverage(const QImage& image) {
+    Coverage counted;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const int alpha = image.pixelColor(x, y).alpha();
+            counted.inked += alpha >= 64;
+            counted.clear += alpha == 0;
+        }
+    }
+    return counted;
+}
+
 TEST(LookTest, EverySymbolIsASymbolicIconOfThePackagedSetOrTheUsersTheme) {
     ASSERT_FALSE(theme::symbolNames().empty());
     for (const QString& name : theme::symbolNames()) {
-        const QString file = theme::symbolFile(name);
-        EXPECT_TRUE(file.endsWith(theme::symbolicIconName(name) + ".svg"))
-            << name.toStdString() << " " << file.toStdString();
+        const QIcon shape = theme::symbolShape(name);
+        EXPECT_FALSE(shape.isNull()) << name.toStdString() << ": no theme has it";
+        EXPECT_EQ(shape.name(), theme::symbolicIconName(name)) << name.toStdString();
         EXPECT_TRUE(theme::symbolicIconName(name).endsWith("-symbolic")) << name.toStdString();
         // Tinted, the drawing keeps its shape in the one colour it is given.
         const QImage image = theme::tintedSymbol(name, 32, theme::orange()).toImage();
-        int inked = 0, clear = 0;
         for (int y = 0; y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x) {
                 const QColor pixel = image.pixelColor(x, y);
-                if (pixel.alpha() == 0) {
-                    ++clear;
-                } else if (pixel.alpha() >= 64) {
-                    ++inked;
+                if (pixel.alpha() >= 64) {
                     EXPECT_LT(contrast(pixel, theme::orange()), 1.1) << name.toStdString();
                 }
             }
         }
-        EXPECT_GT(inked, 8) << name.toStdString();
-        EXPECT_GT(clear, image.width() * image.height() / 5)
+        const Coverage drawn = coverage(image);
+        EXPECT_GT(drawn.inked, 8) << name.toStdString();
+        EXPECT_GT(drawn.clear, image.width() * image.height() / 5)
             << name.toStdString() << " is a solid disc";
     }
 }
 
 TEST(LookTest, AUsersThemeWithTheSameSymbolicIconIsPreferred) {
-    QTemporaryDir icons;
-    QDir root(icons.path());
+    // The user's theme lies in the data home's "icons", where the desktop looks for themes.
+    testkit::TempXdgHome home;
+    QDir root(QString::fromStdString((home.dataHome() / "icons").string()));
     ASSERT_TRUE(root.mkpath("Mine/scalable/status"));
     QFile index(root.filePath("Mine/index.theme"));
     ASSERT_TRUE(index.open(QIODevice::WriteOnly));
@@ -85,12 +100,19 @@ TEST(LookTest, AUsersThemeWithTheSameSymbolicIconIsPreferred) {
         "<svg xmlns='http://www.w3.org/2000/svg' width='16' height='16'><rect x='2' y='2' "
         "width='12' height='12'/></svg>");
     icon.close();
-    const QStringList paths{icons.path(), "/usr/share/icons"};
-    EXPECT_EQ(theme::findThemeIcon("security-high-symbolic", "Mine", paths), icon.fileName());
+    const QString previousTheme = QIcon::themeName();
+    QIcon::setThemeName("Mine");
+
+    // The user's square, whole, where the packaged set draws a shield.
+    const QImage mine = theme::tintedSymbol("shield", 32, theme::orange()).toImage();
+    EXPECT_EQ(coverage(mine.copy(5, 5, 22, 22)).inked, 22 * 22);
+    EXPECT_EQ(coverage(mine).inked, 24 * 24);
     // What the user's theme lacks comes from the packaged set.
-    EXPECT_TRUE(theme::findThemeIcon("dialog-warning-symbolic", "Mine", paths).isEmpty());
-    EXPECT_TRUE(theme::findThemeIcon("dialog-warning-symbolic", theme::packagedSymbolTheme, paths)
-                    .endsWith("/Adwaita/scalable/status/dialog-warning-symbolic.svg"));
+    const QImage warning =
+        theme::tintedSymbol("exclamationmark.triangle", 32, theme::orange()).toImage();
+    EXPECT_GT(coverage(warning).inked, 32);
+    EXPECT_GT(coverage(warning).clear, 32 * 32 / 5);
+    QIcon::setThemeName(previousTheme);
 }
 
 TEST(LookTest, ProminentButtonsReadAndLookDisabledWhenDisabled) {
