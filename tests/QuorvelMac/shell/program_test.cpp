@@ -19,7 +19,7 @@
 namespace quorvel {
 namespace {
 
-using testkit::waitUntil;
+using testkit::runLoopUntil;
 
 class ProgramTest : public ::testing::Test {
 protected:
@@ -37,17 +37,17 @@ TEST_F(ProgramTest, SecondStartHandsOverAndQuittingWritesStopped) {
     ASSERT_FALSE(nameOwned());
     QProcess first;
     start(first);
-    ASSERT_TRUE(waitUntil([] { return nameOwned(); }));
+    ASSERT_TRUE(runLoopUntil([] { return nameOwned(); }));
 
     QProcess second;
     start(second);
-    ASSERT_TRUE(waitUntil([&] { return second.state() == QProcess::NotRunning; }));
+    ASSERT_TRUE(runLoopUntil([&] { return second.state() == QProcess::NotRunning; }));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(first.state(), QProcess::Running);
 
     first.terminate();
-    ASSERT_TRUE(waitUntil([&] { return first.state() == QProcess::NotRunning; }));
+    ASSERT_TRUE(runLoopUntil([&] { return first.state() == QProcess::NotRunning; }));
     EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first.exitCode(), 0);
     const auto status = BLELocalConnectionStore::load();
@@ -71,7 +71,7 @@ TEST_F(ProgramTest, RaisesItsOpenFileLimitToTheHardLimit) {
     });
     start(application);
     const auto pid = static_cast<pid_t>(application.processId());
-    EXPECT_TRUE(waitUntil(
+    EXPECT_TRUE(runLoopUntil(
         [&] {
             const auto files = testkit::openFilesOf(pid);
             return !files.softLimit.empty() && files.softLimit == files.hardLimit;

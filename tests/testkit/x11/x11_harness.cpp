@@ -1,9 +1,8 @@
 #include "testkit/x11/x11_harness.hpp"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QStandardPaths>
 #include <QEventLoop>
+#include <QStandardPaths>
 #include <QTimer>
 #include <cstdlib>
 #include <cstring>
@@ -16,19 +15,6 @@
 #endif
 
 namespace quorvel::testkit {
-
-bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeout.count()) return done();
-        // A loop that really waits, so that what runs before the loop sleeps runs too.
-        QEventLoop loop;
-        QTimer::singleShot(5, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
 
 TestWindow::TestWindow(const std::string& instance, const std::string& cls,
                        std::vector<PixelRect> rects, bool netWmPid) {
@@ -233,7 +219,7 @@ bool X11Harness::windowManagerRoundTrip() {
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&event));
     sync();
-    const bool answered = waitUntil([&] { return frameExtentsRect(asking).has_value(); });
+    const bool answered = runLoopUntil([&] { return frameExtentsRect(asking).has_value(); });
     destroy(asking);
     return answered;
 }
@@ -247,7 +233,7 @@ std::unique_ptr<OpenboxSession> OpenboxSession::start(X11Harness& x11) {
     const xcb_atom_t check = x11.atom("_NET_SUPPORTING_WM_CHECK");
     // Ready once it redirects the root's map requests; its check window comes a moment earlier,
     // and a window mapped in between is never managed.
-    const bool ready = waitUntil([&] {
+    const bool ready = runLoopUntil([&] {
         auto cookie = xcb_get_property(x11.connection(), 0, x11.root(), check, XCB_ATOM_WINDOW, 0, 1);
         auto* reply = xcb_get_property_reply(x11.connection(), cookie, nullptr);
         const bool present = reply && xcb_get_property_value_length(reply) == 4;

@@ -13,17 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "testkit/qt_wait.hpp"
+
 namespace quorvel::testkit {
 
 struct PixelRect {
     int x = 0, y = 0, width = 0, height = 0;
     friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
-
-// Runs the Qt event loop until `done` holds or the time is up; returns `done()`. The default
-// patience, as the test kit's other waits, only guards against a hang on a loaded machine.
-bool waitUntil(const std::function<bool()>& done,
-               std::chrono::milliseconds timeout = std::chrono::seconds(60));
 
 // An ordinary window owned by a second process (tests/tools/x11_window.cpp).
 class TestWindow {
