@@ -186,6 +186,28 @@ std::string X11Harness::title(xcb_window_t window) {
     return text;
 }
 
+pid_t X11Harness::processOf(xcb_window_t window) {
+    auto* reply = xcb_get_property_reply(
+        c_, xcb_get_property(c_, 0, window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 0, 1), nullptr);
+    pid_t pid = 0;
+    if (reply && xcb_get_property_value_length(reply) == 4)
+        pid = static_cast<pid_t>(*static_cast<std::uint32_t*>(xcb_get_property_value(reply)));
+    std::free(reply);
+    return pid;
+}
+
+void X11Harness::askToClose(xcb_window_t window) {
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = atom("WM_PROTOCOLS");
+    event.data.data32[0] = atom("WM_DELETE_WINDOW");
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(c_, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+    sync();
+}
+
 xcb_window_t X11Harness::focus() {
     auto* reply = xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr);
     const xcb_window_t window = reply ? reply->focus : xcb_window_t{XCB_WINDOW_NONE};
