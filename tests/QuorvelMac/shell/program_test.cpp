@@ -109,12 +109,10 @@ TEST_F(ProgramTest, RaisesItsOpenFileLimitToTheHardLimit) {
     });
     start(application);
     const auto pid = static_cast<pid_t>(application.processId());
-    EXPECT_TRUE(runLoopUntil(
-        [&] {
-            const auto files = testkit::openFilesOf(pid);
-            return !files.softLimit.empty() && files.softLimit == files.hardLimit;
-        },
-        std::chrono::seconds(60)));
+    EXPECT_TRUE(runLoopUntil([&] {
+        const auto files = testkit::openFilesOf(pid);
+        return !files.softLimit.empty() && files.softLimit == files.hardLimit;
+    }));
     application.kill();
     application.waitForFinished();
 }

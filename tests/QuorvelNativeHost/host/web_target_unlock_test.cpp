@@ -267,7 +267,7 @@ TEST_F(HostUnlock, ALinkedApprovalOpensTheLinkedTargetsAndRaisesTheRevision) {
         std::string linkedTarget;
         AllowWindowMap::size_type opened;
     };
-    for (const Case c :
+    for (const Case& c :
          {Case{"linked web targets", "ios-app", 2}, Case{"no linked web target", "ios-other", 1}}) {
         SCOPED_TRACE(c.name);
         TempXdgHome caseHome;
