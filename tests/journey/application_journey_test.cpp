@@ -1,14 +1,11 @@
 // The journey the product exists for, through both real programs: a locked application comes to
 // the front, the user presses the panel's button, the phone approves, the window opens until
 // the approval's end, the re-lock warning comes before it and the panel after it.
+#include "QuorvelMac/model/dunst_recorder.hpp"
 #include "QuorvelShared/policy/unlock_context.hpp"
 #include "QuorvelShared/unlockstate/allow_window_state_store.hpp"
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QProcess>
-
-#include "QuorvelMac/model/dunst_recorder.hpp"
 #include "journey_fixture.hpp"
+#include "testkit/dunst_server.hpp"
 
 namespace quorvel::journeytest {
 namespace {
@@ -23,16 +20,8 @@ TEST_F(JourneyTest, APressOnThePanelIsApprovedOnThePhoneAndTheWindowOpensUntilTh
     // The desktop's notification server, on the session's bus and display, writing down what it
     // shows.
     modeltest::DunstRecorder dunst(home.root() / "dunst");
-    QProcess dunstProcess;
-    dunstProcess.setStandardOutputFile(QProcess::nullDevice());
-    dunstProcess.setStandardErrorFile(QProcess::nullDevice());
-    dunstProcess.start("dunst", {"-config", QString::fromStdString(dunst.config().string())});
-    ASSERT_TRUE(runLoopUntil([] {
-        return QDBusConnection::sessionBus()
-            .interface()
-            ->isServiceRegistered("org.freedesktop.Notifications")
-            .value();
-    })) << "dunst did not start";
+    testkit::DunstServer server(dunst.config());
+    ASSERT_TRUE(server.waitUntilServing()) << "dunst did not start";
     lockEditorAndViewer(warningSeconds);
     openWindows();
     startApplication();
@@ -107,8 +96,6 @@ TEST_F(JourneyTest, APressOnThePanelIsApprovedOnThePhoneAndTheWindowOpensUntilTh
               approvedUntil.secondsSinceReferenceDate - 1)
         << "the lock came back before the approval's end";
     EXPECT_FALSE(AllowWindowStateStore::load(systemClock().now()).count(editorId));
-    dunstProcess.terminate();
-    dunstProcess.waitForFinished(10000);
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 #pragma once
 
 // The desktop session every journey runs in, made once per test process before anything in it
-// touches a bus or the display: an Xvfb display, and a session bus of its own that starts the
-// accessibility bus and an unlocked keyring on demand (as a desktop's does). The
-// session's runtime folder and home are temporary folders of its own, so the services it starts
-// never meet those of a test running beside it.
+// touches a bus or the display: a session bus of its own that starts an unlocked keyring on
+// demand (as a desktop's does) and, for journeys on a screen, an Xvfb display and the
+// accessibility bus the session bus starts on demand. The session's runtime folder and home are
+// temporary folders of its own, so the services it starts never meet those of a test running
+// beside it.
 #include <stdlib.h>
 
 #include <filesystem>
@@ -20,7 +21,9 @@ namespace quorvel::journeytest {
 
 class JourneyDesktop {
 public:
-    JourneyDesktop() : root_(makeRoot()) {
+    enum class Screen { shown, none };
+
+    explicit JourneyDesktop(Screen screen = Screen::shown) : root_(makeRoot()) {
         std::filesystem::create_directories(root_ / "runtime");
         std::filesystem::permissions(root_ / "runtime", std::filesystem::perms::owner_all);
         ::setenv("XDG_RUNTIME_DIR", (root_ / "runtime").c_str(), 1);
@@ -29,9 +32,14 @@ public:
         // server started by the bus instead of the test would not be the one the test set up.
         const auto services = root_ / "services";
         std::filesystem::create_directories(services);
-        std::filesystem::copy_file("/usr/share/dbus-1/services/org.a11y.Bus.service",
-                                   services / "org.a11y.Bus.service");
-        display_ = std::make_unique<testkit::PrivateDisplay>();
+        if (screen == Screen::shown) {
+            std::filesystem::copy_file("/usr/share/dbus-1/services/org.a11y.Bus.service",
+                                       services / "org.a11y.Bus.service");
+            display_ = std::make_unique<testkit::PrivateDisplay>();
+        } else {
+            // Nothing may lean on a display it did not ask for, such as the test runner's.
+            ::unsetenv("DISPLAY");
+        }
         session_ = std::make_unique<testing::PrivateBus>(
             testing::PrivateBus::Kind::session,
             testing::PrivateBus::Options{{services, keyring_.serviceFolder()}});

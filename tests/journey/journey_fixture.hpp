@@ -1,77 +1,50 @@
 #pragma once
 
-// What the journeys share: the real QuorvelMac started as a process (it starts its bridge daemon
-// itself) under openbox on the test's display, on the test's session bus with the keyring, and
-// on a system bus of the test's own where the fake bluetoothd and the simulated phone are the
-// only stand-ins. A paired link with the phone, two locked applications (Editor and Viewer) from
-// their desktop entries, their windows owned by second processes. The test sees the programs as
-// a user and a phone would: the X server's windows, the accessibility tree, a real pointer and
-// keyboard through XTest, the state files, and what reaches the phone.
+// What the journeys on a screen share, beside what every journey has: the real QuorvelMac started
+// as a process (it starts its bridge daemon itself) under openbox on the test's display, on the
+// test's session bus with the keyring. Two locked applications (Editor and Viewer) from their
+// desktop entries, their windows owned by second processes. The test sees the programs as a user
+// would besides: the X server's windows, the accessibility tree, a real pointer and keyboard
+// through XTest.
 #include <gtest/gtest.h>
 
 #include <xcb/xcb.h>
 
 #include <QProcessEnvironment>
-#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "QuorvelMac/model/mac_lock_target.hpp"
 #include "QuorvelMac/shell/lock_overlay_presentation.hpp"
 #include "QuorvelMac/shell/shell_x11_fixture.hpp"
 #include "QuorvelShared/bridge/ble_local_connection_store.hpp"
-#include "QuorvelShared/bridge/mac_link_configuration_store.hpp"
-#include "QuorvelShared/crypto/unlock_context_crypto.hpp"
-#include "QuorvelShared/support/clock.hpp"
-#include "bluez/fake_bluez.hpp"
-#include "bluez/phone_protocol.hpp"
-#include "bluez/simulated_phone.hpp"
-#include "bus/private_bus.hpp"
 #include "desktop/accessibility_tree.hpp"
 #include "desktop/override_redirect_watch.hpp"
 #include "desktop/program_under_test.hpp"
-#include "desktop/sanitizer_reports.hpp"
 #include "desktop/xtest_input.hpp"
-#include "testkit/qt_wait.hpp"
-#include "testkit/temp_xdg.hpp"
+#include "phone_journey_fixture.hpp"
 
 namespace quorvel::journeytest {
-
-using testkit::runLoopUntil;
-using Kind = BLELocalPrototypeMessageKind;
-
-inline const std::string editorId = "mac-app:org.example.Editor";
-inline const std::string viewerId = "mac-app:org.example.Viewer";
-inline const std::string macDeviceId = "mac-journey";
-
-// Whole seconds from now: the mailbox and the signatures carry dates as whole seconds.
-inline Date wholeSecondsFromNow(double seconds) {
-    return Date{std::floor(systemClock().now().secondsSinceReferenceDate) + seconds};
-}
 
 inline testing::WindowRect windowRect(const testkit::PixelRect& rect) {
     return {rect.x, rect.y, rect.width, rect.height};
 }
 
-class JourneyTest : public ::testing::Test {
+class JourneyTest : public PhoneJourneyTest {
 protected:
     void SetUp() override {
         openbox = testkit::OpenboxSession::start(scene.x11);
         ASSERT_TRUE(openbox) << "openbox did not start";
-        MacLinkConfigurationStore::save({"https://backend.invalid", "", macDeviceId,
-                                         identity.iosDeviceId, identity.signingPublicKeyBase64(),
-                                         identity.encryptionPublicKeyBase64(), 600, 600});
+        PhoneJourneyTest::SetUp();
     }
 
     void TearDown() override {
         if (app) {
             EXPECT_EQ(app->terminate(), 0) << "QuorvelMac did not end normally";
         }
-        for (const auto& report : sanitizers.reports())
-            ADD_FAILURE() << "sanitizer report of a program under test: " << report;
+        PhoneJourneyTest::TearDown();
     }
 
     // The two locked applications; the editor's policy warns `warningSeconds` before the end.
@@ -234,64 +207,8 @@ protected:
         return false;
     }
 
-    // How many messages of the kind the phone has received.
-    std::size_t received(Kind kind) const {
-        std::size_t count = 0;
-        for (const auto& message : phone.wireMessages())
-            count += message.kind == kind ? 1 : 0;
-        return count;
-    }
-
-    // The next unlock request that reaches the phone after those it has seen.
-    BLELocalPrototypeWireMessage nextUnlockRequest() {
-        const bool arrived =
-            runLoopUntil([&] { return received(Kind::unlockRequest) > requestsSeen_; });
-        EXPECT_TRUE(arrived) << "no unlock request reached the phone";
-        if (!arrived)
-            return {};
-        std::size_t index = 0;
-        for (const auto& message : phone.wireMessages()) {
-            if (message.kind == Kind::unlockRequest && index++ == requestsSeen_) {
-                ++requestsSeen_;
-                return message;
-            }
-        }
-        return {};
-    }
-
-    // The phone opens the request's sealed context with its key-agreement key.
-    UnlockContextPlaintext openContext(const BLELocalPrototypeWireMessage& request) {
-        return UnlockContextCrypto::decrypt(request.encryptedContext.value_or(""),
-                                            identity.agreement, request.requestId.value_or(""));
-    }
-
-    // The phone writes the message and waits for every write's answer; returns the ATT codes
-    // of the answers.
-    std::vector<std::uint8_t> send(const BLELocalPrototypeWireMessage& message) {
-        const std::size_t before = phone.writeResults().size();
-        phone.sendMessage(message);
-        EXPECT_TRUE(runLoopUntil([&] { return !phone.writesPending(); }));
-        return {phone.writeResults().begin() + static_cast<std::ptrdiff_t>(before),
-                phone.writeResults().end()};
-    }
-
-    static bool allAccepted(const std::vector<std::uint8_t>& codes) {
-        for (const auto code : codes) {
-            if (code != 0)
-                return false;
-        }
-        return !codes.empty();
-    }
-
-    testkit::TempXdgHome home;
     shelltest::X11Scene scene{home.dataHome()};
     std::unique_ptr<testkit::OpenboxSession> openbox;
-    testing::PrivateBus systemBus{testing::PrivateBus::Kind::system};
-    testing::FakeBlueZ bluez{QString::fromStdString(systemBus.address())};
-    testing::PhoneIdentity identity = testing::PhoneIdentity::generate("ios-journey");
-    testing::SimulatedPhone phone{bluez, QStringLiteral("/org/bluez/hci0/dev_11_22_33_44_55_66"),
-                                  185};
-    testing::SanitizerReports sanitizers{home.root() / "sanitizer-reports"};
     testing::OverrideRedirectWatch watch;
     testing::XTestInput pointer;
     std::unique_ptr<testkit::TestWindow> editorWindow;
@@ -302,7 +219,6 @@ protected:
 
 private:
     std::optional<testing::AccessibilityTree::Node> panelButton_;
-    std::size_t requestsSeen_ = 0;
 };
 
 }  // namespace quorvel::journeytest

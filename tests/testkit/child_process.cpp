@@ -10,6 +10,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "testkit/poll.hpp"
+
 namespace quorvel::testkit {
 
 pid_t startChild(const std::function<int()>& body) {
@@ -39,6 +41,20 @@ int waitForChild(pid_t pid) {
         }
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds patience) {
+    std::optional<int> exitStatus;
+    pollUntil(
+        [&] {
+            int status = 0;
+            if (::waitpid(pid, &status, WNOHANG) != pid)
+                return false;
+            exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            return true;
+        },
+        patience);
+    return exitStatus;
 }
 
 std::vector<int> runChildren(int count, const std::function<int(int)>& body) {

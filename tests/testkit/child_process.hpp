@@ -2,8 +2,10 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,10 @@ pid_t startChild(const std::function<int()>& body);
 
 // Waits for the child and returns its exit status, or -1 when it did not exit normally.
 int waitForChild(pid_t pid);
+
+// Waits for the child to end, at most `patience` (a guard against a hang, not a measure): its
+// exit status, -1 when it did not exit normally, no value when it still runs (it is left so).
+std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds patience);
 
 // Starts `count` children running body(index) at once and waits for all; returns their statuses.
 std::vector<int> runChildren(int count, const std::function<int(int)>& body);

@@ -5,25 +5,24 @@
 // stays free of Qt.
 #include <QEventLoop>
 #include <QTimer>
+#include <chrono>
 #include <functional>
+
+#include "testkit/poll.hpp"
 
 namespace quorvel::testkit {
 
 inline constexpr int qtPatienceMs = 60'000;
 
-inline bool runLoopUntil(const std::function<bool()>& done, int patienceMs = qtPatienceMs) {
-    if (done())
-        return true;
+// Runs the event loop for a moment, so that what runs before the loop sleeps runs too.
+inline void turnEventLoop() {
     QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    poll.start(5);
-    QTimer::singleShot(patienceMs, &loop, &QEventLoop::quit);
+    QTimer::singleShot(5, &loop, &QEventLoop::quit);
     loop.exec();
-    return done();
+}
+
+inline bool runLoopUntil(const std::function<bool()>& done, int patienceMs = qtPatienceMs) {
+    return pollUntil(done, std::chrono::milliseconds(patienceMs), turnEventLoop);
 }
 
 // Runs the loop until every event already posted has been handled, then a little more.

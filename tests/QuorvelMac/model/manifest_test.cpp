@@ -5,6 +5,7 @@
 #include "QuorvelShared/support/files.hpp"
 #include "QuorvelShared/support/json_reader.hpp"
 #include "QuorvelShared/support/typed_error.hpp"
+#include "testkit/capture_error.hpp"
 #include "testkit/temp_xdg.hpp"
 
 namespace quorvel {
@@ -27,13 +28,12 @@ TEST(NativeMessagingRegistrar, RefusesEveryIdentifierThatIsNotThirtyTwoLettersAT
     for (const auto& ids : refused) {
         testkit::TempXdgHome home;
         const auto files = NativeMessagingRegistrar::defaultManifestFiles();
-        try {
+        const auto error = testkit::captureError<Error<NativeMessagingRegistrarError>>([&] {
             NativeMessagingRegistrar::installManifest(ids, "/opt/QuorvelNativeHost", files);
-            ADD_FAILURE() << "accepted " << (ids.empty() ? "nothing" : ids.back());
-        } catch (const Error<NativeMessagingRegistrarError>& error) {
-            EXPECT_EQ(error.code(), NativeMessagingRegistrarError::invalidExtensionId);
-            EXPECT_STREQ(error.what(), NativeMessagingRegistrar::invalidExtensionIdText);
-        }
+        });
+        ASSERT_TRUE(error) << "accepted " << (ids.empty() ? "nothing" : ids.back());
+        EXPECT_EQ(error->code(), NativeMessagingRegistrarError::invalidExtensionId);
+        EXPECT_STREQ(error->what(), NativeMessagingRegistrar::invalidExtensionIdText);
         EXPECT_FALSE(files::exists(home.configHome() / "google-chrome"));
     }
 }

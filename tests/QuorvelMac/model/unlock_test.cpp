@@ -16,6 +16,7 @@
 #include "QuorvelShared/unlockstate/remote_open_event_store.hpp"
 #include "QuorvelShared/unlockstate/synced_target_state_store.hpp"
 #include "model_fixture.hpp"
+#include "testkit/capture_error.hpp"
 
 namespace quorvel::modeltest {
 namespace {
@@ -344,18 +345,14 @@ TEST_F(UnlockFailureRobustness, AMailboxThatDoesNotDecodeIsNamedWithItsError) {
     const std::string undecodable = R"({"requests":7})";
     files::createDirectories(BLELocalBridgeStore::stateURL().parent_path());
     testkit::writeFile(BLELocalBridgeStore::stateURL(), undecodable);
-    std::string error;
-    try {
-        BLELocalBridgeStore::loadPendingRequests();
-        ADD_FAILURE() << "the mailbox decoded";
-    } catch (const std::exception& e) {
-        error = e.what();
-    }
+    const auto error =
+        testkit::captureErrorText([] { return BLELocalBridgeStore::loadPendingRequests(); });
+    ASSERT_TRUE(error) << "the mailbox decoded";
     requestAndWait();
     ASSERT_TRUE(model->overlay());
-    EXPECT_EQ(model->overlay()->status, LockOverlayState::Status::failed(error));
+    EXPECT_EQ(model->overlay()->status, LockOverlayState::Status::failed(*error));
     EXPECT_TRUE(endLine().ends_with(" failed: filing the request in the mailbox (" +
-                                    BLELocalBridgeStore::stateURL().string() + "): " + error))
+                                    BLELocalBridgeStore::stateURL().string() + "): " + *error))
         << errors;
     EXPECT_EQ(testkit::readFile(BLELocalBridgeStore::stateURL()), undecodable);
 }

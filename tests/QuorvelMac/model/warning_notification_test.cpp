@@ -1,46 +1,18 @@
 // The re-lock warning shown by a real notification server (dunst) on the test session's bus and
 // display, and withdrawn again when the window ends.
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QProcess>
-
 #include "QuorvelPlatform/usernotifications/freedesktop_notification_center.hpp"
 #include "dunst_recorder.hpp"
 #include "model_fixture.hpp"
+#include "testkit/dunst_server.hpp"
 
 namespace quorvel::modeltest {
 namespace {
 
-// dunst started by the test on the session's bus and display.
-class DunstServer : public DunstRecorder {
-public:
-    explicit DunstServer(const std::filesystem::path& folder) : DunstRecorder(folder) {
-        process_.setStandardOutputFile(QProcess::nullDevice());
-        process_.setStandardErrorFile(QProcess::nullDevice());
-        process_.start("dunst", {"-config", QString::fromStdString(config().string())});
-    }
-    ~DunstServer() {
-        process_.terminate();
-        if (!process_.waitForFinished(10000))
-            process_.kill();
-    }
-    bool waitUntilServing() {
-        return process_.waitForStarted(30000) && runLoopUntil([] {
-                   return QDBusConnection::sessionBus()
-                       .interface()
-                       ->isServiceRegistered("org.freedesktop.Notifications")
-                       .value();
-               });
-    }
-
-private:
-    QProcess process_;
-};
-
 // One test, one server: only one notification server can own the bus name at a time.
 TEST_F(ModelTest, WarningIsShownByARealNotificationServerAndWithdrawnWhenItBecomesWrong) {
-    DunstServer dunst(home.root() / "dunst");
-    ASSERT_TRUE(dunst.waitUntilServing());
+    DunstRecorder dunst(home.root() / "dunst");
+    testkit::DunstServer server(dunst.config());
+    ASSERT_TRUE(server.waitUntilServing());
 
     // Withdrawn while pending: never shown.
     {

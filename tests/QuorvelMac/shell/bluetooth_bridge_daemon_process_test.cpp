@@ -20,7 +20,7 @@ namespace quorvel {
 namespace {
 
 namespace fs = std::filesystem;
-using testkit::waitUntil;
+using testkit::runLoopUntil;
 
 // A stand-in daemon: records its arguments, where its output goes and whether its input had
 // ended already when it began (each file put in place whole, so that the test never reads one
@@ -73,7 +73,8 @@ TEST_F(BluetoothBridgeDaemonProcessTest, StartsTheDaemonOnceWithItsOutputDiscard
         const auto pid = daemon.processIdentifier();
         daemon.start();
         EXPECT_EQ(daemon.processIdentifier(), pid) << "a second start launches nothing";
-        ASSERT_TRUE(waitUntil([&] { return exists("args") && exists("input") && exists("stderr"); }));
+        ASSERT_TRUE(
+            runLoopUntil([&] { return exists("args") && exists("input") && exists("stderr"); }));
         EXPECT_EQ(read("args"), "--ble-bridge-daemon\n--parent-pid\n" + std::to_string(::getpid()) + "\n");
         EXPECT_EQ(read("stdout"), "/dev/null\n");
         EXPECT_EQ(read("stderr"), "/dev/null\n");
@@ -82,7 +83,7 @@ TEST_F(BluetoothBridgeDaemonProcessTest, StartsTheDaemonOnceWithItsOutputDiscard
         EXPECT_TRUE(daemon.isRunning());
     }
     // Releasing the launcher closed the pipe: the child saw the end of its input.
-    EXPECT_TRUE(waitUntil([&] { return exists("eof"); }));
+    EXPECT_TRUE(runLoopUntil([&] { return exists("eof"); }));
     const auto status = BLELocalConnectionStore::load();
     ASSERT_TRUE(status);
     EXPECT_EQ(status->status, "stopped");
@@ -101,7 +102,7 @@ TEST_F(BluetoothBridgeDaemonProcessTest, ADaemonThatEndsIsReapedAtOnceAndNotRest
     ASSERT_TRUE(daemon.processIdentifier());
     const fs::path entry = "/proc/" + std::to_string(*daemon.processIdentifier());
     // Nobody asks whether it runs: the loop alone reaps it, and its process entry goes.
-    EXPECT_TRUE(waitUntil([&] { return !fs::exists(entry); }, std::chrono::seconds(60)));
+    EXPECT_TRUE(runLoopUntil([&] { return !fs::exists(entry); }));
     EXPECT_FALSE(daemon.processIdentifier());
     EXPECT_EQ(read("starts"), "started\n");
 }
@@ -140,14 +141,14 @@ TEST_F(DaemonEndRobustness, ADaemonThatEndsWhileTheApplicationRunsLeavesTheStatu
         BluetoothBridgeDaemonProcess daemon(folder_);
         daemon.start();
         const pid_t pid = daemon.processIdentifier().value_or(-1);
-        const bool started = waitUntil([&] { return exists("starts"); });
+        const bool started = runLoopUntil([&] { return exists("starts"); });
         if (started && c.killedByTest)
             ::kill(pid, SIGKILL);
         const auto stopped = [] {
             const auto status = BLELocalConnectionStore::load();
             return status && status->status == "stopped";
         };
-        const bool written = started && waitUntil(stopped);
+        const bool written = started && runLoopUntil(stopped);
         const std::string errors = ::testing::internal::GetCapturedStderr();
         ASSERT_TRUE(started);
         ASSERT_TRUE(written);
@@ -184,7 +185,7 @@ TEST_F(BluetoothBridgeDaemonProcessTest, TheApplicationsEndOfThePipeDoesNotLeakI
     installFakeDaemon();
     BluetoothBridgeDaemonProcess daemon(folder_);
     daemon.start();
-    ASSERT_TRUE(waitUntil([&] { return exists("args"); }));
+    ASSERT_TRUE(runLoopUntil([&] { return exists("args"); }));
     // A second child started afterwards must not hold the writing end open. It lives until the
     // test ends it, however long the wait for the end of input takes.
     const pid_t other = ::fork();
@@ -193,7 +194,7 @@ TEST_F(BluetoothBridgeDaemonProcessTest, TheApplicationsEndOfThePipeDoesNotLeakI
         ::_exit(127);
     }
     daemon.stop();
-    EXPECT_TRUE(waitUntil([&] { return exists("eof"); }));
+    EXPECT_TRUE(runLoopUntil([&] { return exists("eof"); }));
     ::kill(other, SIGKILL);
     ::waitpid(other, nullptr, 0);
 }

@@ -24,7 +24,7 @@ protected:
         viewer = std::make_unique<testkit::TestWindow>("viewer", "Viewer", PixelRect{600, 100, 300, 300});
         x11.setFrameExtents(editor->id(), 1, 1, 20, 5);
         x11.setActive(editor->id());
-        ASSERT_TRUE(waitUntil([&] {
+        ASSERT_TRUE(runLoopUntil([&] {
             const auto current = observer->watcher()->currentActiveWindow();
             return current && current->window == editor->id();
         }));
@@ -50,11 +50,11 @@ TEST_F(LockOverlayWindowControllerTest, CoversTheLockedWindowBelowItsTitleBarWit
     qtRoundTrip();
     EXPECT_TRUE(noPanel()) << "the warm-up show leaves nothing mapped";
     showLocked();
-    ASSERT_TRUE(waitUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
+    ASSERT_TRUE(runLoopUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
     // The panel never becomes the active or the focused window. Qt would take the focus for it
     // when it handles the panel's mapping, which comes before its exposure; the round trip then
     // makes sure the server has carried out whatever Qt asked.
-    ASSERT_TRUE(waitUntil([&] { return controller->panel()->windowHandle()->isExposed(); }));
+    ASSERT_TRUE(runLoopUntil([&] { return controller->panel()->windowHandle()->isExposed(); }));
     qtRoundTrip();
     EXPECT_EQ(x11.active(), editor->id());
     auto* focus = xcb_get_input_focus_reply(x11.connection(), xcb_get_input_focus(x11.connection()), nullptr);
@@ -66,38 +66,39 @@ TEST_F(LockOverlayWindowControllerTest, CoversTheLockedWindowBelowItsTitleBarWit
 
 TEST_F(LockOverlayWindowControllerTest, FollowsAMovedOrResizedWindow) {
     showLocked();
-    ASSERT_TRUE(waitUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
+    ASSERT_TRUE(runLoopUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
     x11.moveResize(editor->id(), {300, 200, 250, 180});
-    EXPECT_TRUE(waitUntil([&] { return panelCovers(coverOf({300, 200, 250, 180})); }));
+    EXPECT_TRUE(runLoopUntil([&] { return panelCovers(coverOf({300, 200, 250, 180})); }));
     // However narrow: no layout minimum may clamp the panel.
     x11.moveResize(editor->id(), {50, 60, 90, 70});
-    EXPECT_TRUE(waitUntil([&] { return panelCovers(coverOf({50, 60, 90, 70})); }));
+    EXPECT_TRUE(runLoopUntil([&] { return panelCovers(coverOf({50, 60, 90, 70})); }));
 }
 
 TEST_F(LockOverlayWindowControllerTest, StaysAboveAWindowRaisedOverIt) {
     showLocked();
-    ASSERT_TRUE(waitUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
+    ASSERT_TRUE(runLoopUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
     x11.raise(editor->id());
-    EXPECT_TRUE(waitUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
+    EXPECT_TRUE(runLoopUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
 }
 
 TEST_F(LockOverlayWindowControllerTest, HidesWhileAnotherApplicationIsInFrontAndComesBack) {
     showLocked();
-    ASSERT_TRUE(waitUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
+    ASSERT_TRUE(runLoopUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
     x11.setActive(viewer->id());
-    EXPECT_TRUE(waitUntil([&] { return noPanel(); }));
+    EXPECT_TRUE(runLoopUntil([&] { return noPanel(); }));
     x11.setActive(editor->id());
-    EXPECT_TRUE(waitUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }))
-        << "the tracking brings it back without a new decision";
+    EXPECT_TRUE(runLoopUntil([&] {
+        return panelCovers(coverOf({100, 100, 400, 300}));
+    })) << "the tracking brings it back without a new decision";
 }
 
 TEST_F(LockOverlayWindowControllerTest, MinimisedWindowHidesThePanel) {
     showLocked();
-    ASSERT_TRUE(waitUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
+    ASSERT_TRUE(runLoopUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
     x11.setHidden(editor->id(), true);
-    EXPECT_TRUE(waitUntil([&] { return noPanel(); }));
+    EXPECT_TRUE(runLoopUntil([&] { return noPanel(); }));
     x11.setHidden(editor->id(), false);
-    EXPECT_TRUE(waitUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
+    EXPECT_TRUE(runLoopUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
 }
 
 TEST_F(LockOverlayWindowControllerTest, RepeatedShowsKeepOnePanel) {
@@ -106,22 +107,22 @@ TEST_F(LockOverlayWindowControllerTest, RepeatedShowsKeepOnePanel) {
     showLocked(Status::requesting());
     showLocked(Status::waitingForIPhone(Date{10}));
     EXPECT_EQ(controller->panel(), panel);
-    ASSERT_TRUE(waitUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
+    ASSERT_TRUE(runLoopUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
     EXPECT_EQ(controller->panel()->view()->state()->status, Status::waitingForIPhone(Date{10}));
 }
 
 TEST_F(LockOverlayWindowControllerTest, CloseFadesOutAndStopsFollowing) {
     showLocked();
-    ASSERT_TRUE(waitUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
+    ASSERT_TRUE(runLoopUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
     controller->close();
     EXPECT_FALSE(controller->isTracking());
     EXPECT_FALSE(controller->processIdentifier());
-    EXPECT_TRUE(waitUntil([&] { return noPanel(); }));
+    EXPECT_TRUE(runLoopUntil([&] { return noPanel(); }));
     EXPECT_EQ(controller->panel()->windowOpacity(), 1.0);
     // A show while fading keeps the panel. The show calls the fade-out off: once that fade is
     // gone, nothing is left that could hide the panel.
     showLocked();
-    ASSERT_TRUE(waitUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
+    ASSERT_TRUE(runLoopUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
     controller->close();
     QPointer<QPropertyAnimation> fade;
     for (auto* animation : controller->findChildren<QPropertyAnimation*>()) {
@@ -129,7 +130,7 @@ TEST_F(LockOverlayWindowControllerTest, CloseFadesOutAndStopsFollowing) {
     }
     ASSERT_TRUE(fade) << "no fade-out under way";
     showLocked();
-    ASSERT_TRUE(waitUntil([&] { return fade.isNull(); }));
+    ASSERT_TRUE(runLoopUntil([&] { return fade.isNull(); }));
     qtRoundTrip();
     EXPECT_TRUE(panelCovers(coverOf({100, 100, 400, 300})));
 }
@@ -138,13 +139,13 @@ TEST_F(LockOverlayWindowControllerTest, CloseFadesOutAndStopsFollowing) {
 // not take that stopped fade (its animation goes only later) for one still under way.
 TEST_F(LockOverlayWindowControllerTest, CloseShowCloseInOneTurnHidesThePanel) {
     showLocked();
-    ASSERT_TRUE(waitUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
+    ASSERT_TRUE(runLoopUntil([&] { return panelCovers(coverOf({100, 100, 400, 300})); }));
     controller->close();
     showLocked();
     controller->close();
     EXPECT_FALSE(controller->isTracking());
     EXPECT_FALSE(controller->processIdentifier());
-    EXPECT_TRUE(waitUntil([&] { return noPanel(); }, std::chrono::seconds(60)));
+    EXPECT_TRUE(runLoopUntil([&] { return noPanel(); }));
     EXPECT_EQ(controller->panel()->windowOpacity(), 1.0);
 }
 

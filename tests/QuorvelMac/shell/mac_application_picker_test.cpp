@@ -7,6 +7,7 @@
 #include "QuorvelMac/shell/mac_application_icon_provider.hpp"
 #include "QuorvelMac/ui/kit/theme.hpp"
 #include "shell_x11_fixture.hpp"
+#include "testkit/capture_error.hpp"
 
 namespace quorvel {
 namespace {
@@ -49,12 +50,8 @@ TEST_F(MacApplicationPickerTest, DescriptorsReadFromDesktopEntries) {
 TEST_F(MacApplicationPickerTest, FilesThatAreNoApplicationsAreRefused) {
     using Code = MacApplicationDescriptorError;
     auto codeOf = [&](const fs::path& file) {
-        try {
-            readMacApplicationDescriptor(file, folders());
-        } catch (const Error<Code>& error) {
-            return std::optional(error.code());
-        }
-        return std::optional<Code>();
+        return testkit::captureErrorCode<Error<Code>>(
+            [&] { return readMacApplicationDescriptor(file, folders()); });
     };
     EXPECT_EQ(codeOf(write("x.txt", "[Desktop Entry]\nType=Application\nName=X\n")), Code::notAnApplication);
     EXPECT_EQ(codeOf(write("link.desktop", "[Desktop Entry]\nType=Link\nName=L\nURL=x\n")), Code::notAnApplication);
@@ -94,7 +91,7 @@ TEST_F(MacApplicationPickerTest, ChosenEntriesBecomeTargetsThatTheObserverRecogn
     auto observer = makeObserver();
     x11.setActive(editor.id());
     std::optional<RunningApplicationSnapshot> front;
-    ASSERT_TRUE(waitUntil([&] {
+    ASSERT_TRUE(runLoopUntil([&] {
         front = observer->currentSnapshot();
         return front.has_value();
     }));

@@ -27,7 +27,7 @@ TEST_F(OpenboxLockTest, ActivatingALockedWindowShowsThePanelOverItAndSwitchingAw
     // A fresh openbox can take a while to manage new windows, and can miss one mapped while it
     // starts: asking for the map again is harmless.
     int polls = 0;
-    ASSERT_TRUE(waitUntil([&] {
+    ASSERT_TRUE(runLoopUntil([&] {
         if (++polls % 50 == 0) {
             x11.map(editor.id(), true);
             x11.map(viewer.id(), true);
@@ -43,7 +43,7 @@ TEST_F(OpenboxLockTest, ActivatingALockedWindowShowsThePanelOverItAndSwitchingAw
     app.model().addMacApplicationTargets({{"org.example.Editor", "Editor", (applications / "org.example.Editor.desktop").string()}});
 
     x11.requestActivation(editor.id());
-    ASSERT_TRUE(waitUntil([&] { return x11.active() == editor.id(); }));
+    ASSERT_TRUE(runLoopUntil([&] { return x11.active() == editor.id(); }));
     const auto extents = *x11.frameExtentsRect(editor.id());  // left, right, top, bottom
     // Where openbox put the client, in root coordinates.
     auto* where = xcb_translate_coordinates_reply(
@@ -51,21 +51,23 @@ TEST_F(OpenboxLockTest, ActivatingALockedWindowShowsThePanelOverItAndSwitchingAw
     ASSERT_TRUE(where);
     const PixelRect cover{where->dst_x - extents.x, where->dst_y, 400 + extents.x + extents.y, 300 + extents.height};
     std::free(where);
-    EXPECT_TRUE(waitUntil([&] { return panelCovers(cover); })) << "below the title bar, over the frame";
+    EXPECT_TRUE(runLoopUntil([&] { return panelCovers(cover); }))
+        << "below the title bar, over the frame";
     // Qt would take the focus for the panel when it handles the mapping, which comes before the
     // exposure; once the server has carried that out, openbox, had it lost the window's focus,
     // has let the window go by the time it answers a round trip.
-    ASSERT_TRUE(waitUntil([&] { return app.overlayController().panel()->windowHandle()->isExposed(); }));
+    ASSERT_TRUE(
+        runLoopUntil([&] { return app.overlayController().panel()->windowHandle()->isExposed(); }));
     qtRoundTrip();
     ASSERT_TRUE(x11.windowManagerRoundTrip());
     EXPECT_EQ(x11.active(), editor.id()) << "the panel took nothing from the locked window";
 
     x11.requestActivation(viewer.id());
-    ASSERT_TRUE(waitUntil([&] { return x11.active() == viewer.id(); }));
-    EXPECT_TRUE(waitUntil([&] { return noPanel(); }));
+    ASSERT_TRUE(runLoopUntil([&] { return x11.active() == viewer.id(); }));
+    EXPECT_TRUE(runLoopUntil([&] { return noPanel(); }));
 
     x11.requestActivation(editor.id());
-    EXPECT_TRUE(waitUntil([&] { return panelCovers(cover); }));
+    EXPECT_TRUE(runLoopUntil([&] { return panelCovers(cover); }));
 }
 
 }  // namespace

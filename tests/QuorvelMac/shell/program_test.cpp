@@ -1,5 +1,6 @@
-// QuorvelMac as a program: one instance per session, and a quit that releases the daemon
-// launcher so that the Bluetooth status says the application has ended.
+// QuorvelMac as a program: one instance per session, a later start handing over to it, and a
+// quit that releases the daemon launcher so that the Bluetooth status says the application has
+// ended.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -19,7 +20,7 @@
 namespace quorvel {
 namespace {
 
-using testkit::waitUntil;
+using testkit::runLoopUntil;
 
 class ProgramTest : public ::testing::Test {
 protected:
@@ -37,17 +38,17 @@ TEST_F(ProgramTest, SecondStartHandsOverAndQuittingWritesStopped) {
     ASSERT_FALSE(nameOwned());
     QProcess first;
     start(first);
-    ASSERT_TRUE(waitUntil([] { return nameOwned(); }));
+    ASSERT_TRUE(runLoopUntil([] { return nameOwned(); }));
 
     QProcess second;
     start(second);
-    ASSERT_TRUE(waitUntil([&] { return second.state() == QProcess::NotRunning; }));
+    ASSERT_TRUE(runLoopUntil([&] { return second.state() == QProcess::NotRunning; }));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(first.state(), QProcess::Running);
 
     first.terminate();
-    ASSERT_TRUE(waitUntil([&] { return first.state() == QProcess::NotRunning; }));
+    ASSERT_TRUE(runLoopUntil([&] { return first.state() == QProcess::NotRunning; }));
     EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first.exitCode(), 0);
     const auto status = BLELocalConnectionStore::load();
@@ -55,6 +56,43 @@ TEST_F(ProgramTest, SecondStartHandsOverAndQuittingWritesStopped) {
     EXPECT_EQ(status->status, "stopped");
     EXPECT_EQ(status->detail, "Macアプリが終了しています");
     EXPECT_FALSE(nameOwned());
+}
+
+// A second start while the first runs with its main window closed hands over: the first's
+// window comes back on the screen, and the second ends without a window of its own.
+TEST_F(ProgramTest, ASecondStartShowsTheFirstsMainWindowAndEnds) {
+    testkit::X11Harness x11;
+    QProcess first;
+    start(first);
+    const auto firstPid = static_cast<pid_t>(first.processId());
+    // The window of the first program that a user sees: mapped, viewable, managed.
+    const auto mainWindow = [&]() -> std::optional<xcb_window_t> {
+        for (const auto& top : x11.mappedTopLevels()) {
+            if (!top.overrideRedirect && x11.processOf(top.window) == firstPid)
+                return top.window;
+        }
+        return std::nullopt;
+    };
+    std::optional<xcb_window_t> shown;
+    ASSERT_TRUE(runLoopUntil([&] { return (shown = mainWindow()).has_value(); }))
+        << "the first start showed no main window";
+    ASSERT_TRUE(runLoopUntil([] { return nameOwned(); }));
+    x11.askToClose(*shown);
+    ASSERT_TRUE(runLoopUntil([&] { return !mainWindow(); })) << "the main window stayed open";
+
+    QProcess second;
+    start(second);
+    ASSERT_TRUE(runLoopUntil([&] { return second.state() == QProcess::NotRunning; }));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(runLoopUntil([&] { return mainWindow().has_value(); }))
+        << "the first's main window did not come back";
+    EXPECT_EQ(first.state(), QProcess::Running);
+
+    first.terminate();
+    ASSERT_TRUE(runLoopUntil([&] { return first.state() == QProcess::NotRunning; }));
+    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first.exitCode(), 0);
 }
 
 // Started with the small soft limit of open files some desktops give, the application raises it
@@ -71,12 +109,10 @@ TEST_F(ProgramTest, RaisesItsOpenFileLimitToTheHardLimit) {
     });
     start(application);
     const auto pid = static_cast<pid_t>(application.processId());
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            const auto files = testkit::openFilesOf(pid);
-            return !files.softLimit.empty() && files.softLimit == files.hardLimit;
-        },
-        std::chrono::seconds(60)));
+    EXPECT_TRUE(runLoopUntil([&] {
+        const auto files = testkit::openFilesOf(pid);
+        return !files.softLimit.empty() && files.softLimit == files.hardLimit;
+    }));
     application.kill();
     application.waitForFinished();
 }

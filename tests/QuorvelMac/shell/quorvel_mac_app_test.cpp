@@ -66,7 +66,7 @@ TEST_F(QuorvelMacAppTest, LockedApplicationInFrontGetsThePanelWithoutAnyWindowSh
     startApp();
     lockEditor();
     x11.setActive(editor->id());
-    ASSERT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
+    ASSERT_TRUE(runLoopUntil([&] { return panelCovers(editorCover); }));
     EXPECT_EQ(app->blockedProcessIdentifier(), editor->pid());
     ASSERT_TRUE(app->model().overlay());
     EXPECT_EQ(app->model().overlay()->target.id, "mac-app:org.example.Editor");
@@ -78,15 +78,15 @@ TEST_F(QuorvelMacAppTest, SwitchingAwayHidesThePanelAndKeepsTheRequestsState) {
     startApp();
     lockEditor();
     x11.setActive(editor->id());
-    ASSERT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
+    ASSERT_TRUE(runLoopUntil([&] { return panelCovers(editorCover); }));
     app->model().setOverlay(LockOverlayState{app->model().overlay()->target, Status::waitingForIPhone(Date{1e9})});
 
     x11.setActive(viewer->id());
-    ASSERT_TRUE(waitUntil([&] { return noPanel() && !app->blockedProcessIdentifier(); }));
+    ASSERT_TRUE(runLoopUntil([&] { return noPanel() && !app->blockedProcessIdentifier(); }));
     EXPECT_EQ(app->model().overlay()->status, Status::waitingForIPhone(Date{1e9}));
 
     x11.setActive(editor->id());
-    ASSERT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
+    ASSERT_TRUE(runLoopUntil([&] { return panelCovers(editorCover); }));
     EXPECT_EQ(app->model().overlay()->status, Status::waitingForIPhone(Date{1e9})) << "resumed, not reset";
     EXPECT_EQ(app->overlayController().panel()->view()->state()->status, Status::waitingForIPhone(Date{1e9}));
 }
@@ -97,7 +97,7 @@ TEST_F(QuorvelMacAppTest, AlreadyFrontApplicationIsJudgedAtStart) {
     app.reset();  // the targets file keeps the target for the next start
     x11.setActive(editor->id());
     startApp();
-    EXPECT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
+    EXPECT_TRUE(runLoopUntil([&] { return panelCovers(editorCover); }));
 }
 
 TEST_F(QuorvelMacAppTest, AddingTheFrontApplicationAsATargetLocksItAtOnce) {
@@ -107,21 +107,21 @@ TEST_F(QuorvelMacAppTest, AddingTheFrontApplicationAsATargetLocksItAtOnce) {
     EXPECT_TRUE(noPanel());
     EXPECT_FALSE(app->blockedProcessIdentifier());
     lockEditor();
-    EXPECT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
+    EXPECT_TRUE(runLoopUntil([&] { return panelCovers(editorCover); }));
 }
 
 TEST_F(QuorvelMacAppTest, AnAllowWindowUnlocksAndItsEndLocksAgain) {
     startApp();
     lockEditor();
     x11.setActive(editor->id());
-    ASSERT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
+    ASSERT_TRUE(runLoopUntil([&] { return panelCovers(editorCover); }));
     const std::string id = "mac-app:org.example.Editor";
     // The panel may be back before a loaded machine lets the test look: the watch keeps its
     // leaving however briefly it was gone.
     quorvel::testing::OverrideRedirectWatch watch;
     app->model().applyApproval(id, systemClock().now().addingSeconds(2), std::nullopt);
     EXPECT_FALSE(app->blockedProcessIdentifier());
-    ASSERT_TRUE(waitUntil([&] {
+    ASSERT_TRUE(runLoopUntil([&] {
         watch.read();
         for (const auto& event : watch.events()) {
             if (event.kind == quorvel::testing::OverrideRedirectWatch::Event::Kind::hidden &&
@@ -131,7 +131,7 @@ TEST_F(QuorvelMacAppTest, AnAllowWindowUnlocksAndItsEndLocksAgain) {
         return false;
     })) << "the panel stayed";
     // The expiry re-runs the decision for the application still in front.
-    EXPECT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
+    EXPECT_TRUE(runLoopUntil([&] { return panelCovers(editorCover); }));
 }
 
 TEST_F(QuorvelMacAppTest, MissingPermissionReleasesEvenAMatchingTarget) {
@@ -144,25 +144,25 @@ TEST_F(QuorvelMacAppTest, MissingPermissionReleasesEvenAMatchingTarget) {
     EXPECT_FALSE(app->blockedProcessIdentifier());
     accessibility->trusted = true;
     app->reevaluateFrontmostApplication();
-    EXPECT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
+    EXPECT_TRUE(runLoopUntil([&] { return panelCovers(editorCover); }));
 }
 
 TEST_F(QuorvelMacAppTest, ClearedOverlayClosesThePanel) {
     startApp();
     lockEditor();
     x11.setActive(editor->id());
-    ASSERT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
+    ASSERT_TRUE(runLoopUntil([&] { return panelCovers(editorCover); }));
     app->model().setOverlay(std::nullopt);
-    EXPECT_TRUE(waitUntil([&] { return noPanel(); }));
+    EXPECT_TRUE(runLoopUntil([&] { return noPanel(); }));
 }
 
 TEST_F(QuorvelMacAppTest, NothingInFrontClosesThePanel) {
     startApp();
     lockEditor();
     x11.setActive(editor->id());
-    ASSERT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
+    ASSERT_TRUE(runLoopUntil([&] { return panelCovers(editorCover); }));
     x11.setActive(XCB_WINDOW_NONE);
-    EXPECT_TRUE(waitUntil([&] { return noPanel() && !app->blockedProcessIdentifier(); }));
+    EXPECT_TRUE(runLoopUntil([&] { return noPanel() && !app->blockedProcessIdentifier(); }));
 }
 
 // The panel's button runs a callback that the request itself replaces (the overlay's change
@@ -181,7 +181,7 @@ TEST_F(QuorvelMacAppTest, ThePanelsButtonRequestsAnUnlockForTheLockedTarget) {
     startApp();
     lockEditor();
     x11.setActive(editor->id());
-    ASSERT_TRUE(waitUntil([&] { return panelCovers(editorCover); }));
+    ASSERT_TRUE(runLoopUntil([&] { return panelCovers(editorCover); }));
 
     app->overlayController().panel()->view()->unlockButton()->click();
 
@@ -191,7 +191,7 @@ TEST_F(QuorvelMacAppTest, ThePanelsButtonRequestsAnUnlockForTheLockedTarget) {
     EXPECT_EQ(app->model().overlay()->status, Status::requesting());
     ASSERT_FALSE(app->model().recentUnlocks().empty());
     EXPECT_EQ(app->model().recentUnlocks()[0].targetName, "Editor");
-    ASSERT_TRUE(waitUntil([] { return !BLELocalBridgeStore::loadPendingRequests().empty(); }));
+    ASSERT_TRUE(runLoopUntil([] { return !BLELocalBridgeStore::loadPendingRequests().empty(); }));
     const auto request = BLELocalBridgeStore::loadPendingRequests().front();
     const auto context = UnlockContextCrypto::decrypt(*request.message.encryptedContext, phoneKey,
                                                       request.requestId);

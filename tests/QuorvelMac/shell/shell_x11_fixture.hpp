@@ -18,7 +18,7 @@
 namespace quorvel::shelltest {
 
 using testkit::PixelRect;
-using testkit::waitUntil;
+using testkit::runLoopUntil;
 
 // Returns once the X server has carried out every request that this process's Qt connection
 // sent before the call: the lock panel is shown, hidden and given the focus (if ever) on it.

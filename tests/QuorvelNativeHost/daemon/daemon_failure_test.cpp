@@ -15,6 +15,7 @@
 #include "bluez/fake_bluez.hpp"
 #include "bus/private_bus.hpp"
 #include "daemon_process_support.hpp"
+#include "testkit/capture_error.hpp"
 #include "testkit/qt_wait.hpp"
 #include "testkit/temp_xdg.hpp"
 
@@ -72,14 +73,10 @@ TEST(DaemonFailureRobustness, EveryFailedRequestAndUnreadableMailboxIsNamedOnSta
          // Its first pass comes before it reads its input.
          [] { return true; },
          [&] {
-             std::string error;
-             try {
-                 BLELocalBridgeStore::loadPendingRequests();
-             } catch (const std::exception& e) {
-                 error = e.what();
-             }
+             const auto error = testkit::captureErrorText(
+                 [] { return BLELocalBridgeStore::loadPendingRequests(); });
              return "quorvel.daemon: reading the pending requests (" + mailbox().string() +
-                    "): " + error;
+                    "): " + error.value_or("(it decoded)");
          },
          undecodable},
     };

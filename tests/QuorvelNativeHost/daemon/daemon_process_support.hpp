@@ -19,8 +19,10 @@
 #include <iterator>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "testkit/child_process.hpp"
+#include "testkit/poll.hpp"
 
 namespace quorvel::daemon {
 
@@ -79,25 +81,15 @@ inline pid_t startDaemon(const std::vector<std::string>& arguments, int stdinFd,
 
 // The exit status, or -1 when the process did not end normally or did not end in time.
 inline int waitForExit(pid_t pid) {
-    const auto deadline = std::chrono::steady_clock::now() + patience;
-    int status = 0;
-    while (std::chrono::steady_clock::now() < deadline) {
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    if (const auto status = testkit::waitForExit(pid, patience))
+        return *status;
     ::kill(pid, SIGKILL);
-    ::waitpid(pid, &status, 0);
+    ::waitpid(pid, nullptr, 0);
     return -1;
 }
 
 inline void waitForFile(const std::filesystem::path& path) {
-    const auto deadline = std::chrono::steady_clock::now() + patience;
-    while (!std::filesystem::exists(path) && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ASSERT_TRUE(std::filesystem::exists(path));
+    ASSERT_TRUE(testkit::pollUntil([&] { return std::filesystem::exists(path); }, patience));
 }
 
 inline int nullInput() {

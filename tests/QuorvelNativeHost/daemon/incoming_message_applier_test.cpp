@@ -15,6 +15,7 @@
 #include "QuorvelShared/unlockstate/allow_window_state_store.hpp"
 #include "QuorvelShared/unlockstate/synced_target_state_store.hpp"
 #include "QuorvelShared/unlockstate/target_sync_crypto.hpp"
+#include "testkit/capture_error.hpp"
 #include "testkit/recording_poster.hpp"
 #include "testkit/temp_xdg.hpp"
 
@@ -171,13 +172,11 @@ TEST_F(PairingTest, RefusedApprovalsAreAnsweredWithTheFixedText) {
         EXPECT_EQ(reply->pairingError, "コードまたは有効期限を確認してください") << c.name;
         EXPECT_EQ(reply->pairingSessionId, m.pairingSessionId) << c.name;
         EXPECT_FALSE(MacLinkConfigurationStore::load()) << c.name;
-        try {
-            applyBluetoothPairingApproval(m);
-            ADD_FAILURE() << c.name << " was accepted";
-        } catch (const host::NativeHostError& error) {
-            EXPECT_EQ(error.code(), host::NativeHostErrorCase::invalidPairingApproval);
-            EXPECT_STREQ(error.what(), "invalidPairingApproval");
-        }
+        const auto error =
+            testkit::captureError<host::NativeHostError>([&] { applyBluetoothPairingApproval(m); });
+        ASSERT_TRUE(error) << c.name << " was accepted";
+        EXPECT_EQ(error->code(), host::NativeHostErrorCase::invalidPairingApproval);
+        EXPECT_STREQ(error->what(), "invalidPairingApproval");
     }
     EXPECT_TRUE(poster.posted().empty());
 }

@@ -9,6 +9,7 @@
 #include "QuorvelNativeHost/host/bridge_exchange.hpp"
 #include "QuorvelNativeHost/host/error_text.hpp"
 #include "QuorvelShared/bridge/ble_local_bridge_store.hpp"
+#include "testkit/qt_wait.hpp"
 #include "testkit/recording_poster.hpp"
 #include "testkit/temp_xdg.hpp"
 
@@ -33,12 +34,10 @@ BridgeExchange::Result exchange(
     std::optional<BridgeExchange::Result> result;
     auto* running = new BridgeExchange(message, timeoutSeconds,
                                        [&](BridgeExchange::Result r) { result = std::move(r); });
-    QElapsedTimer clock;
-    clock.start();
-    while (!result && clock.elapsed() < 60'000) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    testkit::runLoopUntil([&] {
         duringWait();
-    }
+        return result.has_value();
+    });
     delete running;
     EXPECT_TRUE(result) << "the exchange did not end";
     return result.value_or(BridgeExchange::Result{std::exception_ptr{}});

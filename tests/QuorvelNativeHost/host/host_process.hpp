@@ -19,6 +19,7 @@
 
 #include "QuorvelShared/messages/extension_to_mac_message.hpp"
 #include "QuorvelShared/messages/mac_to_extension_message.hpp"
+#include "testkit/child_process.hpp"
 
 namespace quorvel::testkit {
 
@@ -161,19 +162,9 @@ public:
 
     // The exit status, or -1 when the host did not exit normally within the timeout.
     int waitForExit(std::chrono::milliseconds timeout = longWait) {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (!status_) {
-            int status = 0;
-            const pid_t done = ::waitpid(pid_, &status, WNOHANG);
-            if (done == pid_) {
-                status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-                break;
-            }
-            if (std::chrono::steady_clock::now() > deadline)
-                return -2;
-            ::usleep(10'000);
-        }
-        return *status_;
+        if (!status_)
+            status_ = testkit::waitForExit(pid_, timeout);
+        return status_.value_or(-2);
     }
 
     // What the host wrote to standard error (after it ended).

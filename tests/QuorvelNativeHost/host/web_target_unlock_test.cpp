@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
-#include <thread>
 #include <vector>
 
 #include "QuorvelShared/support/clock.hpp"
@@ -17,6 +16,8 @@
 #include "fake_bridge_daemon.hpp"
 #include "host_fixture.hpp"
 #include "host_process.hpp"
+#include "testkit/capture_error.hpp"
+#include "testkit/poll.hpp"
 #include "testkit/recording_poster.hpp"
 #include "testkit/report_lines.hpp"
 
@@ -24,17 +25,6 @@ namespace quorvel::testkit {
 namespace {
 
 using Out = MacToExtensionMessage;
-
-// Polls until `done` holds; false when it still does not after the patience of a loaded machine.
-bool waitFor(const std::function<bool()>& done) {
-    const auto giveUpAt = std::chrono::steady_clock::now() + longWait;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > giveUpAt)
-            return done();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
 
 // Whole seconds: the mailbox keeps dates as ISO text without fractions.
 Date inAnHour() {
@@ -354,7 +344,7 @@ TEST_F(HostUnlock, BeforeASubscriptionAnUnlockRequestHoldsBackTheNextMessage) {
     ASSERT_TRUE(host.writeRaw(listQuestion));
     // The filed request shows that the host is inside the unlock: the list's question is still
     // in its input, whole and unread, and its answer comes after the unlock's.
-    ASSERT_TRUE(waitFor([] { return !BLELocalBridgeStore::loadPendingRequests().empty(); }));
+    ASSERT_TRUE(pollUntil([] { return !BLELocalBridgeStore::loadPendingRequests().empty(); }));
     EXPECT_EQ(host.unreadInput(), listQuestion.size());
     writeFile(goFile(), "");
     EXPECT_EQ(as<Out::UnlockApproved>(host.readMessage(std::chrono::seconds(60))).targetLocalId,
@@ -461,19 +451,14 @@ TEST_F(HostDenialRobustness, ADenialForAStateFileNamesTheFileAndTheErrorOnStanda
         c.spoil();
         const bool spoiltFile = std::filesystem::is_regular_file(c.file());
         const std::string before = spoiltFile ? readFile(c.file()) : "";
-        std::string error;
-        try {
-            c.sameFailure();
-            ADD_FAILURE() << "the store call did not fail";
-        } catch (const std::exception& e) {
-            error = e.what();
-        }
+        const auto error = captureErrorText(c.sameFailure);
+        ASSERT_TRUE(error) << "the store call did not fail";
 
         const auto denied = as<Out::UnlockDenied>(requestUnlock("t1"));
         EXPECT_EQ(denied.reason, c.reason);
         EXPECT_EQ(denialLine(errors, "t1", c.reason),
                   "quorvel.host: unlock request for t1 denied with " + c.reason + ": " + c.step +
-                      " (" + c.file().string() + "): " + error);
+                      " (" + c.file().string() + "): " + *error);
         if (spoiltFile) {
             EXPECT_EQ(readFile(c.file()), before);
         }

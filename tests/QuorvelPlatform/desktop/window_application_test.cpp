@@ -8,6 +8,7 @@
 #include <chrono>
 #include <fstream>
 
+#include "testkit/poll.hpp"
 #include "testkit/temp_xdg.hpp"
 
 namespace quorvel::desktop {
@@ -71,15 +72,11 @@ TEST_F(WindowApplicationTest, RealProcessIsMatchedByItsExecutable) {
     }
     // Wait until the child runs the program, not the fork of this test. On a loaded machine the
     // child may be slow to get there; the deadline only guards against a hang.
-    const auto giveUpAt = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    const auto runsSleep = [](const ProcessFacts& f) {
-        return f.executable && f.executable->filename() == "sleep";
-    };
-    ProcessFacts facts = readProcessFacts(child);
-    while (!runsSleep(facts) && std::chrono::steady_clock::now() < giveUpAt) {
-        ::usleep(10000);
+    ProcessFacts facts;
+    testkit::pollUntil([&] {
         facts = readProcessFacts(child);
-    }
+        return facts.executable && facts.executable->filename() == "sleep";
+    });
     EXPECT_EQ(idOf({{}, {}, "a", "b", child}, facts), "sleeper");
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);

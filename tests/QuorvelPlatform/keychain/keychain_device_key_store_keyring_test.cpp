@@ -13,6 +13,7 @@
 #include "QuorvelShared/devicekeys/keychain_device_key_store.hpp"
 #include "QuorvelShared/support/json_writer.hpp"
 #include "keyring_fixture.hpp"
+#include "testkit/capture_error.hpp"
 #include "testkit/temp_xdg.hpp"
 
 namespace quorvel {
@@ -80,12 +81,10 @@ TEST_F(KeyringDeviceKeyStoreTest, ADeviceIdThatCannotNameAnItemFailsAndStoresNot
     // Cut at the NUL, both roles would share one item and so one private key.
     KeychainDeviceKeyStore store(keychain, service);
     for (const std::string& deviceId : {std::string("mac\0one", 7), std::string("mac\xff")}) {
-        try {
-            store.loadOrCreateDeviceKeys(deviceId);
-            ADD_FAILURE() << "keys were made";
-        } catch (const DeviceKeyStoreError& error) {
-            EXPECT_EQ(error.status(), keychainstatus::invalidParameter);
-        }
+        const auto error = testkit::captureError<DeviceKeyStoreError>(
+            [&] { return store.loadOrCreateDeviceKeys(deviceId); });
+        ASSERT_TRUE(error) << "keys were made";
+        EXPECT_EQ(error->status(), keychainstatus::invalidParameter);
     }
     EXPECT_TRUE(itemsOfService(service).empty());
 }
@@ -130,12 +129,10 @@ TEST_F(KeyringDeviceKeyStoreTest, TheCacheRetriesAfterAFailureAndNeverRepeatsASu
     CachingDeviceKeyStore store(std::make_unique<KeychainDeviceKeyStore>(keychain, service));
     auto locked =
         std::make_unique<keyringtest::LockedKeyring>(service, "mac.signing", Bytes(32, 5));
-    try {
-        store.loadOrCreateDeviceKeys("mac");
-        ADD_FAILURE() << "a locked key was not reported";
-    } catch (const DeviceKeyStoreError& error) {
-        EXPECT_EQ(error.status(), keychainstatus::interactionNotAllowed);
-    }
+    const auto error = testkit::captureError<DeviceKeyStoreError>(
+        [&] { return store.loadOrCreateDeviceKeys("mac"); });
+    ASSERT_TRUE(error) << "a locked key was not reported";
+    EXPECT_EQ(error->status(), keychainstatus::interactionNotAllowed);
 
     locked.reset();
     const DeviceKeyPair pair = store.loadOrCreateDeviceKeys("mac");

@@ -19,6 +19,7 @@
 #include "QuorvelPlatform/notifications/distributed_notification_bus.hpp"
 #include "QuorvelPlatform/notifications/distributed_notification_observer.hpp"
 #include "QuorvelShared/support/uuid.hpp"
+#include "testkit/capture_error.hpp"
 
 namespace quorvel {
 namespace {
@@ -205,19 +206,15 @@ TEST(DistributedNotifications, NamesThatCannotTravelAreRefused) {
     for (const std::string& name : {std::string(), std::string("it's"), std::string("a\\b"),
                                     std::string("bad\xff-utf8"), std::string("cut\0short", 9)}) {
         SCOPED_TRACE(name);
-        try {
-            poster->post(name);
-            ADD_FAILURE() << "posted";
-        } catch (const Error<DistributedNotificationError>& error) {
-            EXPECT_EQ(error.code(), DistributedNotificationError::invalidName);
-        }
+        EXPECT_EQ(testkit::captureErrorCode<Error<DistributedNotificationError>>(
+                      [&] { poster->post(name); }),
+                  DistributedNotificationError::invalidName)
+            << "posted";
         if (name.find('\xff') == std::string::npos) {
-            try {
-                DistributedNotificationObserver observer(name, [] {});
-                ADD_FAILURE() << "observed";
-            } catch (const Error<DistributedNotificationError>& error) {
-                EXPECT_EQ(error.code(), DistributedNotificationError::invalidName);
-            }
+            EXPECT_EQ(testkit::captureErrorCode<Error<DistributedNotificationError>>(
+                          [&] { DistributedNotificationObserver observer(name, [] {}); }),
+                      DistributedNotificationError::invalidName)
+                << "observed";
         }
     }
 }

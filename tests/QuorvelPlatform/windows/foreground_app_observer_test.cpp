@@ -14,8 +14,8 @@ namespace quorvel::windows {
 namespace {
 
 using testkit::PixelRect;
+using testkit::runLoopUntil;
 using testkit::TestWindow;
-using testkit::waitUntil;
 using Snapshot = std::optional<RunningApplicationSnapshot>;
 
 class ForegroundAppObserverTest : public ::testing::Test {
@@ -66,7 +66,7 @@ TEST_F(ForegroundAppObserverTest, ReportsOncePerChangeOfApplication) {
     activate(alpha.ids()[1]);  // same application: no report
     activate(beta.id());
     activate(alpha.ids()[0]);
-    ASSERT_TRUE(waitUntil([&] { return reports_.size() >= 3; }));
+    ASSERT_TRUE(runLoopUntil([&] { return reports_.size() >= 3; }));
 
     ASSERT_EQ(reports_.size(), 3u);
     EXPECT_EQ(reports_[0], (RunningApplicationSnapshot{"アルファ", "alpha", alpha.pid()}));
@@ -75,7 +75,7 @@ TEST_F(ForegroundAppObserverTest, ReportsOncePerChangeOfApplication) {
     EXPECT_EQ(reports_[2]->bundleIdentifier, "alpha");
 
     x11_.setActive(XCB_WINDOW_NONE);
-    ASSERT_TRUE(waitUntil([&] { return reports_.size() == 4; }));
+    ASSERT_TRUE(runLoopUntil([&] { return reports_.size() == 4; }));
     EXPECT_EQ(reports_[3], std::nullopt) << "nothing in front";
     EXPECT_EQ(observer_->currentSnapshot(), std::nullopt);
 }
@@ -84,7 +84,7 @@ TEST_F(ForegroundAppObserverTest, WindowOfNoEntryHasNoIdentifier) {
     TestWindow stranger("stranger", "Stranger", PixelRect{10, 10, 200, 150});
     startRecording();
     activate(stranger.id());
-    ASSERT_TRUE(waitUntil([&] { return reports_.size() == 1; }));
+    ASSERT_TRUE(runLoopUntil([&] { return reports_.size() == 1; }));
     EXPECT_EQ(reports_[0]->bundleIdentifier, std::nullopt);
     EXPECT_EQ(reports_[0]->processIdentifier, stranger.pid());
     EXPECT_EQ(reports_[0]->localizedName, "Stranger");
@@ -104,7 +104,7 @@ TEST_F(ForegroundAppObserverTest, StaleOrOverrideRedirectWindowsAreNoChange) {
     TestWindow alpha("alpha", "AlphaWin", PixelRect{10, 10, 200, 150});
     startRecording();
     activate(alpha.id());
-    ASSERT_TRUE(waitUntil([&] { return reports_.size() == 1; }));
+    ASSERT_TRUE(runLoopUntil([&] { return reports_.size() == 1; }));
 
     // A window id that names no window, as the root keeps after its client exited.
     activate(0x3fffff0);
@@ -130,13 +130,15 @@ TEST_F(ForegroundAppObserverTest, FrameIsTheWindowBelowItsTitleBar) {
     EXPECT_EQ(observer_->frame(beta.pid()), std::nullopt) << "not in front";
 
     x11_.setHidden(alpha.id(), true);
-    EXPECT_TRUE(waitUntil([&] { return !observer_->frame(alpha.pid()); })) << "minimised";
+    EXPECT_TRUE(runLoopUntil([&] { return !observer_->frame(alpha.pid()); })) << "minimised";
     x11_.setHidden(alpha.id(), false);
     x11_.map(alpha.id(), false);
-    EXPECT_TRUE(waitUntil([&] { return !observer_->frame(alpha.pid()); })) << "unmapped";
+    EXPECT_TRUE(runLoopUntil([&] { return !observer_->frame(alpha.pid()); })) << "unmapped";
     x11_.map(alpha.id(), true);
     x11_.moveResize(alpha.id(), {50, 60, 200, 100});
-    EXPECT_TRUE(waitUntil([&] { return observer_->frame(alpha.pid()) == ScreenRect{49, 60, 202, 105}; }));
+    EXPECT_TRUE(runLoopUntil([&] {
+        return observer_->frame(alpha.pid()) == ScreenRect{49, 60, 202, 105};
+    }));
 }
 
 TEST_F(ForegroundAppObserverTest, MovesOfTheActiveWindowAreSignalled) {
@@ -147,7 +149,7 @@ TEST_F(ForegroundAppObserverTest, MovesOfTheActiveWindowAreSignalled) {
     QObject::connect(observer_->watcher(), &ActiveWindowWatcher::activeWindowGeometryChanged,
                      [&] { ++moves; });
     x11_.moveResize(alpha.id(), {120, 100, 400, 300});
-    EXPECT_TRUE(waitUntil([&] { return moves > 0; }));
+    EXPECT_TRUE(runLoopUntil([&] { return moves > 0; }));
 }
 
 TEST_F(ForegroundAppObserverTest, WindowManagerSupportDecidesWhetherWindowsCanBeObserved) {

@@ -8,6 +8,7 @@
 #include "QuorvelShared/backend/backend_api_error.hpp"
 #include "QuorvelShared/support/json_errors.hpp"
 #include "fake_transport.hpp"
+#include "testkit/capture_error.hpp"
 
 namespace quorvel::backend {
 namespace {
@@ -88,12 +89,9 @@ TEST(BackendClientPipelineTest, SuccessIsAnyStatusFrom200To299) {
         if (c.success) {
             EXPECT_NO_THROW(backend.client.deleteAccount());
         } else {
-            try {
-                backend.client.deleteAccount();
-                ADD_FAILURE() << "no error";
-            } catch (const BackendAPIError& error) {
-                EXPECT_EQ(error, BackendAPIError::httpStatus(c.status, ""));
-            }
+            EXPECT_EQ(
+                testkit::captureError<BackendAPIError>([&] { backend.client.deleteAccount(); }),
+                BackendAPIError::httpStatus(c.status, ""));
         }
     }
 }
@@ -112,14 +110,12 @@ TEST(BackendClientPipelineTest, AnEmptySuccessBodyIsEnoughOnlyWhereNothingIsRead
 TEST(BackendClientPipelineTest, FailedStatusCarriesTheWholeBody) {
     FakeBackend backend;
     backend.transport->respond(409, R"({"code":"x","message":"同じ端末です"})");
-    try {
-        registerMac(backend.client);
-        FAIL() << "no error";
-    } catch (const BackendAPIError& error) {
-        EXPECT_EQ(error.status(), 409);
-        EXPECT_EQ(error.body(), R"({"code":"x","message":"同じ端末です"})");
-        EXPECT_EQ(error.description(), "同じ端末です (HTTP 409)");
-    }
+    const auto error =
+        testkit::captureError<BackendAPIError>([&] { return registerMac(backend.client); });
+    ASSERT_TRUE(error) << "no error";
+    EXPECT_EQ(error->status(), 409);
+    EXPECT_EQ(error->body(), R"({"code":"x","message":"同じ端末です"})");
+    EXPECT_EQ(error->description(), "同じ端末です (HTTP 409)");
 }
 
 TEST(BackendClientPipelineTest, AnAnswerWithoutAnHttpStatusIsInvalid) {
@@ -127,12 +123,9 @@ TEST(BackendClientPipelineTest, AnAnswerWithoutAnHttpStatusIsInvalid) {
         SCOPED_TRACE(status);
         FakeBackend backend;
         backend.transport->respond(status, R"({"device_id":"d"})");
-        try {
-            registerMac(backend.client);
-            ADD_FAILURE() << "no error";
-        } catch (const BackendAPIError& error) {
-            EXPECT_EQ(error, BackendAPIError::invalidResponse());
-        }
+        EXPECT_EQ(
+            testkit::captureError<BackendAPIError>([&] { return registerMac(backend.client); }),
+            BackendAPIError::invalidResponse());
     }
 }
 
@@ -141,13 +134,11 @@ TEST(BackendClientPipelineTest, TransportFailuresPassUnchanged) {
     backend.transport->respondWith([](const HttpRequest&) -> HttpResponse {
         throw HttpTransportError(HttpTransportErrorCode::timedOut, "took too long");
     });
-    try {
-        backend.client.deleteAccount();
-        FAIL() << "no error";
-    } catch (const HttpTransportError& error) {
-        EXPECT_EQ(error.code(), HttpTransportErrorCode::timedOut);
-        EXPECT_STREQ(error.what(), "took too long");
-    }
+    const auto error =
+        testkit::captureError<HttpTransportError>([&] { backend.client.deleteAccount(); });
+    ASSERT_TRUE(error) << "no error";
+    EXPECT_EQ(error->code(), HttpTransportErrorCode::timedOut);
+    EXPECT_STREQ(error->what(), "took too long");
 }
 
 TEST(BackendClientPipelineTest, NothingIsSentWhenNoAddressOrBodyCanBeFormed) {

@@ -7,6 +7,7 @@
 #include "QuorvelShared/backend/backend_api_error.hpp"
 #include "QuorvelShared/support/date.hpp"
 #include "fake_transport.hpp"
+#include "testkit/capture_error.hpp"
 
 namespace quorvel::backend {
 namespace {
@@ -135,12 +136,8 @@ TEST(BackendEndpointsTest, EachEndpointFailsWithTheStatusItGot) {
         SCOPED_TRACE(c.what);
         FakeBackend backend;
         backend.transport->respond(404, R"({"code":"pairing_not_found"})");
-        try {
-            c.call(backend.client);
-            ADD_FAILURE() << "no error";
-        } catch (const BackendAPIError& error) {
-            EXPECT_EQ(error, BackendAPIError::httpStatus(404, R"({"code":"pairing_not_found"})"));
-        }
+        EXPECT_EQ(testkit::captureError<BackendAPIError>([&] { c.call(backend.client); }),
+                  BackendAPIError::httpStatus(404, R"({"code":"pairing_not_found"})"));
     }
 }
 
@@ -169,12 +166,8 @@ TEST(BackendEndpointsTest, IdentifiersThatNameNoResourceAreRefusedBeforeSending)
         };
         FakeBackend backend;
         for (const auto& call : calls) {
-            try {
-                call(backend.client);
-                ADD_FAILURE() << "no error";
-            } catch (const BackendAPIError& error) {
-                EXPECT_EQ(error, BackendAPIError::invalidResponse());
-            }
+            EXPECT_EQ(testkit::captureError<BackendAPIError>([&] { call(backend.client); }),
+                      BackendAPIError::invalidResponse());
         }
         EXPECT_TRUE(backend.transport->requests().empty());
     }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "test_certificate_authority.hpp"
+#include "testkit/poll.hpp"
 
 namespace quorvel::backend::testing {
 
@@ -50,10 +51,7 @@ public:
         }
         thread_ = std::thread([this] { server_.listen_after_bind(); });
         // stop() only ends a running loop: wait for it, so that a server ended at once ends.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!server_.is_running() && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        testkit::pollUntil([this] { return server_.is_running(); }, std::chrono::seconds(30));
     }
 
     ~LoopbackHttpsServer() {

@@ -10,6 +10,7 @@
 #include "QuorvelShared/backend/curl/curl_http_transport.hpp"
 #include "QuorvelShared/support/json_errors.hpp"
 #include "loopback_https_server.hpp"
+#include "testkit/capture_error.hpp"
 
 namespace quorvel::backend {
 namespace {
@@ -105,15 +106,13 @@ TEST_F(LoopbackHttpsTest, AFailedStatusCarriesTheServersText) {
         response.set_content(body, "application/json");
     });
     auto backend = client();
-    try {
-        backend.approvePairingSession("pair_1", "123456", "ios-1");
-        FAIL() << "no error";
-    } catch (const BackendAPIError& error) {
-        EXPECT_EQ(error, BackendAPIError::httpStatus(404, body));
-        EXPECT_EQ(error.description(),
-                  "ペアリングが期限切れか、コードまたはサインイン中のアカウントが一致しません。"
-                  "Mac側で作り直してQRコードを読み取り直してください。 (HTTP 404)");
-    }
+    const auto error = testkit::captureError<BackendAPIError>(
+        [&] { return backend.approvePairingSession("pair_1", "123456", "ios-1"); });
+    ASSERT_TRUE(error) << "no error";
+    EXPECT_EQ(*error, BackendAPIError::httpStatus(404, body));
+    EXPECT_EQ(error->description(),
+              "ペアリングが期限切れか、コードまたはサインイン中のアカウントが一致しません。"
+              "Mac側で作り直してQRコードを読み取り直してください。 (HTTP 404)");
     EXPECT_EQ(server.requests().at(0).target, "/v1/pairing/sessions/pair_1/approve");
 }
 
@@ -126,13 +125,11 @@ TEST_F(LoopbackHttpsTest, ARedirectIsAFailedStatusAndIsNotFollowed) {
         }
     });
     auto backend = client();
-    try {
-        backend.fetchTargetSync("mac-1");
-        FAIL() << "no error";
-    } catch (const BackendAPIError& error) {
-        EXPECT_EQ(error.code(), BackendAPIErrorCode::httpStatus);
-        EXPECT_EQ(error.status(), 302);
-    }
+    const auto error =
+        testkit::captureError<BackendAPIError>([&] { return backend.fetchTargetSync("mac-1"); });
+    ASSERT_TRUE(error) << "no error";
+    EXPECT_EQ(error->code(), BackendAPIErrorCode::httpStatus);
+    EXPECT_EQ(error->status(), 302);
     EXPECT_EQ(server.requests().size(), 1u);
 }
 
@@ -163,12 +160,10 @@ TEST_F(LoopbackHttpsTest, UntrustedOrMismatchedCertificatesAreRefused) {
         BackendAPIClient backend(
             {c.baseURL, "tok"}, std::make_shared<CurlHttpTransport>(
                                     CurlHttpTransportOptions{.trustedCertificatesPem = c.trusted}));
-        try {
-            backend.deleteAccount();
-            ADD_FAILURE() << "no error";
-        } catch (const HttpTransportError& error) {
-            EXPECT_EQ(error.code(), HttpTransportErrorCode::secureConnectionFailed) << error.what();
-        }
+        const auto error =
+            testkit::captureError<HttpTransportError>([&] { backend.deleteAccount(); });
+        ASSERT_TRUE(error) << "no error";
+        EXPECT_EQ(error->code(), HttpTransportErrorCode::secureConnectionFailed) << error->what();
     }
     EXPECT_TRUE(server.requests().empty());
     EXPECT_TRUE(localhostOnly.requests().empty());
@@ -180,12 +175,10 @@ TEST_F(LoopbackHttpsTest, AnExchangeEndsAtItsTimeLimit) {
     request.method = "GET";
     request.url = server.baseURL() + "/v1/account";
     request.timeoutSeconds = 1;
-    try {
-        trustingTransport()->send(request);
-        FAIL() << "no error";
-    } catch (const HttpTransportError& error) {
-        EXPECT_EQ(error.code(), HttpTransportErrorCode::timedOut) << error.what();
-    }
+    const auto error = testkit::captureError<HttpTransportError>(
+        [&] { return trustingTransport()->send(request); });
+    ASSERT_TRUE(error) << "no error";
+    EXPECT_EQ(error->code(), HttpTransportErrorCode::timedOut) << error->what();
     server.release();
 }
 
@@ -207,12 +200,10 @@ TEST_F(LoopbackHttpsTest, PlainHttpAndClosedPortsGiveNoAnswer) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         BackendAPIClient backend({c.baseURL, "tok"}, trustingTransport());
-        try {
-            backend.deleteAccount();
-            ADD_FAILURE() << "no error";
-        } catch (const HttpTransportError& error) {
-            EXPECT_EQ(error.code(), c.code) << error.what();
-        }
+        const auto error =
+            testkit::captureError<HttpTransportError>([&] { backend.deleteAccount(); });
+        ASSERT_TRUE(error) << "no error";
+        EXPECT_EQ(error->code(), c.code) << error->what();
     }
     EXPECT_TRUE(server.requests().empty());
 }

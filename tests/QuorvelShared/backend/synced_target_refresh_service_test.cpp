@@ -14,6 +14,7 @@
 #include "QuorvelShared/support/json_errors.hpp"
 #include "QuorvelShared/unlockstate/synced_target_state_store.hpp"
 #include "QuorvelShared/unlockstate/target_sync_crypto.hpp"
+#include "testkit/capture_error.hpp"
 #include "testkit/odd_files.hpp"
 #include "testkit/recording_poster.hpp"
 #include "testkit/temp_xdg.hpp"
@@ -147,15 +148,13 @@ TEST_F(SyncedTargetRefreshTest, AVersionMismatchWritesNothing) {
     localHolds(4);
     const std::string before = contents();
     backendHolds(5, 6);
-    try {
-        service.refresh(configuration);
-        FAIL() << "no error";
-    } catch (const SyncedTargetRefreshError& error) {
-        EXPECT_EQ(error.code(), SyncedTargetRefreshErrorCode::versionMismatch);
-        EXPECT_EQ(error.backendVersion(), 5);
-        EXPECT_EQ(error.payloadVersion(), 6);
-        EXPECT_EQ(error, SyncedTargetRefreshError(5, 6));
-    }
+    const auto error = testkit::captureError<SyncedTargetRefreshError>(
+        [&] { return service.refresh(configuration); });
+    ASSERT_TRUE(error) << "no error";
+    EXPECT_EQ(error->code(), SyncedTargetRefreshErrorCode::versionMismatch);
+    EXPECT_EQ(error->backendVersion(), 5);
+    EXPECT_EQ(error->payloadVersion(), 6);
+    EXPECT_EQ(*error, SyncedTargetRefreshError(5, 6));
     EXPECT_EQ(contents(), before);
     EXPECT_TRUE(poster.posted().empty());
 }

@@ -5,6 +5,7 @@
 #include "QuorvelShared/support/json_errors.hpp"
 #include "QuorvelShared/support/json_reader.hpp"
 #include "QuorvelShared/support/json_writer.hpp"
+#include "testkit/capture_error.hpp"
 
 namespace quorvel {
 namespace {
@@ -77,16 +78,15 @@ TEST(BLELocalBridgeRecords, DecodingFailsOnAMissingOrMistypedKey) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         const Json value = json::parse(c.text);
-        try {
+        const auto error = testkit::captureError<json::DecodeError>([&] {
             if (c.isRequest) {
                 bleLocalBridgeRequestFromJson(value, "");
             } else {
                 bleLocalBridgeResponseFromJson(value, "");
             }
-            ADD_FAILURE() << "decoded";
-        } catch (const json::DecodeError& error) {
-            EXPECT_EQ(error.path(), c.path);
-        }
+        });
+        ASSERT_TRUE(error) << "decoded";
+        EXPECT_EQ(error->path(), c.path);
     }
 }
 

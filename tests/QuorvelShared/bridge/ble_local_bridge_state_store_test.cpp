@@ -10,6 +10,7 @@
 #include "QuorvelShared/support/json_errors.hpp"
 #include "QuorvelShared/support/json_reader.hpp"
 #include "QuorvelShared/support/json_writer.hpp"
+#include "testkit/capture_error.hpp"
 #include "testkit/child_process.hpp"
 #include "testkit/odd_files.hpp"
 #include "testkit/temp_xdg.hpp"
@@ -333,13 +334,9 @@ TEST_F(BLELocalBridgeStateStoreTest, TwoProcessesLoseNoRequestAndNoReaderSeesATo
         while (!lastRound) {
             lastRound = fs::exists(writersDone);
             const auto text = files::readIfPresent(mailbox);
-            if (text) {
-                try {
-                    bleLocalBridgeStateFromJson(json::parse(*text), "");
-                } catch (const json::DecodeError&) {
-                    return 1;
-                }
-            }
+            if (text && testkit::captureError<json::DecodeError>(
+                            [&] { return bleLocalBridgeStateFromJson(json::parse(*text), ""); }))
+                return 1;
         }
         return 0;
     });

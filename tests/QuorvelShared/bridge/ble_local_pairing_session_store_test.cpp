@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "QuorvelShared/support/json_errors.hpp"
+#include "testkit/capture_error.hpp"
 #include "testkit/recording_poster.hpp"
 #include "testkit/temp_xdg.hpp"
 
@@ -72,12 +73,10 @@ TEST_F(BLELocalPairingSessionStoreTest, FilesWithAMissingOrMistypedKeyFailToLoad
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         testkit::writeFile(BLELocalPairingSessionStore::fileURL(), c.text);
-        try {
-            BLELocalPairingSessionStore::load();
-            ADD_FAILURE() << "loaded";
-        } catch (const json::DecodeError& error) {
-            EXPECT_EQ(error.path(), c.path);
-        }
+        const auto error = testkit::captureError<json::DecodeError>(
+            [] { return BLELocalPairingSessionStore::load(); });
+        ASSERT_TRUE(error) << "loaded";
+        EXPECT_EQ(error->path(), c.path);
     }
 }
 

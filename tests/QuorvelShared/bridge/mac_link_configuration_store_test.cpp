@@ -4,6 +4,7 @@
 
 #include "QuorvelShared/support/json_errors.hpp"
 #include "QuorvelShared/support/json_writer.hpp"
+#include "testkit/capture_error.hpp"
 #include "testkit/odd_files.hpp"
 #include "testkit/temp_xdg.hpp"
 
@@ -111,13 +112,11 @@ TEST(MacLinkConfigurationStore, BadFilesFailToLoadAndAreLeftUnchanged) {
         }
         const std::string text = json::write(value, json::Style::compact);
         testkit::writeFile(MacLinkConfigurationStore::fileURL(), text);
-        try {
-            MacLinkConfigurationStore::load();
-            ADD_FAILURE() << "loaded";
-        } catch (const json::DecodeError& error) {
-            EXPECT_EQ(error.kind(), c.kind);
-            EXPECT_EQ(error.path(), c.key);
-        }
+        const auto error = testkit::captureError<json::DecodeError>(
+            [] { return MacLinkConfigurationStore::load(); });
+        ASSERT_TRUE(error) << "loaded";
+        EXPECT_EQ(error->kind(), c.kind);
+        EXPECT_EQ(error->path(), c.key);
         EXPECT_EQ(testkit::readFile(MacLinkConfigurationStore::fileURL()), text);
     }
 }

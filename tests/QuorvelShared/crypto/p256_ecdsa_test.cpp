@@ -3,6 +3,7 @@
 #include "QuorvelShared/crypto/crypto_error.hpp"
 #include "QuorvelShared/crypto/p256_private_keys.hpp"
 #include "hex.hpp"
+#include "testkit/capture_error.hpp"
 
 namespace quorvel {
 namespace {
@@ -49,12 +50,10 @@ TEST(P256ECDSA, AcceptsOnlyStrictDer) {
         {"not a sequence", "3106020101020101"},
     };
     for (const auto& [name, hex] : rejected) {
-        try {
-            (void)P256ECDSASignature::fromDerRepresentation(hexBytes(hex));
-            ADD_FAILURE() << name << " was accepted";
-        } catch (const CryptoError& error) {
-            EXPECT_EQ(error.code(), CryptoErrorKind::invalidSignatureEncoding) << name;
-        }
+        EXPECT_EQ(testkit::captureErrorCode<CryptoError>(
+                      [&] { return P256ECDSASignature::fromDerRepresentation(hexBytes(hex)); }),
+                  CryptoErrorKind::invalidSignatureEncoding)
+            << name;
     }
 }
 

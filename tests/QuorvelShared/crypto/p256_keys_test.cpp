@@ -5,6 +5,7 @@
 #include "QuorvelShared/crypto/crypto_error.hpp"
 #include "QuorvelShared/crypto/p256_private_keys.hpp"
 #include "hex.hpp"
+#include "testkit/capture_error.hpp"
 
 namespace quorvel {
 namespace {
@@ -16,16 +17,6 @@ const std::string gy = "4FE342E2FE1A7F9B8EE7EB4A7C0F9E162BCE33576B315ECECBB64068
 const std::string negatedGy = "B01CBD1C01E58065711814B583F061E9D431CCA994CEA1313449BF97C840AE0A";
 const std::string fieldPrime = "FFFFFFFF00000001000000000000000000000000FFFFFFFFFFFFFFFFFFFFFFFF";
 const std::string groupOrder = "FFFFFFFF00000000FFFFFFFFFFFFFFFFBCE6FAADA7179E84F3B9CAC2FC632551";
-
-CryptoErrorKind errorOf(const std::function<void()>& body) {
-    try {
-        body();
-    } catch (const CryptoError& error) {
-        return error.code();
-    }
-    ADD_FAILURE() << "no CryptoError thrown";
-    return CryptoErrorKind::operationFailed;
-}
 
 TEST(P256PublicKey, AcceptsPointsOnTheCurveOnly) {
     EXPECT_EQ(P256PublicKey::fromRawRepresentation(hexBytes(gx + gy)).rawRepresentation(),
@@ -42,7 +33,8 @@ TEST(P256PublicKey, AcceptsPointsOnTheCurveOnly) {
         {"x not below p", hexBytes(fieldPrime + gy)},
     };
     for (const auto& [name, raw] : rejected) {
-        EXPECT_EQ(errorOf([&] { (void)P256PublicKey::fromRawRepresentation(raw); }),
+        EXPECT_EQ(testkit::captureErrorCode<CryptoError>(
+                      [&] { (void)P256PublicKey::fromRawRepresentation(raw); }),
                   CryptoErrorKind::invalidKey)
             << name;
     }
@@ -66,10 +58,12 @@ TEST(P256PrivateKeys, RejectsScalarsOutsideTheGroup) {
         {"33 bytes", Bytes(33, 1)},
     };
     for (const auto& [name, raw] : rejected) {
-        EXPECT_EQ(errorOf([&] { (void)P256SigningPrivateKey::fromRawRepresentation(raw); }),
+        EXPECT_EQ(testkit::captureErrorCode<CryptoError>(
+                      [&] { (void)P256SigningPrivateKey::fromRawRepresentation(raw); }),
                   CryptoErrorKind::invalidKey)
             << name;
-        EXPECT_EQ(errorOf([&] { (void)P256KeyAgreementPrivateKey::fromRawRepresentation(raw); }),
+        EXPECT_EQ(testkit::captureErrorCode<CryptoError>(
+                      [&] { (void)P256KeyAgreementPrivateKey::fromRawRepresentation(raw); }),
                   CryptoErrorKind::invalidKey)
             << name;
     }

@@ -8,22 +8,13 @@
 #include "QuorvelShared/crypto/hkdf.hpp"
 #include "QuorvelShared/crypto/sha256.hpp"
 #include "hex.hpp"
+#include "testkit/capture_error.hpp"
 
 namespace quorvel {
 namespace {
 
 using testing::hexBytes;
 using testing::hexText;
-
-CryptoErrorKind errorOf(const std::function<void()>& body) {
-    try {
-        body();
-    } catch (const CryptoError& error) {
-        return error.code();
-    }
-    ADD_FAILURE() << "no CryptoError thrown";
-    return CryptoErrorKind::operationFailed;
-}
 
 TEST(Sha256, KnownDigests) {
     EXPECT_EQ(hexText(sha256(bytesOf("abc"))),
@@ -50,11 +41,13 @@ TEST(HkdfSha256, InfoAndSaltSeparateKeys) {
     EXPECT_EQ(a.size(), 32u);
     EXPECT_NE(a, hkdfSha256(secret, bytesOf("salt"), bytesOf("req_2"), 32));
     EXPECT_NE(a, hkdfSha256(secret, bytesOf("salt2"), bytesOf("req_1"), 32));
-    EXPECT_EQ(errorOf([&] { (void)hkdfSha256({}, bytesOf("salt"), {}, 32); }),
+    EXPECT_EQ(testkit::captureErrorCode<CryptoError>(
+                  [&] { (void)hkdfSha256({}, bytesOf("salt"), {}, 32); }),
               CryptoErrorKind::operationFailed);
-    EXPECT_EQ(errorOf([&] { (void)hkdfSha256(secret, {}, {}, 0); }),
+    EXPECT_EQ(testkit::captureErrorCode<CryptoError>([&] { (void)hkdfSha256(secret, {}, {}, 0); }),
               CryptoErrorKind::operationFailed);
-    EXPECT_EQ(errorOf([&] { (void)hkdfSha256(secret, {}, {}, 255 * 32 + 1); }),
+    EXPECT_EQ(testkit::captureErrorCode<CryptoError>(
+                  [&] { (void)hkdfSha256(secret, {}, {}, 255 * 32 + 1); }),
               CryptoErrorKind::operationFailed);
 }
 
@@ -101,12 +94,13 @@ TEST(ChaChaPoly, AnyChangeFailsAuthentication) {
     flip("ciphertext", &ChaChaPolySealedBox::ciphertext);
     flip("tag", &ChaChaPolySealedBox::tag);
     for (const auto& [name, copy] : changed) {
-        EXPECT_EQ(errorOf([&] { (void)chaChaPolyOpen(key, copy); }),
+        EXPECT_EQ(testkit::captureErrorCode<CryptoError>([&] { (void)chaChaPolyOpen(key, copy); }),
                   CryptoErrorKind::authenticationFailure)
             << name;
     }
-    EXPECT_EQ(errorOf([&] { (void)chaChaPolyOpen(Bytes(32, 4), box); }),
-              CryptoErrorKind::authenticationFailure);
+    EXPECT_EQ(
+        testkit::captureErrorCode<CryptoError>([&] { (void)chaChaPolyOpen(Bytes(32, 4), box); }),
+        CryptoErrorKind::authenticationFailure);
 }
 
 TEST(ChaChaPoly, ParameterSizesAreChecked) {
@@ -124,20 +118,21 @@ TEST(ChaChaPoly, ParameterSizesAreChecked) {
         {"17-byte tag", [&] { (void)chaChaPolyOpen(key, longTag); }},
     };
     for (const auto& [name, body] : cases) {
-        EXPECT_EQ(errorOf(body), CryptoErrorKind::incorrectParameterSize) << name;
+        EXPECT_EQ(testkit::captureErrorCode<CryptoError>(body),
+                  CryptoErrorKind::incorrectParameterSize)
+            << name;
     }
 }
 
 TEST(CryptoError, EveryKindHasItsOwnFixedText) {
     std::set<std::string> texts;
     for (const auto& entry : cryptoErrorKindNames) {
-        try {
-            throwCryptoError(entry.value);
-        } catch (const CryptoError& error) {
-            EXPECT_EQ(error.code(), entry.value);
-            EXPECT_EQ(std::string(error.what()), cryptoErrorText(entry.value));
-            texts.insert(error.what());
-        }
+        const auto error =
+            testkit::captureError<CryptoError>([&] { throwCryptoError(entry.value); });
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->code(), entry.value);
+        EXPECT_EQ(std::string(error->what()), cryptoErrorText(entry.value));
+        texts.insert(error->what());
     }
     EXPECT_EQ(texts.size(), std::size(cryptoErrorKindNames));
 }

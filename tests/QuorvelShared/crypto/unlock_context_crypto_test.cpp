@@ -9,6 +9,7 @@
 #include "QuorvelShared/support/base64.hpp"
 #include "QuorvelShared/support/json_reader.hpp"
 #include "QuorvelShared/support/json_writer.hpp"
+#include "testkit/capture_error.hpp"
 
 namespace quorvel {
 namespace {
@@ -64,12 +65,10 @@ TEST_F(UnlockContextCryptoTest, CiphertextIsAsLongAsThePlaintextJson) {
 TEST_F(UnlockContextCryptoTest, AnotherRequestIdFailsAuthenticationNotTheEnvelope) {
     const UnlockContextPlaintext context = sampleContext();
     const std::string sealed = crypto::encrypt(context, phonePublic);
-    try {
-        (void)crypto::decrypt(sealed, phone, "req_other");
-        ADD_FAILURE() << "opened with another request id";
-    } catch (const CryptoError& error) {
-        EXPECT_EQ(error.code(), CryptoErrorKind::authenticationFailure);
-    }
+    EXPECT_EQ(testkit::captureErrorCode<CryptoError>(
+                  [&] { return crypto::decrypt(sealed, phone, "req_other"); }),
+              CryptoErrorKind::authenticationFailure)
+        << "opened with another request id";
     // A target list sealed under its own salt does not open as an unlock context.
     const std::string list =
         sealEnvelope(bytesOf("{}"), phonePublic, bytesOf("mossgroves.lantern-pier.v3"),
@@ -95,18 +94,14 @@ TEST_F(UnlockContextCryptoTest, OpenedBytesMustBeAContext) {
 
 TEST_F(UnlockContextCryptoTest, BadRecipientKeysAreRefused) {
     const UnlockContextPlaintext context = sampleContext();
-    try {
-        (void)crypto::encrypt(context, phonePublic.substr(0, 44) + "\n" + phonePublic.substr(44));
-        ADD_FAILURE();
-    } catch (const Error<UnlockContextCryptoError>& error) {
-        EXPECT_EQ(error.code(), UnlockContextCryptoError::invalidBase64);
-    }
-    try {
-        (void)crypto::encrypt(context, base64Encode(Bytes(64, 9)));
-        ADD_FAILURE();
-    } catch (const CryptoError& error) {
-        EXPECT_EQ(error.code(), CryptoErrorKind::invalidKey);
-    }
+    EXPECT_EQ(testkit::captureErrorCode<Error<UnlockContextCryptoError>>([&] {
+                  return crypto::encrypt(context,
+                                         phonePublic.substr(0, 44) + "\n" + phonePublic.substr(44));
+              }),
+              UnlockContextCryptoError::invalidBase64);
+    EXPECT_EQ(testkit::captureErrorCode<CryptoError>(
+                  [&] { return crypto::encrypt(context, base64Encode(Bytes(64, 9))); }),
+              CryptoErrorKind::invalidKey);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "QuorvelShared/support/json_errors.hpp"
 #include "QuorvelShared/support/json_reader.hpp"
 #include "QuorvelShared/support/json_writer.hpp"
+#include "testkit/capture_error.hpp"
 
 namespace quorvel {
 namespace {
@@ -41,13 +42,11 @@ TEST(DevicePublicKeyBundle, ReadingNeedsBothSnakeCaseKeys) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        try {
-            devicePublicKeyBundleFromJson(json::parse(c.text), "bundle");
-            ADD_FAILURE() << "decoded";
-        } catch (const json::DecodeError& error) {
-            EXPECT_EQ(error.kind(), c.kind);
-            EXPECT_EQ(error.path(), c.path);
-        }
+        const auto error = testkit::captureError<json::DecodeError>(
+            [&] { return devicePublicKeyBundleFromJson(json::parse(c.text), "bundle"); });
+        ASSERT_TRUE(error) << "decoded";
+        EXPECT_EQ(error->kind(), c.kind);
+        EXPECT_EQ(error->path(), c.path);
     }
 }
 

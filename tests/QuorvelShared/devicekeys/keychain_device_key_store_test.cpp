@@ -9,6 +9,7 @@
 #include "QuorvelShared/crypto/crypto_error.hpp"
 #include "QuorvelShared/devicekeys/device_key_store_error.hpp"
 #include "QuorvelShared/support/files.hpp"
+#include "testkit/capture_error.hpp"
 #include "testkit/memory_keychain.hpp"
 #include "testkit/temp_xdg.hpp"
 
@@ -124,13 +125,11 @@ TEST_F(KeychainDeviceKeyStoreTest, KeychainFailuresCarryTheirStatusAndStopTheCal
         auto failing = std::make_shared<MemoryKeychain>();
         c.arrange(*failing);
         KeychainDeviceKeyStore failingStore(failing, service);
-        try {
-            failingStore.loadOrCreateDeviceKeys("mac");
-            ADD_FAILURE() << "no error";
-        } catch (const DeviceKeyStoreError& error) {
-            EXPECT_EQ(error, c.expected);
-            EXPECT_EQ(error.status(), c.expected.status());
-        }
+        const auto error = testkit::captureError<DeviceKeyStoreError>(
+            [&] { return failingStore.loadOrCreateDeviceKeys("mac"); });
+        ASSERT_TRUE(error) << "no error";
+        EXPECT_EQ(*error, c.expected);
+        EXPECT_EQ(error->status(), c.expected.status());
         std::vector<std::string> accounts;
         for (const auto& [key, bytes] : failing->items()) {
             accounts.push_back(key.second);
@@ -152,12 +151,9 @@ TEST_F(KeychainDeviceKeyStoreTest, StoredBytesThatAreNoKeyFailEveryCallAndAreLef
         KeychainDeviceKeyStore badStore(keychain, service);
         keychain->setItem(service, "mac.signing", bad);
         for (int call = 0; call < 2; ++call) {
-            try {
-                badStore.loadOrCreateDeviceKeys("mac");
-                ADD_FAILURE() << "no error";
-            } catch (const CryptoError& error) {
-                EXPECT_EQ(error.code(), CryptoErrorKind::invalidKey);
-            }
+            EXPECT_EQ(testkit::captureErrorCode<CryptoError>(
+                          [&] { return badStore.loadOrCreateDeviceKeys("mac"); }),
+                      CryptoErrorKind::invalidKey);
         }
         EXPECT_EQ(keychain->items().at({service, "mac.signing"}), bad);
     }

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "QuorvelShared/messages/ble_local_prototype_chunk_assembler.hpp"
+#include "testkit/capture_error.hpp"
 
 namespace quorvel {
 namespace {
@@ -20,15 +21,6 @@ Bytes messageOfLength(std::size_t length) {
         message[i] = static_cast<std::uint8_t>(i * 7 + 1);
     }
     return message;
-}
-
-std::optional<ChunkError> errorOf(const std::function<void()>& body) {
-    try {
-        body();
-    } catch (const Error<ChunkError>& error) {
-        return error.code();
-    }
-    return std::nullopt;
 }
 
 Bytes header(std::uint8_t index, std::uint8_t count) {
@@ -77,14 +69,18 @@ TEST(BLELocalPrototypeChunkCodec, CapacityBoundaries) {
 }
 
 TEST(BLELocalPrototypeChunkCodec, CuttingRefusesBeforeProducingAnything) {
-    EXPECT_EQ(errorOf([] { (void)codec::frames(bytesOf("x"), 24, messageId); }),
+    EXPECT_EQ(testkit::captureErrorCode<Error<ChunkError>>(
+                  [] { (void)codec::frames(bytesOf("x"), 24, messageId); }),
               ChunkError::frameTooSmall);
-    EXPECT_EQ(errorOf([] { (void)codec::frames({}, -5, messageId); }), ChunkError::frameTooSmall);
+    EXPECT_EQ(testkit::captureErrorCode<Error<ChunkError>>(
+                  [] { (void)codec::frames({}, -5, messageId); }),
+              ChunkError::frameTooSmall);
     // 65535 one-byte frames fit; one byte more does not.
     const Bytes limit = messageOfLength(65535);
     EXPECT_EQ(codec::frames(limit, 25, messageId).size(), 65535u);
     const Bytes over = messageOfLength(65536);
-    EXPECT_EQ(errorOf([&] { (void)codec::frames(over, 25, messageId); }),
+    EXPECT_EQ(testkit::captureErrorCode<Error<ChunkError>>(
+                  [&] { (void)codec::frames(over, 25, messageId); }),
               ChunkError::tooManyFrames);
     // A huge maximum is one frame, without overflowing.
     EXPECT_EQ(codec::frames(bytesOf("abc"), INT64_MAX, messageId).size(), 1u);
@@ -113,7 +109,8 @@ TEST(BLELocalPrototypeChunkCodec, DecodesAndChecksInOrder) {
         {with(header(0, 1), 20, 1), ChunkError::invalidIndex},  // index 256 of 1
     };
     for (const auto& [bytes, expected] : rejected) {
-        EXPECT_EQ(errorOf([&] { (void)codec::decode(bytes); }), expected);
+        EXPECT_EQ(testkit::captureErrorCode<Error<ChunkError>>([&] { (void)codec::decode(bytes); }),
+                  expected);
     }
     // The big-endian count reaches 65535.
     Bytes large = header(0, 0);
@@ -184,13 +181,17 @@ TEST(BLELocalPrototypeChunkAssembler, CountMismatchDropsThePartial) {
     Bytes ofTwo = header(0, 2);
     ofTwo.push_back('a');
     EXPECT_FALSE(assembler.append(ofTwo));
-    EXPECT_EQ(errorOf([&] { (void)assembler.append(header(1, 3)); }), ChunkError::invalidIndex);
+    EXPECT_EQ(
+        testkit::captureErrorCode<Error<ChunkError>>([&] { (void)assembler.append(header(1, 3)); }),
+        ChunkError::invalidIndex);
     EXPECT_EQ(assembler.partialMessageCount(), 0u);
     // The first frame's payload is gone: index 1 of 2 alone does not complete.
     EXPECT_FALSE(assembler.append(header(1, 2)));
 
     // A frame that does not decode leaves the partials as they were.
-    EXPECT_EQ(errorOf([&] { (void)assembler.append(bytesOf("QVX")); }), ChunkError::frameTooSmall);
+    EXPECT_EQ(testkit::captureErrorCode<Error<ChunkError>>(
+                  [&] { (void)assembler.append(bytesOf("QVX")); }),
+              ChunkError::frameTooSmall);
     EXPECT_EQ(assembler.partialMessageCount(), 1u);
 }
 
@@ -245,7 +246,8 @@ TEST(BLELocalPrototypeChunkAssembler, TooManyBytesEvictTheOldestOthers) {
 
     // A message that alone needs more than the cap is dropped with an error.
     EXPECT_FALSE(assembler.append(frameOf(5, 0, 3, 60)));
-    EXPECT_EQ(errorOf([&] { (void)assembler.append(frameOf(5, 1, 3, 60)); }),
+    EXPECT_EQ(testkit::captureErrorCode<Error<ChunkError>>(
+                  [&] { (void)assembler.append(frameOf(5, 1, 3, 60)); }),
               ChunkError::tooManyFrames);
     EXPECT_EQ(assembler.partialMessageCount(), 0u);
     EXPECT_EQ(assembler.bufferedBytes(), 0u);
@@ -272,7 +274,9 @@ TEST(BLELocalPrototypeChunkAssembler, BareFramesCountAgainstTheFrameCap) {
     for (std::int64_t index = 0; index < 4; ++index) {
         EXPECT_FALSE(alone.append(frameOf(5, index, 9, 0)));
     }
-    EXPECT_EQ(errorOf([&] { (void)alone.append(frameOf(5, 4, 9, 0)); }), ChunkError::tooManyFrames);
+    EXPECT_EQ(testkit::captureErrorCode<Error<ChunkError>>(
+                  [&] { (void)alone.append(frameOf(5, 4, 9, 0)); }),
+              ChunkError::tooManyFrames);
     EXPECT_EQ(alone.partialMessageCount(), 0u);
     EXPECT_EQ(alone.bufferedFrames(), 0u);
 }

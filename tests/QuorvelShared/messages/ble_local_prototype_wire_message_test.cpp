@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "QuorvelShared/support/json_reader.hpp"
+#include "testkit/capture_error.hpp"
 
 namespace quorvel {
 namespace {
@@ -20,14 +21,10 @@ std::vector<std::string> keysOf(const std::string& text) {
     return keys;
 }
 
-json::DecodeErrorKind decodeErrorOf(const std::string& text) {
-    try {
-        (void)decodeBLELocalPrototypeWireMessage(text);
-    } catch (const json::DecodeError& error) {
-        return error.kind();
-    }
-    ADD_FAILURE() << "decoded: " << text;
-    return json::DecodeErrorKind::dataCorrupted;
+std::optional<json::DecodeErrorKind> decodeErrorOf(const std::string& text) {
+    const auto error = testkit::captureError<json::DecodeError>(
+        [&] { return decodeBLELocalPrototypeWireMessage(text); });
+    return error ? std::optional(error->kind()) : std::nullopt;
 }
 
 TEST(BLELocalPrototypeMessageKind, ControlMessagesAreTheFourUnpromptedKinds) {

@@ -3,6 +3,7 @@
 #include "QuorvelShared/messages/extension_to_mac_message.hpp"
 #include "QuorvelShared/messages/mac_to_extension_message.hpp"
 #include "QuorvelShared/support/json_reader.hpp"
+#include "testkit/capture_error.hpp"
 
 namespace quorvel {
 namespace {
@@ -15,14 +16,8 @@ Date at(const char* iso) {
 }
 
 template <class Decode>
-json::DecodeError decodeErrorOf(Decode decode, const std::string& text) {
-    try {
-        (void)decode(text);
-    } catch (const json::DecodeError& error) {
-        return error;
-    }
-    ADD_FAILURE() << "decoded: " << text;
-    return json::DecodeError(json::DecodeErrorKind::dataCorrupted, "", "");
+std::optional<json::DecodeError> decodeErrorOf(Decode decode, const std::string& text) {
+    return testkit::captureError<json::DecodeError>([&] { return decode(text); });
 }
 
 TEST(ExtensionToMacMessage, EveryCaseEncodesAndDecodes) {
@@ -72,12 +67,14 @@ TEST(ExtensionToMacMessage, DecodingFailures) {
         {R"({"type":"profile.connected","profileId":null})", K::valueNotFound, "profileId"},
     };
     for (const auto& [text, kind, path] : cases) {
-        const json::DecodeError error = decodeErrorOf(decodeExtensionToMacMessage, text);
-        EXPECT_EQ(error.kind(), kind) << text;
-        EXPECT_EQ(error.path(), path) << text;
+        const auto error = decodeErrorOf(decodeExtensionToMacMessage, text);
+        ASSERT_TRUE(error) << "decoded: " << text;
+        EXPECT_EQ(error->kind(), kind) << text;
+        EXPECT_EQ(error->path(), path) << text;
     }
-    EXPECT_EQ(decodeErrorOf(decodeExtensionToMacMessage, R"({"type":"x"})").description(),
-              "Unknown message type.");
+    const auto unknown = decodeErrorOf(decodeExtensionToMacMessage, R"({"type":"x"})");
+    ASSERT_TRUE(unknown) << "decoded an unknown type";
+    EXPECT_EQ(unknown->description(), "Unknown message type.");
 }
 
 TEST(MacToExtensionMessage, EveryCaseEncodesAndDecodes) {
@@ -129,9 +126,10 @@ TEST(MacToExtensionMessage, DecodingRules) {
         {R"({"type":"profile.connected","profileId":"p"})", K::dataCorrupted, "type"},
     };
     for (const auto& [text, kind, path] : cases) {
-        const json::DecodeError error = decodeErrorOf(decodeMacToExtensionMessage, text);
-        EXPECT_EQ(error.kind(), kind) << text;
-        EXPECT_EQ(error.path(), path) << text;
+        const auto error = decodeErrorOf(decodeMacToExtensionMessage, text);
+        ASSERT_TRUE(error) << "decoded: " << text;
+        EXPECT_EQ(error->kind(), kind) << text;
+        EXPECT_EQ(error->path(), path) << text;
     }
 }
 

@@ -4,6 +4,7 @@
 #include "QuorvelShared/messages/synced_web_target_summary.hpp"
 #include "QuorvelShared/support/json_reader.hpp"
 #include "QuorvelShared/support/json_writer.hpp"
+#include "testkit/capture_error.hpp"
 
 namespace quorvel {
 namespace {
@@ -39,14 +40,13 @@ TEST(SyncedWebTargetSummary, NullOptionalsReadAsAbsentAndRequiredKeysAreRequired
         "targets[0]");
     EXPECT_FALSE(decoded.linkedTargetId);
     EXPECT_FALSE(decoded.warningBeforeEndSeconds);
-    try {
-        (void)syncedWebTargetSummaryFromJson(
+    const auto error = testkit::captureError<json::DecodeError>([] {
+        return syncedWebTargetSummaryFromJson(
             json::parse(R"({"id":"i","domain":"d","displayName":"n","enabled":"yes"})"),
             "targets[0]");
-        ADD_FAILURE() << "decoded a string as a boolean";
-    } catch (const json::DecodeError& error) {
-        EXPECT_EQ(error.path(), "targets[0].enabled");
-    }
+    });
+    ASSERT_TRUE(error) << "decoded a string as a boolean";
+    EXPECT_EQ(error->path(), "targets[0].enabled");
 }
 
 }  // namespace

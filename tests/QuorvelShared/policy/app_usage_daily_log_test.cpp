@@ -6,6 +6,7 @@
 
 #include "QuorvelShared/support/json_reader.hpp"
 #include "QuorvelShared/support/json_writer.hpp"
+#include "testkit/capture_error.hpp"
 
 namespace quorvel {
 namespace {
@@ -25,16 +26,12 @@ AppUsageDailyLog logOf(std::vector<UnlockEvent> events) {
                                   std::move(events));
 }
 
-AppUsageDailyLogError errorOf(std::optional<std::int64_t> count,
-                              std::optional<std::int64_t> seconds) {
-    try {
-        (void)AppUsageDailyLog::make("t", "d", count, seconds, {}, {},
-                                     {eventOf(100), eventOf(-30), eventOf(50)});
-    } catch (const Error<AppUsageDailyLogError>& error) {
-        return error.code();
-    }
-    ADD_FAILURE() << "no error";
-    return AppUsageDailyLogError::unlockCountMismatch;
+std::optional<AppUsageDailyLogError> errorOf(std::optional<std::int64_t> count,
+                                             std::optional<std::int64_t> seconds) {
+    return testkit::captureErrorCode<Error<AppUsageDailyLogError>>([&] {
+        return AppUsageDailyLog::make("t", "d", count, seconds, {}, {},
+                                      {eventOf(100), eventOf(-30), eventOf(50)});
+    });
 }
 
 TEST(AppUsageDailyLog, MakeDerivesTheCounts) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "QuorvelShared/policy/mission_kind.hpp"
+#include "testkit/capture_error.hpp"
 
 namespace quorvel {
 namespace {
@@ -58,13 +59,11 @@ TEST(PolicyEnums, OtherSpellingsAndTypesAreRefused) {
     }
     EXPECT_THROW(breakScopeFromJson(Json("perapp"), "b"), json::DecodeError);
     EXPECT_THROW(targetTypeFromJson(Json("MacApp"), "t"), json::DecodeError);
-    try {
-        lockModeFromJson(Json("Always"), "policy.lockMode");
-        FAIL() << "no error";
-    } catch (const json::DecodeError& error) {
-        EXPECT_EQ(error.kind(), json::DecodeErrorKind::dataCorrupted);
-        EXPECT_EQ(error.path(), "policy.lockMode");
-    }
+    const auto error = testkit::captureError<json::DecodeError>(
+        [] { return lockModeFromJson(Json("Always"), "policy.lockMode"); });
+    ASSERT_TRUE(error) << "no error";
+    EXPECT_EQ(error->kind(), json::DecodeErrorKind::dataCorrupted);
+    EXPECT_EQ(error->path(), "policy.lockMode");
 }
 
 TEST(PolicyEnums, CharacterInputDecodesOnlyAsItsOwnEnumeration) {

@@ -4,6 +4,7 @@
 
 #include "QuorvelShared/support/json_reader.hpp"
 #include "QuorvelShared/support/json_writer.hpp"
+#include "testkit/capture_error.hpp"
 
 namespace quorvel {
 namespace {
@@ -86,14 +87,13 @@ TEST(RemoteOpenEventBatch, JsonRoundTripAndRequiredEntries) {
     const auto empty = remoteOpenEventBatchFromJson(
         json::parse(R"({"id":"x","createdAt":"2024-05-01T12:00:00Z","entries":[]})"), "");
     EXPECT_TRUE(empty.entries.empty());
-    try {
-        remoteOpenEventBatchFromJson(
+    const auto error = testkit::captureError<json::DecodeError>([] {
+        return remoteOpenEventBatchFromJson(
             json::parse(R"({"id":"x","createdAt":"2024-05-01T12:00:00Z","entries":[{}]})"),
             "batch");
-        FAIL() << "no error";
-    } catch (const json::DecodeError& error) {
-        EXPECT_EQ(error.path(), "batch.entries[0].targetId");
-    }
+    });
+    ASSERT_TRUE(error) << "no error";
+    EXPECT_EQ(error->path(), "batch.entries[0].targetId");
 }
 
 }  // namespace

@@ -2,20 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
+#include "testkit/capture_error.hpp"
+
 namespace quorvel {
 namespace {
 
 using json::DecodeError;
 using json::DecodeErrorKind;
 
-DecodeErrorKind kindOf(const std::function<void()>& read) {
-    try {
-        read();
-    } catch (const DecodeError& error) {
-        return error.kind();
-    }
-    ADD_FAILURE() << "no decode error";
-    return DecodeErrorKind::dataCorrupted;
+std::optional<DecodeErrorKind> kindOf(const std::function<void()>& read) {
+    const auto error = testkit::captureError<DecodeError>(read);
+    return error ? std::optional(error->kind()) : std::nullopt;
 }
 
 TEST(JsonReader, IntegersAreStrict) {
@@ -70,18 +69,17 @@ TEST(JsonReader, ObjectKeysMissingNullAndPresent) {
 
 TEST(JsonReader, ErrorsNameThePathOfTheKey) {
     const Json value = json::parse(R"({"targets": [{"id": "a"}, {"id": 3}]})");
-    try {
+    const auto error = testkit::captureError<DecodeError>([&] {
         const json::ObjectReader reader(value, "");
-        reader.required("targets", [](const Json& list, const std::string& path) {
+        return reader.required("targets", [](const Json& list, const std::string& path) {
             return json::readArray(list, path, [](const Json& item, const std::string& at) {
                 return json::ObjectReader(item, at).string("id");
             });
         });
-        FAIL() << "expected an error";
-    } catch (const DecodeError& error) {
-        EXPECT_EQ(error.path(), "targets[1].id");
-        EXPECT_EQ(error.kind(), DecodeErrorKind::typeMismatch);
-    }
+    });
+    ASSERT_TRUE(error) << "expected an error";
+    EXPECT_EQ(error->path(), "targets[1].id");
+    EXPECT_EQ(error->kind(), DecodeErrorKind::typeMismatch);
 }
 
 enum class Color { red, darkBlue };

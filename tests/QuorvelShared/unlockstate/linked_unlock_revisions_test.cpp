@@ -7,6 +7,7 @@
 #include "QuorvelShared/unlockstate/allow_window_state_store.hpp"
 #include "QuorvelShared/unlockstate/linked_unlock_local_state_applier.hpp"
 #include "QuorvelShared/unlockstate/linked_unlock_revision_state_store.hpp"
+#include "testkit/capture_error.hpp"
 #include "testkit/odd_files.hpp"
 #include "testkit/temp_xdg.hpp"
 
@@ -88,14 +89,12 @@ TEST_F(RevisionStoreTest, FailingReadFailsAcceptAndLeavesTheHistory) {
     {
         const testkit::FifoInPlace failure(file);
         EXPECT_EQ(LinkedUnlockRevisionStateStore::load(file), LinkedUnlockRevisionMap{});
-        try {
-            LinkedUnlockRevisionStateStore::accept("t", 2, file);
-            ADD_FAILURE() << "accept went on without its history";
-        } catch (const std::system_error& error) {
-            // The read's own failure, naming the file.
-            EXPECT_EQ(error.code().value(), ENOTSUP);
-            EXPECT_NE(std::string(error.what()).find(file.string()), std::string::npos);
-        }
+        const auto error = testkit::captureError<std::system_error>(
+            [&] { return LinkedUnlockRevisionStateStore::accept("t", 2, file); });
+        ASSERT_TRUE(error) << "accept went on without its history";
+        // The read's own failure, naming the file.
+        EXPECT_EQ(error->code().value(), ENOTSUP);
+        EXPECT_NE(std::string(error->what()).find(file.string()), std::string::npos);
     }
     EXPECT_EQ(testkit::readFile(file), before);
 }
@@ -113,12 +112,10 @@ protected:
 TEST_F(ApplierTest, EmptyTargetListIsRefusedBeforeTheRevisionIsConsulted) {
     ASSERT_TRUE(LinkedUnlockRevisionStateStore::accept("linked", 5, file));
     for (const std::int64_t revision : {4, 6}) {
-        try {
-            apply(revision, at(60), {});
-            ADD_FAILURE() << "no error for an empty target list";
-        } catch (const Error<LinkedUnlockLocalStateApplyError>& error) {
-            EXPECT_EQ(error.code(), LinkedUnlockLocalStateApplyError::noLinkedWebTargets);
-        }
+        EXPECT_EQ(testkit::captureErrorCode<Error<LinkedUnlockLocalStateApplyError>>(
+                      [&] { return apply(revision, at(60), {}); }),
+                  LinkedUnlockLocalStateApplyError::noLinkedWebTargets)
+            << "no error for an empty target list";
     }
     EXPECT_EQ(LinkedUnlockRevisionStateStore::load(file).at("linked"), 5);
     EXPECT_FALSE(fs::exists(windows));

@@ -10,6 +10,7 @@
 #include "QuorvelShared/support/json_reader.hpp"
 #include "QuorvelShared/support/json_writer.hpp"
 #include "synced_target_samples.hpp"
+#include "testkit/capture_error.hpp"
 
 namespace quorvel {
 namespace {
@@ -20,17 +21,6 @@ class TargetSyncCryptoTest : public ::testing::Test {
 protected:
     P256KeyAgreementPrivateKey macKey = P256KeyAgreementPrivateKey::generate();
     std::string macPublicKey = base64Encode(macKey.publicKey().rawRepresentation());
-
-    template <class Code>
-    static Code failureOf(const std::function<void()>& open) {
-        try {
-            open();
-        } catch (const Error<Code>& error) {
-            return error.code();
-        }
-        ADD_FAILURE() << "opened";
-        return Code{};
-    }
 };
 
 TEST_F(TargetSyncCryptoTest, SealedListOpensWithTheMacsKeyAndDeviceIdWhateverItsVersion) {
@@ -68,7 +58,8 @@ TEST_F(TargetSyncCryptoTest, OpensOnlyUnderItsOwnSaltDeviceIdAndKey) {
         [&] { TargetSyncCrypto::decrypt(underUnlockContextSalt, macKey, macDeviceId); },
     };
     for (const auto& open : refused) {
-        EXPECT_EQ(failureOf<CryptoErrorKind>(open), CryptoErrorKind::authenticationFailure);
+        EXPECT_EQ(testkit::captureErrorCode<Error<CryptoErrorKind>>(open),
+                  CryptoErrorKind::authenticationFailure);
     }
 }
 
@@ -77,13 +68,13 @@ TEST_F(TargetSyncCryptoTest, MalformedEnvelopesFailBeforeAnyKeyWork) {
         const EncryptedUnlockContextEnvelope envelope{version, "not a key", nonce, "AAAA", "AAAA"};
         return base64Encode(bytesOf(json::write(toJson(envelope), json::Style::compact)));
     };
-    EXPECT_EQ(failureOf<UnlockContextCryptoError>(
+    EXPECT_EQ(testkit::captureErrorCode<Error<UnlockContextCryptoError>>(
                   [&] { TargetSyncCrypto::decrypt(envelopeText(2, "AAAA"), macKey, macDeviceId); }),
               UnlockContextCryptoError::invalidEnvelope);
-    EXPECT_EQ(failureOf<UnlockContextCryptoError>(
+    EXPECT_EQ(testkit::captureErrorCode<Error<UnlockContextCryptoError>>(
                   [&] { TargetSyncCrypto::decrypt("not base64!", macKey, macDeviceId); }),
               UnlockContextCryptoError::invalidBase64);
-    EXPECT_EQ(failureOf<UnlockContextCryptoError>([&] {
+    EXPECT_EQ(testkit::captureErrorCode<Error<UnlockContextCryptoError>>([&] {
                   TargetSyncCrypto::encrypt(testing::sampleSyncedList(1), "AAA", macDeviceId);
               }),
               UnlockContextCryptoError::invalidBase64);

@@ -27,7 +27,7 @@ inline bool catchUpWithWatcher(windows::ActiveWindowWatcher& watcher) {
                 &context, [&] { done = true; }, Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
-    return waitUntil([&] { return done; });
+    return runLoopUntil([&] { return done; });
 }
 
 }  // namespace quorvel::testkit

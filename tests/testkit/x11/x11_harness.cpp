@@ -1,9 +1,8 @@
 #include "testkit/x11/x11_harness.hpp"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QStandardPaths>
 #include <QEventLoop>
+#include <QStandardPaths>
 #include <QTimer>
 #include <cstdlib>
 #include <cstring>
@@ -16,19 +15,6 @@
 #endif
 
 namespace quorvel::testkit {
-
-bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeout.count()) return done();
-        // A loop that really waits, so that what runs before the loop sleeps runs too.
-        QEventLoop loop;
-        QTimer::singleShot(5, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
 
 TestWindow::TestWindow(const std::string& instance, const std::string& cls,
                        std::vector<PixelRect> rects, bool netWmPid) {
@@ -200,6 +186,28 @@ std::string X11Harness::title(xcb_window_t window) {
     return text;
 }
 
+pid_t X11Harness::processOf(xcb_window_t window) {
+    auto* reply = xcb_get_property_reply(
+        c_, xcb_get_property(c_, 0, window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 0, 1), nullptr);
+    pid_t pid = 0;
+    if (reply && xcb_get_property_value_length(reply) == 4)
+        pid = static_cast<pid_t>(*static_cast<std::uint32_t*>(xcb_get_property_value(reply)));
+    std::free(reply);
+    return pid;
+}
+
+void X11Harness::askToClose(xcb_window_t window) {
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = atom("WM_PROTOCOLS");
+    event.data.data32[0] = atom("WM_DELETE_WINDOW");
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(c_, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+    sync();
+}
+
 xcb_window_t X11Harness::focus() {
     auto* reply = xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr);
     const xcb_window_t window = reply ? reply->focus : xcb_window_t{XCB_WINDOW_NONE};
@@ -233,7 +241,7 @@ bool X11Harness::windowManagerRoundTrip() {
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&event));
     sync();
-    const bool answered = waitUntil([&] { return frameExtentsRect(asking).has_value(); });
+    const bool answered = runLoopUntil([&] { return frameExtentsRect(asking).has_value(); });
     destroy(asking);
     return answered;
 }
@@ -247,7 +255,7 @@ std::unique_ptr<OpenboxSession> OpenboxSession::start(X11Harness& x11) {
     const xcb_atom_t check = x11.atom("_NET_SUPPORTING_WM_CHECK");
     // Ready once it redirects the root's map requests; its check window comes a moment earlier,
     // and a window mapped in between is never managed.
-    const bool ready = waitUntil([&] {
+    const bool ready = runLoopUntil([&] {
         auto cookie = xcb_get_property(x11.connection(), 0, x11.root(), check, XCB_ATOM_WINDOW, 0, 1);
         auto* reply = xcb_get_property_reply(x11.connection(), cookie, nullptr);
         const bool present = reply && xcb_get_property_value_length(reply) == 4;

@@ -3,6 +3,7 @@
 // Drives an X display the way a window manager and its task bar would, from the test's own
 // connection: windows of other processes, _NET_ACTIVE_WINDOW, frame extents and window states.
 // Also starts openbox for the tests that need a real window manager.
+#include <sys/types.h>
 #include <xcb/xcb.h>
 
 #include <QProcess>
@@ -13,17 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "testkit/qt_wait.hpp"
+
 namespace quorvel::testkit {
 
 struct PixelRect {
     int x = 0, y = 0, width = 0, height = 0;
     friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
-
-// Runs the Qt event loop until `done` holds or the time is up; returns `done()`. The default
-// patience, as the test kit's other waits, only guards against a hang on a loaded machine.
-bool waitUntil(const std::function<bool()>& done,
-               std::chrono::milliseconds timeout = std::chrono::seconds(60));
 
 // An ordinary window owned by a second process (tests/tools/x11_window.cpp).
 class TestWindow {
@@ -75,6 +73,11 @@ public:
     std::optional<TopLevel> windowTitled(const std::string& title);
     // The window's _NET_WM_NAME; empty when it has none.
     std::string title(xcb_window_t window);
+    // The process that owns the window, from its _NET_WM_PID; 0 when it names none.
+    pid_t processOf(xcb_window_t window);
+    // As a window manager does when the user closes the window: asks its owner to close it
+    // (WM_DELETE_WINDOW).
+    void askToClose(xcb_window_t window);
     // The window that has the keyboard focus.
     xcb_window_t focus();
     std::optional<PixelRect> frameExtentsRect(xcb_window_t window);

@@ -2,12 +2,12 @@
 
 #include <signal.h>
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QThread>
 #include <optional>
 #include <stdexcept>
+
+#include "testkit/poll.hpp"
 
 namespace quorvel::testing {
 namespace {
@@ -83,10 +83,8 @@ int ProgramUnderTest::terminate(int patienceMs) {
         status_ = process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
     }
     for (const pid_t child : started) {
-        const QDeadlineTimer deadline(patienceMs);
-        while (!processEnded(child) && !deadline.hasExpired())
-            QThread::msleep(20);
-        if (!processEnded(child)) {
+        if (!testkit::pollUntil([child] { return processEnded(child); },
+                                std::chrono::milliseconds(patienceMs))) {
             ::kill(child, SIGKILL);
             status_ = -1;
         }

@@ -20,7 +20,7 @@ namespace quorvel {
 namespace {
 
 namespace fs = std::filesystem;
-using testkit::waitUntil;
+using testkit::runLoopUntil;
 
 TEST(ProgramWithFifos, ShowsItsWindowAndEndsOnSigterm) {
     testkit::TempXdgHome home;
@@ -44,11 +44,11 @@ TEST(ProgramWithFifos, ShowsItsWindowAndEndsOnSigterm) {
     ASSERT_TRUE(testkit::startInHome(application, QUORVEL_MAC, home.root()));
 
     testkit::X11Harness x11;
-    EXPECT_TRUE(waitUntil([&] { return x11.windowTitled("概要").has_value(); }));
+    EXPECT_TRUE(runLoopUntil([&] { return x11.windowTitled("概要").has_value(); }));
     // QProcess sends SIGTERM only to a program that still runs: a bare kill() of a process that
     // already ended would signal pid 0, the whole process group of the test run.
     application.terminate();
-    ASSERT_TRUE(waitUntil([&] { return application.state() == QProcess::NotRunning; }));
+    ASSERT_TRUE(runLoopUntil([&] { return application.state() == QProcess::NotRunning; }));
     EXPECT_EQ(application.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(application.exitCode(), 0);
 

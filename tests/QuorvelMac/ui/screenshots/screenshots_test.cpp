@@ -6,7 +6,6 @@
 // else, and every text at 4.5:1 or more against what is drawn behind it.
 #include <gmock/gmock.h>
 
-#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QMenu>
@@ -51,11 +50,8 @@ QString scaleSuffix() {
 QImage screenshot(QWidget& window, const QString& fileName) {
     window.show();
     window.raise();
-    QElapsedTimer waited;
-    waited.start();
-    while (!(window.windowHandle() && window.windowHandle()->isExposed()) && waited.elapsed() < 30000) {
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
+    testkit::runLoopUntil(
+        [&] { return window.windowHandle() && window.windowHandle()->isExposed(); }, 30000);
     // Two more turns so that the last layout pass is painted.
     for (int i = 0; i < 5; ++i) {
         settle();

@@ -14,6 +14,7 @@
 #include "QuorvelShared/support/preferences.hpp"
 #include "QuorvelShared/support/xdg_paths.hpp"
 #include "QuorvelShared/unlockstate/allow_window_state_store.hpp"
+#include "testkit/capture_error.hpp"
 #include "testkit/recording_poster.hpp"
 #include "testkit/temp_xdg.hpp"
 
@@ -65,14 +66,11 @@ TEST_F(FolderModes, ASharedFolderOfAnotherUserIsAnErrorNamingItAndNothingIsWritt
     }
     const auto expectRefusal = [&](const char* what, const std::function<void()>& operation) {
         SCOPED_TRACE(what);
-        try {
-            operation();
-            ADD_FAILURE() << "no error";
-        } catch (const fs::filesystem_error& error) {
-            EXPECT_EQ(error.path1(), home.stateFolder());
-            EXPECT_NE(std::string(error.what()).find("owned by user 65534"), std::string::npos)
-                << error.what();
-        }
+        const auto error = testkit::captureError<fs::filesystem_error>(operation);
+        ASSERT_TRUE(error) << "no error";
+        EXPECT_EQ(error->path1(), home.stateFolder());
+        EXPECT_NE(std::string(error->what()).find("owned by user 65534"), std::string::npos)
+            << error->what();
     };
     expectRefusal("the folder", [] { paths::sharedStateFolder(); });
     expectRefusal("a save", [] { BLELocalConnectionStore::save("connected", "iPhone"); });

@@ -22,6 +22,7 @@
 #include "QuorvelShared/unlockstate/linked_unlock_revision_state_store.hpp"
 #include "QuorvelShared/unlockstate/remote_open_event_store.hpp"
 #include "QuorvelShared/unlockstate/synced_target_state_store.hpp"
+#include "testkit/capture_error.hpp"
 #include "testkit/odd_files.hpp"
 #include "testkit/recording_poster.hpp"
 #include "testkit/temp_xdg.hpp"
@@ -129,14 +130,11 @@ TEST_F(OddStateFiles, EveryStoreStopsWithAnErrorNamingTheFileAndLeavesItAlone) {
             fs::create_directories(file.parent_path());
             odd.make(file);
             const testkit::PathState before = testkit::pathState(file);
-            try {
-                operation.run();
-                ADD_FAILURE() << "no error";
-            } catch (const std::system_error& error) {
-                const std::string text = error.what();
-                EXPECT_NE(text.find(file.string()), std::string::npos) << text;
-                EXPECT_NE(text.find(odd.inError), std::string::npos) << text;
-            }
+            const auto error = testkit::captureError<std::system_error>(operation.run);
+            ASSERT_TRUE(error) << "no error";
+            const std::string text = error->what();
+            EXPECT_NE(text.find(file.string()), std::string::npos) << text;
+            EXPECT_NE(text.find(odd.inError), std::string::npos) << text;
             EXPECT_EQ(testkit::pathState(file), before);
             EXPECT_TRUE(poster.posted().empty());
         }
@@ -187,14 +185,12 @@ TEST_F(OddStateFiles, ALockFileThatIsNotARegularFileIsAnErrorNamingIt) {
         odd.make(lockFile);
         const testkit::PathState before = testkit::pathState(lockFile);
         bool ran = false;
-        try {
-            files::withLockedFile(processLock, lockFile, [&] { ran = true; });
-            ADD_FAILURE() << "no error";
-        } catch (const std::system_error& error) {
-            const std::string text = error.what();
-            EXPECT_NE(text.find(lockFile.string()), std::string::npos) << text;
-            EXPECT_NE(text.find(odd.inError), std::string::npos) << text;
-        }
+        const auto error = testkit::captureError<std::system_error>(
+            [&] { files::withLockedFile(processLock, lockFile, [&] { ran = true; }); });
+        ASSERT_TRUE(error) << "no error";
+        const std::string text = error->what();
+        EXPECT_NE(text.find(lockFile.string()), std::string::npos) << text;
+        EXPECT_NE(text.find(odd.inError), std::string::npos) << text;
         EXPECT_FALSE(ran);
         EXPECT_EQ(testkit::pathState(lockFile), before);
         EXPECT_THROW(AllowWindowStateStore::grant("t1", soon(), AllowWindowStateStore::fileURL()),

@@ -1,8 +1,8 @@
 // The browser's journey through both real programs: the native-messaging host driven through its
 // frames as the extension drives it, the bridge daemon started as the application starts it,
-// the fake bluetoothd and the phone. The phone has synced web targets, two of them linked to an
-// application target; an unlock request for one of those reaches the phone, and its approval
-// opens every web target of the link.
+// the fake bluetoothd and the phone; no screen, since neither program shows anything. The phone
+// has synced web targets, two of them linked to an application target; an unlock request for one
+// of those reaches the phone, and its approval opens every web target of the link.
 #include <QProcess>
 
 #include "QuorvelNativeHost/host/host_fixture.hpp"
@@ -13,14 +13,15 @@
 #include "QuorvelShared/unlockstate/linked_unlock_revision_state_store.hpp"
 #include "QuorvelShared/unlockstate/synced_target_state_store.hpp"
 #include "bluez/daemon_process.hpp"
-#include "journey_fixture.hpp"
+#include "journey/phone_journey_fixture.hpp"
 
 namespace quorvel::journeytest {
 namespace {
 
 using Out = MacToExtensionMessage;
+using WebJourneyTest = PhoneJourneyTest;
 
-TEST_F(JourneyTest, AWebTargetsRequestReachesThePhoneAndItsApprovalOpensEveryLinkedWebTarget) {
+TEST_F(WebJourneyTest, AWebTargetsRequestReachesThePhoneAndItsApprovalOpensEveryLinkedWebTarget) {
     // The Mac's device keys, as pairing left them in the keyring: the phone seals the target list
     // for them, and the daemon opens it with them.
     KeychainDeviceKeyStore keys(std::make_shared<SecretServiceKeychain>(),
