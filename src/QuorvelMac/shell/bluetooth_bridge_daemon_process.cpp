@@ -41,7 +41,7 @@ void check(int result, const char* what) {
 void reportStatusNotWritten(const std::exception& error) {
     qCWarning(lcShell, "%s",
               describeFailure(
-                  {"writing the Bluetooth status \"stopped\"", BLELocalConnectionStore::fileURL()},
+                  {"writing the Bluetooth status \"stopped\"", BLELocalConnectionStore::filePath()},
                   error.what())
                   .c_str());
 }

@@ -111,7 +111,7 @@ void BLELocalUnlockPeripheralPrototype::handleAnswer(const BLELocalPrototypeWire
         return;
     if (message.kind == Kind::unlockApproval &&
         BLELocalAcceptedApprovalReceiptStore::matchingReceipt(
-            message, systemClock().now(), BLELocalAcceptedApprovalReceiptStore::fileURL())) {
+            message, systemClock().now(), BLELocalAcceptedApprovalReceiptStore::filePath())) {
         return;
     }
     throw Refused(BLELocalUnlockPrototypeError::unexpectedResponse);

@@ -51,7 +51,7 @@ void BLELocalUnlockPeripheralPrototype::writeStatus(const std::string& status,
     // The status file is a courtesy to the other programs; the link goes on without it.
     runReportingFailure(lcDaemon, statusWriteFailure_, {"writing the Bluetooth status", {}},
                         [&](OperationStep& step) {
-                            step.file = BLELocalConnectionStore::fileURL();
+                            step.file = BLELocalConnectionStore::filePath();
                             BLELocalConnectionStore::save(status, detail);
                         });
 }

@@ -30,12 +30,12 @@ BLELocalConnectionSnapshot bleLocalConnectionSnapshotFromJson(const Json& value,
 
 namespace BLELocalConnectionStore {
 
-std::filesystem::path fileURL() {
+std::filesystem::path filePath() {
     return paths::sharedStateFile("ble-connection-state.json");
 }
 
 std::optional<BLELocalConnectionSnapshot> load() {
-    const auto text = files::readIfPresent(fileURL());
+    const auto text = files::readIfPresent(filePath());
     if (!text) {
         return std::nullopt;
     }
@@ -44,7 +44,7 @@ std::optional<BLELocalConnectionSnapshot> load() {
 
 void save(const std::string& status, const std::optional<std::string>& detail, const Clock& clock) {
     const BLELocalConnectionSnapshot snapshot{status, detail, clock.now()};
-    files::writeAtomically(fileURL(), json::write(toJson(snapshot), json::Style::compact));
+    files::writeAtomically(filePath(), json::write(toJson(snapshot), json::Style::compact));
     postAfterWrite(connectionChangedNotification);
 }
 

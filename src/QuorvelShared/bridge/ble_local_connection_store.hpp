@@ -33,7 +33,7 @@ namespace BLELocalConnectionStore {
 inline constexpr std::string_view connectionChangedNotification =
     "app.quorvel.bleBridge.connectionChanged";
 
-std::filesystem::path fileURL();
+std::filesystem::path filePath();
 
 // No file gives no value; read and decoding errors are thrown.
 std::optional<BLELocalConnectionSnapshot> load();

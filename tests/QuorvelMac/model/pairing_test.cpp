@@ -30,7 +30,7 @@ TEST_F(ModelTest, PairingWritesTheSessionShowsTheCodeAndHandsTheOfferToTheDaemon
     EXPECT_EQ(session->sessionId, *pairing.sessionId);
     EXPECT_EQ(session->code, *pairing.code);
     EXPECT_EQ(session->macDeviceId.rfind("dev_", 0), 0u);
-    const std::string sessionText = testkit::readFile(BLELocalPairingSessionStore::fileURL());
+    const std::string sessionText = testkit::readFile(BLELocalPairingSessionStore::filePath());
     EXPECT_NE(sessionText.find("\"public_signing_key\""), std::string::npos) << sessionText;
     EXPECT_NE(sessionText.find("\"public_encryption_key\""), std::string::npos);
     EXPECT_EQ(session->macPublicKeys, deviceKeys->keys.at(session->macDeviceId).publicKeys());
@@ -73,7 +73,7 @@ TEST_F(ModelTest, PairingUsesTheConfiguredDeviceIdWithoutItsBlanks) {
 TEST_F(ModelTest, PairingFailureIsShownWithItsReason) {
     auto model = makeModel();
     // The session file cannot be written where a folder stands.
-    std::filesystem::create_directories(BLELocalPairingSessionStore::fileURL());
+    std::filesystem::create_directories(BLELocalPairingSessionStore::filePath());
     model->startPairing();
     ASSERT_TRUE(model->pairing().error);
     EXPECT_EQ(model->pairing().error->rfind("Bluetoothペアリングを開始できませんでした: ", 0), 0u);

@@ -142,7 +142,7 @@ TEST_F(ModelTest, OpenAllowWindowsAreReArmedAndEndedOnesAreNot) {
     const Date now = clock->now();
     AllowWindowStateStore::save(
         {{"web-x", now.addingSeconds(1.5)}, {"web-youtube", now.addingSeconds(-10)}},
-        AllowWindowStateStore::fileURL());
+        AllowWindowStateStore::filePath());
     auto deps = dependencies();
     deps.clock = clock;
     MacAppModel model(deps);
@@ -185,7 +185,7 @@ TEST_F(ModelTest, UndecodableConfigurationChangesNothing) {
     MacLinkConfigurationStore::save(usableConfiguration());
     auto model = makeModel();
     ASSERT_TRUE(model->pairing().pairedIPhoneName);
-    writeFile(MacLinkConfigurationStore::fileURL(), "{\"macDeviceId\": 5}");
+    writeFile(MacLinkConfigurationStore::filePath(), "{\"macDeviceId\": 5}");
     model->refreshPairingStatus();
     EXPECT_EQ(model->macLinkConfiguration(), usableConfiguration());
     EXPECT_EQ(model->pairing().pairedIPhoneName, std::string("ios-1"));

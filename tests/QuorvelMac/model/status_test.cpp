@@ -31,9 +31,9 @@ TEST_F(ModelTest, BluetoothStatusShowsTheDetailOrTheWordAndSignalsOnlyOnChange) 
     };
     for (const auto& c : cases) {
         if (c.fileContents)
-            writeFile(BLELocalConnectionStore::fileURL(), *c.fileContents);
+            writeFile(BLELocalConnectionStore::filePath(), *c.fileContents);
         else
-            std::filesystem::remove(BLELocalConnectionStore::fileURL());
+            std::filesystem::remove(BLELocalConnectionStore::filePath());
         model->refreshBluetoothStatus();
         EXPECT_EQ(model->bluetoothStatus(), c.status) << c.name;
         EXPECT_EQ(model->bluetoothStatusCode(), c.code) << c.name;
@@ -60,7 +60,7 @@ TEST_F(ModelTest, ProfilesCountAsConnectedForTenSecondsAfterTheyWereSeen) {
     list.push_back(entry("future", now.addingSeconds(30)));
     list.push_back(entry("exactly-ten", now.addingSeconds(-10)));
     list.push_back(entry("eleven", now.addingSeconds(-11)));
-    writeFile(ChromeProfileConnectionStore::fileURL(),
+    writeFile(ChromeProfileConnectionStore::filePath(),
               json::write(list, json::Style::prettySorted));
     model.refreshChromeProfiles();
     ASSERT_EQ(model.chromeProfiles().size(), 3u);
@@ -74,7 +74,7 @@ TEST_F(ModelTest, ProfilesCountAsConnectedForTenSecondsAfterTheyWereSeen) {
     EXPECT_EQ(model.chromeConnectionDetail(), "Chromeから解除申請を受け取れる状態です。");
     EXPECT_TRUE(model.setupStatus().chromeConnected);
 
-    writeFile(ChromeProfileConnectionStore::fileURL(), "not json");
+    writeFile(ChromeProfileConnectionStore::filePath(), "not json");
     model.refreshChromeProfiles();
     EXPECT_TRUE(model.chromeProfiles().empty());
     EXPECT_EQ(model.chromeConnectionSummary(), "Chrome拡張とMacアプリは未接続");

@@ -66,7 +66,7 @@ TEST_F(HostMessages, TargetsSyncReportsTheStoredListInOrderWithDisabledTargets) 
 }
 
 TEST_F(HostMessages, AnUnreadableListCountsAsNone) {
-    std::filesystem::create_directories(SyncedTargetStateStore::fileURL());
+    std::filesystem::create_directories(SyncedTargetStateStore::filePath());
     HostProcess& h = start();
     h.send(targetsSyncMessage());
     EXPECT_FALSE(as<Out::TargetsState>(h.readMessage()).managed);
@@ -83,7 +83,7 @@ TEST_F(HostMessages, ProfileConnectedIsRecordedAndAnsweredWithPolicyUpdated) {
 
 TEST_F(HostMessages, SightingsWithinOneSecondLeaveTheProfileFileAloneAndALaterOneRewritesIt) {
     HostProcess& h = start();
-    const auto file = ChromeProfileConnectionStore::fileURL();
+    const auto file = ChromeProfileConnectionStore::filePath();
     const auto ask = [&] {
         ASSERT_TRUE(h.send(targetsSyncMessage()));
         as<Out::TargetsState>(h.readMessage());
@@ -136,7 +136,7 @@ TEST_F(HostMessages, ABlockedTargetIsCountedAgainstItsLinkedTargetAndAnsweredWit
             ExtensionToMacMessage::TargetBlocked{"p1", target, "Site", "https://x.example/"}});
         EXPECT_EQ(as<Out::LockRequired>(h.readMessage()).targetLocalId, target);
     }
-    RemoteOpenEventStore store(RemoteOpenEventStore::defaultFileURL());
+    RemoteOpenEventStore store(RemoteOpenEventStore::defaultFilePath());
     const auto batches = store.snapshotForUnlock(systemClock().now());
     ASSERT_EQ(batches.size(), 1u);
     std::set<std::string> counted;
@@ -146,7 +146,7 @@ TEST_F(HostMessages, ABlockedTargetIsCountedAgainstItsLinkedTargetAndAnsweredWit
 }
 
 TEST_F(HostMessages, ABlockedTargetWhoseCountFailsIsStillAnsweredWithLockRequired) {
-    std::filesystem::create_directories(RemoteOpenEventStore::defaultFileURL());
+    std::filesystem::create_directories(RemoteOpenEventStore::defaultFilePath());
     HostProcess& h = start();
     h.send(ExtensionToMacMessage{
         ExtensionToMacMessage::TargetBlocked{"p1", "t1", "Site", "https://x.example/"}});
@@ -167,7 +167,7 @@ TEST_F(HostMessages, SubscribingPushesTheFirstPictureAndLaterChangesWithoutARepl
     EXPECT_EQ(bluetooth.detail, "iPhone");
 
     const Date until = systemClock().now().addingSeconds(3600);
-    AllowWindowStateStore::grant("t1", until, AllowWindowStateStore::fileURL());
+    AllowWindowStateStore::grant("t1", until, AllowWindowStateStore::filePath());
     const auto allows = as<Out::AllowState>(h.readMessage());
     ASSERT_EQ(allows.allows.size(), 1u);
     EXPECT_EQ(allows.allows[0].targetId, "t1");
@@ -243,7 +243,7 @@ TEST_F(HostMessages, AnAllowWindowThatEndsBetweenPassesIsPushedAway) {
     for (double length = 6; seen() == pushed.end() && std::chrono::steady_clock::now() < giveUpAt;
          length *= 2) {
         AllowWindowStateStore::grant("t1", systemClock().now().addingSeconds(length),
-                                     AllowWindowStateStore::fileURL());
+                                     AllowWindowStateStore::filePath());
         pushed = allowStatesOfTheNextPasses();
     }
     const auto shown = seen();

@@ -407,7 +407,7 @@ TEST_F(DaemonWithMacKeys, TargetListWithABadTrustSignatureChangesNothing) {
             .trustSignature;
     EXPECT_EQ(send(sync), 0x00);
     waitForEarlierReplies();
-    EXPECT_FALSE(std::filesystem::exists(SyncedTargetStateStore::fileURL()));
+    EXPECT_FALSE(std::filesystem::exists(SyncedTargetStateStore::filePath()));
     EXPECT_FALSE(received(Kind::targetSyncReceipt).has_value());
 }
 

@@ -21,8 +21,9 @@ protected:
 
 TEST_F(BLELocalConnectionStoreTest, AnAbsentDetailWritesTwoKeysAndReadsBackAbsent) {
     BLELocalConnectionStore::save("advertising", std::nullopt, clock);
-    EXPECT_EQ(BLELocalConnectionStore::fileURL(), home.stateFolder() / "ble-connection-state.json");
-    EXPECT_EQ(testkit::readFile(BLELocalConnectionStore::fileURL()),
+    EXPECT_EQ(BLELocalConnectionStore::filePath(),
+              home.stateFolder() / "ble-connection-state.json");
+    EXPECT_EQ(testkit::readFile(BLELocalConnectionStore::filePath()),
               "{\"status\":\"advertising\",\"updatedAt\":736000000.25}");
     EXPECT_EQ(BLELocalConnectionStore::load(),
               (BLELocalConnectionSnapshot{"advertising", std::nullopt, clock.now()}));
@@ -31,7 +32,7 @@ TEST_F(BLELocalConnectionStoreTest, AnAbsentDetailWritesTwoKeysAndReadsBackAbsen
 
 TEST_F(BLELocalConnectionStoreTest, ADetailIsWrittenBetweenStatusAndTime) {
     BLELocalConnectionStore::save("connected", "iPhone と接続しました/OK", clock);
-    EXPECT_EQ(testkit::readFile(BLELocalConnectionStore::fileURL()),
+    EXPECT_EQ(testkit::readFile(BLELocalConnectionStore::filePath()),
               "{\"status\":\"connected\",\"detail\":\"iPhone と接続しました\\/OK\","
               "\"updatedAt\":736000000.25}");
     EXPECT_EQ(BLELocalConnectionStore::load(),
@@ -49,7 +50,7 @@ TEST_F(BLELocalConnectionStoreTest, EverySaveWritesItsOwnTimeAndPostsOnce) {
 
 TEST_F(BLELocalConnectionStoreTest, AFailedWritePostsNothing) {
     // A folder standing where the file should be makes the replacement fail.
-    const auto file = BLELocalConnectionStore::fileURL();
+    const auto file = BLELocalConnectionStore::filePath();
     std::filesystem::create_directories(file / "blocker");
     EXPECT_THROW(BLELocalConnectionStore::save("connected", std::nullopt, clock),
                  std::system_error);
@@ -95,7 +96,7 @@ TEST_F(BLELocalConnectionStoreTest, FilesFromOtherWritersDecodeByTheirKeys) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        testkit::writeFile(BLELocalConnectionStore::fileURL(), c.text);
+        testkit::writeFile(BLELocalConnectionStore::filePath(), c.text);
         if (c.expected) {
             EXPECT_EQ(BLELocalConnectionStore::load(), c.expected);
         } else {
@@ -105,7 +106,7 @@ TEST_F(BLELocalConnectionStoreTest, FilesFromOtherWritersDecodeByTheirKeys) {
 }
 
 TEST_F(BLELocalConnectionStoreTest, AZeroTimeIsTheStartOf2001) {
-    testkit::writeFile(BLELocalConnectionStore::fileURL(), R"({"status":"off","updatedAt":0})");
+    testkit::writeFile(BLELocalConnectionStore::filePath(), R"({"status":"off","updatedAt":0})");
     EXPECT_EQ(BLELocalConnectionStore::load()->updatedAt.unixSeconds(), 978307200.0);
 }
 

@@ -49,7 +49,7 @@ TEST_F(ModelTest, AFailedAllowWindowWriteIsReportedAndTheWindowOpensAndEndsAllTh
         testkit::TempXdgHome caseHome;
         auto model = makeModel();
         const std::string target = model->targets()[0].id;
-        const fs::path file = AllowWindowStateStore::fileURL();
+        const fs::path file = AllowWindowStateStore::filePath();
         c.spoil(file);
         const std::string head = "quorvel.model: ";
         const auto expectReported = [&](const std::string& errors, const std::string& what) {
@@ -86,7 +86,7 @@ TEST_F(ModelTest, AFailedAllowWindowWriteIsReportedAndTheWindowOpensAndEndsAllTh
 
 TEST_F(ModelTest, AnUnreadableStatusFileIsReportedOncePerChangeOfItsFailure) {
     auto model = makeModel();
-    const fs::path file = BLELocalConnectionStore::fileURL();
+    const fs::path file = BLELocalConnectionStore::filePath();
     const std::string head =
         "quorvel.model: reading the Bluetooth status (" + file.string() + "): ";
     const auto refreshThrice = [&] {
