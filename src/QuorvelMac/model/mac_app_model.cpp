@@ -244,10 +244,9 @@ void MacAppModel::startDemonstration() {
     setAppSelectionStepFinished(true);
     PairingState pairing = pairing_;
     pairing.pairedIPhoneName = "iPhone";
-    pairing.status = "connected";
+    pairing.status = PairingState::Status::connected;
     setPairing(pairing);
-    setBluetoothStatus("接続済み");
-    setBluetoothStatusCode(std::string("connected"));
+    setBluetoothStatus({BluetoothLinkState::connected, "接続済み"});
     setChromeProfiles({ChromeProfile{"marketing", "Chrome", true, start}});
     connection_.nativeHostInstalled = true;
     Q_EMIT connectionChanged();
@@ -373,13 +372,9 @@ void MacAppModel::setSettingsRelaxationConfiguration(
     if (store(settingsRelaxationConfiguration_, value))
         Q_EMIT settingsRelaxationConfigurationChanged();
 }
-void MacAppModel::setBluetoothStatus(const std::string& value) {
+void MacAppModel::setBluetoothStatus(const BluetoothStatus& value) {
     if (store(bluetoothStatus_, value))
         Q_EMIT bluetoothStatusChanged();
-}
-void MacAppModel::setBluetoothStatusCode(const std::optional<std::string>& value) {
-    if (store(bluetoothStatusCode_, value))
-        Q_EMIT bluetoothStatusCodeChanged();
 }
 void MacAppModel::setAppSelectionStepFinished(bool value) {
     if (!store(appSelectionStepFinished_, value))

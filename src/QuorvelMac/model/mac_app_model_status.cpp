@@ -35,12 +35,10 @@ void MacAppModel::refreshBluetoothStatus() {
         loadReportingFailure(lcModel, bluetoothStatusFailure_, "reading the Bluetooth status",
                              BLELocalConnectionStore::filePath, BLELocalConnectionStore::load);
     if (!snapshot) {
-        setBluetoothStatus("準備中");
-        setBluetoothStatusCode(std::nullopt);
+        setBluetoothStatus({});
         return;
     }
-    setBluetoothStatus(snapshot->detail.value_or(snapshot->status));
-    setBluetoothStatusCode(snapshot->status);
+    setBluetoothStatus({snapshot->status, snapshot->detail});
 }
 
 void MacAppModel::refreshChromeProfiles() {

@@ -13,21 +13,29 @@ using testkit::writeFile;
 
 TEST_F(ModelTest, BluetoothStatusShowsTheDetailOrTheWordAndSignalsOnlyOnChange) {
     auto model = makeModel();
-    int textChanges = 0;
-    QObject::connect(model.get(), &MacAppModel::bluetoothStatusChanged, [&] { ++textChanges; });
+    int changes = 0;
+    QObject::connect(model.get(), &MacAppModel::bluetoothStatusChanged, [&] { ++changes; });
     struct Case {
         const char* name;
         std::optional<std::string> fileContents;
-        std::string status;
-        std::optional<std::string> code;
+        std::string text;
+        BluetoothStatus status;
     };
     const std::vector<Case> cases = {
-        {"word only", R"({"status":"connected","updatedAt":700000000})", "connected", "connected"},
+        {"word only",
+         R"({"status":"connected","updatedAt":700000000})",
+         "connected",
+         {BluetoothLinkState::connected, std::nullopt}},
         {"with detail",
          R"({"status":"advertising","detail":"iPhoneを待っています","updatedAt":700000000})",
-         "iPhoneを待っています", "advertising"},
-        {"undecodable", R"({"status":5})", "準備中", std::nullopt},
-        {"no file", std::nullopt, "準備中", std::nullopt},
+         "iPhoneを待っています",
+         {BluetoothLinkState::advertising, "iPhoneを待っています"}},
+        {"another writer's word",
+         R"({"status":"poweredOff","updatedAt":700000000})",
+         "poweredOff",
+         {BluetoothLinkStatus::fromWord("poweredOff"), std::nullopt}},
+        {"undecodable", R"({"status":5})", "準備中", {}},
+        {"no file", std::nullopt, "準備中", {}},
     };
     for (const auto& c : cases) {
         if (c.fileContents)
@@ -36,11 +44,11 @@ TEST_F(ModelTest, BluetoothStatusShowsTheDetailOrTheWordAndSignalsOnlyOnChange) 
             std::filesystem::remove(BLELocalConnectionStore::filePath());
         model->refreshBluetoothStatus();
         EXPECT_EQ(model->bluetoothStatus(), c.status) << c.name;
-        EXPECT_EQ(model->bluetoothStatusCode(), c.code) << c.name;
+        EXPECT_EQ(bluetoothStatusText(model->bluetoothStatus()), c.text) << c.name;
     }
-    const int before = textChanges;
+    const int before = changes;
     model->refreshBluetoothStatus();
-    EXPECT_EQ(textChanges, before);
+    EXPECT_EQ(changes, before);
 }
 
 TEST_F(ModelTest, ProfilesCountAsConnectedForTenSecondsAfterTheyWereSeen) {

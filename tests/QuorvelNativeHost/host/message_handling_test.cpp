@@ -161,9 +161,9 @@ TEST_F(HostMessages, SubscribingPushesTheFirstPictureAndLaterChangesWithoutARepl
     EXPECT_EQ(as<Out::TargetsState>(h.readMessage()).version, 0);
     EXPECT_TRUE(as<Out::AllowState>(h.readMessage()).allows.empty());
 
-    BLELocalConnectionStore::save("connected", "iPhone");
+    BLELocalConnectionStore::save(BluetoothLinkState::connected, "iPhone");
     const auto bluetooth = as<Out::BluetoothState>(h.readMessage());
-    EXPECT_EQ(bluetooth.status, "connected");
+    EXPECT_EQ(bluetooth.status, BluetoothLinkState::connected);
     EXPECT_EQ(bluetooth.detail, "iPhone");
 
     const Date until = systemClock().now().addingSeconds(3600);
@@ -178,8 +178,8 @@ TEST_F(HostMessages, SubscribingPushesTheFirstPictureAndLaterChangesWithoutARepl
     EXPECT_TRUE(targets.managed);
 
     // Re-saved with the same words: a new time, pushed again.
-    BLELocalConnectionStore::save("connected", "iPhone");
-    EXPECT_EQ(as<Out::BluetoothState>(h.readMessage()).status, "connected");
+    BLELocalConnectionStore::save(BluetoothLinkState::connected, "iPhone");
+    EXPECT_EQ(as<Out::BluetoothState>(h.readMessage()).status, BluetoothLinkState::connected);
 
     // A direct question is still answered while the stream runs.
     h.send(targetsSyncMessage());
@@ -212,7 +212,8 @@ TEST_F(HostMessages, AnAllowWindowThatEndsBetweenPassesIsPushedAway) {
     const auto allowStatesOfTheNextPasses = [&] {
         std::vector<Out::AllowState> allows;
         for (int i = 0; i < 2; ++i) {
-            BLELocalConnectionStore::save("connected", "mark " + std::to_string(++saves));
+            BLELocalConnectionStore::save(BluetoothLinkState::connected,
+                                          "mark " + std::to_string(++saves));
             for (;;) {
                 const auto message = h.readMessage();
                 if (!message) {
@@ -260,13 +261,13 @@ TEST_F(HostMessages, AnAllowWindowThatEndsBetweenPassesIsPushedAway) {
 }
 
 TEST_F(HostMessages, ABluetoothFileAtStartIsPushedOnTheFirstPass) {
-    BLELocalConnectionStore::save("poweredOff", std::nullopt);
+    BLELocalConnectionStore::save(BluetoothLinkStatus::fromWord("poweredOff"), std::nullopt);
     HostProcess& h = start();
     h.send(subscribeMessage());
     as<Out::TargetsState>(h.readMessage());
     as<Out::AllowState>(h.readMessage());
     const auto bluetooth = as<Out::BluetoothState>(h.readMessage());
-    EXPECT_EQ(bluetooth.status, "poweredOff");
+    EXPECT_EQ(bluetooth.status.word(), "poweredOff");
     EXPECT_FALSE(bluetooth.detail);
 }
 

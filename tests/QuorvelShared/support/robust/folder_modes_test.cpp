@@ -75,7 +75,8 @@ TEST_F(FolderModes, ASharedFolderOfAnotherUserIsAnErrorNamingItAndNothingIsWritt
         }
     };
     expectRefusal("the folder", [] { paths::sharedStateFolder(); });
-    expectRefusal("a save", [] { BLELocalConnectionStore::save("connected", "iPhone"); });
+    expectRefusal("a save",
+                  [] { BLELocalConnectionStore::save(BluetoothLinkState::connected, "iPhone"); });
     expectRefusal("a load", [] { MacLinkConfigurationStore::load(); });
     EXPECT_TRUE(AllowWindowStateStore::load(systemClock().now()).empty());
     EXPECT_TRUE(fs::is_empty(home.stateFolder()));
