@@ -5,7 +5,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 
-"$here/install-deps.sh"
+"$here/install-deps.sh" runtime build test
 
 build="$root/build/asan"
 # Warnings are errors here, so that the build stays free of them.

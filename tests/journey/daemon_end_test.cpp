@@ -52,7 +52,8 @@ TEST_F(KilledDaemonRobustness, AKilledDaemonLeavesEveryScreenSayingThatTheLinkHa
     ::kill(daemons[0], SIGKILL);
     ASSERT_TRUE(runLoopUntil([&] {
         const auto status = BLELocalConnectionStore::load();
-        return status && status->status == "stopped" && status->detail == endedDetail;
+        return status && status->status == BluetoothLinkState::stopped &&
+               status->detail == endedDetail;
     })) << "the status file does not say that the link has ended";
     // Reaped as it ended, not left a zombie.
     EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(daemons[0])));

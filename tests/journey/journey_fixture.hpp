@@ -95,7 +95,7 @@ protected:
             << "the phone got nothing after subscribing";
         ASSERT_TRUE(runLoopUntil([] {
             const auto status = BLELocalConnectionStore::load();
-            return status && status->status == "connected";
+            return status && status->status == BluetoothLinkState::connected;
         }));
         tree = std::make_unique<testing::AccessibilityTree>();
         ASSERT_TRUE(runLoopUntil([&] {

@@ -147,8 +147,8 @@ void MacAppModel::installObservers() {
 void MacAppModel::reloadSyncedTargets() {
     // A list that cannot be read leaves the targets as they are until it reads again.
     const std::optional<SyncedTargetList> list =
-        loadReportingFailure(lcModel, "reading the synced targets", SyncedTargetStateStore::fileURL,
-                             SyncedTargetStateStore::load);
+        loadReportingFailure(lcModel, "reading the synced targets",
+                             SyncedTargetStateStore::filePath, SyncedTargetStateStore::load);
     if (list)
         applySyncedTargets(*list);
 }
@@ -157,7 +157,7 @@ void MacAppModel::loadTargetsAtStart() {
     std::vector<MacLockTarget> loaded;
     OperationStep step{"reading the lock targets", {}};
     try {
-        step.file = MacTargetStore::fileURL();
+        step.file = MacTargetStore::filePath();
         loaded = MacTargetStore::load();
     } catch (const std::exception& error) {
         // The defaults are about to be written over the file: keep the user's list beside it.
@@ -165,7 +165,7 @@ void MacAppModel::loadTargetsAtStart() {
         try {
             outcome +=
                 "; kept aside as " +
-                MacTargetStore::moveAside(MacTargetStore::fileURL(), now().unixSeconds()).string();
+                MacTargetStore::moveAside(MacTargetStore::filePath(), now().unixSeconds()).string();
         } catch (const std::exception& failure) {
             outcome += std::string("; keeping it aside failed: ") + failure.what();
         }
@@ -192,7 +192,7 @@ void MacAppModel::loadMacLinkConfiguration() {
     std::optional<MacLinkConfiguration> configuration;
     const bool read = runReportingFailure(lcModel, {"reading the link configuration", {}},
                                           [&](OperationStep& step) {
-                                              step.file = MacLinkConfigurationStore::fileURL();
+                                              step.file = MacLinkConfigurationStore::filePath();
                                               configuration = MacLinkConfigurationStore::load();
                                           });
     if (!read)
@@ -244,10 +244,9 @@ void MacAppModel::startDemonstration() {
     setAppSelectionStepFinished(true);
     PairingState pairing = pairing_;
     pairing.pairedIPhoneName = "iPhone";
-    pairing.status = "connected";
+    pairing.status = PairingState::Status::connected;
     setPairing(pairing);
-    setBluetoothStatus("接続済み");
-    setBluetoothStatusCode(std::string("connected"));
+    setBluetoothStatus({BluetoothLinkState::connected, "接続済み"});
     setChromeProfiles({ChromeProfile{"marketing", "Chrome", true, start}});
     connection_.nativeHostInstalled = true;
     Q_EMIT connectionChanged();
@@ -373,13 +372,9 @@ void MacAppModel::setSettingsRelaxationConfiguration(
     if (store(settingsRelaxationConfiguration_, value))
         Q_EMIT settingsRelaxationConfigurationChanged();
 }
-void MacAppModel::setBluetoothStatus(const std::string& value) {
+void MacAppModel::setBluetoothStatus(const BluetoothStatus& value) {
     if (store(bluetoothStatus_, value))
         Q_EMIT bluetoothStatusChanged();
-}
-void MacAppModel::setBluetoothStatusCode(const std::optional<std::string>& value) {
-    if (store(bluetoothStatusCode_, value))
-        Q_EMIT bluetoothStatusCodeChanged();
 }
 void MacAppModel::setAppSelectionStepFinished(bool value) {
     if (!store(appSelectionStepFinished_, value))

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "QuorvelMac/model/bluetooth_status.hpp"
 #include "QuorvelMac/model/collaborators.hpp"
 #include "QuorvelMac/model/connection_state.hpp"
 #include "QuorvelMac/model/mac_lock_target.hpp"
@@ -114,8 +115,7 @@ public:
     const SettingsRelaxationProtectionConfiguration& settingsRelaxationConfiguration() const {
         return settingsRelaxationConfiguration_;
     }
-    const std::string& bluetoothStatus() const { return bluetoothStatus_; }
-    const std::optional<std::string>& bluetoothStatusCode() const { return bluetoothStatusCode_; }
+    const BluetoothStatus& bluetoothStatus() const { return bluetoothStatus_; }
     bool appSelectionStepFinished() const { return appSelectionStepFinished_; }
     const std::map<std::string, Date>& marketingAllowWindows() const {
         return marketingAllowWindows_;
@@ -189,7 +189,6 @@ Q_SIGNALS:
     void targetSyncErrorChanged();
     void settingsRelaxationConfigurationChanged();
     void bluetoothStatusChanged();
-    void bluetoothStatusCodeChanged();
     void appSelectionStepFinishedChanged();
     void marketingAllowWindowsChanged();
     // Derived values.
@@ -244,8 +243,7 @@ private:
     void setWebTargetsManagedByIOS(bool value);
     void setTargetSyncVersion(const std::optional<long long>& value);
     void setSettingsRelaxationConfiguration(const SettingsRelaxationProtectionConfiguration& value);
-    void setBluetoothStatus(const std::string& value);
-    void setBluetoothStatusCode(const std::optional<std::string>& value);
+    void setBluetoothStatus(const BluetoothStatus& value);
     void setAppSelectionStepFinished(bool value);
     void insertRecentUnlock(const std::string& targetName, const std::string& status);
     Date now() const;
@@ -271,8 +269,7 @@ private:
     std::optional<long long> targetSyncVersion_;
     std::optional<std::string> targetSyncError_;
     SettingsRelaxationProtectionConfiguration settingsRelaxationConfiguration_;
-    std::string bluetoothStatus_ = "準備中";
-    std::optional<std::string> bluetoothStatusCode_;
+    BluetoothStatus bluetoothStatus_;
     // The status files are read every few seconds: each failure is reported once per change.
     RepeatedFailure bluetoothStatusFailure_;
     RepeatedFailure chromeProfilesFailure_;

@@ -78,7 +78,7 @@ void MacAppModel::startLocalBluetoothPairing() {
         next.code = code;
         next.qrURL = localPairingQRCodeURL(sessionId, code);
         next.expiresAt = expiresAt;
-        next.status = "pending";
+        next.status = PairingState::Status::pending;
         setPairing(next);
 
         BLELocalPrototypeWireMessage offer;

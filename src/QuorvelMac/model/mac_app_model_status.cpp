@@ -33,21 +33,19 @@ void MacAppModel::refreshBluetoothStatus() {
     // A status that cannot be read is shown as not yet known.
     const std::optional<BLELocalConnectionSnapshot> snapshot =
         loadReportingFailure(lcModel, bluetoothStatusFailure_, "reading the Bluetooth status",
-                             BLELocalConnectionStore::fileURL, BLELocalConnectionStore::load);
+                             BLELocalConnectionStore::filePath, BLELocalConnectionStore::load);
     if (!snapshot) {
-        setBluetoothStatus("準備中");
-        setBluetoothStatusCode(std::nullopt);
+        setBluetoothStatus({});
         return;
     }
-    setBluetoothStatus(snapshot->detail.value_or(snapshot->status));
-    setBluetoothStatusCode(snapshot->status);
+    setBluetoothStatus({snapshot->status, snapshot->detail});
 }
 
 void MacAppModel::refreshChromeProfiles() {
     // Profiles that cannot be read are shown as none connected.
     const std::vector<ChromeProfileConnection> records = loadReportingFailure(
         lcModel, chromeProfilesFailure_, "reading the browser profiles",
-        ChromeProfileConnectionStore::fileURL, ChromeProfileConnectionStore::load);
+        ChromeProfileConnectionStore::filePath, ChromeProfileConnectionStore::load);
     std::vector<ChromeProfile> profiles;
     for (const auto& record : records)
         profiles.push_back({record.profileId, record.displayName,

@@ -54,7 +54,7 @@ void MacAppModel::acknowledgeRemoteOpenBatches(const std::string& requestId) {
     runReportingFailure(lcModel,
                         {"acknowledging the remote-open batches of request " + requestId, {}},
                         [&](OperationStep& step) {
-                            step.file = RemoteOpenEventStore::defaultFileURL();
+                            step.file = RemoteOpenEventStore::defaultFilePath();
                             RemoteOpenEventStore(step.file).acknowledge(ids);
                         });
 }
@@ -65,7 +65,7 @@ void MacAppModel::applyApproval(std::string targetId, Date allowUntil,
     // approved target alone.
     const std::optional<SyncedTargetList> list =
         loadReportingFailure(lcModel, "reading the synced targets to approve " + targetId,
-                             SyncedTargetStateStore::fileURL, SyncedTargetStateStore::load);
+                             SyncedTargetStateStore::filePath, SyncedTargetStateStore::load);
     std::optional<std::string> linkedId = linkedTargetId;
     if (!linkedId && list) {
         for (const auto& entry : list->webTargets) {
@@ -143,7 +143,7 @@ void MacAppModel::authorizationDidExpire(std::string targetId) {
 void MacAppModel::storeAllowWindow(const std::string& targetId, Date until) {
     runReportingFailure(lcModel, {"granting the allow window of " + targetId, {}},
                         [&](OperationStep& step) {
-                            step.file = AllowWindowStateStore::fileURL();
+                            step.file = AllowWindowStateStore::filePath();
                             AllowWindowStateStore::grant(targetId, until, step.file, *deps_.clock);
                         });
 }
@@ -151,7 +151,7 @@ void MacAppModel::storeAllowWindow(const std::string& targetId, Date until) {
 void MacAppModel::removeStoredAllowWindow(const std::string& targetId) {
     runReportingFailure(lcModel, {"revoking the allow window of " + targetId, {}},
                         [&](OperationStep& step) {
-                            step.file = AllowWindowStateStore::fileURL();
+                            step.file = AllowWindowStateStore::filePath();
                             AllowWindowStateStore::revoke(targetId, step.file, *deps_.clock);
                         });
 }

@@ -91,19 +91,19 @@ const std::vector<MacLockTarget>& defaultTargets() {
 
 namespace MacTargetStore {
 
-std::filesystem::path fileURL() {
+std::filesystem::path filePath() {
     return paths::sharedStateFile("mac-targets.json");
 }
 
 std::vector<MacLockTarget> load() {
-    const auto contents = files::readIfPresent(fileURL());
+    const auto contents = files::readIfPresent(filePath());
     if (!contents)
         return {};
     return json::readArray(json::parse(*contents), "", macLockTargetFromJson);
 }
 
 void save(const std::vector<MacLockTarget>& targets) {
-    files::writeAtomically(fileURL(),
+    files::writeAtomically(filePath(),
                            json::write(json::arrayOf(targets), json::Style::prettySorted));
 }
 

@@ -59,7 +59,7 @@ const std::vector<MacLockTarget>& defaultTargets();
 
 namespace MacTargetStore {
 // "mac-targets.json" in the shared state folder.
-std::filesystem::path fileURL();
+std::filesystem::path filePath();
 // An empty list when no file exists; a read or decoding failure throws.
 std::vector<MacLockTarget> load();
 // The whole list, pretty-printed with sorted keys, replacing the file atomically; throws.

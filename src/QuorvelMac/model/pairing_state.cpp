@@ -1,27 +1,21 @@
 #include "QuorvelMac/model/pairing_state.hpp"
 
-#include "QuorvelShared/support/text.hpp"
-
 namespace quorvel {
 
 namespace {
 
-std::optional<std::string> lowered(const std::optional<std::string>& text) {
-    if (!text)
-        return std::nullopt;
-    return asciiLowercased(*text);
-}
+using Status = PairingState::Status;
 
-std::optional<std::string> sessionTitleFor(const std::optional<std::string>& status,
-                                           bool isReplacement, bool hasSession) {
+std::optional<std::string> sessionTitleFor(std::optional<Status> status, bool isReplacement,
+                                           bool hasSession) {
     if (!hasSession)
         return std::nullopt;
     const std::string prefix = isReplacement ? "再ペアリング" : "";
-    if (status == "pending")
+    if (status == Status::pending)
         return isReplacement ? "再ペアリング承認待ち" : "iPhoneの承認待ち";
-    if (status == "approved")
+    if (status == Status::approved)
         return prefix + "承認済み";
-    if (status == "expired")
+    if (status == Status::expired)
         return prefix + "期限切れ";
     return prefix + "状態を確認中";
 }
@@ -38,19 +32,19 @@ void PairingState::restorePairedDevice(const std::optional<MacLinkConfiguration>
 PairingStatusPresentation::PairingStatusPresentation(const PairingState& pairing) {
     const bool paired = pairing.pairedIPhoneName.has_value();
     const bool hasSession = pairing.sessionId.has_value();
-    const auto status = lowered(pairing.status);
-    isSessionUsable = hasSession && status == "pending";
-    isSessionExpired = hasSession && status == "expired";
+    const std::optional<Status> status = pairing.status;
+    isSessionUsable = hasSession && status == Status::pending;
+    isSessionExpired = hasSession && status == Status::expired;
     if (paired) {
         connectionTitle = "iPhone登録あり";
         tone = Tone::connected;
-    } else if (status == "pending") {
+    } else if (status == Status::pending) {
         connectionTitle = "iPhoneの承認待ち";
         tone = Tone::pending;
-    } else if (status == "expired") {
+    } else if (status == Status::expired) {
         connectionTitle = "期限切れ";
         tone = Tone::expired;
-    } else if (status == "approved") {
+    } else if (status == Status::approved) {
         connectionTitle = "接続情報を更新中";
         tone = Tone::pending;
     } else {

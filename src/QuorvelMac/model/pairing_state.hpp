@@ -9,6 +9,9 @@
 namespace quorvel {
 
 struct PairingState {
+    // Where the pairing offer stands; `connected` marks the demonstration's paired iPhone.
+    enum class Status { pending, approved, expired, connected };
+
     // The configured iPhone's device id while a usable link configuration exists; its presence
     // means "paired" everywhere.
     std::optional<std::string> pairedIPhoneName;
@@ -16,8 +19,8 @@ struct PairingState {
     std::optional<std::string> code;
     std::optional<std::string> qrURL;
     std::optional<Date> expiresAt;
-    // "pending" while an offer waits.
-    std::optional<std::string> status;
+    // Pending while an offer waits.
+    std::optional<Status> status;
     std::optional<std::string> error;
 
     // Sets only `pairedIPhoneName`: the iPhone's device id for a usable configuration, else none.

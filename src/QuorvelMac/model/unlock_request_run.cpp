@@ -72,7 +72,7 @@ void UnlockRequestRun::begin() {
     if (!model_)
         return finish();
     // This copy serves the whole request; a later change of the link does not reach it.
-    step_ = {"taking the link configuration", MacLinkConfigurationStore::fileURL()};
+    step_ = {"taking the link configuration", MacLinkConfigurationStore::filePath()};
     const auto configuration = model_->macLinkConfiguration();
     if (!configuration || !configuration->isUsableForUnlockRequests())
         return fail(unlockTexts::pairingRequired);
@@ -137,7 +137,7 @@ void UnlockRequestRun::handleAnswer(const BLELocalPrototypeWireMessage& answer) 
     step_ = {"checking the iPhone's answer", {}};
     const UnlockAnswerCheck check = checkUnlockAnswer(answer, requestId_, configuration_);
     if (check.stage == UnlockAnswerCheck::Stage::linkedRevision)
-        step_ = {"accepting the linked revision", LinkedUnlockRevisionStateStore::fileURL()};
+        step_ = {"accepting the linked revision", LinkedUnlockRevisionStateStore::filePath()};
     using Verdict = UnlockAnswerCheck::Verdict;
     switch (check.verdict) {
         case Verdict::cancelled:

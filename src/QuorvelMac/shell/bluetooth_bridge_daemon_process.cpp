@@ -41,7 +41,7 @@ void check(int result, const char* what) {
 void reportStatusNotWritten(const std::exception& error) {
     qCWarning(lcShell, "%s",
               describeFailure(
-                  {"writing the Bluetooth status \"stopped\"", BLELocalConnectionStore::fileURL()},
+                  {"writing the Bluetooth status \"stopped\"", BLELocalConnectionStore::filePath()},
                   error.what())
                   .c_str());
 }
@@ -79,7 +79,7 @@ void BluetoothBridgeDaemonProcess::childEnded(int waitStatus) {
     }
     qCWarning(lcShell, "the Bluetooth bridge daemon %s; it is not started again", how.c_str());
     try {
-        BLELocalConnectionStore::save("stopped", std::string(endedDetail));
+        BLELocalConnectionStore::save(BluetoothLinkState::stopped, std::string(endedDetail));
     } catch (const std::exception& error) {
         reportStatusNotWritten(error);
     }
@@ -142,7 +142,7 @@ void BluetoothBridgeDaemonProcess::stop() {
     if (stopped_) return;
     stopped_ = true;
     try {
-        BLELocalConnectionStore::save("stopped", std::string(stoppedDetail));
+        BLELocalConnectionStore::save(BluetoothLinkState::stopped, std::string(stoppedDetail));
     } catch (const std::exception& error) {
         // Reported only: the daemon is still asked to end below.
         reportStatusNotWritten(error);

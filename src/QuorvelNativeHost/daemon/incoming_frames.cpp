@@ -93,7 +93,7 @@ void BLELocalUnlockPeripheralPrototype::handleReceipt(const BLELocalPrototypeWir
         return;
     deliveredRequestIds_.insert(id);
     outboundFrames_.removeRequest(id);
-    writeStatus("connected", "iPhoneへの解除申請到達を確認済み");
+    writeStatus(BluetoothLinkState::connected, "iPhoneへの解除申請到達を確認済み");
 }
 
 void BLELocalUnlockPeripheralPrototype::handleAnswer(const BLELocalPrototypeWireMessage& message) {
@@ -111,7 +111,7 @@ void BLELocalUnlockPeripheralPrototype::handleAnswer(const BLELocalPrototypeWire
         return;
     if (message.kind == Kind::unlockApproval &&
         BLELocalAcceptedApprovalReceiptStore::matchingReceipt(
-            message, systemClock().now(), BLELocalAcceptedApprovalReceiptStore::fileURL())) {
+            message, systemClock().now(), BLELocalAcceptedApprovalReceiptStore::filePath())) {
         return;
     }
     throw Refused(BLELocalUnlockPrototypeError::unexpectedResponse);

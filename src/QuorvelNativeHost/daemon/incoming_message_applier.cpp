@@ -83,7 +83,7 @@ std::optional<Message> applyTargetSync(const Message& message, const MacLinkConf
         *message.encryptedTargetPayload, keys.encryptionPrivateKey, link.macDeviceId);
     if (received.version != *message.targetSyncVersion)
         return std::nullopt;
-    SyncedTargetStateStore::saveIfNewer(received, SyncedTargetStateStore::fileURL());
+    SyncedTargetStateStore::saveIfNewer(received, SyncedTargetStateStore::filePath());
     const auto stored = SyncedTargetStateStore::load();
     if (!stored)
         return std::nullopt;
@@ -122,7 +122,7 @@ std::optional<Message> applyLinkedUnlock(const Message& message, const MacLinkCo
     LinkedUnlockLocalStateApplier::apply(
         *message.linkedTargetId, *message.linkedRevision, *message.approvedUntil,
         quorvel::linkedWebTargetIds(*message.linkedTargetId), systemClock().now(),
-        LinkedUnlockRevisionStateStore::fileURL(), AllowWindowStateStore::fileURL());
+        LinkedUnlockRevisionStateStore::filePath(), AllowWindowStateStore::filePath());
 
     const DeviceKeyPair keys = deviceKeys.loadOrCreateDeviceKeys(link.macDeviceId);
     Message receipt = reply(Kind::linkedUnlockReceipt);

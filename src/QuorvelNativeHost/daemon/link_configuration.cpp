@@ -9,7 +9,7 @@ namespace quorvel::daemon {
 std::optional<MacLinkConfiguration> loadLinkConfiguration() {
     static RepeatedFailure failure;
     return loadReportingFailure(lcDaemon, failure, "reading the link configuration",
-                                MacLinkConfigurationStore::fileURL,
+                                MacLinkConfigurationStore::filePath,
                                 MacLinkConfigurationStore::load);
 }
 

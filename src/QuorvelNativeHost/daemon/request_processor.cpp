@@ -222,7 +222,7 @@ void BLELocalBridgeRequestProcessor::restorePairedIdentity(const std::string& of
     std::optional<BLELocalPairingSession> session;
     const bool read = runReportingFailure(lcDaemon, {"reading the pairing offer at its end", {}},
                                           [&](OperationStep& step) {
-                                              step.file = BLELocalPairingSessionStore::fileURL();
+                                              step.file = BLELocalPairingSessionStore::filePath();
                                               session = BLELocalPairingSessionStore::load();
                                           });
     // A newer offer took over the default identity: leave it to that offer.

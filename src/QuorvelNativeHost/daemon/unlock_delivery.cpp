@@ -34,13 +34,14 @@ void BLELocalUnlockPeripheralPrototype::requestUnlock(const BLELocalPrototypeWir
     guardRequest(id, [&] {
         deliveryRecoveryState_.begin(message);
         if (subscribedCentrals_.empty()) {
-            writeStatus("waiting", "iPhoneアプリまたはBluetooth接続を待っています");
+            writeStatus(BluetoothLinkState::waiting,
+                        "iPhoneアプリまたはBluetooth接続を待っています");
         } else {
             std::optional<PeripheralFailure> failure;
             if (const auto toSend = deliveryRecoveryState_.takeMessageForSend(id)) {
                 try {
                     enqueue(*toSend);
-                    writeStatus("checking", "iPhoneへの到達を確認しています");
+                    writeStatus(BluetoothLinkState::checking, "iPhoneへの到達を確認しています");
                 } catch (const std::exception& error) {
                     failure = PeripheralFailure{error.what()};
                 }
@@ -141,7 +142,7 @@ bool BLELocalUnlockPeripheralPrototype::recoverUnconfirmedDelivery(const std::st
     if (deliveryRecoveryState_.prepareRetry(requestId)) {
         outboundFrames_.entries.clear();
         subscribedCentrals_.clear();
-        writeStatus("starting", "iPhoneとのBluetooth接続を再確認しています");
+        writeStatus(BluetoothLinkState::starting, "iPhoneとのBluetooth接続を再確認しています");
         restartPublishedService();
         return true;
     }
@@ -158,7 +159,8 @@ void BLELocalUnlockPeripheralPrototype::deliveryTimeout(const std::string& reque
         return;
     deliveryRecoveryState_.finish(requestId);
     outboundFrames_.removeRequest(requestId);
-    writeStatus("waiting", "iPhoneへの解除申請到達を確認できませんでした。再接続を待っています");
+    writeStatus(BluetoothLinkState::waiting,
+                "iPhoneへの解除申請到達を確認できませんでした。再接続を待っています");
     (*request)(
         PeripheralFailure{errorDescription(BLELocalUnlockPrototypeError::deliveryUnconfirmed)});
 }

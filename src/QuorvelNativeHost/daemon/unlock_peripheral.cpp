@@ -45,13 +45,13 @@ BLELocalUnlockPeripheralPrototype::~BLELocalUnlockPeripheralPrototype() {
     manager_.setDelegate(nullptr);
 }
 
-void BLELocalUnlockPeripheralPrototype::writeStatus(const std::string& status,
+void BLELocalUnlockPeripheralPrototype::writeStatus(BluetoothLinkState status,
                                                     const std::optional<std::string>& detail) {
     snapshot_ = {status, detail};
     // The status file is a courtesy to the other programs; the link goes on without it.
     runReportingFailure(lcDaemon, statusWriteFailure_, {"writing the Bluetooth status", {}},
                         [&](OperationStep& step) {
-                            step.file = BLELocalConnectionStore::fileURL();
+                            step.file = BLELocalConnectionStore::filePath();
                             BLELocalConnectionStore::save(status, detail);
                         });
 }
@@ -59,25 +59,25 @@ void BLELocalUnlockPeripheralPrototype::writeStatus(const std::string& status,
 void BLELocalUnlockPeripheralPrototype::adapterStateChanged(AdapterState state) {
     switch (state) {
         case AdapterState::unknown:
-            writeStatus("starting", "Bluetoothの状態を確認中");
+            writeStatus(BluetoothLinkState::starting, "Bluetoothの状態を確認中");
             return;
         case AdapterState::resetting:
-            writeStatus("starting", "Bluetoothを再準備中");
+            writeStatus(BluetoothLinkState::starting, "Bluetoothを再準備中");
             return;
         case AdapterState::unsupported:
-            writeStatus("unsupported", "このMacはBluetooth LEに対応していません");
+            writeStatus(BluetoothLinkState::unsupported, "このMacはBluetooth LEに対応していません");
             break;
         case AdapterState::unauthorized:
-            writeStatus("unauthorized", "MacでBluetoothが許可されていません");
+            writeStatus(BluetoothLinkState::unauthorized, "MacでBluetoothが許可されていません");
             break;
         case AdapterState::poweredOff:
-            writeStatus("off", "MacのBluetoothがオフです");
+            writeStatus(BluetoothLinkState::off, "MacのBluetoothがオフです");
             break;
         case AdapterState::poweredOn:
             publishService();
             return;
         default:
-            writeStatus("error", "Bluetoothの状態を取得できません");
+            writeStatus(BluetoothLinkState::error, "Bluetoothの状態を取得できません");
             return;
     }
     failAll({errorDescription(BLELocalUnlockPrototypeError::bluetoothUnavailable)});
@@ -104,12 +104,12 @@ void BLELocalUnlockPeripheralPrototype::publishService() {
 
 void BLELocalUnlockPeripheralPrototype::serviceAdded(const std::optional<std::string>& error) {
     if (error) {
-        writeStatus("error", *error);
+        writeStatus(BluetoothLinkState::error, *error);
         failAll({*error});
         return;
     }
     startAdvertisingIfNeeded();
-    writeStatus("advertising", "iPhoneを待っています");
+    writeStatus(BluetoothLinkState::advertising, "iPhoneを待っています");
 }
 
 void BLELocalUnlockPeripheralPrototype::startAdvertisingIfNeeded() {
@@ -122,7 +122,7 @@ void BLELocalUnlockPeripheralPrototype::advertisingStarted(
     const std::optional<std::string>& error) {
     if (!error)
         return;
-    writeStatus("error", *error);
+    writeStatus(BluetoothLinkState::error, *error);
     failAll({*error});
 }
 
@@ -161,7 +161,7 @@ void BLELocalUnlockPeripheralPrototype::centralSubscribed(
                   [&](const auto& known) { return known.identifier == central.identifier; });
     subscribedCentrals_.push_back(central);
     startAdvertisingIfNeeded();
-    writeStatus("connected",
+    writeStatus(BluetoothLinkState::connected,
                 "iPhoneからのBluetooth応答履歴あり。現在の到達は解除申請の送信時に確認します");
 
     BLELocalPrototypeWireMessage refresh;
@@ -206,7 +206,8 @@ void BLELocalUnlockPeripheralPrototype::centralUnsubscribed(const std::string& c
     // A link that went down with the adapter (switched off, bluetoothd gone) ends on its own
     // path, which may come after the adapter's status was written: that status stays.
     if (manager_.state() == AdapterState::poweredOn)
-        writeStatus("advertising", "iPhoneとの接続が切れました。再接続を待っています");
+        writeStatus(BluetoothLinkState::advertising,
+                    "iPhoneとの接続が切れました。再接続を待っています");
 }
 
 void BLELocalUnlockPeripheralPrototype::send(const BLELocalPrototypeWireMessage& message) {

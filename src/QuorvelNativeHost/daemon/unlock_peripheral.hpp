@@ -25,6 +25,7 @@
 #include "QuorvelPlatform/timers/boot_clock_deadlines.hpp"
 #include "QuorvelShared/messages/ble_local_prototype_chunk_assembler.hpp"
 #include "QuorvelShared/messages/ble_local_prototype_wire_message.hpp"
+#include "QuorvelShared/messages/bluetooth_link_status.hpp"
 #include "QuorvelShared/support/repeated_failure.hpp"
 
 namespace quorvel::daemon {
@@ -61,7 +62,7 @@ public:
     using ReceiptHandler = std::function<bool(const BLELocalPrototypeWireMessage&)>;
 
     struct Snapshot {
-        std::string status;
+        BluetoothLinkState status;
         std::optional<std::string> detail;
         friend bool operator==(const Snapshot&, const Snapshot&) = default;
     };
@@ -130,7 +131,7 @@ private:
         bool deliveryRechecked = false;
     };
 
-    void writeStatus(const std::string& status, const std::optional<std::string>& detail);
+    void writeStatus(BluetoothLinkState status, const std::optional<std::string>& detail);
     void enqueue(const BLELocalPrototypeWireMessage& message);
     void flushOutboundFrames();
     void publishService();
@@ -173,7 +174,7 @@ private:
     std::map<std::string, PendingUnlock> unlockContinuations_;
     std::set<std::string> deliveredRequestIds_;
     BLELocalUnlockDeliveryRecoveryState deliveryRecoveryState_;
-    Snapshot snapshot_{"starting", "Bluetoothを準備中"};
+    Snapshot snapshot_{BluetoothLinkState::starting, "Bluetoothを準備中"};
     // The status file is written at every change of the link: a failure to write it is told
     // once per change of its text.
     RepeatedFailure statusWriteFailure_;

@@ -35,7 +35,7 @@ void countRemoteOpen(const ExtensionToMacMessage::TargetBlocked& blocked) {
     static RepeatedFailure failure;
     runReportingFailure(lcHost, failure, {"counting an open of " + reportTargetId, {}},
                         [&](OperationStep& step) {
-                            step.file = RemoteOpenEventStore::defaultFileURL();
+                            step.file = RemoteOpenEventStore::defaultFilePath();
                             (void)RemoteOpenEventStore(step.file).recordImpression(
                                 blocked.profileId, reportTargetId, systemClock().now());
                         });
@@ -46,7 +46,7 @@ void countRemoteOpen(const ExtensionToMacMessage::TargetBlocked& blocked) {
 std::optional<SyncedTargetList> loadSyncedListOrNone() {
     static RepeatedFailure failure;
     return loadReportingFailure(lcHost, failure, "reading the synced targets",
-                                SyncedTargetStateStore::fileURL, SyncedTargetStateStore::load);
+                                SyncedTargetStateStore::filePath, SyncedTargetStateStore::load);
 }
 
 void recordProfileConnected(const std::string& profileId) {
@@ -54,7 +54,7 @@ void recordProfileConnected(const std::string& profileId) {
     static RepeatedFailure failure;
     runReportingFailure(lcHost, failure, {"recording the sighting of profile " + profileId, {}},
                         [&](OperationStep& step) {
-                            step.file = ChromeProfileConnectionStore::fileURL();
+                            step.file = ChromeProfileConnectionStore::filePath();
                             ChromeProfileConnectionStore::recordConnected(profileId, std::nullopt,
                                                                           systemClock().now());
                         });

@@ -52,7 +52,7 @@ void StoreEventStream::pushBluetooth() {
     // A file that cannot be read is taken as no status: nothing is pushed until it reads again.
     const std::optional<BLELocalConnectionSnapshot> snapshot =
         loadReportingFailure(lcHost, bluetoothFailure_, "reading the Bluetooth status",
-                             BLELocalConnectionStore::fileURL, BLELocalConnectionStore::load);
+                             BLELocalConnectionStore::filePath, BLELocalConnectionStore::load);
     if (snapshot == lastBluetooth_)
         return;
     lastBluetooth_ = snapshot;

@@ -36,12 +36,12 @@ DefaultLockPolicy policyFor(const std::string& targetId, TargetType type,
 }
 
 void acknowledgeBatches(const PreparedUnlock& request) {
-    RemoteOpenEventStore(RemoteOpenEventStore::defaultFileURL())
+    RemoteOpenEventStore(RemoteOpenEventStore::defaultFilePath())
         .acknowledge(request.sealed.sentBatchIds);
 }
 
 OperationStep acknowledgingBatches() {
-    return {"acknowledging the remote-open counts", RemoteOpenEventStore::defaultFileURL()};
+    return {"acknowledging the remote-open counts", RemoteOpenEventStore::defaultFilePath()};
 }
 
 // After the windows opened, a failure no longer denies anything: it is reported alone.
@@ -64,7 +64,7 @@ OperationStep checkStep(UnlockAnswerCheck::Stage stage, const PreparedUnlock& re
             return {"checking the linked approval's signature", {}};
         case Stage::linkedRevision:
             return {"accepting the linked revision of " + answer.linkedTargetId.value_or(""),
-                    LinkedUnlockRevisionStateStore::fileURL()};
+                    LinkedUnlockRevisionStateStore::filePath()};
     }
     return {"checking the iPhone's answer to " + request.requestId, {}};
 }
@@ -135,8 +135,8 @@ MacToExtensionMessage openAllowWindows(const PreparedUnlock& request,
     }
 
     for (const std::string& id : idsToOpen) {
-        step = {"opening the allow window of " + id, AllowWindowStateStore::fileURL()};
-        AllowWindowStateStore::grant(id, check.approvedUntil, AllowWindowStateStore::fileURL());
+        step = {"opening the allow window of " + id, AllowWindowStateStore::filePath()};
+        AllowWindowStateStore::grant(id, check.approvedUntil, AllowWindowStateStore::filePath());
     }
 
     // The windows are open: whatever fails from here on, the target is unlocked, and the answer
@@ -144,12 +144,12 @@ MacToExtensionMessage openAllowWindows(const PreparedUnlock& request,
     try {
         if (auto receipt = BLELocalAcceptedApprovalReceipt::fromMessage(answer, now)) {
             BLELocalAcceptedApprovalReceiptStore::save(
-                *receipt, BLELocalAcceptedApprovalReceiptStore::fileURL());
+                *receipt, BLELocalAcceptedApprovalReceiptStore::filePath());
         }
     } catch (...) {
         reportAfterApproval(
             request,
-            {"saving the approval receipt", BLELocalAcceptedApprovalReceiptStore::fileURL()},
+            {"saving the approval receipt", BLELocalAcceptedApprovalReceiptStore::filePath()},
             std::current_exception());
     }
     try {
@@ -179,7 +179,7 @@ MacToExtensionMessage denyForError(const std::string& targetLocalId, const Opera
 std::variant<PreparedUnlock, MacToExtensionMessage> prepareUnlock(
     const std::string& targetLocalId, TargetType targetType, const std::string& targetDisplayName,
     Date now) {
-    OperationStep step{"loading the link configuration", MacLinkConfigurationStore::fileURL()};
+    OperationStep step{"loading the link configuration", MacLinkConfigurationStore::filePath()};
     try {
         const std::optional<MacLinkConfiguration> configuration = MacLinkConfigurationStore::load();
         if (!configuration) {

@@ -45,7 +45,7 @@ std::map<std::string, Date> LinkedUnlockStateRestorer::restore(
         if (grant.iosDeviceId != configuration.iosDeviceId ||
             !isSignedByPairedIPhone(grant, configuration) ||
             !LinkedUnlockRevisionStateStore::accept(grant.targetId, grant.revision,
-                                                    revisionFileURL)) {
+                                                    revisionFilePath)) {
             continue;
         }
         // After the revision step on purpose: an ended grant still advances the revision.
@@ -73,7 +73,7 @@ std::map<std::string, Date> LinkedUnlockStateRestorer::restore(
     }
 
     AllowWindowStateStore::reconcileLinkedTargets(linkedWebTargets, grantsByWebTarget, now,
-                                                  allowWindowFileURL);
+                                                  allowWindowFilePath);
     return grantsByWebTarget;
 }
 

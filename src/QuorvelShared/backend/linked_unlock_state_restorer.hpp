@@ -21,8 +21,8 @@ namespace quorvel::backend {
 
 struct LinkedUnlockStateRestorer {
     std::shared_ptr<LinkedUnlockStateFetching> fetcher;
-    std::filesystem::path allowWindowFileURL;
-    std::filesystem::path revisionFileURL;
+    std::filesystem::path allowWindowFilePath;
+    std::filesystem::path revisionFilePath;
 
     // Web-target id -> the end time granted for its linked target, for every linked web target
     // of `targetList` whose linked target received a counted grant.

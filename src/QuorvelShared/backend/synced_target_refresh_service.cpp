@@ -20,7 +20,7 @@ std::optional<SyncedTargetList> SyncedTargetRefreshService::refresh(
     const std::string& macDeviceId = configuration.macDeviceId;
     const TargetSyncStateResponse response = fetcher->fetchTargetSync(macDeviceId);
 
-    std::optional<SyncedTargetList> local = SyncedTargetStateStore::load(stateFileURL);
+    std::optional<SyncedTargetList> local = SyncedTargetStateStore::load(stateFilePath);
     if (!response.state) {
         return local;
     }
@@ -36,7 +36,7 @@ std::optional<SyncedTargetList> SyncedTargetRefreshService::refresh(
         throw SyncedTargetRefreshError(state.version, list.version);
     }
     // Posts the change notification exactly when this is the shared default file.
-    SyncedTargetStateStore::save(list, stateFileURL);
+    SyncedTargetStateStore::save(list, stateFilePath);
     return list;
 }
 

@@ -40,8 +40,8 @@ private:
 struct SyncedTargetRefreshService {
     std::shared_ptr<TargetSyncStateFetching> fetcher;
     std::shared_ptr<DeviceKeyStoring> deviceKeyStore;
-    // Normally SyncedTargetStateStore::fileURL(); its folder must exist.
-    std::filesystem::path stateFileURL;
+    // Normally SyncedTargetStateStore::filePath(); its folder must exist.
+    std::filesystem::path stateFilePath;
 
     // The list now in force (the local one or the backend's), or no value when there is none
     // anywhere. Only the configuration's macDeviceId is read. Every failure is thrown and leaves

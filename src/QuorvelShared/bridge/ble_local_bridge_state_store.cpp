@@ -92,11 +92,11 @@ State bleLocalBridgeStateFromJson(const Json& value, const std::string& path) {
     };
 }
 
-BLELocalBridgeStateStore::BLELocalBridgeStateStore(std::filesystem::path fileURL)
-    : fileURL_(std::move(fileURL)) {}
+BLELocalBridgeStateStore::BLELocalBridgeStateStore(std::filesystem::path filePath)
+    : filePath_(std::move(filePath)) {}
 
-std::filesystem::path BLELocalBridgeStateStore::lockFileURL() const {
-    return fileURL_.parent_path() / ".ble-bridge-state.lock";
+std::filesystem::path BLELocalBridgeStateStore::lockFilePath() const {
+    return filePath_.parent_path() / ".ble-bridge-state.lock";
 }
 
 State BLELocalBridgeStateStore::trim(State state, Date now) {
@@ -107,7 +107,7 @@ State BLELocalBridgeStateStore::trim(State state, Date now) {
 }
 
 State BLELocalBridgeStateStore::readState() const {
-    const auto text = files::readIfPresent(fileURL_);
+    const auto text = files::readIfPresent(filePath_);
     if (!text) {
         return State{};
     }
@@ -115,11 +115,11 @@ State BLELocalBridgeStateStore::readState() const {
 }
 
 void BLELocalBridgeStateStore::writeState(const State& state) const {
-    files::writeAtomically(fileURL_, json::write(toJson(state), json::Style::prettySorted));
+    files::writeAtomically(filePath_, json::write(toJson(state), json::Style::prettySorted));
 }
 
 void BLELocalBridgeStateStore::saveRequest(const BLELocalBridgeRequest& request, Date now) {
-    files::withLockedFile(processLock(), lockFileURL(), [&] {
+    files::withLockedFile(processLock(), lockFilePath(), [&] {
         State state = trim(readState(), now);
         const auto found = std::find_if(
             state.requests.begin(), state.requests.end(),
@@ -136,7 +136,7 @@ void BLELocalBridgeStateStore::saveRequest(const BLELocalBridgeRequest& request,
 }
 
 std::vector<BLELocalBridgeRequest> BLELocalBridgeStateStore::loadPendingRequests(Date now) {
-    return files::withLockedFile(processLock(), lockFileURL(), [&] {
+    return files::withLockedFile(processLock(), lockFilePath(), [&] {
         State state = trim(readState(), now);
         writeState(state);
         std::stable_sort(
@@ -157,7 +157,7 @@ void BLELocalBridgeStateStore::saveResponse(const BLELocalBridgeResponse& respon
 
 void BLELocalBridgeStateStore::saveResponses(const std::vector<BLELocalBridgeResponse>& responses,
                                              Date now) {
-    files::withLockedFile(processLock(), lockFileURL(), [&] {
+    files::withLockedFile(processLock(), lockFilePath(), [&] {
         State state = trim(readState(), now);
         std::unordered_map<std::string, std::size_t> responseAt;
         for (std::size_t i = 0; i < state.responses.size(); ++i)
@@ -182,7 +182,7 @@ void BLELocalBridgeStateStore::saveResponses(const std::vector<BLELocalBridgeRes
 
 void BLELocalBridgeStateStore::savePickUpMarks(const std::vector<std::string>& requestIds,
                                                Date now) {
-    files::withLockedFile(processLock(), lockFileURL(), [&] {
+    files::withLockedFile(processLock(), lockFilePath(), [&] {
         State state = trim(readState(), now);
         std::unordered_set<std::string> answered;
         for (const auto& entry : state.responses)
@@ -202,7 +202,7 @@ void BLELocalBridgeStateStore::savePickUpMarks(const std::vector<std::string>& r
 
 std::optional<BLELocalBridgeResponse> BLELocalBridgeStateStore::loadResponse(
     const std::string& requestId) {
-    return files::withLockedFile(processLock(), lockFileURL(),
+    return files::withLockedFile(processLock(), lockFilePath(),
                                  [&]() -> std::optional<BLELocalBridgeResponse> {
                                      const State state = readState();
                                      for (const auto& entry : state.responses) {

@@ -47,11 +47,11 @@ public:
     static constexpr double entryLifetimeSeconds = 86400;
 
     // Touches no file.
-    explicit BLELocalBridgeStateStore(std::filesystem::path fileURL);
+    explicit BLELocalBridgeStateStore(std::filesystem::path filePath);
 
-    const std::filesystem::path& fileURL() const { return fileURL_; }
+    const std::filesystem::path& filePath() const { return filePath_; }
     // ".ble-bridge-state.lock" in the mailbox's folder, whatever the mailbox file is called.
-    std::filesystem::path lockFileURL() const;
+    std::filesystem::path lockFilePath() const;
 
     // Adds the request, or replaces the stored request with its id (keeping its first time and
     // any response). A new id drops a response still stored under it.
@@ -80,7 +80,7 @@ private:
     State readState() const;
     void writeState(const State& state) const;
 
-    std::filesystem::path fileURL_;
+    std::filesystem::path filePath_;
 };
 
 // The mailbox file's form: pretty-printed, keys sorted, dates as ISO text in whole seconds.

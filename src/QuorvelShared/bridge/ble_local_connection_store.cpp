@@ -10,7 +10,7 @@ namespace quorvel {
 
 Json toJson(const BLELocalConnectionSnapshot& snapshot) {
     Json value = Json::object();
-    value["status"] = snapshot.status;
+    value["status"] = snapshot.status.word();
     if (snapshot.detail) {
         value["detail"] = *snapshot.detail;
     }
@@ -22,7 +22,7 @@ BLELocalConnectionSnapshot bleLocalConnectionSnapshotFromJson(const Json& value,
                                                               const std::string& path) {
     const json::ObjectReader reader(value, path);
     return BLELocalConnectionSnapshot{
-        .status = reader.string("status"),
+        .status = BluetoothLinkStatus::fromWord(reader.string("status")),
         .detail = reader.optionalString("detail"),
         .updatedAt = reader.required("updatedAt", json::readReferenceDate),
     };
@@ -30,21 +30,22 @@ BLELocalConnectionSnapshot bleLocalConnectionSnapshotFromJson(const Json& value,
 
 namespace BLELocalConnectionStore {
 
-std::filesystem::path fileURL() {
+std::filesystem::path filePath() {
     return paths::sharedStateFile("ble-connection-state.json");
 }
 
 std::optional<BLELocalConnectionSnapshot> load() {
-    const auto text = files::readIfPresent(fileURL());
+    const auto text = files::readIfPresent(filePath());
     if (!text) {
         return std::nullopt;
     }
     return bleLocalConnectionSnapshotFromJson(json::parse(*text), "");
 }
 
-void save(const std::string& status, const std::optional<std::string>& detail, const Clock& clock) {
+void save(const BluetoothLinkStatus& status, const std::optional<std::string>& detail,
+          const Clock& clock) {
     const BLELocalConnectionSnapshot snapshot{status, detail, clock.now()};
-    files::writeAtomically(fileURL(), json::write(toJson(snapshot), json::Style::compact));
+    files::writeAtomically(filePath(), json::write(toJson(snapshot), json::Style::compact));
     postAfterWrite(connectionChangedNotification);
 }
 

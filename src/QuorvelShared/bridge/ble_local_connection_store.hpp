@@ -9,14 +9,14 @@
 #include <string>
 #include <string_view>
 
+#include "QuorvelShared/messages/bluetooth_link_status.hpp"
 #include "QuorvelShared/support/clock.hpp"
 #include "QuorvelShared/support/json.hpp"
 
 namespace quorvel {
 
 struct BLELocalConnectionSnapshot {
-    // Any word is kept; readers test for "connected" only.
-    std::string status;
+    BluetoothLinkStatus status;
     std::optional<std::string> detail;
     Date updatedAt;
 
@@ -33,7 +33,7 @@ namespace BLELocalConnectionStore {
 inline constexpr std::string_view connectionChangedNotification =
     "app.quorvel.bleBridge.connectionChanged";
 
-std::filesystem::path fileURL();
+std::filesystem::path filePath();
 
 // No file gives no value; read and decoding errors are thrown.
 std::optional<BLELocalConnectionSnapshot> load();
@@ -41,7 +41,7 @@ std::optional<BLELocalConnectionSnapshot> load();
 // Writes a snapshot stamped with the clock's time, then posts connectionChangedNotification; every
 // call writes and posts, also when nothing changed. A failed write throws and posts nothing; a
 // failed post after the write is only reported on standard error.
-void save(const std::string& status, const std::optional<std::string>& detail,
+void save(const BluetoothLinkStatus& status, const std::optional<std::string>& detail,
           const Clock& clock = systemClock());
 
 }  // namespace BLELocalConnectionStore

@@ -30,12 +30,12 @@ BLELocalPairingSession bleLocalPairingSessionFromJson(const Json& value, const s
 
 namespace BLELocalPairingSessionStore {
 
-std::filesystem::path fileURL() {
+std::filesystem::path filePath() {
     return paths::sharedStateFile("ble-pairing-session.json");
 }
 
 std::optional<BLELocalPairingSession> load() {
-    const auto text = files::readIfPresent(fileURL());
+    const auto text = files::readIfPresent(filePath());
     if (!text) {
         return std::nullopt;
     }
@@ -43,7 +43,7 @@ std::optional<BLELocalPairingSession> load() {
 }
 
 void save(const BLELocalPairingSession& session) {
-    files::writeAtomically(fileURL(), json::write(toJson(session), json::Style::compact));
+    files::writeAtomically(filePath(), json::write(toJson(session), json::Style::compact));
 }
 
 }  // namespace BLELocalPairingSessionStore

@@ -37,7 +37,7 @@ namespace BLELocalPairingSessionStore {
 inline constexpr std::string_view configurationChangedNotification =
     "app.quorvel.bleBridge.configurationChanged";
 
-std::filesystem::path fileURL();
+std::filesystem::path filePath();
 
 // No file gives no value; read and decoding errors are thrown.
 std::optional<BLELocalPairingSession> load();

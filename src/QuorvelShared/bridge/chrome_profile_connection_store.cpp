@@ -41,12 +41,12 @@ void save(const std::filesystem::path& file,
 
 }  // namespace
 
-std::filesystem::path fileURL() {
+std::filesystem::path filePath() {
     return paths::sharedStateFile("chrome-profile-connections.json");
 }
 
 std::vector<ChromeProfileConnection> load() {
-    const auto text = files::readIfPresent(fileURL());
+    const auto text = files::readIfPresent(filePath());
     if (!text) {
         return {};
     }
@@ -60,7 +60,7 @@ void recordConnected(const std::string& profileId, const std::optional<std::stri
         return;
     }
     // One path for the read and the write: working it out makes the shared folder again.
-    const std::filesystem::path file = fileURL();
+    const std::filesystem::path file = filePath();
     const auto stored = files::readIfPresent(file);
     auto connections = stored ? decode(*stored) : std::vector<ChromeProfileConnection>{};
     std::string name = displayName ? trimWhitespaceAndNewlines(*displayName) : std::string();

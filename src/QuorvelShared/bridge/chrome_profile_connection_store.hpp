@@ -13,7 +13,7 @@
 
 namespace quorvel::ChromeProfileConnectionStore {
 
-std::filesystem::path fileURL();
+std::filesystem::path filePath();
 
 // The stored list, latest sighting first (equal times keep their stored order); empty when there
 // is no file. Read and decoding errors are thrown.

@@ -11,12 +11,12 @@ std::filesystem::path applicationSupportDirectory() {
     return paths::sharedStateFolder();
 }
 
-std::filesystem::path fileURL() {
+std::filesystem::path filePath() {
     return applicationSupportDirectory() / "native-host-config.json";
 }
 
 std::optional<MacLinkConfiguration> load() {
-    const auto text = files::readIfPresent(fileURL());
+    const auto text = files::readIfPresent(filePath());
     if (!text) {
         return std::nullopt;
     }
@@ -25,11 +25,11 @@ std::optional<MacLinkConfiguration> load() {
 
 void save(const MacLinkConfiguration& configuration) {
     const std::string bytes = json::write(toJson(configuration), json::Style::prettySorted);
-    files::writeAtomically(fileURL(), bytes);
+    files::writeAtomically(filePath(), bytes);
 }
 
 void clear() {
-    files::removeIfPresent(fileURL());
+    files::removeIfPresent(filePath());
 }
 
 }  // namespace quorvel::MacLinkConfigurationStore

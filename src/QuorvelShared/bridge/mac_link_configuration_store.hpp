@@ -16,7 +16,7 @@ namespace quorvel::MacLinkConfigurationStore {
 // so that the operation using it fails on its own terms.
 std::filesystem::path applicationSupportDirectory();
 
-std::filesystem::path fileURL();
+std::filesystem::path filePath();
 
 // No file gives no value. Read errors (std::system_error) and decoding errors
 // (json::DecodeError) are thrown and leave the file as it is.

@@ -41,7 +41,7 @@ void checkSignedApproval(const BLELocalPrototypeWireMessage& answer, const std::
     }
     check.stage = Stage::linkedRevision;
     if (!LinkedUnlockRevisionStateStore::accept(*answer.linkedTargetId, *answer.linkedRevision,
-                                                LinkedUnlockRevisionStateStore::fileURL())) {
+                                                LinkedUnlockRevisionStateStore::filePath())) {
         check.verdict = Verdict::linkedRevisionStale;
         return;
     }

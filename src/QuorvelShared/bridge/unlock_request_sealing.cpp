@@ -20,8 +20,8 @@ SealedUnlockRequest sealUnlockRequest(const std::string& requestId,
                                       const MacLinkConfiguration& link, Date now,
                                       OperationStep& step) {
     SealedUnlockRequest request;
-    step = {"freezing the remote-open counts", RemoteOpenEventStore::defaultFileURL()};
-    RemoteOpenEventStore remoteOpens(RemoteOpenEventStore::defaultFileURL());
+    step = {"freezing the remote-open counts", RemoteOpenEventStore::defaultFilePath()};
+    RemoteOpenEventStore remoteOpens(RemoteOpenEventStore::defaultFilePath());
     std::vector<RemoteOpenEventBatch> batches = remoteOpens.snapshotForUnlock(now);
     for (const RemoteOpenEventBatch& batch : batches)
         request.sentBatchIds.insert(batch.id);

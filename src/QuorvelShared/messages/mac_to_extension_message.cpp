@@ -59,7 +59,7 @@ Json fieldsOf(const M::AllowState& m) {
 
 Json fieldsOf(const M::BluetoothState& m) {
     Json object = objectOfType(m.type);
-    object["status"] = m.status;
+    object["status"] = m.status.word();
     if (m.detail) {
         object["detail"] = *m.detail;
     }
@@ -107,7 +107,8 @@ MacToExtensionMessage macToExtensionMessageFromJson(const Json& value, const std
         })}};
     }
     if (type == M::BluetoothState::type) {
-        return {M::BluetoothState{reader.string("status"), reader.optionalString("detail")}};
+        return {M::BluetoothState{BluetoothLinkStatus::fromWord(reader.string("status")),
+                                  reader.optionalString("detail")}};
     }
     failUnknownMessageType(reader);
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "QuorvelShared/messages/allow_window_summary.hpp"
+#include "QuorvelShared/messages/bluetooth_link_status.hpp"
 #include "QuorvelShared/messages/synced_web_target_summary.hpp"
 #include "QuorvelShared/support/date.hpp"
 #include "QuorvelShared/support/json.hpp"
@@ -57,7 +58,7 @@ struct MacToExtensionMessage {
     };
     struct BluetoothState {
         static constexpr std::string_view type = "bluetooth.state";
-        std::string status;
+        BluetoothLinkStatus status;
         std::optional<std::string> detail;
         friend bool operator==(const BluetoothState&, const BluetoothState&) = default;
     };

@@ -9,12 +9,12 @@
 
 namespace quorvel::MacTargetPolicyStore {
 
-std::filesystem::path fileURL() {
+std::filesystem::path filePath() {
     return paths::sharedStateFile("mac-target-policies.json");
 }
 
 PolicyMap load() {
-    const auto text = files::readIfPresent(fileURL());
+    const auto text = files::readIfPresent(filePath());
     if (!text) {
         return {};
     }
@@ -26,13 +26,13 @@ void save(const PolicyMap& policies) {
     for (const auto& [targetId, policy] : policies) {
         value[targetId] = toJson(policy);
     }
-    files::writeAtomically(fileURL(), json::write(value, json::Style::prettySorted));
+    files::writeAtomically(filePath(), json::write(value, json::Style::prettySorted));
 }
 
 DefaultLockPolicy policy(const std::string& targetId, const DefaultLockPolicy& fallback) {
     OperationStep step{"reading the stored policy of " + targetId, {}};
     try {
-        step.file = fileURL();
+        step.file = filePath();
         const PolicyMap policies = load();
         if (const auto found = policies.find(targetId); found != policies.end()) {
             return found->second;

@@ -14,7 +14,7 @@ namespace quorvel::MacTargetPolicyStore {
 
 using PolicyMap = std::map<std::string, DefaultLockPolicy>;
 
-std::filesystem::path fileURL();
+std::filesystem::path filePath();
 
 // The stored map; empty when there is no file. Policies are read tolerantly, so files of older
 // versions load; a read error, text that is not JSON or any member that does not decode fails the

@@ -36,13 +36,13 @@ decltype(auto) withExclusiveLock(const fs::path& file, Operation&& operation) {
 
 }  // namespace
 
-fs::path fileURL() {
+fs::path filePath() {
     return paths::sharedStateFile("allow-windows.json");
 }
 
 AllowWindowMap load(Date now) {
     try {
-        return load(fileURL(), now);
+        return load(filePath(), now);
     } catch (const fs::filesystem_error&) {
         return {};  // a shared folder of another user: nothing of it is read
     }

@@ -30,7 +30,7 @@ namespace AllowWindowStateStore {
 
 // "allow-windows.json" in the shared state folder (made when missing; throws as
 // paths::sharedStateFolder does).
-std::filesystem::path fileURL();
+std::filesystem::path filePath();
 
 // The live windows of the file. Never fails: a missing, unreadable or undecodable file (a single
 // bad entry among good ones included), or a shared folder that cannot be used, gives an empty map.

@@ -29,7 +29,7 @@ ReceiptMap liveReceipts(const std::optional<std::string>& text, Date now) {
 
 }  // namespace
 
-fs::path fileURL() {
+fs::path filePath() {
     return paths::sharedStateFile("ble-accepted-approval-receipts.json");
 }
 

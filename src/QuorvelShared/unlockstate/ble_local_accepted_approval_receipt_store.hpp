@@ -14,7 +14,7 @@
 namespace quorvel::BLELocalAcceptedApprovalReceiptStore {
 
 // "ble-accepted-approval-receipts.json" in the shared state folder (made when missing).
-std::filesystem::path fileURL();
+std::filesystem::path filePath();
 
 // The live receipt stored under the message's request id when it matches the message at `at`.
 // Never fails: a missing, unreadable or undecodable file gives no receipt.

@@ -10,15 +10,15 @@ namespace quorvel::LinkedUnlockLocalStateApplier {
 
 bool apply(const std::string& linkedTargetId, std::int64_t revision, Date approvedUntil,
            const std::vector<std::string>& webTargetIds, Date now,
-           const std::filesystem::path& revisionFileURL,
-           const std::filesystem::path& allowWindowsFileURL) {
+           const std::filesystem::path& revisionFilePath,
+           const std::filesystem::path& allowWindowsFilePath) {
     const std::set<std::string> targets(webTargetIds.begin(), webTargetIds.end());
     if (targets.empty()) {
         throw Error<LinkedUnlockLocalStateApplyError>(
             LinkedUnlockLocalStateApplyError::noLinkedWebTargets,
             "the linked unlock names no web target");
     }
-    if (!LinkedUnlockRevisionStateStore::accept(linkedTargetId, revision, revisionFileURL)) {
+    if (!LinkedUnlockRevisionStateStore::accept(linkedTargetId, revision, revisionFilePath)) {
         return false;
     }
     AllowWindowMap grants;
@@ -27,7 +27,7 @@ bool apply(const std::string& linkedTargetId, std::int64_t revision, Date approv
             grants.emplace(targetId, approvedUntil);
         }
     }
-    AllowWindowStateStore::reconcileLinkedTargets(targets, grants, now, allowWindowsFileURL);
+    AllowWindowStateStore::reconcileLinkedTargets(targets, grants, now, allowWindowsFilePath);
     return true;
 }
 

@@ -25,8 +25,8 @@ namespace LinkedUnlockLocalStateApplier {
 // after a failed window write the same unlock is accepted again and repeats that step.
 bool apply(const std::string& linkedTargetId, std::int64_t revision, Date approvedUntil,
            const std::vector<std::string>& webTargetIds, Date now,
-           const std::filesystem::path& revisionFileURL,
-           const std::filesystem::path& allowWindowsFileURL);
+           const std::filesystem::path& revisionFilePath,
+           const std::filesystem::path& allowWindowsFilePath);
 
 }  // namespace LinkedUnlockLocalStateApplier
 }  // namespace quorvel

@@ -28,7 +28,7 @@ void write(const LinkedUnlockRevisionMap& revisions, const fs::path& to) {
 
 }  // namespace
 
-fs::path fileURL() {
+fs::path filePath() {
     return paths::sharedStateFile("linked-unlock-revisions.json");
 }
 

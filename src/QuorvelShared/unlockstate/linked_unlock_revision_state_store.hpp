@@ -17,7 +17,7 @@ using LinkedUnlockRevisionMap = std::map<std::string, std::int64_t>;
 namespace LinkedUnlockRevisionStateStore {
 
 // "linked-unlock-revisions.json" in the shared state folder (made when missing).
-std::filesystem::path fileURL();
+std::filesystem::path filePath();
 
 // The stored revisions. Never fails: a missing, unreadable or undecodable file gives an empty map.
 LinkedUnlockRevisionMap load(const std::filesystem::path& from);

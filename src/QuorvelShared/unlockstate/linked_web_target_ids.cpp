@@ -13,7 +13,7 @@ std::vector<std::string> linkedWebTargetIds(const std::string& linkedTargetId) {
     std::optional<SyncedTargetList> list;
     OperationStep step{"reading the synced targets linked to " + linkedTargetId, {}};
     try {
-        step.file = SyncedTargetStateStore::fileURL();
+        step.file = SyncedTargetStateStore::filePath();
         list = SyncedTargetStateStore::load();
     } catch (const std::exception& error) {
         // None found: the caller opens the one target it was asked for.

@@ -30,19 +30,19 @@ std::mutex& processLock() {
 }
 
 template <class Body>
-decltype(auto) withLock(const fs::path& fileURL, Body&& body) {
-    const fs::path lockFile = fileURL.parent_path() / ".remote-open-events.json.lock";
+decltype(auto) withLock(const fs::path& filePath, Body&& body) {
+    const fs::path lockFile = filePath.parent_path() / ".remote-open-events.json.lock";
     return files::withLockedFile(processLock(), lockFile, std::forward<Body>(body));
 }
 
-State readState(const fs::path& fileURL) {
-    return unlockstate::decodeOrEmpty<State>(unlockstate::readForChange(fileURL),
+State readState(const fs::path& filePath) {
+    return unlockstate::decodeOrEmpty<State>(unlockstate::readForChange(filePath),
                                              remoteopen::decodeState);
 }
 
-void writeState(const State& state, const fs::path& fileURL) {
-    files::createDirectories(fileURL.parent_path());
-    files::writeAtomically(fileURL, json::write(remoteopen::toJson(state), json::Style::compact));
+void writeState(const State& state, const fs::path& filePath) {
+    files::createDirectories(filePath.parent_path());
+    files::writeAtomically(filePath, json::write(remoteopen::toJson(state), json::Style::compact));
 }
 
 void countOpen(State& state, const std::string& targetId, Date at) {
@@ -68,16 +68,16 @@ void countOpen(State& state, const std::string& targetId, Date at) {
 
 }  // namespace
 
-fs::path RemoteOpenEventStore::defaultFileURL() {
+fs::path RemoteOpenEventStore::defaultFilePath() {
     return paths::sharedStateFile(filename);
 }
 
-RemoteOpenEventStore::RemoteOpenEventStore(fs::path fileURL) : fileURL_(std::move(fileURL)) {}
+RemoteOpenEventStore::RemoteOpenEventStore(fs::path filePath) : filePath_(std::move(filePath)) {}
 
 bool RemoteOpenEventStore::recordImpression(const std::string& profileId,
                                             const std::string& reportTargetId, Date at) {
-    return withLock(fileURL_, [&] {
-        State state = readState(fileURL_);
+    return withLock(filePath_, [&] {
+        State state = readState(filePath_);
         auto& impressions = state.recentImpressions;
         const auto impression =
             std::find_if(impressions.begin(), impressions.end(), [&](const auto& i) {
@@ -94,14 +94,14 @@ bool RemoteOpenEventStore::recordImpression(const std::string& profileId,
             countOpen(state, reportTargetId, at);
         }
         remoteopen::trim(state, at);
-        writeState(state, fileURL_);
+        writeState(state, filePath_);
         return counted;
     });
 }
 
 std::vector<RemoteOpenEventBatch> RemoteOpenEventStore::snapshotForUnlock(Date at) {
-    return withLock(fileURL_, [&] {
-        State state = readState(fileURL_);
+    return withLock(filePath_, [&] {
+        State state = readState(filePath_);
         remoteopen::trim(state, at);
         if (!state.activeEntries.empty()) {
             std::vector<RemoteOpenDailyCount> entries = std::move(state.activeEntries);
@@ -111,7 +111,7 @@ std::vector<RemoteOpenEventBatch> RemoteOpenEventStore::snapshotForUnlock(Date a
             });
             state.frozenBatches.push_back({newUuidText(), at, std::move(entries)});
         }
-        writeState(state, fileURL_);
+        writeState(state, filePath_);
         std::vector<RemoteOpenEventBatch> batches = state.frozenBatches;
         std::stable_sort(batches.begin(), batches.end(),
                          [](const auto& a, const auto& b) { return a.createdAt < b.createdAt; });
@@ -123,12 +123,12 @@ void RemoteOpenEventStore::acknowledge(const std::set<std::string>& batchIds) {
     if (batchIds.empty()) {
         return;
     }
-    withLock(fileURL_, [&] {
-        State state = readState(fileURL_);
+    withLock(filePath_, [&] {
+        State state = readState(filePath_);
         std::erase_if(state.frozenBatches, [&](const RemoteOpenEventBatch& batch) {
             return batchIds.contains(batch.id);
         });
-        writeState(state, fileURL_);
+        writeState(state, filePath_);
     });
 }
 

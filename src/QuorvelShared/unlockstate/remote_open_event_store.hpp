@@ -25,12 +25,12 @@ public:
     static constexpr std::string_view filename = "remote-open-events.json";
 
     // The file in the shared state folder (made when missing).
-    static std::filesystem::path defaultFileURL();
+    static std::filesystem::path defaultFilePath();
 
     // Touches no file.
-    explicit RemoteOpenEventStore(std::filesystem::path fileURL);
+    explicit RemoteOpenEventStore(std::filesystem::path filePath);
 
-    const std::filesystem::path& fileURL() const { return fileURL_; }
+    const std::filesystem::path& filePath() const { return filePath_; }
 
     // True when the open was counted, false when it was folded into a report of the same profile
     // and target at most 10 seconds away (whose time then moves forward to the later of the two).
@@ -50,7 +50,7 @@ public:
     // for another reason stops the operation rather than wipe the stored counts.
 
 private:
-    std::filesystem::path fileURL_;
+    std::filesystem::path filePath_;
 };
 
 }  // namespace quorvel

@@ -24,7 +24,7 @@ std::int64_t decodeVersion(std::string_view text) {
 }
 
 bool isDefaultLocation(const fs::path& location) {
-    return location.lexically_normal() == fileURL().lexically_normal();
+    return location.lexically_normal() == filePath().lexically_normal();
 }
 
 void write(const SyncedTargetList& list, const fs::path& to) {
@@ -49,12 +49,12 @@ bool storedIsAtLeastAsNew(std::string_view stored, std::int64_t version) {
 
 }  // namespace
 
-fs::path fileURL() {
+fs::path filePath() {
     return paths::sharedStateFile("synced-web-targets.json");
 }
 
 std::optional<SyncedTargetList> load() {
-    return load(fileURL());
+    return load(filePath());
 }
 
 std::optional<SyncedTargetList> load(const fs::path& from) {
@@ -66,7 +66,7 @@ std::optional<SyncedTargetList> load(const fs::path& from) {
 }
 
 void save(const SyncedTargetList& list) {
-    save(list, fileURL());
+    save(list, filePath());
 }
 
 void save(const SyncedTargetList& list, const fs::path& to) {

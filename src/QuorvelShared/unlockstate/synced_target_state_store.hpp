@@ -18,7 +18,7 @@ namespace quorvel::SyncedTargetStateStore {
 inline constexpr std::string_view changedNotification = "com.oddmoor.pellorim.target-sync-changed";
 
 // "synced-web-targets.json" in the shared state folder (made when missing).
-std::filesystem::path fileURL();
+std::filesystem::path filePath();
 
 // The stored list, or no value when there is no file. A file that cannot be read throws the file
 // system's error; content that is not a complete list throws json::DecodeError.

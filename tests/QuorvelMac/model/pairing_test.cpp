@@ -16,7 +16,7 @@ TEST_F(ModelTest, PairingWritesTheSessionShowsTheCodeAndHandsTheOfferToTheDaemon
     const PairingState& pairing = model->pairing();
     ASSERT_TRUE(pairing.sessionId && pairing.code && pairing.qrURL && pairing.expiresAt);
     EXPECT_FALSE(pairing.error);
-    EXPECT_EQ(pairing.status, std::string("pending"));
+    EXPECT_EQ(pairing.status, PairingState::Status::pending);
     EXPECT_TRUE(std::regex_match(*pairing.code, std::regex("[0-9]{6}")));
     EXPECT_TRUE(std::regex_match(
         *pairing.sessionId,
@@ -30,7 +30,7 @@ TEST_F(ModelTest, PairingWritesTheSessionShowsTheCodeAndHandsTheOfferToTheDaemon
     EXPECT_EQ(session->sessionId, *pairing.sessionId);
     EXPECT_EQ(session->code, *pairing.code);
     EXPECT_EQ(session->macDeviceId.rfind("dev_", 0), 0u);
-    const std::string sessionText = testkit::readFile(BLELocalPairingSessionStore::fileURL());
+    const std::string sessionText = testkit::readFile(BLELocalPairingSessionStore::filePath());
     EXPECT_NE(sessionText.find("\"public_signing_key\""), std::string::npos) << sessionText;
     EXPECT_NE(sessionText.find("\"public_encryption_key\""), std::string::npos);
     EXPECT_EQ(session->macPublicKeys, deviceKeys->keys.at(session->macDeviceId).publicKeys());
@@ -73,7 +73,7 @@ TEST_F(ModelTest, PairingUsesTheConfiguredDeviceIdWithoutItsBlanks) {
 TEST_F(ModelTest, PairingFailureIsShownWithItsReason) {
     auto model = makeModel();
     // The session file cannot be written where a folder stands.
-    std::filesystem::create_directories(BLELocalPairingSessionStore::fileURL());
+    std::filesystem::create_directories(BLELocalPairingSessionStore::filePath());
     model->startPairing();
     ASSERT_TRUE(model->pairing().error);
     EXPECT_EQ(model->pairing().error->rfind("Bluetoothペアリングを開始できませんでした: ", 0), 0u);
@@ -96,8 +96,9 @@ TEST(PairingPresentation, MapsEveryState) {
         bool usable, expired;
     };
     using Tone = PairingStatusPresentation::Tone;
+    using Status = PairingState::Status;
     auto state = [](std::optional<std::string> paired, std::optional<std::string> session,
-                    std::optional<std::string> status) {
+                    std::optional<Status> status) {
         PairingState s;
         s.pairedIPhoneName = std::move(paired);
         s.sessionId = std::move(session);
@@ -107,16 +108,17 @@ TEST(PairingPresentation, MapsEveryState) {
     const std::vector<Case> cases = {
         {state({}, {}, {}), "未ペアリング", {}, Tone::idle, false, false},
         {state({}, "s", {}), "状態を確認中", "状態を確認中", Tone::idle, false, false},
-        {state({}, "s", "PENDING"), "iPhoneの承認待ち", "iPhoneの承認待ち", Tone::pending, true,
-         false},
-        {state({}, {}, "Expired"), "期限切れ", {}, Tone::expired, false, false},
-        {state({}, "s", "expired"), "期限切れ", "期限切れ", Tone::expired, false, true},
-        {state({}, "s", "approved"), "接続情報を更新中", "承認済み", Tone::pending, false, false},
-        {state("ios", "s", "pending"), "iPhone登録あり", "再ペアリング承認待ち", Tone::connected,
+        {state({}, "s", Status::pending), "iPhoneの承認待ち", "iPhoneの承認待ち", Tone::pending,
          true, false},
-        {state("ios", "s", "expired"), "iPhone登録あり", "再ペアリング期限切れ", Tone::connected,
-         false, true},
-        {state("ios", {}, "connected"), "iPhone登録あり", {}, Tone::connected, false, false},
+        {state({}, {}, Status::expired), "期限切れ", {}, Tone::expired, false, false},
+        {state({}, "s", Status::expired), "期限切れ", "期限切れ", Tone::expired, false, true},
+        {state({}, "s", Status::approved), "接続情報を更新中", "承認済み", Tone::pending, false,
+         false},
+        {state("ios", "s", Status::pending), "iPhone登録あり", "再ペアリング承認待ち",
+         Tone::connected, true, false},
+        {state("ios", "s", Status::expired), "iPhone登録あり", "再ペアリング期限切れ",
+         Tone::connected, false, true},
+        {state("ios", {}, Status::connected), "iPhone登録あり", {}, Tone::connected, false, false},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const PairingStatusPresentation p(cases[i].state);

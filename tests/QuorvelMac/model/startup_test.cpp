@@ -33,8 +33,8 @@ TEST_F(ModelTest, FirstStartInAnEmptyFolderKeepsTheBuiltInTargetsInMemoryAndOnDi
     EXPECT_EQ(model->targets(), defaultTargets());
     EXPECT_EQ(MacTargetStore::load(), defaultTargets());
     EXPECT_EQ(daemon->starts, 1);
-    EXPECT_EQ(model->bluetoothStatus(), "準備中");
-    EXPECT_FALSE(model->bluetoothStatusCode());
+    EXPECT_EQ(model->bluetoothStatus(), BluetoothStatus{});
+    EXPECT_EQ(bluetoothStatusText(model->bluetoothStatus()), "準備中");
     EXPECT_FALSE(model->appSelectionStepFinished());
     EXPECT_EQ(accessibility->prompts, std::vector<bool>{false});
     EXPECT_FALSE(model->nativeHostInstallError());
@@ -142,7 +142,7 @@ TEST_F(ModelTest, OpenAllowWindowsAreReArmedAndEndedOnesAreNot) {
     const Date now = clock->now();
     AllowWindowStateStore::save(
         {{"web-x", now.addingSeconds(1.5)}, {"web-youtube", now.addingSeconds(-10)}},
-        AllowWindowStateStore::fileURL());
+        AllowWindowStateStore::filePath());
     auto deps = dependencies();
     deps.clock = clock;
     MacAppModel model(deps);
@@ -185,7 +185,7 @@ TEST_F(ModelTest, UndecodableConfigurationChangesNothing) {
     MacLinkConfigurationStore::save(usableConfiguration());
     auto model = makeModel();
     ASSERT_TRUE(model->pairing().pairedIPhoneName);
-    writeFile(MacLinkConfigurationStore::fileURL(), "{\"macDeviceId\": 5}");
+    writeFile(MacLinkConfigurationStore::filePath(), "{\"macDeviceId\": 5}");
     model->refreshPairingStatus();
     EXPECT_EQ(model->macLinkConfiguration(), usableConfiguration());
     EXPECT_EQ(model->pairing().pairedIPhoneName, std::string("ios-1"));
@@ -210,13 +210,13 @@ TEST_F(ModelTest, SyncedTargetsNotificationAppliesTheStoredList) {
 
 TEST_F(ModelTest, ConnectionChangedNotificationRefreshesTheBluetoothStatus) {
     auto model = makeModel();
-    ASSERT_EQ(model->bluetoothStatus(), "準備中");
+    ASSERT_EQ(model->bluetoothStatus(), BluetoothStatus{});
     writeFile(stateFile("ble-connection-state.json"),
               R"({"status":"connected","detail":"iPhoneと接続しています","updatedAt":700000000})");
     DBusNotificationPoster::connect()->post("app.quorvel.bleBridge.connectionChanged");
-    ASSERT_TRUE(runLoopUntil([&] { return model->bluetoothStatusCode().has_value(); }));
-    EXPECT_EQ(model->bluetoothStatusCode(), std::string("connected"));
-    EXPECT_EQ(model->bluetoothStatus(), "iPhoneと接続しています");
+    ASSERT_TRUE(runLoopUntil([&] { return model->bluetoothStatus().link.has_value(); }));
+    EXPECT_EQ(model->bluetoothStatus(),
+              (BluetoothStatus{BluetoothLinkState::connected, "iPhoneと接続しています"}));
 }
 
 TEST_F(ModelTest, ObserverWorkAfterTheModelIsGoneDoesNothing) {
@@ -248,7 +248,8 @@ TEST_F(ModelTest, DemonstrationModeStartsNothingAndWritesNothing) {
     EXPECT_EQ(model->activeAllowWindows().count("marketing-video"), 1u);
     EXPECT_TRUE(model->refreshAccessibilityPermission(false));
     EXPECT_TRUE(accessibility->prompts.empty());
-    EXPECT_EQ(model->bluetoothStatusCode(), std::string("connected"));
+    EXPECT_EQ(model->bluetoothStatus(),
+              (BluetoothStatus{BluetoothLinkState::connected, "接続済み"}));
 }
 
 }  // namespace

@@ -13,34 +13,42 @@ using testkit::writeFile;
 
 TEST_F(ModelTest, BluetoothStatusShowsTheDetailOrTheWordAndSignalsOnlyOnChange) {
     auto model = makeModel();
-    int textChanges = 0;
-    QObject::connect(model.get(), &MacAppModel::bluetoothStatusChanged, [&] { ++textChanges; });
+    int changes = 0;
+    QObject::connect(model.get(), &MacAppModel::bluetoothStatusChanged, [&] { ++changes; });
     struct Case {
         const char* name;
         std::optional<std::string> fileContents;
-        std::string status;
-        std::optional<std::string> code;
+        std::string text;
+        BluetoothStatus status;
     };
     const std::vector<Case> cases = {
-        {"word only", R"({"status":"connected","updatedAt":700000000})", "connected", "connected"},
+        {"word only",
+         R"({"status":"connected","updatedAt":700000000})",
+         "connected",
+         {BluetoothLinkState::connected, std::nullopt}},
         {"with detail",
          R"({"status":"advertising","detail":"iPhoneを待っています","updatedAt":700000000})",
-         "iPhoneを待っています", "advertising"},
-        {"undecodable", R"({"status":5})", "準備中", std::nullopt},
-        {"no file", std::nullopt, "準備中", std::nullopt},
+         "iPhoneを待っています",
+         {BluetoothLinkState::advertising, "iPhoneを待っています"}},
+        {"another writer's word",
+         R"({"status":"poweredOff","updatedAt":700000000})",
+         "poweredOff",
+         {BluetoothLinkStatus::fromWord("poweredOff"), std::nullopt}},
+        {"undecodable", R"({"status":5})", "準備中", {}},
+        {"no file", std::nullopt, "準備中", {}},
     };
     for (const auto& c : cases) {
         if (c.fileContents)
-            writeFile(BLELocalConnectionStore::fileURL(), *c.fileContents);
+            writeFile(BLELocalConnectionStore::filePath(), *c.fileContents);
         else
-            std::filesystem::remove(BLELocalConnectionStore::fileURL());
+            std::filesystem::remove(BLELocalConnectionStore::filePath());
         model->refreshBluetoothStatus();
         EXPECT_EQ(model->bluetoothStatus(), c.status) << c.name;
-        EXPECT_EQ(model->bluetoothStatusCode(), c.code) << c.name;
+        EXPECT_EQ(bluetoothStatusText(model->bluetoothStatus()), c.text) << c.name;
     }
-    const int before = textChanges;
+    const int before = changes;
     model->refreshBluetoothStatus();
-    EXPECT_EQ(textChanges, before);
+    EXPECT_EQ(changes, before);
 }
 
 TEST_F(ModelTest, ProfilesCountAsConnectedForTenSecondsAfterTheyWereSeen) {
@@ -60,7 +68,7 @@ TEST_F(ModelTest, ProfilesCountAsConnectedForTenSecondsAfterTheyWereSeen) {
     list.push_back(entry("future", now.addingSeconds(30)));
     list.push_back(entry("exactly-ten", now.addingSeconds(-10)));
     list.push_back(entry("eleven", now.addingSeconds(-11)));
-    writeFile(ChromeProfileConnectionStore::fileURL(),
+    writeFile(ChromeProfileConnectionStore::filePath(),
               json::write(list, json::Style::prettySorted));
     model.refreshChromeProfiles();
     ASSERT_EQ(model.chromeProfiles().size(), 3u);
@@ -74,7 +82,7 @@ TEST_F(ModelTest, ProfilesCountAsConnectedForTenSecondsAfterTheyWereSeen) {
     EXPECT_EQ(model.chromeConnectionDetail(), "Chromeから解除申請を受け取れる状態です。");
     EXPECT_TRUE(model.setupStatus().chromeConnected);
 
-    writeFile(ChromeProfileConnectionStore::fileURL(), "not json");
+    writeFile(ChromeProfileConnectionStore::filePath(), "not json");
     model.refreshChromeProfiles();
     EXPECT_TRUE(model.chromeProfiles().empty());
     EXPECT_EQ(model.chromeConnectionSummary(), "Chrome拡張とMacアプリは未接続");

@@ -20,7 +20,7 @@ TEST(MacLockTargetJson, RoundTripsAllFieldsWithSortedKeysAndAbsentOptionalsLeftO
     std::vector<MacLockTarget> list = {defaultTargets()[0], withAll};
     MacTargetStore::save(list);
     EXPECT_EQ(MacTargetStore::load(), list);
-    const std::string text = readFile(MacTargetStore::fileURL());
+    const std::string text = readFile(MacTargetStore::filePath());
     const std::vector<std::string> keys = {
         "applicationURLPath", "displayName",           "enabled", "id",
         "identifier",         "inheritsDefaultPolicy", "kind",    "policyOverride"};
@@ -33,7 +33,7 @@ TEST(MacLockTargetJson, RoundTripsAllFieldsWithSortedKeysAndAbsentOptionalsLeftO
     EXPECT_EQ(text.find("policyOverride"), text.rfind("policyOverride"));
 
     testkit::writeFile(
-        MacTargetStore::fileURL(),
+        MacTargetStore::filePath(),
         R"([{"id":"a","kind":"webDomain","displayName":"A","identifier":"a.example","enabled":true,)"
         R"("inheritsDefaultPolicy":true,"policyOverride":null,"unknown":1}])");
     const auto loaded = MacTargetStore::load();
@@ -120,11 +120,11 @@ TEST_F(ModelTest, InheritingTargetsHaveNoPolicyEntryAndOverridelessOnesTheBuiltI
 
 TEST_F(ModelTest, FailedSaveIsShownAndClearedByTheNextGoodOne) {
     auto model = makeModel();
-    std::filesystem::remove(MacTargetStore::fileURL());
-    std::filesystem::create_directory(MacTargetStore::fileURL());
+    std::filesystem::remove(MacTargetStore::filePath());
+    std::filesystem::create_directory(MacTargetStore::filePath());
     model->saveTargets();
     EXPECT_TRUE(model->targetStoreError());
-    std::filesystem::remove(MacTargetStore::fileURL());
+    std::filesystem::remove(MacTargetStore::filePath());
     model->saveTargets();
     EXPECT_FALSE(model->targetStoreError());
 }
@@ -132,10 +132,10 @@ TEST_F(ModelTest, FailedSaveIsShownAndClearedByTheNextGoodOne) {
 TEST_F(ModelTest, EnablingTouchesOnlyApplicationTargets) {
     auto model = makeModel();
     model->addMacApplicationTargets({{"org.example.Game", "Game", "/a/game.desktop"}});
-    const auto written = std::filesystem::last_write_time(MacTargetStore::fileURL());
-    std::filesystem::remove(MacTargetStore::fileURL());
+    const auto written = std::filesystem::last_write_time(MacTargetStore::filePath());
+    std::filesystem::remove(MacTargetStore::filePath());
     model->setMacAppTargetEnabled("web-x", false);
-    EXPECT_FALSE(files::exists(MacTargetStore::fileURL()));
+    EXPECT_FALSE(files::exists(MacTargetStore::filePath()));
     EXPECT_TRUE(model->targets()[0].enabled);
     model->setMacAppTargetEnabled("mac-app:org.example.Game", false);
     EXPECT_FALSE(model->targets()[2].enabled);

@@ -126,7 +126,7 @@ TEST_F(UnlockTest, ConfigurationWithoutTheEncryptionKeyFailsAtOnceAndTouchesNoMa
     EXPECT_EQ(model->recentUnlocks()[0].status, "承認待ち");
     EXPECT_EQ(endLine(), "quorvel.model: unlock request (not made) for " + target().id +
                              " failed: taking the link configuration (" +
-                             MacLinkConfigurationStore::fileURL().string() +
+                             MacLinkConfigurationStore::filePath().string() +
                              "): iPhoneとのBluetoothペアリングが必要です");
 }
 
@@ -238,7 +238,7 @@ TEST_F(UnlockTest, EveryRefusedAnswerGivesItsTextAndOpensNothing) {
         EXPECT_TRUE(endLine().ends_with(": " + c.text)) << errors;
         EXPECT_FALSE(model->allowUntil(target().id));
         EXPECT_TRUE(AllowWindowStateStore::load(systemClock().now()).empty());
-        EXPECT_EQ(LinkedUnlockRevisionStateStore::load(LinkedUnlockRevisionStateStore::fileURL()),
+        EXPECT_EQ(LinkedUnlockRevisionStateStore::load(LinkedUnlockRevisionStateStore::filePath()),
                   (LinkedUnlockRevisionMap{{"linked-1", 9}}));
         EXPECT_EQ(model->recentUnlocks().size(), 1u);
         EXPECT_TRUE(userNotifications->scheduled.empty());
@@ -249,7 +249,7 @@ TEST_F(UnlockTest, EveryRefusedAnswerGivesItsTextAndOpensNothing) {
 
 TEST_F(UnlockTest, FrozenRemoteOpensRideAgainAfterAFailureAndAreAcknowledgedOnceAnswered) {
     pair();
-    RemoteOpenEventStore remoteOpens(RemoteOpenEventStore::defaultFileURL());
+    RemoteOpenEventStore remoteOpens(RemoteOpenEventStore::defaultFilePath());
     ASSERT_TRUE(remoteOpens.recordImpression("profile-1", "web-x", systemClock().now()));
     startModel();
     startFakeDaemon({"--answer", "error:bluetooth_unavailable"});
@@ -274,7 +274,7 @@ TEST_F(UnlockTest, FrozenRemoteOpensRideAgainAfterAFailureAndAreAcknowledgedOnce
 
 TEST_F(UnlockTest, FailureOfOneRequestKeepsTheBookkeepingOfAnotherForTheSameTarget) {
     pair();
-    RemoteOpenEventStore remoteOpens(RemoteOpenEventStore::defaultFileURL());
+    RemoteOpenEventStore remoteOpens(RemoteOpenEventStore::defaultFilePath());
     ASSERT_TRUE(remoteOpens.recordImpression("profile-1", "web-x", systemClock().now()));
     startModel();
     // The first request finds no daemon; the second is served, and answered only after the
@@ -313,7 +313,7 @@ TEST_F(UnlockTest, LinkedApprovalOpensEveryLinkedWebTargetAndWarnsForTheApproved
     EXPECT_EQ(windows.size(), 3u);
     EXPECT_EQ(windows.count("site-a") + windows.count("site-b") + windows.count("site-c"), 3u);
     EXPECT_EQ(model->authorizationRevision(), revision + 1);
-    EXPECT_EQ(LinkedUnlockRevisionStateStore::load(LinkedUnlockRevisionStateStore::fileURL())
+    EXPECT_EQ(LinkedUnlockRevisionStateStore::load(LinkedUnlockRevisionStateStore::filePath())
                   .at("linked-1"),
               3);
     ASSERT_TRUE(runLoopUntil([&] { return !userNotifications->scheduled.empty(); }));

@@ -86,7 +86,7 @@ TEST_F(BluetoothBridgeDaemonProcessTest, StartsTheDaemonOnceWithItsOutputDiscard
     EXPECT_TRUE(runLoopUntil([&] { return exists("eof"); }));
     const auto status = BLELocalConnectionStore::load();
     ASSERT_TRUE(status);
-    EXPECT_EQ(status->status, "stopped");
+    EXPECT_EQ(status->status, BluetoothLinkState::stopped);
     EXPECT_EQ(status->detail, "Macアプリが終了しています");
     EXPECT_EQ(poster_.posted(), std::vector<std::string>{"app.quorvel.bleBridge.connectionChanged"});
 }
@@ -134,7 +134,8 @@ TEST_F(DaemonEndRobustness, ADaemonThatEndsWhileTheApplicationRunsLeavesTheStatu
         std::ofstream(program) << "#!/bin/sh\necho started >> \"$(dirname \"$0\")/starts\"\n"
                                << c.script;
         fs::permissions(program, fs::perms::owner_all);
-        BLELocalConnectionStore::save("connected", std::string("iPhoneへの解除申請到達を確認済み"));
+        BLELocalConnectionStore::save(BluetoothLinkState::connected,
+                                      std::string("iPhoneへの解除申請到達を確認済み"));
         poster_.clear();
 
         ::testing::internal::CaptureStderr();
@@ -146,7 +147,7 @@ TEST_F(DaemonEndRobustness, ADaemonThatEndsWhileTheApplicationRunsLeavesTheStatu
             ::kill(pid, SIGKILL);
         const auto stopped = [] {
             const auto status = BLELocalConnectionStore::load();
-            return status && status->status == "stopped";
+            return status && status->status == BluetoothLinkState::stopped;
         };
         const bool written = started && runLoopUntil(stopped);
         const std::string errors = ::testing::internal::GetCapturedStderr();
@@ -178,7 +179,7 @@ TEST_F(BluetoothBridgeDaemonProcessTest, ReleaseWithoutChildStillWritesStopped) 
     { BluetoothBridgeDaemonProcess daemon(folder_); }
     const auto status = BLELocalConnectionStore::load();
     ASSERT_TRUE(status);
-    EXPECT_EQ(status->status, "stopped");
+    EXPECT_EQ(status->status, BluetoothLinkState::stopped);
 }
 
 TEST_F(BluetoothBridgeDaemonProcessTest, TheApplicationsEndOfThePipeDoesNotLeakIntoOtherChildren) {

@@ -1,5 +1,6 @@
 // `cmake --install` into a temporary prefix: both programs in one bin/, the desktop entry that
-// desktop-file-validate accepts and that starts the installed program, and the icons in hicolor.
+// desktop-file-validate accepts and that starts the installed program, and the icons in hicolor;
+// on a machine without a Japanese font, the name of the package that brings one.
 // Run from there, the program names the installed programs in what it writes for others.
 #include <gtest/gtest.h>
 
@@ -21,13 +22,30 @@
 namespace quorvel {
 namespace {
 
-// Installs this build into `prefix`; fails the test when cmake does.
-void install(const QString& prefix) {
+struct InstallRun {
+    int exitCode = -1;
+    std::string output;
+};
+
+// `cmake --install` of this build into `prefix`, in `environment`.
+InstallRun runInstall(const QString& prefix, const QProcessEnvironment& environment =
+                                                 QProcessEnvironment::systemEnvironment()) {
     QProcess install;
+    install.setProcessEnvironment(environment);
     install.setProcessChannelMode(QProcess::MergedChannels);
     install.start(QUORVEL_CMAKE, {"--install", QUORVEL_BUILD_DIR, "--prefix", prefix});
-    ASSERT_TRUE(install.waitForFinished(240000));
-    ASSERT_EQ(install.exitCode(), 0) << install.readAll().toStdString();
+    if (!install.waitForFinished(240000))
+        return {-1, "cmake --install did not finish"};
+    return {install.exitStatus() == QProcess::NormalExit ? install.exitCode() : -1,
+            install.readAll().toStdString()};
+}
+
+// Installs this build into `prefix`; fails the test when cmake does, or when it warns of the
+// Japanese font on this machine, which has one.
+void install(const QString& prefix) {
+    const InstallRun run = runInstall(prefix);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    ASSERT_EQ(run.output.find("fonts-noto-cjk"), std::string::npos) << run.output;
 }
 
 TEST(InstallTest, InstallsBothProgramsTheDesktopEntryAndTheIcons) {
@@ -67,6 +85,49 @@ TEST(InstallTest, InstallsBothProgramsTheDesktopEntryAndTheIcons) {
     EXPECT_TRUE(text.contains("\nIcon=app.quorvel.mac\n"));
     EXPECT_TRUE(text.contains("\nStartupWMClass=Pellorim\n"));
     EXPECT_TRUE(text.contains("\nExec=\"" + program + "\"\n")) << text.toStdString();
+}
+
+// Where fontconfig finds no Japanese font, the install names the font's package: it stops before
+// it has installed anything, while a staged install (DESTDIR), meant for another machine, only
+// warns.
+TEST(InstallTest, WithoutAJapaneseFontTheInstallNamesItsPackage) {
+    QTemporaryDir root;
+    // fontconfig reading a configuration of one empty font folder: fc-list finds no font at all.
+    ASSERT_TRUE(QDir(root.path()).mkpath("fonts"));
+    QFile configuration(root.filePath("fonts.conf"));
+    ASSERT_TRUE(configuration.open(QIODevice::WriteOnly));
+    configuration.write(("<?xml version=\"1.0\"?>\n<fontconfig><dir>" + root.filePath("fonts") +
+                         "</dir><cachedir>" + root.filePath("cache") + "</cachedir></fontconfig>\n")
+                            .toUtf8());
+    configuration.close();
+
+    struct Case {
+        const char* name;
+        QString destdir;
+        bool installs;
+    };
+    const Case cases[] = {
+        {"on this machine", QString(), false},
+        {"staged", root.filePath("stage"), true},
+    };
+    for (const Case& c : cases) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("FONTCONFIG_FILE", configuration.fileName());
+        if (c.destdir.isEmpty())
+            environment.remove("DESTDIR");
+        else
+            environment.insert("DESTDIR", c.destdir);
+        const QString prefix = root.filePath(QString("prefix ") + c.name);
+        const InstallRun run = runInstall(prefix, environment);
+        EXPECT_EQ(run.exitCode == 0, c.installs) << c.name << ": " << run.output;
+        EXPECT_NE(run.output.find("Japanese font"), std::string::npos)
+            << c.name << ": " << run.output;
+        EXPECT_NE(run.output.find("fonts-noto-cjk"), std::string::npos)
+            << c.name << ": " << run.output;
+        const QString program = c.destdir + prefix + "/bin/QuorvelMac";
+        EXPECT_EQ(QFileInfo(program).isFile(), c.installs) << c.name;
+        EXPECT_FALSE(QFileInfo::exists(prefix)) << c.name << ": installed outside the stage";
+    }
 }
 
 // The installed program, started on a session bus and in XDG folders of the test's own, writes

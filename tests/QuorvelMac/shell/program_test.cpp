@@ -53,7 +53,7 @@ TEST_F(ProgramTest, SecondStartHandsOverAndQuittingWritesStopped) {
     EXPECT_EQ(first.exitCode(), 0);
     const auto status = BLELocalConnectionStore::load();
     ASSERT_TRUE(status);
-    EXPECT_EQ(status->status, "stopped");
+    EXPECT_EQ(status->status, BluetoothLinkState::stopped);
     EXPECT_EQ(status->detail, "Macアプリが終了しています");
     EXPECT_FALSE(nameOwned());
 }

@@ -5,8 +5,13 @@
 namespace quorvel::ui {
 namespace {
 
+// The daemon's status file as the model reads it.
+BluetoothStatus read(const char* word, std::optional<std::string> detail = std::nullopt) {
+    return {BluetoothLinkStatus::fromWord(word), std::move(detail)};
+}
+
 AttentionFacts allWell() {
-    return {true, true, std::string("connected"), "connected", false};
+    return {true, true, read("connected"), false};
 }
 
 TEST(Sidebar, RowsInOrderWithTheirTitlesAndSymbols) {
@@ -39,12 +44,11 @@ TEST(Sidebar, WarningsFollowTheirOwnSourceOnly) {
          true, false, false},
         {"manifest failed", [](AttentionFacts& f) { f.nativeHostInstallFailed = true; }, false,
          true, false},
-        {"paired, no status", [](AttentionFacts& f) { f.bluetoothStatusCode.reset(); }, false,
-         false, true},
-        {"paired, other status",
-         [](AttentionFacts& f) { f.bluetoothStatusCode = "advertising"; }, false, false, true},
-        {"paired, status in capitals",
-         [](AttentionFacts& f) { f.bluetoothStatusCode = "Connected"; }, false, false, true},
+        {"paired, no status", [](AttentionFacts& f) { f.bluetooth = {}; }, false, false, true},
+        {"paired, other status", [](AttentionFacts& f) { f.bluetooth = read("advertising"); },
+         false, false, true},
+        {"paired, status in capitals", [](AttentionFacts& f) { f.bluetooth = read("Connected"); },
+         false, false, true},
         {"not paired though connected", [](AttentionFacts& f) { f.iPhonePaired = false; }, false,
          false, true},
     };
@@ -63,7 +67,7 @@ TEST(ConnectionIssues, NoneWhenEverythingIsWell) {
 }
 
 TEST(ConnectionIssues, AllFourInTableOrder) {
-    const AttentionFacts facts{false, false, std::nullopt, "準備中", true};
+    const AttentionFacts facts{false, false, {}, true};
     const std::vector<ConnectionIssue> expected{
         {"アクセシビリティ権限が許可されていません", "ロック対象へ", SidebarItem::targets},
         {"iPhoneとペアリングされていません", "ペアリングへ", SidebarItem::pairing},
@@ -75,21 +79,20 @@ TEST(ConnectionIssues, AllFourInTableOrder) {
 
 TEST(ConnectionIssues, BluetoothMessageCarriesTheDaemonsText) {
     struct Case {
-        std::optional<std::string> code;
-        std::string status;
+        BluetoothStatus status;
         std::optional<std::string> message;
     };
     const Case cases[] = {
-        {std::nullopt, "準備中", "iPhone接続状態を確認できません。準備中"},
-        {"advertising", "iPhoneを待っています", "iPhoneと未接続。iPhoneを待っています"},
-        {"poweredOff", "poweredOff", "iPhoneと未接続。poweredOff"},
-        {"CONNECTED", "CONNECTED", "iPhoneと未接続。CONNECTED"},
-        {"connected", "connected", std::nullopt},
+        {{}, "iPhone接続状態を確認できません。準備中"},
+        {read("advertising", "iPhoneを待っています"), "iPhoneと未接続。iPhoneを待っています"},
+        {read("poweredOff"), "iPhoneと未接続。poweredOff"},
+        {read("CONNECTED"), "iPhoneと未接続。CONNECTED"},
+        {read("connected"), std::nullopt},
+        {read("connected", "iPhoneと接続しています"), std::nullopt},
     };
     for (const Case& c : cases) {
         AttentionFacts facts = allWell();
-        facts.bluetoothStatusCode = c.code;
-        facts.bluetoothStatus = c.status;
+        facts.bluetooth = c.status;
         const auto issues = connectionIssues(facts);
         if (!c.message) {
             EXPECT_TRUE(issues.empty());

@@ -12,11 +12,14 @@ TEST(BluetoothStatusPill, ComparesTheWordExactly) {
                                 "clock.arrow.circlepath"};
     const PillContent other{"iPhoneと未接続", Tone::warning,
                             "antenna.radiowaves.left.and.right.slash"};
-    EXPECT_EQ(bluetoothStatusPill(std::nullopt), unknown);
-    EXPECT_EQ(bluetoothStatusPill("connected"), connected);
-    EXPECT_EQ(bluetoothStatusPill("Connected"), other);
-    EXPECT_EQ(bluetoothStatusPill(""), other);
-    EXPECT_EQ(bluetoothStatusPill("advertising"), other);
+    const auto read = [](const char* word) {
+        return BluetoothStatus{BluetoothLinkStatus::fromWord(word), std::nullopt};
+    };
+    EXPECT_EQ(bluetoothStatusPill({}), unknown);
+    EXPECT_EQ(bluetoothStatusPill(read("connected")), connected);
+    EXPECT_EQ(bluetoothStatusPill(read("Connected")), other);
+    EXPECT_EQ(bluetoothStatusPill(read("")), other);
+    EXPECT_EQ(bluetoothStatusPill(read("advertising")), other);
 }
 
 TEST(PairingButtonTitle, OfferThenPairedThenStart) {

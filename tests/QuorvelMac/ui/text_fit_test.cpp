@@ -66,7 +66,7 @@ TEST_F(TextFitTest, EveryFaceOfTheQRPanelAndThePairingDetails) {
 
     PairingState paired;
     paired.pairedIPhoneName = "山田のiPhone 15 Pro Max";
-    PairingState pairedWithOffer = pairingOffer("pending");
+    PairingState pairedWithOffer = pairingOffer(PairingState::Status::pending);
     pairedWithOffer.pairedIPhoneName = paired.pairedIPhoneName;
     PairingState failed;
     failed.error =
@@ -74,19 +74,20 @@ TEST_F(TextFitTest, EveryFaceOfTheQRPanelAndThePairingDetails) {
         "度お試しください。";
     const std::pair<const char*, PairingState> faces[] = {
         {"placeholder", PairingState{}},
-        {"code", pairingOffer("pending")},
-        {"expired", pairingOffer("EXPIRED")},
+        {"code", pairingOffer(PairingState::Status::pending)},
+        {"expired", pairingOffer(PairingState::Status::expired)},
         {"paired", paired},
         {"paired with an offer", pairedWithOffer},
-        {"approved", pairingOffer("approved")},
+        {"approved", pairingOffer(PairingState::Status::approved)},
         {"error", failed},
     };
     for (const QSize size : sizes) {
         window.resize(size);
         for (const auto& [name, pairing] : faces) {
-            for (const std::optional<std::string>& code :
-                 {std::optional<std::string>(), std::optional<std::string>("advertising")}) {
-                pane->render(pairing, code);
+            for (const BluetoothStatus& bluetooth :
+                 {BluetoothStatus{},
+                  BluetoothStatus{BluetoothLinkState::advertising, "iPhoneを待っています"}}) {
+                pane->render(pairing, bluetooth);
                 settle();
                 EXPECT_THAT(cutTexts(window), IsEmpty())
                     << name << " at " << size.width() << "x" << size.height();

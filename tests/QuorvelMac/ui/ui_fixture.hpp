@@ -53,7 +53,7 @@ protected:
 
     // A pending pairing offer with its code, QR address and an expiry five minutes ahead, in the
     // given status.
-    PairingState pairingOffer(const std::string& status) const {
+    PairingState pairingOffer(PairingState::Status status) const {
         PairingState pairing;
         pairing.sessionId = "8F0A2C4E-6B1D-4E5F-9A7B-3C2D1E0F4A5B";
         pairing.code = "482913";

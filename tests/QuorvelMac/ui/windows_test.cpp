@@ -318,8 +318,8 @@ TEST_F(PaneTest, PairingPaneStates) {
     pending.code = "482913";
     pending.qrURL = "quorvel://pair?session=S1&code=482913";
     pending.expiresAt = clock->now().addingSeconds(300);
-    pending.status = "pending";
-    pane.render(pending, std::string("advertising"));
+    pending.status = PairingState::Status::pending;
+    pane.render(pending, {BluetoothLinkState::advertising, "iPhoneを待っています"});
     EXPECT_EQ(pane.statusPill()->text(), "iPhoneの承認待ち");
     EXPECT_EQ(pane.statusPill()->systemImage(), QString("clock.fill"));
     EXPECT_EQ(pane.pairingButton()->text(), "コードを作り直す");
@@ -331,9 +331,9 @@ TEST_F(PaneTest, PairingPaneStates) {
     EXPECT_EQ(rows[4].title, "コード期限");
 
     PairingState expired = pending;
-    expired.status = "EXPIRED";
+    expired.status = PairingState::Status::expired;
     expired.pairedIPhoneName = "IPHONE-1";
-    pane.render(expired, std::string("connected"));
+    pane.render(expired, {BluetoothLinkState::connected, std::nullopt});
     EXPECT_EQ(pane.statusPill()->text(), "iPhone登録あり");
     EXPECT_EQ(pane.statusPill()->tone(), Tone::positive);
     EXPECT_FALSE(pane.refreshButton()->isEnabled());
@@ -344,16 +344,16 @@ TEST_F(PaneTest, PairingPaneStates) {
 
     PairingState approved;
     approved.sessionId = "S2";
-    approved.status = "approved";
+    approved.status = PairingState::Status::approved;
     approved.error = std::string("Bluetoothペアリングを開始できませんでした: 失敗");
-    pane.render(approved, std::nullopt);
+    pane.render(approved, {});
     EXPECT_EQ(pane.statusPill()->text(), "接続情報を更新中");
     EXPECT_EQ(pane.statusPill()->tone(), Tone::warning);
     EXPECT_EQ(pane.shownRows()[3], (PairingInfoRow{"コード状態", "承認済み"}));
     EXPECT_FALSE(pane.errorRow()->isHidden());
     EXPECT_EQ(pane.errorLabel()->text(), "Bluetoothペアリングを開始できませんでした: 失敗");
     approved.error.reset();
-    pane.render(approved, std::nullopt);
+    pane.render(approved, {});
     EXPECT_TRUE(pane.errorRow()->isHidden());
 }
 
@@ -364,9 +364,9 @@ TEST_F(PaneTest, QRPanelFaces) {
     EXPECT_EQ(PairingQRPanel::faceFor(state), PairingQRPanel::Face::paired);
     state.sessionId = "S";
     state.qrURL = "quorvel://pair?session=S&code=1";
-    state.status = "pending";
+    state.status = PairingState::Status::pending;
     EXPECT_EQ(PairingQRPanel::faceFor(state), PairingQRPanel::Face::code);
-    state.status = "Expired";
+    state.status = PairingState::Status::expired;
     EXPECT_EQ(PairingQRPanel::faceFor(state), PairingQRPanel::Face::expired);
 
     int starts = 0;
@@ -378,7 +378,7 @@ TEST_F(PaneTest, QRPanelFaces) {
     buttons[0]->click();
     EXPECT_EQ(starts, 1);
 
-    state.status = "pending";
+    state.status = PairingState::Status::pending;
     state.code.reset();
     panel.render(state);
     settle();

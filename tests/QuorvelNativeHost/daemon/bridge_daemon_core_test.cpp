@@ -37,8 +37,9 @@ protected:
             std::make_shared<KeychainDeviceKeyStore>(std::make_shared<testkit::MemoryKeychain>(),
                                                      "app.quorvel.device-keys"),
             timing);
-        ASSERT_TRUE(
-            runLoopUntil([&] { return core->peripheral().snapshot().status == "advertising"; }));
+        ASSERT_TRUE(runLoopUntil([&] {
+            return core->peripheral().snapshot().status == BluetoothLinkState::advertising;
+        }));
     }
     // Posts `count` request notifications, then waits until a marker posted after them is back.
     // By then the requests have reached the stream; the wake-up it queued for them runs ahead of

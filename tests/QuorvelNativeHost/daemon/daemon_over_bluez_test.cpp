@@ -36,7 +36,7 @@ TEST(DaemonOverBlueZ, APhoneSubscribesGetsTheStateRefreshAndAnswersAnUnlockReque
     EXPECT_EQ(phone.wireMessages()[0].kind, Kind::stateRefreshRequest);
     ASSERT_TRUE(runLoopUntil([] {
         const auto status = BLELocalConnectionStore::load();
-        return status && status->status == "connected";
+        return status && status->status == BluetoothLinkState::connected;
     }));
 
     // An unlock request through the mailbox reaches the phone; its approval answers it.

@@ -90,7 +90,8 @@ protected:
                 return acceptReceipts;
             },
             timing);
-        ASSERT_TRUE(runLoopUntil([&] { return peripheral->snapshot().status == "advertising"; }));
+        ASSERT_TRUE(runLoopUntil(
+            [&] { return peripheral->snapshot().status == BluetoothLinkState::advertising; }));
     }
     void subscribe(const std::string& central = "phone", std::int64_t maximumLength = 185) {
         fake.subscribe(central, maximumLength, notifyUUID);

@@ -144,7 +144,7 @@ TEST_F(PeripheralTest, AnApprovalTheMacAlreadyAcceptedIsIgnoredQuietly) {
     EXPECT_EQ(phoneWrites(approval), AttResult::unlikelyError);
     BLELocalAcceptedApprovalReceiptStore::save(
         *BLELocalAcceptedApprovalReceipt::fromMessage(approval, systemClock().now()),
-        BLELocalAcceptedApprovalReceiptStore::fileURL());
+        BLELocalAcceptedApprovalReceiptStore::filePath());
     EXPECT_EQ(phoneWrites(approval), AttResult::success);
 }
 

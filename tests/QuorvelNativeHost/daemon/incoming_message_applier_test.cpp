@@ -131,7 +131,7 @@ TEST_F(PairingTest, AnAcceptedApprovalWritesTheLinkWithDefaultsAndAnnouncesIt) {
     EXPECT_EQ(*saved, (MacLinkConfiguration{"https://api.quorvel.app", "", "mac-new", "ios-1",
                                             "c2lnbg==", "ZW5jcnlwdA==", 600, 120}));
     EXPECT_EQ(poster.posted(), std::vector<std::string>{configurationChanged});
-    EXPECT_TRUE(std::filesystem::exists(BLELocalPairingSessionStore::fileURL()));
+    EXPECT_TRUE(std::filesystem::exists(BLELocalPairingSessionStore::filePath()));
 }
 
 TEST_F(PairingTest, AnExistingLinkKeepsItsBackendTokenAndTimes) {
@@ -161,7 +161,7 @@ TEST_F(PairingTest, RefusedApprovalsAreAnsweredWithTheFixedText) {
         {"no offer", [](Message&) {}, 300, false},
     };
     for (const auto& c : cases) {
-        std::filesystem::remove(BLELocalPairingSessionStore::fileURL());
+        std::filesystem::remove(BLELocalPairingSessionStore::filePath());
         if (c.hasOffer)
             offer(c.expiresIn);
         Message m = approval();
@@ -233,7 +233,7 @@ TEST_F(ApplierTest, TargetSyncRefusals) {
 TEST_F(ApplierTest, NothingButPairingIsAppliedWithoutAMacDeviceId) {
     link("");
     EXPECT_FALSE(apply(targetSync(list(2), 2)));
-    std::filesystem::remove(MacLinkConfigurationStore::fileURL());
+    std::filesystem::remove(MacLinkConfigurationStore::filePath());
     EXPECT_FALSE(apply(targetSync(list(2), 2)));
 }
 
@@ -257,7 +257,7 @@ TEST_F(ApplierTest, ALinkedUnlockOpensTheLinkedWebTargetsAndIsReceipted) {
     EXPECT_TRUE(windows.contains("web-3"));
 
     // A stale revision changes nothing but is still receipted.
-    AllowWindowStateStore::revoke("web-1", AllowWindowStateStore::fileURL());
+    AllowWindowStateStore::revoke("web-1", AllowWindowStateStore::filePath());
     EXPECT_TRUE(apply(linkedUnlock(3)));
     EXPECT_FALSE(AllowWindowStateStore::load(systemClock().now()).contains("web-1"));
 }

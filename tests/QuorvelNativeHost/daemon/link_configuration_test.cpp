@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 
 TEST(LinkConfiguration, AnUnreadableFileIsUnpairedAndReportedOncePerChangeOfItsFailure) {
     testkit::TempXdgHome home;
-    const fs::path file = MacLinkConfigurationStore::fileURL();
+    const fs::path file = MacLinkConfigurationStore::filePath();
     const std::string head =
         "quorvel.daemon: reading the link configuration (" + file.string() + "): ";
     struct Step {

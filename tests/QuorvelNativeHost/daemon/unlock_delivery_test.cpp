@@ -51,7 +51,7 @@ TEST_F(PeripheralTest, WithoutSubscriberRecoveryThenUnconfirmed) {
     UnlockWaiter waiter;
     const double startedAt = bootClockSeconds();
     peripheral->requestUnlock(unlockRequest("r"), 600, waiter.completion());
-    EXPECT_EQ(peripheral->snapshot().status, "waiting");
+    EXPECT_EQ(peripheral->snapshot().status, BluetoothLinkState::waiting);
     fake.holdServiceAdded = true;
 
     ASSERT_TRUE(runLoopUntil([&] { return fake.heldServiceAdded > 0; }));
@@ -65,7 +65,7 @@ TEST_F(PeripheralTest, WithoutSubscriberRecoveryThenUnconfirmed) {
     EXPECT_GE(bootClockSeconds() - startedAt,
               fastDelivery().deliveryCheckSeconds + fastDelivery().recoveryRecheckSeconds);
     EXPECT_EQ(waiter.failure(), "iphone_delivery_unconfirmed");
-    EXPECT_EQ(statusFile()->status, "waiting");
+    EXPECT_EQ(statusFile()->status, BluetoothLinkState::waiting);
     EXPECT_EQ(statusFile()->detail,
               "iPhoneへの解除申請到達を確認できませんでした。再接続を待っています");
     EXPECT_TRUE(peripheral->deliveryRecoveryState().activeMessages().empty());
@@ -76,7 +76,7 @@ TEST_F(PeripheralTest, TheRecoveryResendsTheRequestWhenThePhoneSubscribesAgain) 
     subscribe();
     UnlockWaiter waiter;
     peripheral->requestUnlock(unlockRequest("r"), 600, waiter.completion());
-    EXPECT_EQ(peripheral->snapshot().status, "checking");
+    EXPECT_EQ(peripheral->snapshot().status, BluetoothLinkState::checking);
     EXPECT_EQ(peripheral->snapshot().detail, "iPhoneへの到達を確認しています");
     ASSERT_EQ(kindsOf(messagesSent(fake)).back(), Kind::unlockRequest);
 
@@ -100,7 +100,7 @@ TEST_F(PeripheralTest, AnAcceptedReceiptStopsTheRecoveryAndTheRequestWaitsForIts
     EXPECT_EQ(phoneWrites(answer(Kind::unlockReceipt, "r")), bluetooth::AttResult::success);
     EXPECT_EQ(receipts.size(), 1u);
     EXPECT_TRUE(peripheral->deliveredRequestIds().contains("r"));
-    EXPECT_EQ(statusFile()->status, "connected");
+    EXPECT_EQ(statusFile()->status, BluetoothLinkState::connected);
     EXPECT_EQ(statusFile()->detail, "iPhoneへの解除申請到達を確認済み");
 
     ASSERT_TRUE(runLoopUntil([&] { return waiter.done(); }));
@@ -116,7 +116,8 @@ TEST_F(PeripheralTest, ATimeOutOfOneSecondComesBeforeAnyDeliveryCheck) {
     const int published = fake.addServiceCalls;
     ASSERT_TRUE(runLoopUntil([&] { return waiter.done(); }));
     EXPECT_EQ(waiter.failure(), "iphone_bluetooth_timeout");
-    EXPECT_EQ(peripheral->snapshot().status, "waiting");  // the time-out writes no status
+    EXPECT_EQ(peripheral->snapshot().status,
+              BluetoothLinkState::waiting);  // the time-out writes no status
     runPastBootClock(1.0);  // the delivery check was due 1.5 s after a start 1 s ago or more
     EXPECT_EQ(fake.addServiceCalls, published);
 }

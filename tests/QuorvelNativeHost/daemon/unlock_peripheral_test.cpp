@@ -21,7 +21,7 @@ TEST_F(PeripheralTest, PublishesTheServiceAndAdvertisesItsUuidWhenPoweredOn) {
     EXPECT_EQ(fake.published->notifyCharacteristicUUID, notifyUUID);
     EXPECT_EQ(fake.published->writeCharacteristicUUID, writeUUID);
     EXPECT_EQ(fake.advertisedServiceUUID, expected);
-    EXPECT_EQ(statusFile()->status, "advertising");
+    EXPECT_EQ(statusFile()->status, BluetoothLinkState::advertising);
     EXPECT_EQ(statusFile()->detail, "iPhoneを待っています");
 }
 
@@ -29,15 +29,17 @@ TEST_F(PeripheralTest, AdapterStateTable) {
     start();
     const struct {
         AdapterState state;
-        std::string status;
+        BluetoothLinkState status;
         std::string detail;
         bool failsRequests;
     } cases[] = {
-        {AdapterState::unknown, "starting", "Bluetoothの状態を確認中", false},
-        {AdapterState::resetting, "starting", "Bluetoothを再準備中", false},
-        {AdapterState::unsupported, "unsupported", "このMacはBluetooth LEに対応していません", true},
-        {AdapterState::unauthorized, "unauthorized", "MacでBluetoothが許可されていません", true},
-        {AdapterState::poweredOff, "off", "MacのBluetoothがオフです", true},
+        {AdapterState::unknown, BluetoothLinkState::starting, "Bluetoothの状態を確認中", false},
+        {AdapterState::resetting, BluetoothLinkState::starting, "Bluetoothを再準備中", false},
+        {AdapterState::unsupported, BluetoothLinkState::unsupported,
+         "このMacはBluetooth LEに対応していません", true},
+        {AdapterState::unauthorized, BluetoothLinkState::unauthorized,
+         "MacでBluetoothが許可されていません", true},
+        {AdapterState::poweredOff, BluetoothLinkState::off, "MacのBluetoothがオフです", true},
     };
     for (const auto& c : cases) {
         UnlockWaiter waiter;
@@ -49,7 +51,7 @@ TEST_F(PeripheralTest, AdapterStateTable) {
         EXPECT_EQ(peripheral->snapshot().status, c.status);
         EXPECT_EQ(poster.posted(),
                   std::vector<std::string>{"app.quorvel.bleBridge.connectionChanged"});
-        EXPECT_EQ(waiter.done(), c.failsRequests) << c.status;
+        EXPECT_EQ(waiter.done(), c.failsRequests) << BluetoothLinkStatus(c.status).word();
         if (c.failsRequests) {
             EXPECT_EQ(waiter.failure(), "bluetooth_unavailable");
             EXPECT_FALSE(peripheral->isPending("r"));
@@ -59,7 +61,8 @@ TEST_F(PeripheralTest, AdapterStateTable) {
             fake.setState(AdapterState::poweredOff);  // ends the request before the next row
         }
         fake.setState(AdapterState::poweredOn);
-        ASSERT_TRUE(runLoopUntil([&] { return peripheral->snapshot().status == "advertising"; }));
+        ASSERT_TRUE(runLoopUntil(
+            [&] { return peripheral->snapshot().status == BluetoothLinkState::advertising; }));
     }
 }
 
@@ -71,14 +74,14 @@ TEST_F(PeripheralTest, ASubscriptionSendsRefreshOfferQueuedThenUndeliveredUnlock
     peripheral->send(messageOf(Kind::targetSyncReceipt, "sync-1"));
     UnlockWaiter waiter;
     peripheral->requestUnlock(unlockRequest("req-1"), 600, waiter.completion());
-    EXPECT_EQ(peripheral->snapshot().status, "waiting");
+    EXPECT_EQ(peripheral->snapshot().status, BluetoothLinkState::waiting);
     EXPECT_EQ(peripheral->snapshot().detail, "iPhoneアプリまたはBluetooth接続を待っています");
     EXPECT_TRUE(fake.sent.empty());
     EXPECT_EQ(peripheral->latestPairingOffer(), offer);
     EXPECT_EQ(peripheral->queuedMessages().size(), 1u);
 
     subscribe();
-    EXPECT_EQ(peripheral->snapshot().status, "connected");
+    EXPECT_EQ(peripheral->snapshot().status, BluetoothLinkState::connected);
     EXPECT_EQ(peripheral->snapshot().detail,
               "iPhoneからのBluetooth応答履歴あり。現在の到達は解除申請の送信時に確認します");
     const auto sent = messagesSent(fake);
@@ -107,9 +110,9 @@ TEST_F(PeripheralTest, SubscriptionsAreKeptOncePerCentralAndOnlyForTheNotifyChar
     subscribe("tablet", 185);
     fake.unsubscribe("phone", writeUUID);  // any characteristic ends the central's subscription
     ASSERT_EQ(peripheral->subscribedCentrals().size(), 1u);
-    EXPECT_EQ(peripheral->snapshot().status, "connected");
+    EXPECT_EQ(peripheral->snapshot().status, BluetoothLinkState::connected);
     fake.unsubscribe("tablet", notifyUUID);
-    EXPECT_EQ(peripheral->snapshot().status, "advertising");
+    EXPECT_EQ(peripheral->snapshot().status, BluetoothLinkState::advertising);
     EXPECT_EQ(peripheral->snapshot().detail, "iPhoneとの接続が切れました。再接続を待っています");
 }
 
@@ -119,25 +122,28 @@ TEST_F(PeripheralTest, ASubscriptionEndingAfterTheAdapterWentLeavesTheAdapterSta
     start();
     const struct {
         AdapterState state;
-        std::string status;
+        BluetoothLinkState status;
         std::string detail;
     } cases[] = {
-        {AdapterState::poweredOff, "off", "MacのBluetoothがオフです"},
-        {AdapterState::resetting, "starting", "Bluetoothを再準備中"},
-        {AdapterState::unsupported, "unsupported", "このMacはBluetooth LEに対応していません"},
-        {AdapterState::unauthorized, "unauthorized", "MacでBluetoothが許可されていません"},
+        {AdapterState::poweredOff, BluetoothLinkState::off, "MacのBluetoothがオフです"},
+        {AdapterState::resetting, BluetoothLinkState::starting, "Bluetoothを再準備中"},
+        {AdapterState::unsupported, BluetoothLinkState::unsupported,
+         "このMacはBluetooth LEに対応していません"},
+        {AdapterState::unauthorized, BluetoothLinkState::unauthorized,
+         "MacでBluetoothが許可されていません"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.status);
+        SCOPED_TRACE(BluetoothLinkStatus(c.status).word());
         subscribe();
-        ASSERT_EQ(statusFile()->status, "connected");
+        ASSERT_EQ(statusFile()->status, BluetoothLinkState::connected);
         fake.setState(c.state);
         fake.unsubscribe("phone", notifyUUID);
         EXPECT_EQ(statusFile()->status, c.status);
         EXPECT_EQ(statusFile()->detail, c.detail);
         EXPECT_EQ(peripheral->snapshot().status, c.status);
         fake.setState(AdapterState::poweredOn);
-        ASSERT_TRUE(runLoopUntil([&] { return peripheral->snapshot().status == "advertising"; }));
+        ASSERT_TRUE(runLoopUntil(
+            [&] { return peripheral->snapshot().status == BluetoothLinkState::advertising; }));
     }
 }
 
@@ -262,7 +268,7 @@ TEST_F(PeripheralTest, PlatformFailuresAreWrittenAndFailPendingRequests) {
     peripheral->requestUnlock(unlockRequest("r"), 600, waiter.completion());
     ASSERT_TRUE(runLoopUntil([&] { return waiter.done(); }));
     EXPECT_EQ(waiter.failure(), "GATT registration refused");
-    EXPECT_EQ(statusFile()->status, "error");
+    EXPECT_EQ(statusFile()->status, BluetoothLinkState::error);
     EXPECT_EQ(statusFile()->detail, "GATT registration refused");
 }
 

@@ -66,7 +66,7 @@ TEST_F(HostMessages, TargetsSyncReportsTheStoredListInOrderWithDisabledTargets) 
 }
 
 TEST_F(HostMessages, AnUnreadableListCountsAsNone) {
-    std::filesystem::create_directories(SyncedTargetStateStore::fileURL());
+    std::filesystem::create_directories(SyncedTargetStateStore::filePath());
     HostProcess& h = start();
     h.send(targetsSyncMessage());
     EXPECT_FALSE(as<Out::TargetsState>(h.readMessage()).managed);
@@ -83,7 +83,7 @@ TEST_F(HostMessages, ProfileConnectedIsRecordedAndAnsweredWithPolicyUpdated) {
 
 TEST_F(HostMessages, SightingsWithinOneSecondLeaveTheProfileFileAloneAndALaterOneRewritesIt) {
     HostProcess& h = start();
-    const auto file = ChromeProfileConnectionStore::fileURL();
+    const auto file = ChromeProfileConnectionStore::filePath();
     const auto ask = [&] {
         ASSERT_TRUE(h.send(targetsSyncMessage()));
         as<Out::TargetsState>(h.readMessage());
@@ -136,7 +136,7 @@ TEST_F(HostMessages, ABlockedTargetIsCountedAgainstItsLinkedTargetAndAnsweredWit
             ExtensionToMacMessage::TargetBlocked{"p1", target, "Site", "https://x.example/"}});
         EXPECT_EQ(as<Out::LockRequired>(h.readMessage()).targetLocalId, target);
     }
-    RemoteOpenEventStore store(RemoteOpenEventStore::defaultFileURL());
+    RemoteOpenEventStore store(RemoteOpenEventStore::defaultFilePath());
     const auto batches = store.snapshotForUnlock(systemClock().now());
     ASSERT_EQ(batches.size(), 1u);
     std::set<std::string> counted;
@@ -146,7 +146,7 @@ TEST_F(HostMessages, ABlockedTargetIsCountedAgainstItsLinkedTargetAndAnsweredWit
 }
 
 TEST_F(HostMessages, ABlockedTargetWhoseCountFailsIsStillAnsweredWithLockRequired) {
-    std::filesystem::create_directories(RemoteOpenEventStore::defaultFileURL());
+    std::filesystem::create_directories(RemoteOpenEventStore::defaultFilePath());
     HostProcess& h = start();
     h.send(ExtensionToMacMessage{
         ExtensionToMacMessage::TargetBlocked{"p1", "t1", "Site", "https://x.example/"}});
@@ -161,13 +161,13 @@ TEST_F(HostMessages, SubscribingPushesTheFirstPictureAndLaterChangesWithoutARepl
     EXPECT_EQ(as<Out::TargetsState>(h.readMessage()).version, 0);
     EXPECT_TRUE(as<Out::AllowState>(h.readMessage()).allows.empty());
 
-    BLELocalConnectionStore::save("connected", "iPhone");
+    BLELocalConnectionStore::save(BluetoothLinkState::connected, "iPhone");
     const auto bluetooth = as<Out::BluetoothState>(h.readMessage());
-    EXPECT_EQ(bluetooth.status, "connected");
+    EXPECT_EQ(bluetooth.status, BluetoothLinkState::connected);
     EXPECT_EQ(bluetooth.detail, "iPhone");
 
     const Date until = systemClock().now().addingSeconds(3600);
-    AllowWindowStateStore::grant("t1", until, AllowWindowStateStore::fileURL());
+    AllowWindowStateStore::grant("t1", until, AllowWindowStateStore::filePath());
     const auto allows = as<Out::AllowState>(h.readMessage());
     ASSERT_EQ(allows.allows.size(), 1u);
     EXPECT_EQ(allows.allows[0].targetId, "t1");
@@ -178,8 +178,8 @@ TEST_F(HostMessages, SubscribingPushesTheFirstPictureAndLaterChangesWithoutARepl
     EXPECT_TRUE(targets.managed);
 
     // Re-saved with the same words: a new time, pushed again.
-    BLELocalConnectionStore::save("connected", "iPhone");
-    EXPECT_EQ(as<Out::BluetoothState>(h.readMessage()).status, "connected");
+    BLELocalConnectionStore::save(BluetoothLinkState::connected, "iPhone");
+    EXPECT_EQ(as<Out::BluetoothState>(h.readMessage()).status, BluetoothLinkState::connected);
 
     // A direct question is still answered while the stream runs.
     h.send(targetsSyncMessage());
@@ -212,7 +212,8 @@ TEST_F(HostMessages, AnAllowWindowThatEndsBetweenPassesIsPushedAway) {
     const auto allowStatesOfTheNextPasses = [&] {
         std::vector<Out::AllowState> allows;
         for (int i = 0; i < 2; ++i) {
-            BLELocalConnectionStore::save("connected", "mark " + std::to_string(++saves));
+            BLELocalConnectionStore::save(BluetoothLinkState::connected,
+                                          "mark " + std::to_string(++saves));
             for (;;) {
                 const auto message = h.readMessage();
                 if (!message) {
@@ -243,7 +244,7 @@ TEST_F(HostMessages, AnAllowWindowThatEndsBetweenPassesIsPushedAway) {
     for (double length = 6; seen() == pushed.end() && std::chrono::steady_clock::now() < giveUpAt;
          length *= 2) {
         AllowWindowStateStore::grant("t1", systemClock().now().addingSeconds(length),
-                                     AllowWindowStateStore::fileURL());
+                                     AllowWindowStateStore::filePath());
         pushed = allowStatesOfTheNextPasses();
     }
     const auto shown = seen();
@@ -260,13 +261,13 @@ TEST_F(HostMessages, AnAllowWindowThatEndsBetweenPassesIsPushedAway) {
 }
 
 TEST_F(HostMessages, ABluetoothFileAtStartIsPushedOnTheFirstPass) {
-    BLELocalConnectionStore::save("poweredOff", std::nullopt);
+    BLELocalConnectionStore::save(BluetoothLinkStatus::fromWord("poweredOff"), std::nullopt);
     HostProcess& h = start();
     h.send(subscribeMessage());
     as<Out::TargetsState>(h.readMessage());
     as<Out::AllowState>(h.readMessage());
     const auto bluetooth = as<Out::BluetoothState>(h.readMessage());
-    EXPECT_EQ(bluetooth.status, "poweredOff");
+    EXPECT_EQ(bluetooth.status.word(), "poweredOff");
     EXPECT_FALSE(bluetooth.detail);
 }
 

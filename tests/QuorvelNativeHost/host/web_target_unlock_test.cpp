@@ -73,7 +73,7 @@ protected:
 };
 
 TEST_F(HostUnlock, WithoutAUsableLinkTheRequestIsDeniedBeforeTheBridge) {
-    const std::string linkFile = MacLinkConfigurationStore::fileURL().string();
+    const std::string linkFile = MacLinkConfigurationStore::filePath().string();
     EXPECT_EQ(as<Out::UnlockDenied>(requestUnlock("t1")).reason, "native_host_not_configured");
     EXPECT_NE(denialLine(errors, "t1", "native_host_not_configured").find(linkFile),
               std::string::npos);
@@ -197,7 +197,7 @@ TEST_F(HostUnlock, EveryDaemonAnswerThatIsNoValidApprovalBecomesADenial) {
     };
     MacLinkConfigurationStore::save(phone.link());
     ASSERT_TRUE(LinkedUnlockRevisionStateStore::accept("ios-app", 5,
-                                                       LinkedUnlockRevisionStateStore::fileURL()));
+                                                       LinkedUnlockRevisionStateStore::filePath()));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const FakeIPhone& iphone = phone;
@@ -212,7 +212,7 @@ TEST_F(HostUnlock, EveryDaemonAnswerThatIsNoValidApprovalBecomesADenial) {
         EXPECT_EQ(waitForChild(daemon), 0);
         EXPECT_TRUE(AllowWindowStateStore::load(systemClock().now()).empty());
     }
-    EXPECT_EQ(LinkedUnlockRevisionStateStore::load(LinkedUnlockRevisionStateStore::fileURL()),
+    EXPECT_EQ(LinkedUnlockRevisionStateStore::load(LinkedUnlockRevisionStateStore::filePath()),
               (LinkedUnlockRevisionMap{{"ios-app", 5}}));
 }
 
@@ -221,7 +221,7 @@ TEST_F(HostUnlock, APlainApprovalOpensEveryWebTargetOfTheSameLinkedTarget) {
     SyncedWebTarget first = webTarget("link:ios-app#a", "ios-app");
     first.policy.durationOptions = {5, 15};
     storeSyncedList(3, {first, webTarget("c"), webTarget("link:ios-app#b", "ios-app")});
-    RemoteOpenEventStore remoteOpens(RemoteOpenEventStore::defaultFileURL());
+    RemoteOpenEventStore remoteOpens(RemoteOpenEventStore::defaultFilePath());
     ASSERT_TRUE(remoteOpens.recordImpression("p1", "ios-app", systemClock().now()));
 
     const Date until = inAnHour();
@@ -239,7 +239,7 @@ TEST_F(HostUnlock, APlainApprovalOpensEveryWebTargetOfTheSameLinkedTarget) {
     const auto pending = BLELocalBridgeStore::loadPendingRequests();
     ASSERT_TRUE(pending.empty());
     EXPECT_TRUE(remoteOpens.snapshotForUnlock(systemClock().now()).empty());
-    const std::string receipts = readFile(BLELocalAcceptedApprovalReceiptStore::fileURL());
+    const std::string receipts = readFile(BLELocalAcceptedApprovalReceiptStore::filePath());
     EXPECT_NE(receipts.find("req_"), std::string::npos);
 
     // What the iPhone was told: the target's policy, the counts, and the request's lifetime.
@@ -285,7 +285,7 @@ TEST_F(HostUnlock, ALinkedApprovalOpensTheLinkedTargetsAndRaisesTheRevision) {
         const AllowWindowMap windows = AllowWindowStateStore::load(systemClock().now());
         EXPECT_EQ(windows.size(), c.opened);
         EXPECT_EQ(windows.count(c.opened == 2 ? "link:ios-app#a" : "c"), 1u);
-        EXPECT_EQ(LinkedUnlockRevisionStateStore::load(LinkedUnlockRevisionStateStore::fileURL()),
+        EXPECT_EQ(LinkedUnlockRevisionStateStore::load(LinkedUnlockRevisionStateStore::filePath()),
                   (LinkedUnlockRevisionMap{{c.linkedTarget, 4}}));
     }
 }
@@ -308,12 +308,12 @@ TEST_F(HostUnlock, AnApprovalWithOnlySomeOfItsLinkedFieldsIsAPlainOne) {
     EXPECT_EQ(AllowWindowStateStore::load(systemClock().now()),
               (AllowWindowMap{{"link:ios-app#a", until}, {"link:ios-app#b", until}}));
     EXPECT_TRUE(
-        LinkedUnlockRevisionStateStore::load(LinkedUnlockRevisionStateStore::fileURL()).empty());
+        LinkedUnlockRevisionStateStore::load(LinkedUnlockRevisionStateStore::filePath()).empty());
 }
 
 TEST_F(HostUnlock, AnApprovalWhoseReceiptCannotBeSavedIsStillApproved) {
     MacLinkConfigurationStore::save(phone.link());
-    std::filesystem::create_directories(BLELocalAcceptedApprovalReceiptStore::fileURL());
+    std::filesystem::create_directories(BLELocalAcceptedApprovalReceiptStore::filePath());
     const Date until = inAnHour();
     const pid_t daemon = startFakeDaemon(phone, 1, [&](auto& r, auto&) {
         return DaemonReply{true, completed(r, phone.approval(r.requestId, until))};
@@ -427,7 +427,7 @@ TEST_F(HostDenialRobustness, ADenialForAStateFileNamesTheFileAndTheErrorOnStanda
         std::function<void()> sameFailure;
     };
     const auto mailbox = [] { return BLELocalBridgeStore::stateURL(); };
-    const auto link = [] { return MacLinkConfigurationStore::fileURL(); };
+    const auto link = [] { return MacLinkConfigurationStore::filePath(); };
     const auto fileRequest = [this] {
         BLELocalBridgeStore::saveRequest({"req_here", phone.approval("req_here", inAnHour()), 1});
     };

@@ -238,9 +238,9 @@ TEST_F(DaemonEndToEnd, PairingApprovalForTheOfferWritesTheLinkFile) {
     if (testkit::runLoopUntil([&] {
             try {
                 const auto snapshot = BLELocalConnectionStore::load();
-                held = snapshot ? snapshot->status + " / " + snapshot->detail.value_or("")
+                held = snapshot ? snapshot->status.word() + " / " + snapshot->detail.value_or("")
                                 : std::string("no file");
-                return snapshot && snapshot->status == status && snapshot->detail == detail;
+                return snapshot && snapshot->status.word() == status && snapshot->detail == detail;
             } catch (const std::exception& error) {
                 held = std::string("a file that does not load: ") + error.what();
                 return false;
@@ -407,7 +407,7 @@ TEST_F(DaemonWithMacKeys, TargetListWithABadTrustSignatureChangesNothing) {
             .trustSignature;
     EXPECT_EQ(send(sync), 0x00);
     waitForEarlierReplies();
-    EXPECT_FALSE(std::filesystem::exists(SyncedTargetStateStore::fileURL()));
+    EXPECT_FALSE(std::filesystem::exists(SyncedTargetStateStore::filePath()));
     EXPECT_FALSE(received(Kind::targetSyncReceipt).has_value());
 }
 

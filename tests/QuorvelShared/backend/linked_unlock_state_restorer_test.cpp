@@ -56,8 +56,8 @@ protected:
     testkit::TempXdgHome home;
     P256SigningPrivateKey iphoneKey = P256SigningPrivateKey::generate();
     std::shared_ptr<FakeLinkedUnlocks> fetcher = std::make_shared<FakeLinkedUnlocks>();
-    fs::path windows = AllowWindowStateStore::fileURL();
-    fs::path revisions = LinkedUnlockRevisionStateStore::fileURL();
+    fs::path windows = AllowWindowStateStore::filePath();
+    fs::path revisions = LinkedUnlockRevisionStateStore::filePath();
     LinkedUnlockStateRestorer restorer{fetcher, windows, revisions};
 
     MacLinkConfiguration configuration = pairedConfiguration();

@@ -65,7 +65,7 @@ protected:
     testkit::ScopedRecordingPoster poster;
     std::shared_ptr<FakeTargetSync> fetcher = std::make_shared<FakeTargetSync>();
     std::shared_ptr<FakeDeviceKeys> keys = std::make_shared<FakeDeviceKeys>();
-    fs::path file = SyncedTargetStateStore::fileURL();
+    fs::path file = SyncedTargetStateStore::filePath();
     SyncedTargetRefreshService service{fetcher, keys, file};
     MacLinkConfiguration configuration = [] {
         MacLinkConfiguration link;

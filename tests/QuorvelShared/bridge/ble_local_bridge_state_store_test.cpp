@@ -69,8 +69,8 @@ protected:
 TEST_F(BLELocalBridgeStateStoreTest, WithoutAMailboxLoadResponseMakesOnlyTheLockFile) {
     EXPECT_EQ(store.loadResponse("req_1"), std::nullopt);
     EXPECT_FALSE(fs::exists(mailbox));
-    EXPECT_EQ(store.lockFileURL(), mailbox.parent_path() / ".ble-bridge-state.lock");
-    EXPECT_EQ(modeOf(store.lockFileURL()), 0600u);
+    EXPECT_EQ(store.lockFilePath(), mailbox.parent_path() / ".ble-bridge-state.lock");
+    EXPECT_EQ(modeOf(store.lockFilePath()), 0600u);
 
     EXPECT_TRUE(store.loadPendingRequests(t0).empty());
     EXPECT_EQ(readMailbox(), "{\n  \"requests\" : [],\n  \"responses\" : []\n}");
@@ -197,7 +197,7 @@ TEST_F(BLELocalBridgeStateStoreTest, StateMachine) {
         BLELocalBridgeStateStore caseStore(caseHome.root() / "ble-bridge-state.json");
         c.steps(caseStore);
         EXPECT_EQ(
-            bleLocalBridgeStateFromJson(json::parse(testkit::readFile(caseStore.fileURL())), ""),
+            bleLocalBridgeStateFromJson(json::parse(testkit::readFile(caseStore.filePath())), ""),
             c.expected);
         std::vector<std::string> pendingIds;
         for (const auto& pending : caseStore.loadPendingRequests(at(10))) {
@@ -303,11 +303,11 @@ TEST_F(BLELocalBridgeStateStoreTest, AFailedReadIsNotTakenForAnEmptyMailbox) {
 
 TEST_F(BLELocalBridgeStateStoreTest, ALockFileFromAnEarlierRunIsReusedUnchanged) {
     fs::create_directories(mailbox.parent_path());
-    testkit::writeFile(store.lockFileURL(), "left by an earlier run");
-    ::chmod(store.lockFileURL().c_str(), 0640);
+    testkit::writeFile(store.lockFilePath(), "left by an earlier run");
+    ::chmod(store.lockFilePath().c_str(), 0640);
     store.saveRequest(request("req_1"), t0);
-    EXPECT_EQ(testkit::readFile(store.lockFileURL()), "left by an earlier run");
-    EXPECT_EQ(modeOf(store.lockFileURL()), 0640u);
+    EXPECT_EQ(testkit::readFile(store.lockFilePath()), "left by an earlier run");
+    EXPECT_EQ(modeOf(store.lockFilePath()), 0640u);
 }
 
 TEST_F(BLELocalBridgeStateStoreTest, TheLockFileNameIsFixedWhateverTheMailboxIsCalled) {

@@ -20,38 +20,41 @@ protected:
 };
 
 TEST_F(BLELocalConnectionStoreTest, AnAbsentDetailWritesTwoKeysAndReadsBackAbsent) {
-    BLELocalConnectionStore::save("advertising", std::nullopt, clock);
-    EXPECT_EQ(BLELocalConnectionStore::fileURL(), home.stateFolder() / "ble-connection-state.json");
-    EXPECT_EQ(testkit::readFile(BLELocalConnectionStore::fileURL()),
+    BLELocalConnectionStore::save(BluetoothLinkState::advertising, std::nullopt, clock);
+    EXPECT_EQ(BLELocalConnectionStore::filePath(),
+              home.stateFolder() / "ble-connection-state.json");
+    EXPECT_EQ(testkit::readFile(BLELocalConnectionStore::filePath()),
               "{\"status\":\"advertising\",\"updatedAt\":736000000.25}");
-    EXPECT_EQ(BLELocalConnectionStore::load(),
-              (BLELocalConnectionSnapshot{"advertising", std::nullopt, clock.now()}));
+    EXPECT_EQ(
+        BLELocalConnectionStore::load(),
+        (BLELocalConnectionSnapshot{BluetoothLinkState::advertising, std::nullopt, clock.now()}));
     EXPECT_EQ(poster.posted(), oneChange);
 }
 
 TEST_F(BLELocalConnectionStoreTest, ADetailIsWrittenBetweenStatusAndTime) {
-    BLELocalConnectionStore::save("connected", "iPhone と接続しました/OK", clock);
-    EXPECT_EQ(testkit::readFile(BLELocalConnectionStore::fileURL()),
+    BLELocalConnectionStore::save(BluetoothLinkState::connected, "iPhone と接続しました/OK", clock);
+    EXPECT_EQ(testkit::readFile(BLELocalConnectionStore::filePath()),
               "{\"status\":\"connected\",\"detail\":\"iPhone と接続しました\\/OK\","
               "\"updatedAt\":736000000.25}");
     EXPECT_EQ(BLELocalConnectionStore::load(),
-              (BLELocalConnectionSnapshot{"connected", "iPhone と接続しました/OK", clock.now()}));
+              (BLELocalConnectionSnapshot{BluetoothLinkState::connected, "iPhone と接続しました/OK",
+                                          clock.now()}));
 }
 
 TEST_F(BLELocalConnectionStoreTest, EverySaveWritesItsOwnTimeAndPostsOnce) {
-    BLELocalConnectionStore::save("waiting", "same", clock);
+    BLELocalConnectionStore::save(BluetoothLinkState::waiting, "same", clock);
     EXPECT_EQ(poster.posted(), oneChange);
     clock.advance(1.5);
-    BLELocalConnectionStore::save("waiting", "same", clock);
+    BLELocalConnectionStore::save(BluetoothLinkState::waiting, "same", clock);
     EXPECT_EQ(poster.posted(), (std::vector<std::string>{oneChange[0], oneChange[0]}));
     EXPECT_EQ(BLELocalConnectionStore::load()->updatedAt, Date{736000001.75});
 }
 
 TEST_F(BLELocalConnectionStoreTest, AFailedWritePostsNothing) {
     // A folder standing where the file should be makes the replacement fail.
-    const auto file = BLELocalConnectionStore::fileURL();
+    const auto file = BLELocalConnectionStore::filePath();
     std::filesystem::create_directories(file / "blocker");
-    EXPECT_THROW(BLELocalConnectionStore::save("connected", std::nullopt, clock),
+    EXPECT_THROW(BLELocalConnectionStore::save(BluetoothLinkState::connected, std::nullopt, clock),
                  std::system_error);
     EXPECT_TRUE(poster.posted().empty());
     EXPECT_TRUE(std::filesystem::is_directory(file / "blocker"));
@@ -62,12 +65,14 @@ TEST(BLELocalConnectionStore, AFailedPostAfterTheWriteLeavesTheSaveStanding) {
     testkit::ScopedFailingPoster poster;
     const testkit::FixedClock clock{Date{736000000.25}};
     testing::internal::CaptureStderr();
-    EXPECT_NO_THROW(BLELocalConnectionStore::save("connected", std::nullopt, clock));
+    EXPECT_NO_THROW(
+        BLELocalConnectionStore::save(BluetoothLinkState::connected, std::nullopt, clock));
     const std::string reported = testing::internal::GetCapturedStderr();
     EXPECT_EQ(poster.attempts(), 1);
     EXPECT_NE(reported.find("app.quorvel.bleBridge.connectionChanged"), std::string::npos);
-    EXPECT_EQ(BLELocalConnectionStore::load(),
-              (BLELocalConnectionSnapshot{"connected", std::nullopt, clock.now()}));
+    EXPECT_EQ(
+        BLELocalConnectionStore::load(),
+        (BLELocalConnectionSnapshot{BluetoothLinkState::connected, std::nullopt, clock.now()}));
 }
 
 TEST_F(BLELocalConnectionStoreTest, NoFileLoadsAsAbsent) {
@@ -81,10 +86,12 @@ TEST_F(BLELocalConnectionStoreTest, FilesFromOtherWritersDecodeByTheirKeys) {
     };
     const std::vector<Case> cases = {
         {R"({"status":"off","detail":null,"updatedAt":0})",
-         BLELocalConnectionSnapshot{"off", std::nullopt, Date{0}}},
+         BLELocalConnectionSnapshot{BluetoothLinkState::off, std::nullopt, Date{0}}},
         {R"({"updatedAt":-1.5,"status":"novelWord","extra":[1]})",
-         BLELocalConnectionSnapshot{"novelWord", std::nullopt, Date{-1.5}}},
-        {R"({"status":"off","updatedAt":12})", BLELocalConnectionSnapshot{"off", {}, Date{12}}},
+         BLELocalConnectionSnapshot{BluetoothLinkStatus::fromWord("novelWord"), std::nullopt,
+                                    Date{-1.5}}},
+        {R"({"status":"off","updatedAt":12})",
+         BLELocalConnectionSnapshot{BluetoothLinkState::off, {}, Date{12}}},
         {R"({"status":"off"})", std::nullopt},
         {R"({"status":"off","updatedAt":null})", std::nullopt},
         {R"({"status":"off","updatedAt":"2024-01-01T00:00:00Z"})", std::nullopt},
@@ -95,7 +102,7 @@ TEST_F(BLELocalConnectionStoreTest, FilesFromOtherWritersDecodeByTheirKeys) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        testkit::writeFile(BLELocalConnectionStore::fileURL(), c.text);
+        testkit::writeFile(BLELocalConnectionStore::filePath(), c.text);
         if (c.expected) {
             EXPECT_EQ(BLELocalConnectionStore::load(), c.expected);
         } else {
@@ -105,7 +112,7 @@ TEST_F(BLELocalConnectionStoreTest, FilesFromOtherWritersDecodeByTheirKeys) {
 }
 
 TEST_F(BLELocalConnectionStoreTest, AZeroTimeIsTheStartOf2001) {
-    testkit::writeFile(BLELocalConnectionStore::fileURL(), R"({"status":"off","updatedAt":0})");
+    testkit::writeFile(BLELocalConnectionStore::filePath(), R"({"status":"off","updatedAt":0})");
     EXPECT_EQ(BLELocalConnectionStore::load()->updatedAt.unixSeconds(), 978307200.0);
 }
 
@@ -113,7 +120,7 @@ TEST_F(BLELocalConnectionStoreTest, FractionsOfASecondRoundTripExactly) {
     for (const double seconds : {0.1, 1e-7, -123.456789, 745123456.7890123, 1.0 / 3.0}) {
         SCOPED_TRACE(seconds);
         clock.set(Date{seconds});
-        BLELocalConnectionStore::save("checking", std::nullopt, clock);
+        BLELocalConnectionStore::save(BluetoothLinkState::checking, std::nullopt, clock);
         EXPECT_EQ(BLELocalConnectionStore::load()->updatedAt.secondsSinceReferenceDate, seconds);
     }
 }

@@ -29,10 +29,10 @@ protected:
 TEST_F(BLELocalPairingSessionStoreTest, SavingWritesCompactFieldOrderAndPostsNothing) {
     EXPECT_EQ(BLELocalPairingSessionStore::load(), std::nullopt);
     BLELocalPairingSessionStore::save(sampleSession());
-    EXPECT_EQ(BLELocalPairingSessionStore::fileURL(),
+    EXPECT_EQ(BLELocalPairingSessionStore::filePath(),
               home.stateFolder() / "ble-pairing-session.json");
     EXPECT_EQ(
-        testkit::readFile(BLELocalPairingSessionStore::fileURL()),
+        testkit::readFile(BLELocalPairingSessionStore::filePath()),
         R"({"sessionId":"pair_7C1E6A52-0B7D-4C35-9F21-3A5D2E8B9C10","code":"042917",)"
         R"("expiresAt":736000600.123456,"macDeviceId":"mac-1","macPublicKeys":)"
         R"({"public_signing_key":"c2lnbmluZw==","public_encryption_key":"ZW5jcnlwdGlvbg=="}})");
@@ -72,7 +72,7 @@ TEST_F(BLELocalPairingSessionStoreTest, FilesWithAMissingOrMistypedKeyFailToLoad
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        testkit::writeFile(BLELocalPairingSessionStore::fileURL(), c.text);
+        testkit::writeFile(BLELocalPairingSessionStore::filePath(), c.text);
         const auto error = testkit::captureError<json::DecodeError>(
             [] { return BLELocalPairingSessionStore::load(); });
         ASSERT_TRUE(error) << "loaded";
@@ -82,7 +82,7 @@ TEST_F(BLELocalPairingSessionStoreTest, FilesWithAMissingOrMistypedKeyFailToLoad
 
 TEST_F(BLELocalPairingSessionStoreTest, OtherKeysAreIgnored) {
     testkit::writeFile(
-        BLELocalPairingSessionStore::fileURL(),
+        BLELocalPairingSessionStore::filePath(),
         R"({"note":1,"sessionId":"s","code":"1","expiresAt":2.5,"macDeviceId":"m",)"
         R"("macPublicKeys":{"public_encryption_key":"b","public_signing_key":"a"}})");
     EXPECT_EQ(BLELocalPairingSessionStore::load(),

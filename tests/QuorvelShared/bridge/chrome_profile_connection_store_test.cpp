@@ -34,13 +34,13 @@ protected:
 
 TEST_F(ChromeProfileConnectionStoreTest, ABlankProfileIdTouchesNothing) {
     store::recordConnected(" \t\n\u3000", "名前", at("2024-05-01T10:00:00Z"));
-    EXPECT_FALSE(fs::exists(store::fileURL()));
+    EXPECT_FALSE(fs::exists(store::filePath()));
 }
 
 TEST_F(ChromeProfileConnectionStoreTest, IdAndNameAreTrimmedAndABlankNameBecomesTheId) {
     store::recordConnected("  Profile 1\n", " \u00a0 ", at("2024-05-01T10:00:00Z"));
-    EXPECT_EQ(store::fileURL(), home.stateFolder() / "chrome-profile-connections.json");
-    EXPECT_EQ(testkit::readFile(store::fileURL()),
+    EXPECT_EQ(store::filePath(), home.stateFolder() / "chrome-profile-connections.json");
+    EXPECT_EQ(testkit::readFile(store::filePath()),
               "[\n"
               "  {\n"
               "    \"displayName\" : \"Profile 1\",\n"
@@ -111,17 +111,17 @@ TEST_F(ChromeProfileConnectionStoreTest, ARecordingThatChangesNoByteLeavesTheFil
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.profileId + std::string(" at ") + c.now);
-        fs::remove(store::fileURL());
+        fs::remove(store::filePath());
         store::recordConnected("A", "Work", at("2024-05-01T10:00:00Z"));
-        testkit::ageFile(store::fileURL());
-        const testkit::FileIdentity before = testkit::fileIdentity(store::fileURL());
-        const std::string text = testkit::readFile(store::fileURL());
+        testkit::ageFile(store::filePath());
+        const testkit::FileIdentity before = testkit::fileIdentity(store::filePath());
+        const std::string text = testkit::readFile(store::filePath());
 
         // A fraction of a second is not stored, so it cannot tell a repeat from the first.
         store::recordConnected(c.profileId, c.displayName, at(c.now).addingSeconds(0.75));
 
-        EXPECT_EQ(testkit::fileIdentity(store::fileURL()) == before, !c.rewritten);
-        EXPECT_EQ(testkit::readFile(store::fileURL()) == text, !c.rewritten);
+        EXPECT_EQ(testkit::fileIdentity(store::filePath()) == before, !c.rewritten);
+        EXPECT_EQ(testkit::readFile(store::filePath()) == text, !c.rewritten);
         std::optional<Date> seenA;
         for (const auto& connection : store::load()) {
             if (connection.profileId == "A")
@@ -134,9 +134,9 @@ TEST_F(ChromeProfileConnectionStoreTest, ARecordingThatChangesNoByteLeavesTheFil
 TEST_F(ChromeProfileConnectionStoreTest, AStoredTextInAnotherLayoutIsRewrittenEvenForTheSameList) {
     const std::string compact =
         R"([{"profileId":"A","displayName":"A","lastSeenAt":"2024-05-01T10:00:00Z","extra":1}])";
-    testkit::writeFile(store::fileURL(), compact);
+    testkit::writeFile(store::filePath(), compact);
     store::recordConnected("A", std::nullopt, at("2024-05-01T10:00:00Z"));
-    EXPECT_EQ(testkit::readFile(store::fileURL()),
+    EXPECT_EQ(testkit::readFile(store::filePath()),
               "[\n"
               "  {\n"
               "    \"displayName\" : \"A\",\n"
@@ -147,7 +147,7 @@ TEST_F(ChromeProfileConnectionStoreTest, AStoredTextInAnotherLayoutIsRewrittenEv
 }
 
 TEST_F(ChromeProfileConnectionStoreTest, LoadSortsAStoredListLatestFirstAndStably) {
-    testkit::writeFile(store::fileURL(), R"([
+    testkit::writeFile(store::filePath(), R"([
         {"profileId":"old","displayName":"old","lastSeenAt":"2024-01-01T00:00:00Z"},
         {"profileId":"tie1","displayName":"x","lastSeenAt":"2024-02-01T00:00:00Z","extra":1},
         {"profileId":"new","displayName":"new","lastSeenAt":"2024-03-01T00:00:00Z"},
@@ -157,7 +157,7 @@ TEST_F(ChromeProfileConnectionStoreTest, LoadSortsAStoredListLatestFirstAndStabl
 
 TEST_F(ChromeProfileConnectionStoreTest, NoFileAndAnEmptyArrayAreTheEmptyList) {
     EXPECT_TRUE(store::load().empty());
-    testkit::writeFile(store::fileURL(), "[]");
+    testkit::writeFile(store::filePath(), "[]");
     EXPECT_TRUE(store::load().empty());
 }
 
@@ -171,23 +171,23 @@ TEST_F(ChromeProfileConnectionStoreTest, AnUndecodableFileBlocksRecordingAndIsKe
     };
     for (const auto& text : texts) {
         SCOPED_TRACE(text);
-        testkit::writeFile(store::fileURL(), text);
+        testkit::writeFile(store::filePath(), text);
         EXPECT_THROW(store::load(), json::DecodeError);
         EXPECT_THROW(store::recordConnected("b", std::nullopt, at("2024-05-01T10:00:00Z")),
                      json::DecodeError);
-        EXPECT_EQ(testkit::readFile(store::fileURL()), text);
+        EXPECT_EQ(testkit::readFile(store::filePath()), text);
     }
 }
 
 TEST_F(ChromeProfileConnectionStoreTest, AFailedReadIsNotTakenForAnEmptyList) {
     store::recordConnected("a", std::nullopt, at("2024-05-01T10:00:00Z"));
-    const std::string before = testkit::readFile(store::fileURL());
+    const std::string before = testkit::readFile(store::filePath());
     {
-        const testkit::FifoInPlace failure(store::fileURL());
+        const testkit::FifoInPlace failure(store::filePath());
         EXPECT_THROW(store::recordConnected("b", std::nullopt, at("2024-05-01T10:00:01Z")),
                      std::system_error);
     }
-    EXPECT_EQ(testkit::readFile(store::fileURL()), before);
+    EXPECT_EQ(testkit::readFile(store::filePath()), before);
 }
 
 TEST(ChromeProfileConnection, IsConnectedWithinTheStaleLimitInclusive) {

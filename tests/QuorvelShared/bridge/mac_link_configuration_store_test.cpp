@@ -31,8 +31,9 @@ using testkit::modeOf;
 TEST(MacLinkConfigurationStore, SavedFileListsEightSortedKeysPrettyPrintedWithSlashesEscaped) {
     testkit::TempXdgHome home;
     MacLinkConfigurationStore::save(sampleConfiguration());
-    EXPECT_EQ(MacLinkConfigurationStore::fileURL(), home.stateFolder() / "native-host-config.json");
-    EXPECT_EQ(testkit::readFile(MacLinkConfigurationStore::fileURL()),
+    EXPECT_EQ(MacLinkConfigurationStore::filePath(),
+              home.stateFolder() / "native-host-config.json");
+    EXPECT_EQ(testkit::readFile(MacLinkConfigurationStore::filePath()),
               "{\n"
               "  \"accessToken\" : \"token-1\",\n"
               "  \"backendBaseURL\" : \"https:\\/\\/api.example.com\\/v1\",\n"
@@ -45,7 +46,7 @@ TEST(MacLinkConfigurationStore, SavedFileListsEightSortedKeysPrettyPrintedWithSl
               "}");
     // The file holds the backend's bearer token.
     EXPECT_EQ(modeOf(home.stateFolder()), 0700u);
-    EXPECT_EQ(modeOf(MacLinkConfigurationStore::fileURL()), 0600u);
+    EXPECT_EQ(modeOf(MacLinkConfigurationStore::filePath()), 0600u);
 }
 
 TEST(MacLinkConfigurationStore, SaveThenLoadGivesAnEqualRecordAndEmptyValuesAreKept) {
@@ -66,7 +67,7 @@ TEST(MacLinkConfigurationStore, SaveThenLoadGivesAnEqualRecordAndEmptyValuesAreK
 TEST(MacLinkConfigurationStore, ExtraKeysAreReadAndDroppedByTheNextSave) {
     testkit::TempXdgHome home;
     MacLinkConfigurationStore::save(sampleConfiguration());
-    const fs::path file = MacLinkConfigurationStore::fileURL();
+    const fs::path file = MacLinkConfigurationStore::filePath();
     std::string text = testkit::readFile(file);
     text.insert(1, "\n  \"legacyField\" : true,");
     testkit::writeFile(file, text);
@@ -111,19 +112,19 @@ TEST(MacLinkConfigurationStore, BadFilesFailToLoadAndAreLeftUnchanged) {
             value.erase(c.key);
         }
         const std::string text = json::write(value, json::Style::compact);
-        testkit::writeFile(MacLinkConfigurationStore::fileURL(), text);
+        testkit::writeFile(MacLinkConfigurationStore::filePath(), text);
         const auto error = testkit::captureError<json::DecodeError>(
             [] { return MacLinkConfigurationStore::load(); });
         ASSERT_TRUE(error) << "loaded";
         EXPECT_EQ(error->kind(), c.kind);
         EXPECT_EQ(error->path(), c.key);
-        EXPECT_EQ(testkit::readFile(MacLinkConfigurationStore::fileURL()), text);
+        EXPECT_EQ(testkit::readFile(MacLinkConfigurationStore::filePath()), text);
     }
 }
 
 TEST(MacLinkConfigurationStore, TextThatIsNotJsonFailsToLoad) {
     testkit::TempXdgHome home;
-    testkit::writeFile(MacLinkConfigurationStore::fileURL(), "{\"accessToken\":");
+    testkit::writeFile(MacLinkConfigurationStore::filePath(), "{\"accessToken\":");
     EXPECT_THROW(MacLinkConfigurationStore::load(), json::DecodeError);
 }
 
@@ -141,7 +142,7 @@ TEST(MacLinkConfigurationStore, ClearRemovesTheFileAndTwiceIsFine) {
     MacLinkConfigurationStore::clear();
     MacLinkConfigurationStore::save(sampleConfiguration());
     MacLinkConfigurationStore::clear();
-    EXPECT_FALSE(fs::exists(MacLinkConfigurationStore::fileURL()));
+    EXPECT_FALSE(fs::exists(MacLinkConfigurationStore::filePath()));
     MacLinkConfigurationStore::clear();
     EXPECT_EQ(MacLinkConfigurationStore::load(), std::nullopt);
 }
@@ -149,7 +150,7 @@ TEST(MacLinkConfigurationStore, ClearRemovesTheFileAndTwiceIsFine) {
 TEST(MacLinkConfigurationStore, AReadErrorIsThrownNotTakenForNoFile) {
     testkit::TempXdgHome home;
     MacLinkConfigurationStore::save(sampleConfiguration());
-    const testkit::FifoInPlace failure(MacLinkConfigurationStore::fileURL());
+    const testkit::FifoInPlace failure(MacLinkConfigurationStore::filePath());
     EXPECT_THROW(MacLinkConfigurationStore::load(), std::system_error);
 }
 

@@ -31,12 +31,12 @@ TEST_F(MacTargetPolicyStoreTest, WithoutAFileEveryTargetGetsTheFallback) {
     EXPECT_TRUE(store::load().empty());
     EXPECT_EQ(store::policy("app.example", DefaultLockPolicy::defaultFree()),
               DefaultLockPolicy::defaultFree());
-    EXPECT_EQ(store::fileURL(), home.stateFolder() / "mac-target-policies.json");
+    EXPECT_EQ(store::filePath(), home.stateFolder() / "mac-target-policies.json");
 }
 
 TEST_F(MacTargetPolicyStoreTest, AnEmptyMapIsAnEmptyObject) {
     store::save({});
-    EXPECT_EQ(testkit::readFile(store::fileURL()), "{}");
+    EXPECT_EQ(testkit::readFile(store::filePath()), "{}");
     EXPECT_TRUE(store::load().empty());
 }
 
@@ -53,7 +53,7 @@ TEST_F(MacTargetPolicyStoreTest, SavedPoliciesLoadEqualAndAreFoundByTarget) {
 
 TEST_F(MacTargetPolicyStoreTest, KeysOfEveryObjectAreSortedAndSavingTwiceGivesTheSameBytes) {
     store::save({{"b.target", strictPolicy()}, {"a.target", DefaultLockPolicy::defaultFree()}});
-    const std::string first = testkit::readFile(store::fileURL());
+    const std::string first = testkit::readFile(store::filePath());
     EXPECT_EQ(first.substr(0, first.find("\n    \"breakDurationSeconds\"")),
               "{\n  \"a.target\" : {\n    \"allowanceSecondsPerDay\" : 0,");
     EXPECT_NE(first.find("\"missions\" : [\n      {\n        \"baseQuantity\" : 0,\n"
@@ -62,11 +62,11 @@ TEST_F(MacTargetPolicyStoreTest, KeysOfEveryObjectAreSortedAndSavingTwiceGivesTh
               std::string::npos);
     EXPECT_LT(first.find("\"a.target\""), first.find("\"b.target\""));
     store::save(store::load());
-    EXPECT_EQ(testkit::readFile(store::fileURL()), first);
+    EXPECT_EQ(testkit::readFile(store::filePath()), first);
 }
 
 TEST_F(MacTargetPolicyStoreTest, AMemberWithoutKeysTakesTheTolerantDefaults) {
-    testkit::writeFile(store::fileURL(), R"({"app.example": {}})");
+    testkit::writeFile(store::filePath(), R"({"app.example": {}})");
     const DefaultLockPolicy loaded = store::load().at("app.example");
     EXPECT_EQ(loaded.lockMode, LockMode::always);
     EXPECT_EQ(loaded.allowanceSecondsPerDay, 0);
@@ -90,23 +90,23 @@ TEST_F(MacTargetPolicyStoreTest, OneBadMemberFailsTheWholeFile) {
     };
     for (const auto& text : texts) {
         SCOPED_TRACE(text);
-        testkit::writeFile(store::fileURL(), text);
+        testkit::writeFile(store::filePath(), text);
         EXPECT_THROW(store::load(), json::DecodeError);
         EXPECT_EQ(store::policy("good", strictPolicy()), strictPolicy());
         EXPECT_EQ(store::policy("bad", strictPolicy()), strictPolicy());
-        EXPECT_EQ(testkit::readFile(store::fileURL()), text);
+        EXPECT_EQ(testkit::readFile(store::filePath()), text);
     }
 }
 
 TEST_F(MacTargetPolicyStoreTest, AnUnreadableFileThrowsOnLoadAndFallsBackOnLookup) {
     store::save({{"app.example", DefaultLockPolicy::defaultFree()}});
-    const testkit::FifoInPlace failure(store::fileURL());
+    const testkit::FifoInPlace failure(store::filePath());
     EXPECT_THROW(store::load(), std::system_error);
     EXPECT_EQ(store::policy("app.example", strictPolicy()), strictPolicy());
 }
 
 TEST_F(MacTargetPolicyStoreTest, AFailedSaveThrows) {
-    std::filesystem::create_directories(store::fileURL() / "blocker");
+    std::filesystem::create_directories(store::filePath() / "blocker");
     EXPECT_THROW(store::save({{"app.example", strictPolicy()}}), std::system_error);
 }
 

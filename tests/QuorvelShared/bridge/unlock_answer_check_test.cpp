@@ -168,7 +168,7 @@ TEST(UnlockAnswerCheck, EachAnswerGetsItsVerdictAtItsStage) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         testkit::TempXdgHome home;
-        const auto revisions = LinkedUnlockRevisionStateStore::fileURL();
+        const auto revisions = LinkedUnlockRevisionStateStore::filePath();
         ASSERT_TRUE(LinkedUnlockRevisionStateStore::accept("linked-1", 5, revisions));
         const Message answer = c.answer();
 
@@ -195,7 +195,7 @@ TEST(UnlockAnswerCheck, EachAnswerGetsItsVerdictAtItsStage) {
 TEST(UnlockAnswerCheck, ARevisionsFileThatCannotBeReadFailsTheLinkedApprovalWithItsError) {
     const Phone paired;
     testkit::TempXdgHome home;
-    std::filesystem::create_directories(LinkedUnlockRevisionStateStore::fileURL());
+    std::filesystem::create_directories(LinkedUnlockRevisionStateStore::filePath());
     const UnlockAnswerCheck check =
         checkUnlockAnswer(paired.linked("linked-1", 6), requestId, linkTo(paired));
     EXPECT_EQ(check.verdict, Verdict::failed);

@@ -94,9 +94,13 @@ TEST(MacToExtensionMessage, EveryCaseEncodesAndDecodes) {
         {M{M::AllowState{{{"t1", at("2024-05-01T10:15:00Z")}}}},
          R"({"type":"allow.state","allows":[{"targetId":"t1","allowUntil":"2024-05-01T10:15:00Z"}]})"},
         {M{M::AllowState{}}, R"({"type":"allow.state","allows":[]})"},
-        {M{M::BluetoothState{"connected", "iPhone"}},
+        {M{M::BluetoothState{BluetoothLinkState::connected, "iPhone"}},
          R"({"type":"bluetooth.state","status":"connected","detail":"iPhone"})"},
-        {M{M::BluetoothState{"off", std::nullopt}}, R"({"type":"bluetooth.state","status":"off"})"},
+        {M{M::BluetoothState{BluetoothLinkState::off, std::nullopt}},
+         R"({"type":"bluetooth.state","status":"off"})"},
+        // Another writer's word in the status file is forwarded as it was.
+        {M{M::BluetoothState{BluetoothLinkStatus::fromWord("poweredOff"), std::nullopt}},
+         R"({"type":"bluetooth.state","status":"poweredOff"})"},
         {M{M::PolicyUpdated{}}, R"({"type":"policy.updated"})"},
     };
     for (const auto& [message, text] : cases) {

@@ -26,7 +26,7 @@ class AllowWindowStoreTest : public ::testing::Test {
 protected:
     testkit::TempXdgHome home;
     testkit::FixedClock clock{now};
-    fs::path file = AllowWindowStateStore::fileURL();
+    fs::path file = AllowWindowStateStore::filePath();
 
     std::string contents() const { return testkit::readFile(file); }
 };

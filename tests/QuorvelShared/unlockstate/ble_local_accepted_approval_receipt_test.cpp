@@ -128,7 +128,7 @@ class ReceiptStoreTest : public ::testing::Test {
 protected:
     testkit::TempXdgHome home;
     testkit::FixedClock clock{accepted};
-    fs::path file = BLELocalAcceptedApprovalReceiptStore::fileURL();
+    fs::path file = BLELocalAcceptedApprovalReceiptStore::filePath();
 
     std::optional<BLELocalAcceptedApprovalReceipt> lookUp(const BLELocalPrototypeWireMessage& m,
                                                           Date at = accepted) const {

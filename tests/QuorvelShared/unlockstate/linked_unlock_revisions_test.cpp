@@ -25,7 +25,7 @@ Date at(double secondsFromNow) {
 class RevisionStoreTest : public ::testing::Test {
 protected:
     testkit::TempXdgHome home;
-    fs::path file = LinkedUnlockRevisionStateStore::fileURL();
+    fs::path file = LinkedUnlockRevisionStateStore::filePath();
 };
 
 TEST_F(RevisionStoreTest, FileLiesInTheSharedStateFolderAndIsCompact) {
@@ -101,7 +101,7 @@ TEST_F(RevisionStoreTest, FailingReadFailsAcceptAndLeavesTheHistory) {
 
 class ApplierTest : public RevisionStoreTest {
 protected:
-    fs::path windows = AllowWindowStateStore::fileURL();
+    fs::path windows = AllowWindowStateStore::filePath();
 
     bool apply(std::int64_t revision, Date until, const std::vector<std::string>& webTargets) {
         return LinkedUnlockLocalStateApplier::apply("linked", revision, until, webTargets, now,

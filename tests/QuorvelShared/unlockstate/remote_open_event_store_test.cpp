@@ -42,7 +42,7 @@ protected:
     }
 
     testkit::TempXdgHome home;
-    fs::path file = RemoteOpenEventStore::defaultFileURL();
+    fs::path file = RemoteOpenEventStore::defaultFilePath();
     fs::path lockFile = home.stateFolder() / ".remote-open-events.json.lock";
     RemoteOpenEventStore store{file};
 
@@ -289,7 +289,7 @@ TEST_F(RemoteOpenStoreTest, ProcessesReportingAtOnceLoseNoCount) {
     constexpr int processes = 4;
     constexpr int reportsEach = 20;
     const auto statuses = testkit::runChildren(processes, [&](int process) {
-        RemoteOpenEventStore own(RemoteOpenEventStore::defaultFileURL());
+        RemoteOpenEventStore own(RemoteOpenEventStore::defaultFilePath());
         for (int i = 0; i < reportsEach; ++i) {
             const std::string profile = std::to_string(process) + "-" + std::to_string(i);
             if (!own.recordImpression(profile, "t", at(i))) {

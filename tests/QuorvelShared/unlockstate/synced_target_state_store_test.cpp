@@ -24,7 +24,7 @@ class SyncedTargetStoreTest : public ::testing::Test {
 protected:
     testkit::TempXdgHome home;
     testkit::ScopedRecordingPoster poster;
-    fs::path file = SyncedTargetStateStore::fileURL();
+    fs::path file = SyncedTargetStateStore::filePath();
 
     std::string contents() const { return testkit::readFile(file); }
 };
@@ -49,7 +49,7 @@ TEST_F(SyncedTargetStoreTest, FailedWriteKeepsTheFileAndAnnouncesNothing) {
 TEST(SyncedTargetStore, AFailedPostAfterTheWriteLeavesTheSaveStanding) {
     testkit::TempXdgHome home;
     testkit::ScopedFailingPoster poster;
-    const fs::path file = SyncedTargetStateStore::fileURL();
+    const fs::path file = SyncedTargetStateStore::filePath();
     struct Row {
         const char* what;
         std::function<void()> save;

@@ -97,7 +97,7 @@ TEST_F(WebJourneyTest, AWebTargetsRequestReachesThePhoneAndItsApprovalOpensEvery
 
     const auto windows = AllowWindowStateStore::load(systemClock().now());
     EXPECT_EQ(windows, (AllowWindowMap{{"w-news", approvedUntil}, {"w-video", approvedUntil}}));
-    EXPECT_EQ(LinkedUnlockRevisionStateStore::load(LinkedUnlockRevisionStateStore::fileURL())
+    EXPECT_EQ(LinkedUnlockRevisionStateStore::load(LinkedUnlockRevisionStateStore::filePath())
                   .at(editorId),
               3);
 

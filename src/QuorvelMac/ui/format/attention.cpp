@@ -2,10 +2,6 @@
 
 namespace quorvel::ui {
 
-bool isBluetoothConnected(const std::optional<std::string>& statusCode) {
-    return statusCode && *statusCode == "connected";
-}
-
 const std::array<SidebarRow, 4>& sidebarRows() {
     static const std::array<SidebarRow, 4> rows{{
         {SidebarItem::overview, "概要", "speedometer"},
@@ -22,7 +18,7 @@ bool sidebarShowsWarning(SidebarItem item, const AttentionFacts& facts) {
     case SidebarItem::targets: return !facts.accessibilityPermissionGranted;
     case SidebarItem::chrome: return facts.nativeHostInstallFailed;
     case SidebarItem::pairing:
-        return !(facts.iPhonePaired && isBluetoothConnected(facts.bluetoothStatusCode));
+        return !(facts.iPhonePaired && facts.bluetooth.isConnected());
     }
     return false;
 }
@@ -36,10 +32,11 @@ std::vector<ConnectionIssue> connectionIssues(const AttentionFacts& facts) {
     if (!facts.iPhonePaired) {
         issues.push_back({"iPhoneとペアリングされていません", "ペアリングへ", SidebarItem::pairing});
     }
-    if (!isBluetoothConnected(facts.bluetoothStatusCode)) {
+    if (!facts.bluetooth.isConnected()) {
         const std::string title =
-            facts.bluetoothStatusCode ? "iPhoneと未接続" : "iPhone接続状態を確認できません";
-        issues.push_back({title + "。" + facts.bluetoothStatus, "ペアリングへ", SidebarItem::pairing});
+            facts.bluetooth.link ? "iPhoneと未接続" : "iPhone接続状態を確認できません";
+        issues.push_back({title + "。" + bluetoothStatusText(facts.bluetooth), "ペアリングへ",
+                          SidebarItem::pairing});
     }
     if (facts.nativeHostInstallFailed) {
         issues.push_back({"Chrome連携の準備に失敗しました", "Chromeへ", SidebarItem::chrome});

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "QuorvelMac/model/bluetooth_status.hpp"
 #include "QuorvelMac/ui/navigation/sidebar_item.hpp"
 
 namespace quorvel::ui {
@@ -15,15 +16,11 @@ struct AttentionFacts {
     bool accessibilityPermissionGranted = false;
     // The pairing presentation's tone is "connected", i.e. an iPhone is paired.
     bool iPhonePaired = false;
-    // The daemon's status word, compared case-sensitively with "connected".
-    std::optional<std::string> bluetoothStatusCode;
-    // The daemon's detail text (or its word, or "準備中" without a status).
-    std::string bluetoothStatus;
+    // The daemon's Bluetooth status.
+    BluetoothStatus bluetooth;
     // Writing the browser's native-messaging manifest failed.
     bool nativeHostInstallFailed = false;
 };
-
-bool isBluetoothConnected(const std::optional<std::string>& statusCode);
 
 struct SidebarRow {
     SidebarItem item;

@@ -1,15 +1,13 @@
 #include "QuorvelMac/ui/format/connection_texts.hpp"
 
-#include "QuorvelMac/ui/format/attention.hpp"
-
 namespace quorvel::ui {
 
-PillContent bluetoothStatusPill(const std::optional<std::string>& statusCode) {
-    if (!statusCode) {
+PillContent bluetoothStatusPill(const BluetoothStatus& status) {
+    if (!status.link) {
         return {"iPhone接続状態を確認できません", Tone::warning,
                 "antenna.radiowaves.left.and.right.slash"};
     }
-    if (isBluetoothConnected(statusCode)) {
+    if (status.isConnected()) {
         return {"iPhoneからのBluetooth応答履歴あり", Tone::neutral, "clock.arrow.circlepath"};
     }
     return {"iPhoneと未接続", Tone::warning, "antenna.radiowaves.left.and.right.slash"};

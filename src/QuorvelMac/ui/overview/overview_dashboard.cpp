@@ -33,8 +33,7 @@ AttentionFacts attentionFacts(const MacAppModel& model) {
     return {model.accessibilityPermissionGranted(),
             PairingStatusPresentation(model.pairing()).tone ==
                 PairingStatusPresentation::Tone::connected,
-            model.bluetoothStatusCode(), model.bluetoothStatus(),
-            model.nativeHostInstallError().has_value()};
+            model.bluetoothStatus(), model.nativeHostInstallError().has_value()};
 }
 
 namespace {
@@ -85,12 +84,11 @@ OverviewDashboard::OverviewDashboard(MacAppModel& model, SidebarSelection& selec
     // Each tick re-reads only the allow windows; everything else follows the model's signals.
     ticker_ = new VisibleTicker(this, [this] { redrawTimeline(services_.clock->now()); });
     const auto all = [this] { redraw(services_.clock->now()); };
-    for (auto signal : {&MacAppModel::targetsChanged, &MacAppModel::allowWindowsChanged,
-                        &MacAppModel::accessibilityPermissionGrantedChanged,
-                        &MacAppModel::pairingChanged, &MacAppModel::bluetoothStatusChanged,
-                        &MacAppModel::bluetoothStatusCodeChanged,
-                        &MacAppModel::nativeHostInstallErrorChanged,
-                        &MacAppModel::recentUnlocksChanged}) {
+    for (auto signal :
+         {&MacAppModel::targetsChanged, &MacAppModel::allowWindowsChanged,
+          &MacAppModel::accessibilityPermissionGrantedChanged, &MacAppModel::pairingChanged,
+          &MacAppModel::bluetoothStatusChanged, &MacAppModel::nativeHostInstallErrorChanged,
+          &MacAppModel::recentUnlocksChanged}) {
         connect(&model_, signal, this, all);
     }
     all();

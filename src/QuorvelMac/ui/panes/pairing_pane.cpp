@@ -36,14 +36,14 @@ PillContent pairingStatusPill(const PairingState& pairing) {
     return {presentation.connectionTitle, Tone::neutral, "iphone"};
 }
 
-std::vector<PairingInfoRow> pairingDetailRows(
-    const PairingState& pairing, const std::optional<std::string>& bluetoothStatusCode) {
+std::vector<PairingInfoRow> pairingDetailRows(const PairingState& pairing,
+                                              const BluetoothStatus& bluetooth) {
     const PairingStatusPresentation presentation(pairing);
     const bool paired = pairing.pairedIPhoneName.has_value();
     std::vector<PairingInfoRow> rows{
         {"iPhone", pairing.pairedIPhoneName.value_or("未登録")},
         {"登録状態", presentation.connectionTitle},
-        {"Bluetooth接続", bluetoothStatusPill(bluetoothStatusCode).text},
+        {"Bluetooth接続", bluetoothStatusPill(bluetooth).text},
     };
     if (presentation.sessionTitle) {
         rows.push_back({paired ? "再設定" : "コード状態", *presentation.sessionTitle});
@@ -103,9 +103,9 @@ PairingPane::PairingPane(MacAppModel& model, QWidget* parent) : QWidget(parent),
     lower->addWidget(card, 1, Qt::AlignTop);
     pane->content()->addLayout(lower);
 
-    const auto refresh = [this] { render(model_.pairing(), model_.bluetoothStatusCode()); };
+    const auto refresh = [this] { render(model_.pairing(), model_.bluetoothStatus()); };
     connect(&model_, &MacAppModel::pairingChanged, this, refresh);
-    connect(&model_, &MacAppModel::bluetoothStatusCodeChanged, this, refresh);
+    connect(&model_, &MacAppModel::bluetoothStatusChanged, this, refresh);
     refresh();
 }
 
@@ -117,12 +117,11 @@ void PairingPane::resizeEvent(QResizeEvent* event) {
     lower_->setDirection(inside < sideBySide ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
 }
 
-void PairingPane::render(const PairingState& pairing,
-                         const std::optional<std::string>& bluetoothStatusCode) {
+void PairingPane::render(const PairingState& pairing, const BluetoothStatus& bluetooth) {
     const PairingStatusPresentation presentation(pairing);
     const bool paired = pairing.pairedIPhoneName.has_value();
     statusPill_->set(pairingStatusPill(pairing));
-    bluetoothPill_->set(bluetoothStatusPill(bluetoothStatusCode));
+    bluetoothPill_->set(bluetoothStatusPill(bluetooth));
     refresh_->setEnabled(presentation.isSessionUsable);
     pairingButton_->setText(qs(pairingButtonTitle(pairing.sessionId.has_value(), paired)));
     qrPanel_->render(pairing);
@@ -131,7 +130,7 @@ void PairingPane::render(const PairingState& pairing,
         qs(pairingInstructions(presentation.isSessionExpired, paired, pairing.qrURL.has_value())));
 
     clearLayout(rows_);
-    for (const PairingInfoRow& row : pairingDetailRows(pairing, bluetoothStatusCode)) {
+    for (const PairingInfoRow& row : pairingDetailRows(pairing, bluetooth)) {
         auto* grid = new QGridLayout;
         grid->setHorizontalSpacing(14);
         grid->setVerticalSpacing(0);

@@ -9,6 +9,7 @@
 
 #include <QWidget>
 
+#include "QuorvelMac/model/bluetooth_status.hpp"
 #include "QuorvelMac/model/pairing_state.hpp"
 #include "QuorvelMac/ui/kit/tone.hpp"
 
@@ -36,14 +37,14 @@ struct PairingInfoRow {
 };
 
 // The rows of the detail card; the expiry is the local time of day in the locale's short form.
-std::vector<PairingInfoRow> pairingDetailRows(
-    const PairingState& pairing, const std::optional<std::string>& bluetoothStatusCode);
+std::vector<PairingInfoRow> pairingDetailRows(const PairingState& pairing,
+                                              const BluetoothStatus& bluetooth);
 
 class PairingPane : public QWidget {
 public:
     PairingPane(MacAppModel& model, QWidget* parent = nullptr);
 
-    void render(const PairingState& pairing, const std::optional<std::string>& bluetoothStatusCode);
+    void render(const PairingState& pairing, const BluetoothStatus& bluetooth);
 
     StatusPill* statusPill() const { return statusPill_; }
     StatusPill* bluetoothPill() const { return bluetoothPill_; }

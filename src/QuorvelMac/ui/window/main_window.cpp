@@ -130,7 +130,7 @@ MainWindow::MainWindow(MacAppModel& model, MacSettingsRelaxationProtectionContro
     connect(selection_, &SidebarSelection::changed, this, [this] { followSelection(); });
     for (auto signal : {&MacAppModel::accessibilityPermissionGrantedChanged,
                         &MacAppModel::nativeHostInstallErrorChanged, &MacAppModel::pairingChanged,
-                        &MacAppModel::bluetoothStatusCodeChanged}) {
+                        &MacAppModel::bluetoothStatusChanged}) {
         connect(&model_, signal, this, [this] { redrawSidebar(); });
     }
     connect(&controller_, &MacSettingsRelaxationProtectionController::isEditingSessionActiveChanged,

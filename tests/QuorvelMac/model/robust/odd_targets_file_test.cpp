@@ -31,13 +31,13 @@ TEST_F(ModelTest, StartsWithTheBuiltInTargetsWhateverStandsInItsFiles) {
         SCOPED_TRACE(odd.name);
         testkit::TempXdgHome caseHome;
         fs::create_directories(caseHome.stateFolder());
-        const fs::path targetsFile = MacTargetStore::fileURL();
+        const fs::path targetsFile = MacTargetStore::filePath();
         odd.make(targetsFile);
         const testkit::PathState targetsBefore = testkit::pathState(targetsFile);
         const fs::path readOnly[] = {
-            AllowWindowStateStore::fileURL(), SyncedTargetStateStore::fileURL(),
-            MacLinkConfigurationStore::fileURL(), BLELocalConnectionStore::fileURL(),
-            ChromeProfileConnectionStore::fileURL()};
+            AllowWindowStateStore::filePath(), SyncedTargetStateStore::filePath(),
+            MacLinkConfigurationStore::filePath(), BLELocalConnectionStore::filePath(),
+            ChromeProfileConnectionStore::filePath()};
         std::vector<testkit::PathState> before;
         for (const fs::path& file : readOnly) {
             odd.make(file);

@@ -25,11 +25,11 @@ using testkit::runLoopUntil;
 TEST(ProgramWithFifos, ShowsItsWindowAndEndsOnSigterm) {
     testkit::TempXdgHome home;
     fs::create_directories(home.stateFolder());
-    const fs::path targetsFile = MacTargetStore::fileURL();
+    const fs::path targetsFile = MacTargetStore::filePath();
     // Not the Bluetooth status: the daemon and the quitting application replace it whole.
     const fs::path readAtStart[] = {
-        AllowWindowStateStore::fileURL(), SyncedTargetStateStore::fileURL(),
-        MacLinkConfigurationStore::fileURL(), ChromeProfileConnectionStore::fileURL()};
+        AllowWindowStateStore::filePath(), SyncedTargetStateStore::filePath(),
+        MacLinkConfigurationStore::filePath(), ChromeProfileConnectionStore::filePath()};
     ASSERT_EQ(::mkfifo(targetsFile.c_str(), 0600), 0);
     const testkit::PathState targetsBefore = testkit::pathState(targetsFile);
     std::vector<testkit::PathState> before;

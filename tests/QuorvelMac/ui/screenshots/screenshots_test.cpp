@@ -146,10 +146,10 @@ TEST_F(ScreenshotTest, PairingOfferExpiryAndFailure) {
     PairingState failed;
     // Starting failed before an offer was made: the pane says why, in red.
     failed.error = "Bluetoothペアリングを開始できませんでした: キーチェーンを利用できません";
-    const std::tuple<const char*, PairingState, std::optional<std::string>> faces[] = {
-        {"offer", pairingOffer("pending"), std::nullopt},
-        {"expired", pairingOffer("expired"), std::nullopt},
-        {"error", failed, "bluetooth_off"},
+    const std::tuple<const char*, PairingState, BluetoothStatus> faces[] = {
+        {"offer", pairingOffer(PairingState::Status::pending), {}},
+        {"expired", pairingOffer(PairingState::Status::expired), {}},
+        {"error", failed, {BluetoothLinkState::off, std::nullopt}},
     };
     for (const Scheme& scheme : testing::schemes()) {
         SchemeScope scope(scheme.palette);
@@ -159,8 +159,8 @@ TEST_F(ScreenshotTest, PairingOfferExpiryAndFailure) {
         auto* pane = static_cast<PairingPane*>(window.pane(SidebarItem::pairing));
         for (const auto& [size, sizeName] : windowSizes) {
             window.resize(size);
-            for (const auto& [name, pairing, code] : faces) {
-                pane->render(pairing, code);
+            for (const auto& [name, pairing, bluetooth] : faces) {
+                pane->render(pairing, bluetooth);
                 expectSeenWhole(window, QStringLiteral("main-pairing-%1-%2").arg(name, sizeName),
                                 scheme);
             }

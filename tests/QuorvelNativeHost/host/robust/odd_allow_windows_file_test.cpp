@@ -18,7 +18,7 @@ TEST(HostWithAnOddAllowWindowsFile, AnswersEveryMessageAndEndsAtEndOfInput) {
     for (const OddFile& odd : oddFiles()) {
         SCOPED_TRACE(odd.name);
         TempXdgHome home;
-        const std::filesystem::path file = AllowWindowStateStore::fileURL();
+        const std::filesystem::path file = AllowWindowStateStore::filePath();
         odd.make(file);
         const PathState before = pathState(file);
 

@@ -73,7 +73,8 @@ TEST_F(FolderModes, ASharedFolderOfAnotherUserIsAnErrorNamingItAndNothingIsWritt
             << error->what();
     };
     expectRefusal("the folder", [] { paths::sharedStateFolder(); });
-    expectRefusal("a save", [] { BLELocalConnectionStore::save("connected", "iPhone"); });
+    expectRefusal("a save",
+                  [] { BLELocalConnectionStore::save(BluetoothLinkState::connected, "iPhone"); });
     expectRefusal("a load", [] { MacLinkConfigurationStore::load(); });
     EXPECT_TRUE(AllowWindowStateStore::load(systemClock().now()).empty());
     EXPECT_TRUE(fs::is_empty(home.stateFolder()));

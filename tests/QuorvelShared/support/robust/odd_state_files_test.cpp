@@ -61,53 +61,53 @@ JsonFilePreferences defaults() {
 // their failure, and the read-modify-writes that must never take an unread file for an empty one.
 const std::vector<StoreOperation>& storeOperations() {
     static const std::vector<StoreOperation> operations = {
-        {"grant of an allow window", AllowWindowStateStore::fileURL,
-         [] { AllowWindowStateStore::grant("t1", soon(), AllowWindowStateStore::fileURL()); }},
-        {"revoke of an allow window", AllowWindowStateStore::fileURL,
-         [] { AllowWindowStateStore::revoke("t1", AllowWindowStateStore::fileURL()); }},
-        {"acceptance of a linked-unlock revision", LinkedUnlockRevisionStateStore::fileURL,
-         [] { LinkedUnlockRevisionStateStore::accept("app", 3, LinkedUnlockRevisionStateStore::fileURL()); }},
-        {"save of an approval receipt", BLELocalAcceptedApprovalReceiptStore::fileURL,
+        {"grant of an allow window", AllowWindowStateStore::filePath,
+         [] { AllowWindowStateStore::grant("t1", soon(), AllowWindowStateStore::filePath()); }},
+        {"revoke of an allow window", AllowWindowStateStore::filePath,
+         [] { AllowWindowStateStore::revoke("t1", AllowWindowStateStore::filePath()); }},
+        {"acceptance of a linked-unlock revision", LinkedUnlockRevisionStateStore::filePath,
+         [] { LinkedUnlockRevisionStateStore::accept("app", 3, LinkedUnlockRevisionStateStore::filePath()); }},
+        {"save of an approval receipt", BLELocalAcceptedApprovalReceiptStore::filePath,
          [] {
              BLELocalAcceptedApprovalReceiptStore::save(
-                 sampleReceipt(), BLELocalAcceptedApprovalReceiptStore::fileURL());
+                 sampleReceipt(), BLELocalAcceptedApprovalReceiptStore::filePath());
          }},
-        {"count of a remote open", RemoteOpenEventStore::defaultFileURL,
+        {"count of a remote open", RemoteOpenEventStore::defaultFilePath,
          [] {
-             (void)RemoteOpenEventStore(RemoteOpenEventStore::defaultFileURL())
+             (void)RemoteOpenEventStore(RemoteOpenEventStore::defaultFilePath())
                  .recordImpression("p1", "t1", systemClock().now());
          }},
-        {"snapshot of the remote opens", RemoteOpenEventStore::defaultFileURL,
+        {"snapshot of the remote opens", RemoteOpenEventStore::defaultFilePath,
          [] {
-             (void)RemoteOpenEventStore(RemoteOpenEventStore::defaultFileURL())
+             (void)RemoteOpenEventStore(RemoteOpenEventStore::defaultFilePath())
                  .snapshotForUnlock(systemClock().now());
          }},
         {"load of the synced web targets",
-         [] { return SyncedTargetStateStore::fileURL(); },
+         [] { return SyncedTargetStateStore::filePath(); },
          [] { SyncedTargetStateStore::load(); }},
         {"save of newer synced web targets",
-         [] { return SyncedTargetStateStore::fileURL(); },
-         [] { SyncedTargetStateStore::saveIfNewer({}, SyncedTargetStateStore::fileURL()); }},
+         [] { return SyncedTargetStateStore::filePath(); },
+         [] { SyncedTargetStateStore::saveIfNewer({}, SyncedTargetStateStore::filePath()); }},
         {"pending requests of the mailbox", BLELocalBridgeStore::stateURL,
          [] { BLELocalBridgeStore::loadPendingRequests(); }},
         {"pick-up marks put in the mailbox", BLELocalBridgeStore::stateURL,
          [] { BLELocalBridgeStore::savePickUpMarks({"req_1"}); }},
         {"a response looked for in the mailbox", BLELocalBridgeStore::stateURL,
          [] { BLELocalBridgeStore::loadResponse("req_1"); }},
-        {"load of the Bluetooth status", BLELocalConnectionStore::fileURL,
+        {"load of the Bluetooth status", BLELocalConnectionStore::filePath,
          [] { BLELocalConnectionStore::load(); }},
-        {"load of the pairing session", BLELocalPairingSessionStore::fileURL,
+        {"load of the pairing session", BLELocalPairingSessionStore::filePath,
          [] { BLELocalPairingSessionStore::load(); }},
-        {"load of the browser profiles", ChromeProfileConnectionStore::fileURL,
+        {"load of the browser profiles", ChromeProfileConnectionStore::filePath,
          [] { ChromeProfileConnectionStore::load(); }},
-        {"record of a browser profile", ChromeProfileConnectionStore::fileURL,
+        {"record of a browser profile", ChromeProfileConnectionStore::filePath,
          [] {
              ChromeProfileConnectionStore::recordConnected("p1", std::nullopt,
                                                            systemClock().now());
          }},
-        {"load of the link configuration", MacLinkConfigurationStore::fileURL,
+        {"load of the link configuration", MacLinkConfigurationStore::filePath,
          [] { MacLinkConfigurationStore::load(); }},
-        {"load of the target policies", MacTargetPolicyStore::fileURL,
+        {"load of the target policies", MacTargetPolicyStore::filePath,
          [] { MacTargetPolicyStore::load(); }},
         {"change of a user default", [] { return defaults().fileLocation(); },
          [] { defaults().setString("quorvel.language", "english"); }},
@@ -149,9 +149,9 @@ TEST_F(OddStateFiles, LoadsThatNeverFailGiveNothing) {
         testkit::TempXdgHome caseHome;
         const fs::path preferences = defaults().fileLocation();
         fs::create_directories(preferences.parent_path());
-        const fs::path files[] = {AllowWindowStateStore::fileURL(),
-                                  LinkedUnlockRevisionStateStore::fileURL(),
-                                  SyncedTargetStateStore::fileURL(), MacTargetPolicyStore::fileURL(),
+        const fs::path files[] = {AllowWindowStateStore::filePath(),
+                                  LinkedUnlockRevisionStateStore::filePath(),
+                                  SyncedTargetStateStore::filePath(), MacTargetPolicyStore::filePath(),
                                   preferences};
         std::vector<testkit::PathState> before;
         for (const fs::path& file : files) {
@@ -160,7 +160,7 @@ TEST_F(OddStateFiles, LoadsThatNeverFailGiveNothing) {
         }
         EXPECT_TRUE(AllowWindowStateStore::load(now).empty());
         EXPECT_TRUE(
-            LinkedUnlockRevisionStateStore::load(LinkedUnlockRevisionStateStore::fileURL()).empty());
+            LinkedUnlockRevisionStateStore::load(LinkedUnlockRevisionStateStore::filePath()).empty());
         EXPECT_EQ(SyncedTargetStateStore::policy("t1"), std::nullopt);
         EXPECT_EQ(MacTargetPolicyStore::policy("t1", DefaultLockPolicy::defaultFree()),
                   DefaultLockPolicy::defaultFree());
@@ -181,7 +181,7 @@ TEST_F(OddStateFiles, ALockFileThatIsNotARegularFileIsAnErrorNamingIt) {
         }
         SCOPED_TRACE(odd.name);
         testkit::TempXdgHome caseHome;
-        const fs::path lockFile = files::coordinationLockFile(AllowWindowStateStore::fileURL());
+        const fs::path lockFile = files::coordinationLockFile(AllowWindowStateStore::filePath());
         odd.make(lockFile);
         const testkit::PathState before = testkit::pathState(lockFile);
         bool ran = false;
@@ -193,9 +193,9 @@ TEST_F(OddStateFiles, ALockFileThatIsNotARegularFileIsAnErrorNamingIt) {
         EXPECT_NE(text.find(odd.inError), std::string::npos) << text;
         EXPECT_FALSE(ran);
         EXPECT_EQ(testkit::pathState(lockFile), before);
-        EXPECT_THROW(AllowWindowStateStore::grant("t1", soon(), AllowWindowStateStore::fileURL()),
+        EXPECT_THROW(AllowWindowStateStore::grant("t1", soon(), AllowWindowStateStore::filePath()),
                      std::system_error);
-        EXPECT_FALSE(fs::exists(fs::symlink_status(AllowWindowStateStore::fileURL())));
+        EXPECT_FALSE(fs::exists(fs::symlink_status(AllowWindowStateStore::filePath())));
     }
 }
 
