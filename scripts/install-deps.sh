@@ -19,8 +19,8 @@ packages=(
     dunst
     # the browser test of the native-messaging host: a real headless browser
     chromium
-    # shell tests: a real window manager for the lock panel
-    openbox
+    # shell tests: real window managers for the lock panel, a compositing one (GNOME's) among them
+    openbox mutter
     # view tests: Japanese text in the screenshots, and a QR reader to check the pairing code
     fonts-noto-cjk zbar-tools
     # Qt's own texts in Japanese; tests: the login item's entry checked and launched as the

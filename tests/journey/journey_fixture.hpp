@@ -59,7 +59,7 @@ inline testing::WindowRect windowRect(const testkit::PixelRect& rect) {
 class JourneyTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        openbox = testkit::OpenboxSession::start(scene.x11);
+        openbox = testkit::WindowManagerSession::openbox(scene.x11);
         ASSERT_TRUE(openbox) << "openbox did not start";
         MacLinkConfigurationStore::save({"https://backend.invalid", "", macDeviceId,
                                          identity.iosDeviceId, identity.signingPublicKeyBase64(),
@@ -285,7 +285,7 @@ protected:
 
     testkit::TempXdgHome home;
     shelltest::X11Scene scene{home.dataHome()};
-    std::unique_ptr<testkit::OpenboxSession> openbox;
+    std::unique_ptr<testkit::WindowManagerSession> openbox;
     testing::PrivateBus systemBus{testing::PrivateBus::Kind::system};
     testing::FakeBlueZ bluez{QString::fromStdString(systemBus.address())};
     testing::PhoneIdentity identity = testing::PhoneIdentity::generate("ios-journey");
