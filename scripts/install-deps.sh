@@ -21,6 +21,8 @@ packages=(
     chromium
     # shell tests: real window managers for the lock panel, a compositing one (GNOME's) among them
     openbox mutter
+    # shell tests: a real XEmbed tray, tinted dark, that names no colour for its icons
+    trayer
     # view tests: Japanese text in the screenshots, and a QR reader to check the pairing code
     fonts-noto-cjk zbar-tools
     # Qt's own texts in Japanese; tests: the login item's entry checked and launched as the

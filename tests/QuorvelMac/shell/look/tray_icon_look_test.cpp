@@ -1,8 +1,11 @@
 // The tray icon's pixels read on light and dark trays alike: whether the tray names its colours
 // or not (trayer, tinted dark, names none), in the light and the dark scheme, and after the
-// desktop switches its scheme while the program runs.
+// desktop switches its scheme while the program runs; and on the screen, in a real trayer.
 #include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QSystemTrayIcon>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -115,6 +118,58 @@ TEST_F(TrayIconLookTest, ASchemeChangeRedrawsTheIcon) {
     }
     EXPECT_EQ(ink(), lightInk);
     expectLegible("light scheme");
+}
+
+// trayer, an XEmbed tray, tinted dark: it names no colour for its icons, so the glyph is drawn in
+// the light scheme's text colour, black, which the halo must lift off the tint on the screen.
+TEST_F(TrayIconLookTest, StandsOutOnTheScreenInADarkTrayerThatNamesNoColour) {
+    if (QStandardPaths::findExecutable("trayer").isEmpty())
+        GTEST_SKIP() << "trayer is not installed";
+    QProcess trayer;
+    trayer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    trayer.start("trayer", {"--tint", "0x202020", "--transparent", "true", "--alpha", "0", "--edge",
+                            "top", "--align", "left", "--widthtype", "pixel", "--width", "200",
+                            "--heighttype", "pixel", "--height", "32"});
+    ASSERT_TRUE(trayer.waitForStarted(60000));
+    const struct EndTrayer {
+        QProcess& process;
+        ~EndTrayer() {
+            process.terminate();
+            process.waitForFinished(5000);
+        }
+    } end{trayer};
+    ASSERT_TRUE(
+        waitUntil([&] { return x11.selectionOwner("_NET_SYSTEM_TRAY_S0") != XCB_WINDOW_NONE; }));
+    startApp();
+    ASSERT_TRUE(waitUntil([&] { return !app->trayIcon()->geometry().isEmpty(); }))
+        << "the tray never took the icon in";
+    const QRect where = app->trayIcon()->geometry();
+    const PixelRect rect{where.x(), where.y(), where.width(), where.height()};
+    // The tray's ground is what its corner shows; the icon is on the screen once the glyph's
+    // ink, the palette's text colour, is there too.
+    const QColor glyph = qGuiApp->palette().color(QPalette::WindowText);
+    QImage shown;
+    ASSERT_TRUE(waitUntil([&] {
+        const auto pixels = x11.pixels(x11.root(), rect);
+        if (pixels.empty())
+            return false;
+        shown = QImage(reinterpret_cast<const uchar*>(pixels.data()), rect.width, rect.height,
+                       QImage::Format_RGB32)
+                    .copy();
+        return std::find(pixels.begin(), pixels.end(), glyph.rgb() & 0xffffffU) != pixels.end();
+    })) << "the glyph never came on the screen";
+    const QColor ground = shown.pixelColor(0, 0);
+    ASSERT_LT(ui::theme::contrast(ground, QColor("#000000")), 1.5) << "the tray is not dark";
+    // The screen's pixels against the icon's own, drawn at the size the tray gave it.
+    const QImage icon = app->trayIcon()->icon().pixmap(where.size()).toImage();
+    int opaque = 0, standing = 0;
+    for (int y = 0; y < icon.height(); ++y) {
+        for (int x = 0; x < icon.width(); ++x) {
+            opaque += icon.pixelColor(x, y).alpha() >= 128;
+            standing += ui::theme::contrast(shown.pixelColor(x, y), ground) >= 3.0;
+        }
+    }
+    EXPECT_GE(standing, legibleShare * opaque);
 }
 
 }  // namespace
