@@ -35,8 +35,9 @@ test=(
     dunst
     # the browser test of the native-messaging host: a real headless browser
     chromium
-    # shell tests: a real window manager for the lock panel
-    openbox
+    # shell tests: real window managers for the lock panel, a compositing one (GNOME's) among
+    # them, and a real XEmbed tray, tinted dark, that names no colour for its icons
+    openbox mutter trayer
     # view tests: a QR reader to check the pairing code
     zbar-tools
     # the login item's entry checked and launched as the desktop does; the install test checks

@@ -35,7 +35,7 @@ inline testing::WindowRect windowRect(const testkit::PixelRect& rect) {
 class JourneyTest : public PhoneJourneyTest {
 protected:
     void SetUp() override {
-        openbox = testkit::OpenboxSession::start(scene.x11);
+        openbox = testkit::WindowManagerSession::openbox(scene.x11);
         ASSERT_TRUE(openbox) << "openbox did not start";
         PhoneJourneyTest::SetUp();
     }
@@ -208,7 +208,7 @@ protected:
     }
 
     shelltest::X11Scene scene{home.dataHome()};
-    std::unique_ptr<testkit::OpenboxSession> openbox;
+    std::unique_ptr<testkit::WindowManagerSession> openbox;
     testing::OverrideRedirectWatch watch;
     testing::XTestInput pointer;
     std::unique_ptr<testkit::TestWindow> editorWindow;

@@ -1,11 +1,15 @@
 // A second process that owns one ordinary X11 window, for the tests of the window watcher and
 // the lock panel: the X server then names this process, not the test, as the window's owner.
 //
-//   quorvel-x11-window [--no-net-wm-pid] INSTANCE CLASS X Y WIDTH HEIGHT [X Y WIDTH HEIGHT]...
+//   quorvel-x11-window [--no-net-wm-pid] [--redraw] INSTANCE CLASS X Y WIDTH HEIGHT
+//                      [X Y WIDTH HEIGHT]...
 //
 // Creates and maps one window per rectangle with that WM_CLASS, _NET_WM_PID (unless told not
-// to) and a title, prints their ids in decimal on one line, then keeps them until end of input. Counts the key presses the window
-// receives and prints "key" for each, so a test can see where typing goes.
+// to) and a title, prints their ids in decimal on one line, then keeps them until end of input.
+// Counts the key presses the window receives and prints "key" for each, so a test can see where
+// typing goes. With --redraw, every window is filled anew, all over, about 60 times a second, in
+// magenta and green by turns, as a video or a game draws (a compositing window manager treats
+// such a window apart), and the count of frames drawn is printed every 50 frames.
 #include <poll.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -14,11 +18,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "QuorvelPlatform/windows/x11_atom.hpp"
+#include "x11_window_colours.hpp"
 
 namespace {
 
+using quorvel::testkit::redrawColours;
 using quorvel::windows::internAtom;
 
 }  // namespace
@@ -50,12 +57,37 @@ xcb_window_t makeWindow(xcb_connection_t* c, xcb_screen_t* screen, char** rect,
     return window;
 }
 
+// Fills every window with the next of the two colours; every 50 frames, prints how many it has
+// drawn ("frames N").
+void redraw(xcb_connection_t* c, xcb_gcontext_t gc, const std::vector<xcb_window_t>& windows) {
+    static long frames = 0;
+    const std::uint32_t colour = redrawColours[++frames % 2];
+    xcb_change_gc(c, gc, XCB_GC_FOREGROUND, &colour);
+    const xcb_rectangle_t all{0, 0, 0x7fff, 0x7fff};
+    for (const xcb_window_t window : windows)
+        xcb_poly_fill_rectangle(c, window, gc, 1, &all);
+    xcb_flush(c);
+    if (frames % 50 == 0) {
+        std::printf("frames %ld\n", frames);
+        std::fflush(stdout);
+    }
+}
+
 int main(int argc, char** argv) {
     int first = 1;
-    const bool withPid = !(argc > 1 && std::strcmp(argv[1], "--no-net-wm-pid") == 0);
-    if (!withPid) ++first;
+    bool withPid = true, redrawing = false;
+    for (; first < argc; ++first) {
+        if (std::strcmp(argv[first], "--no-net-wm-pid") == 0)
+            withPid = false;
+        else if (std::strcmp(argv[first], "--redraw") == 0)
+            redrawing = true;
+        else
+            break;
+    }
     if (argc - first < 6 || (argc - first - 2) % 4 != 0) {
-        std::fprintf(stderr, "usage: %s [--no-net-wm-pid] INSTANCE CLASS X Y WIDTH HEIGHT...\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s [--no-net-wm-pid] [--redraw] INSTANCE CLASS X Y WIDTH HEIGHT...\n",
+                     argv[0]);
         return 2;
     }
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
@@ -67,16 +99,23 @@ int main(int argc, char** argv) {
     const std::string wmClass = std::string(argv[first]) + '\0' + argv[first + 1] + '\0';
     const std::string title = std::string("test window ") + argv[first];
     std::string ids;
+    std::vector<xcb_window_t> windows;
     for (int i = first + 2; i + 3 < argc; i += 4) {
+        windows.push_back(makeWindow(c, screen, argv + i, wmClass, title, withPid));
         if (!ids.empty()) ids += ' ';
-        ids += std::to_string(makeWindow(c, screen, argv + i, wmClass, title, withPid));
+        ids += std::to_string(windows.back());
     }
+    const xcb_gcontext_t gc = xcb_generate_id(c);
+    xcb_create_gc(c, gc, screen->root, 0, nullptr);
     xcb_flush(c);
     std::printf("%s\n", ids.c_str());
     std::fflush(stdout);
 
     pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {xcb_get_file_descriptor(c), POLLIN, 0}};
-    while (::poll(fds, 2, -1) >= 0) {
+    // A frame about every 16 ms while redrawing, else only on input or events.
+    while (::poll(fds, 2, redrawing ? 16 : -1) >= 0) {
+        if (redrawing)
+            redraw(c, gc, windows);
         if (fds[0].revents) {
             char buffer[64];
             if (::read(STDIN_FILENO, buffer, sizeof buffer) <= 0) break;

@@ -56,7 +56,9 @@ LockOverlayWindowController::~LockOverlayWindowController() { delete panel_; }
 void LockOverlayWindowController::ensurePanel() {
     if (panel_) return;
     panel_ = new LockOverlayPanel(icons_);
-    panel_->winId();  // the native window exists before the first show
+    // The native window exists before the first show, and a compositing window manager never
+    // draws it past its compositor.
+    windows::keepComposited(qtConnection(), static_cast<xcb_window_t>(panel_->winId()));
 }
 
 void LockOverlayWindowController::prepare() {

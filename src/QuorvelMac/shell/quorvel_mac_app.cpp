@@ -8,6 +8,7 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+#include "QuorvelMac/ui/kit/scheme_follower.hpp"
 #include "QuorvelShared/support/clock.hpp"
 
 namespace quorvel {
@@ -147,6 +148,8 @@ void QuorvelMacApp::installTrayIcon() {
         trayMenu_.reset(scenes_.menuBar(*model_, [this] { showMainWindow(); }));
         tray_->setContextMenu(trayMenu_.get());
     }
+    // The desktop switching its scheme changes the palette's colours, which the pixels are in.
+    ui::theme::followScheme(tray_.get(), QStringLiteral("tray icon"), [this] { updateTrayIcon(); });
     connect(tray_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger) showMainWindow();
     });
@@ -157,8 +160,12 @@ void QuorvelMacApp::installTrayIcon() {
 void QuorvelMacApp::updateTrayIcon() {
     if (!tray_) return;
     // The desktop colours the named symbolic icon for its panel; its pixels, for a tray that
-    // takes them instead, are in the panel's text colour.
-    tray_->setIcon(PellorimMenuBarIcon::icon(menuBarIconState(), panelTextColour()));
+    // takes them instead, are in the panel's text colour. A tray that names no colour may still
+    // be of any shade (a dark one under a light scheme), so the glyph carries a halo that stands
+    // out from its ink.
+    const QColor ink = panelTextColour();
+    tray_->setIcon(PellorimMenuBarIcon::icon(
+        menuBarIconState(), ink, PellorimMenuBarIcon::haloFor(ink, qGuiApp->palette())));
 }
 
 QColor QuorvelMacApp::panelTextColour() const {

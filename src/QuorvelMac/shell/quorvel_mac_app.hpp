@@ -60,8 +60,8 @@ public:
     QWidget* mainWindow() const { return mainWindow_; }
     // The tray item (none in tests without scenes).
     const QSystemTrayIcon* trayIcon() const { return tray_.get(); }
-    // What the tray's pixels are drawn in: the X11 tray's normal colour where it gives one,
-    // else the palette's text colour.
+    // What the tray's glyph is drawn in: the X11 tray's normal colour where it gives one, else
+    // the palette's text colour (the glyph's halo makes it read on a tray of another shade).
     QColor panelTextColour() const;
 
     // Brings the main window to the front (made on first use).

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "QuorvelPlatform/windows/x11_atom.hpp"
+
 namespace quorvel::windows {
 
 PixelGeometry pixelGeometry(const ScreenRect& rect) {
@@ -28,6 +30,18 @@ void raiseAbove(xcb_connection_t* connection, xcb_window_t window) {
     if (!connection || window == XCB_WINDOW_NONE) return;
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
     xcb_configure_window(connection, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    xcb_flush(connection);
+}
+
+void keepComposited(xcb_connection_t* connection, xcb_window_t window) {
+    if (!connection || window == XCB_WINDOW_NONE)
+        return;
+    const xcb_atom_t bypass = internAtom(connection, "_NET_WM_BYPASS_COMPOSITOR");
+    if (bypass == XCB_ATOM_NONE)
+        return;
+    const std::uint32_t never = 2;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, bypass, XCB_ATOM_CARDINAL, 32, 1,
+                        &never);
     xcb_flush(connection);
 }
 

@@ -24,4 +24,11 @@ void placeAbove(xcb_connection_t* connection, xcb_window_t window, const PixelGe
 // Stacks the window above all its siblings and flushes.
 void raiseAbove(xcb_connection_t* connection, xcb_window_t window);
 
+// Asks a compositing window manager never to stop compositing the window (the CARDINAL
+// _NET_WM_BYPASS_COMPOSITOR = 2), and flushes. mutter draws a window that covers the whole
+// screen directly, past its compositor; once the panel, after covering a fullscreen window, had
+// shrunk back, mutter went on showing the covered window's content in its place while X reported
+// the panel mapped and on top. A panel that is always composited is always seen.
+void keepComposited(xcb_connection_t* connection, xcb_window_t window);
+
 }  // namespace quorvel::windows

@@ -19,21 +19,12 @@ protected:
 };
 
 TEST_F(OpenboxLockTest, ActivatingALockedWindowShowsThePanelOverItAndSwitchingAwayHidesIt) {
-    auto openbox = testkit::OpenboxSession::start(x11);
+    auto openbox = testkit::WindowManagerSession::openbox(x11);
     if (!openbox) GTEST_SKIP() << "openbox is not installed";
     accessibility->trusted = true;
     testkit::TestWindow editor("editor", "Editor", PixelRect{100, 100, 400, 300});
     testkit::TestWindow viewer("viewer", "Viewer", PixelRect{600, 100, 300, 300});
-    // A fresh openbox can take a while to manage new windows, and can miss one mapped while it
-    // starts: asking for the map again is harmless.
-    int polls = 0;
-    ASSERT_TRUE(runLoopUntil([&] {
-        if (++polls % 50 == 0) {
-            x11.map(editor.id(), true);
-            x11.map(viewer.id(), true);
-        }
-        return x11.frameExtentsRect(editor.id()) && x11.frameExtentsRect(viewer.id());
-    }));
+    ASSERT_TRUE(managed({editor.id(), viewer.id()}));
 
     QuorvelMacApp::Parts parts;
     parts.observer = makeObserver();

@@ -13,6 +13,7 @@
 #include "QuorvelMac/model/overlay_state.hpp"
 #include "QuorvelPlatform/windows/foreground_app_observer.hpp"
 #include "testkit/temp_xdg.hpp"
+#include "testkit/qt_wait.hpp"
 #include "testkit/x11/x11_harness.hpp"
 
 namespace quorvel::shelltest {
@@ -77,6 +78,23 @@ public:
     }
 
     bool noPanel() { return panels().empty(); }
+
+    // Waits until a window manager manages every one of the windows (has given them frame
+    // extents). A fresh openbox can take a while to manage new windows, and can miss one mapped
+    // while it starts: asking for the map again is harmless.
+    bool managed(const std::vector<xcb_window_t>& windows) {
+        int polls = 0;
+        return runLoopUntil([&] {
+            const bool remap = ++polls % 50 == 0;
+            bool all = true;
+            for (const xcb_window_t window : windows) {
+                if (remap)
+                    x11.map(window, true);
+                all = all && x11.frameExtentsRect(window).has_value();
+            }
+            return all;
+        });
+    }
 
     std::filesystem::path applications;
     std::shared_ptr<desktop::DesktopEntryIndex> index;

@@ -148,6 +148,29 @@ TEST_F(WindowsTest, MenuSummaryUnlockedLinesAndRequests) {
     EXPECT_EQ(menu.requestMenu()->actions()[1]->text(), "動画の解除を申請");
 }
 
+// Nothing in the model changes while an allow window runs down: the menu draws its times anew
+// each time it opens, not only when the model signals.
+TEST_F(WindowsTest, MenuShowsTheTimeLeftWhenItOpens) {
+    auto model = makeUiModel(true);  // "動画" unlocked for 755 s
+    TrayMenu menu(
+        *model, services, [] {}, [] {});
+    ASSERT_EQ(menu.actions()[1]->text(), "動画 解除中・残り12:35");
+
+    clock->advance(60);
+    menu.popup(QPoint(0, 0));
+    EXPECT_EQ(menu.actions()[1]->text(), "動画 解除中・残り11:35");
+    menu.hide();
+
+    // Opened again after the window ended: counted as locked, and requestable.
+    clock->advance(695);
+    menu.popup(QPoint(0, 0));
+    EXPECT_EQ(actionTexts(menu),
+              (std::vector<std::string>{"3個のアプリをロック中", "-", "解除を申請", "-",
+                                        "Pellorimを開く", "設定…", "-", "終了"}));
+    EXPECT_EQ(menu.requestMenu()->actions()[1]->text(), "動画の解除を申請");
+    menu.hide();
+}
+
 // A redraw may come from the handler of one of the menu's own items (its work changes what the
 // menu shows): the item lives until its handler is done, and the old items and request submenu
 // are let go on the next turn of the loop rather than piling up.

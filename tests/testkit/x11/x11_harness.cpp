@@ -17,9 +17,12 @@
 namespace quorvel::testkit {
 
 TestWindow::TestWindow(const std::string& instance, const std::string& cls,
-                       std::vector<PixelRect> rects, bool netWmPid) {
+                       std::vector<PixelRect> rects, TestWindowOptions options) {
     QStringList arguments;
-    if (!netWmPid) arguments << "--no-net-wm-pid";
+    if (!options.netWmPid)
+        arguments << "--no-net-wm-pid";
+    if (options.redrawing)
+        arguments << "--redraw";
     arguments << QString::fromStdString(instance) << QString::fromStdString(cls);
     for (const auto& rect : rects) {
         arguments << QString::number(rect.x) << QString::number(rect.y)
@@ -43,11 +46,24 @@ TestWindow::~TestWindow() {
 }
 
 int TestWindow::keyPresses() {
+    readReports();
+    return keys_;
+}
+
+long TestWindow::framesDrawn() {
+    readReports();
+    return frames_;
+}
+
+void TestWindow::readReports() {
     while (process_.canReadLine() || process_.waitForReadyRead(0)) {
         if (!process_.canReadLine()) break;
-        if (process_.readLine().trimmed() == "key") ++keys_;
+        const QByteArray line = process_.readLine().trimmed();
+        if (line == "key")
+            ++keys_;
+        else if (line.startsWith("frames "))
+            frames_ = line.mid(7).toLong();
     }
-    return keys_;
 }
 
 X11Harness::X11Harness() {
@@ -227,6 +243,62 @@ std::optional<PixelRect> X11Harness::frameExtentsRect(xcb_window_t window) {
     return extents;
 }
 
+void X11Harness::requestFullscreen(xcb_window_t window, bool fullscreen) {
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = atom("_NET_WM_STATE");
+    event.data.data32[0] = fullscreen ? 1 : 0;  // add or remove
+    event.data.data32[1] = atom("_NET_WM_STATE_FULLSCREEN");
+    event.data.data32[3] = 1;  // source: an application
+    xcb_send_event(c_, 0, root_,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    sync();
+}
+
+std::optional<PixelRect> X11Harness::rootRect(xcb_window_t window) {
+    auto* geometry = xcb_get_geometry_reply(c_, xcb_get_geometry(c_, window), nullptr);
+    auto* where = xcb_translate_coordinates_reply(
+        c_, xcb_translate_coordinates(c_, window, root_, 0, 0), nullptr);
+    std::optional<PixelRect> rect;
+    if (geometry && where)
+        rect = PixelRect{where->dst_x, where->dst_y, geometry->width, geometry->height};
+    std::free(geometry);
+    std::free(where);
+    return rect;
+}
+
+xcb_window_t X11Harness::selectionOwner(const char* selection) {
+    auto* reply =
+        xcb_get_selection_owner_reply(c_, xcb_get_selection_owner(c_, atom(selection)), nullptr);
+    const xcb_window_t owner = reply ? reply->owner : xcb_window_t{XCB_WINDOW_NONE};
+    std::free(reply);
+    return owner;
+}
+
+std::vector<std::uint32_t> X11Harness::pixels(xcb_window_t drawable, PixelRect rect) {
+    auto* image = xcb_get_image_reply(
+        c_,
+        xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, static_cast<std::int16_t>(rect.x),
+                      static_cast<std::int16_t>(rect.y), static_cast<std::uint16_t>(rect.width),
+                      static_cast<std::uint16_t>(rect.height), ~0U),
+        nullptr);
+    std::vector<std::uint32_t> result;
+    // A 24-bit deep screen gives 32 bits a pixel, rows without padding beyond them.
+    const auto count = static_cast<std::size_t>(rect.width) * static_cast<std::size_t>(rect.height);
+    if (image && image->depth >= 24 &&
+        static_cast<std::size_t>(xcb_get_image_data_length(image)) == count * 4) {
+        const auto* data = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(image));
+        result.reserve(count);
+        for (std::size_t i = 0; i < count; ++i)
+            result.push_back(data[i] & 0xffffffU);
+    }
+    std::free(image);
+    return result;
+}
+
 bool X11Harness::windowManagerRoundTrip() {
     // An unmapped window of the test's own asks, so that nothing on the screen changes.
     const xcb_window_t asking = xcb_generate_id(c_);
@@ -246,11 +318,14 @@ bool X11Harness::windowManagerRoundTrip() {
     return answered;
 }
 
-std::unique_ptr<OpenboxSession> OpenboxSession::start(X11Harness& x11) {
-    if (QStandardPaths::findExecutable("openbox").isEmpty()) return nullptr;
-    std::unique_ptr<OpenboxSession> session(new OpenboxSession);
+std::unique_ptr<WindowManagerSession> WindowManagerSession::start(X11Harness& x11,
+                                                                  const QString& program,
+                                                                  const QStringList& arguments) {
+    if (QStandardPaths::findExecutable(program).isEmpty())
+        return nullptr;
+    std::unique_ptr<WindowManagerSession> session(new WindowManagerSession);
     session->process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    session->process_.start("openbox", {"--sm-disable"});
+    session->process_.start(program, arguments);
     if (!session->process_.waitForStarted(60000)) return nullptr;
     const xcb_atom_t check = x11.atom("_NET_SUPPORTING_WM_CHECK");
     // Ready once it redirects the root's map requests; its check window comes a moment earlier,
@@ -269,7 +344,11 @@ std::unique_ptr<OpenboxSession> OpenboxSession::start(X11Harness& x11) {
     return ready ? std::move(session) : nullptr;
 }
 
-OpenboxSession::~OpenboxSession() {
+std::unique_ptr<WindowManagerSession> WindowManagerSession::openbox(X11Harness& x11) {
+    return start(x11, "openbox", {"--sm-disable"});
+}
+
+WindowManagerSession::~WindowManagerSession() {
     process_.terminate();
     if (!process_.waitForFinished(5000)) {
         process_.kill();

@@ -2,12 +2,13 @@
 
 // Drives an X display the way a window manager and its task bar would, from the test's own
 // connection: windows of other processes, _NET_ACTIVE_WINDOW, frame extents and window states.
-// Also starts openbox for the tests that need a real window manager.
+// Also starts a real window manager (openbox, mutter) for the tests that need one.
 #include <sys/types.h>
 #include <xcb/xcb.h>
 
 #include <QProcess>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -23,24 +24,38 @@ struct PixelRect {
     friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
+struct TestWindowOptions {
+    // The window names its process in _NET_WM_PID.
+    bool netWmPid = true;
+    // The window is filled anew all over about 60 times a second, in the redraw colours by
+    // turns (tools/x11_window_colours.hpp), as a video or a game draws.
+    bool redrawing = false;
+};
+
 // An ordinary window owned by a second process (tests/tools/x11_window.cpp).
 class TestWindow {
 public:
     TestWindow(const std::string& instance, const std::string& cls, std::vector<PixelRect> rects,
-               bool netWmPid = true);
-    TestWindow(const std::string& instance, const std::string& cls, PixelRect rect, bool netWmPid = true)
-        : TestWindow(instance, cls, std::vector<PixelRect>{rect}, netWmPid) {}
+               TestWindowOptions options = {});
+    TestWindow(const std::string& instance, const std::string& cls, PixelRect rect,
+               TestWindowOptions options = {})
+        : TestWindow(instance, cls, std::vector<PixelRect>{rect}, options) {}
     ~TestWindow();
     xcb_window_t id() const { return ids_.front(); }
     const std::vector<xcb_window_t>& ids() const { return ids_; }
     pid_t pid() const { return static_cast<pid_t>(process_.processId()); }
     // Lines the window process printed ("key" per key press).
     int keyPresses();
+    // The frames a redrawing window has drawn, as last reported (every 50 frames).
+    long framesDrawn();
 
 private:
+    void readReports();
+
     QProcess process_;
     std::vector<xcb_window_t> ids_;
     int keys_ = 0;
+    long frames_ = 0;
 };
 
 class X11Harness {
@@ -81,6 +96,15 @@ public:
     // The window that has the keyboard focus.
     xcb_window_t focus();
     std::optional<PixelRect> frameExtentsRect(xcb_window_t window);
+    // As the window itself: asks the window manager to make it fullscreen or to end that.
+    void requestFullscreen(xcb_window_t window, bool fullscreen);
+    // The window's root rectangle (the client's own, without a frame).
+    std::optional<PixelRect> rootRect(xcb_window_t window);
+    // The owner of the selection (XCB_WINDOW_NONE: none), as "_NET_WM_CM_S0" names a compositor.
+    xcb_window_t selectionOwner(const char* selection);
+    // The pixels of `rect` in `drawable` (the root: what the screen shows), as 0xRRGGBB row by
+    // row; empty when the server gives none.
+    std::vector<std::uint32_t> pixels(xcb_window_t drawable, PixelRect rect);
     // Returns once the window manager has handled every event the X server sent it before the
     // call (such as the focus changes of a window that took the focus): it answers a request for
     // a window's frame extents by setting them, in turn with its other events. False when no
@@ -94,12 +118,15 @@ private:
     xcb_window_t root_;
 };
 
-// openbox managing the current display for the object's lifetime; no value when openbox is not
-// installed or did not come up.
-class OpenboxSession {
+// A window manager managing the current display for the object's lifetime.
+class WindowManagerSession {
 public:
-    static std::unique_ptr<OpenboxSession> start(X11Harness& x11);
-    ~OpenboxSession();
+    // Starts `program` with `arguments`; no value when it is not installed or did not come up.
+    static std::unique_ptr<WindowManagerSession> start(X11Harness& x11, const QString& program,
+                                                       const QStringList& arguments);
+    // openbox, the window manager the suite takes for reference.
+    static std::unique_ptr<WindowManagerSession> openbox(X11Harness& x11);
+    ~WindowManagerSession();
 
 private:
     QProcess process_;

@@ -25,6 +25,9 @@ TrayMenu::TrayMenu(MacAppModel& model, const ViewServices& services,
                         &MacAppModel::setupStatusChanged}) {
         connect(&model_, signal, this, now);
     }
+    // The remaining times move on while nothing in the model changes: a menu opened minutes
+    // after its last drawing would show them as they were then.
+    connect(this, &QMenu::aboutToShow, this, now);
     now();
 }
 

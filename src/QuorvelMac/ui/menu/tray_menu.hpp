@@ -2,7 +2,8 @@
 
 // The tray icon's menu: whether setup is complete and how many applications are locked, the
 // unlocked ones with their time left, unlock requests for locked ones, and opening the main
-// window, the settings and quitting. No timer: the times are those of the last drawing.
+// window, the settings and quitting. No timer: every item is drawn again, for the clock's moment,
+// each time the menu opens and whenever the model changes what it shows.
 #include <functional>
 
 #include <QMenu>
