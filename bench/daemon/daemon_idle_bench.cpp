@@ -12,8 +12,8 @@
 #include <string>
 
 #include "bluez/fake_bluez.hpp"
-#include "bus/private_bus.hpp"
 #include "bluez/simulated_phone.hpp"
+#include "bus/private_bus.hpp"
 #include "support/bench_support.hpp"
 #include "testkit/qt_wait.hpp"
 
@@ -43,7 +43,7 @@ void runFor(int milliseconds) {
     QElapsedTimer timer;
     timer.start();
     quorvel::testkit::runLoopUntil([&] { return timer.elapsed() >= milliseconds; },
-                                milliseconds + 1000);
+                                   milliseconds + 1000);
 }
 
 }  // namespace

@@ -44,7 +44,8 @@ void onQuitSignal(int) {
 }
 
 void quitOnSignals(QApplication& app) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, quitSignalFds) != 0) return;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, quitSignalFds) != 0)
+        return;
     auto* notifier = new QSocketNotifier(quitSignalFds[0], QSocketNotifier::Read, &app);
     QObject::connect(notifier, &QSocketNotifier::activated, &app, &QApplication::quit);
     struct sigaction action {};
@@ -62,10 +63,12 @@ std::filesystem::path ownFolder() {
     return error ? std::filesystem::current_path() : self.parent_path();
 }
 
-MacAppModel::Dependencies modelDependencies(const std::shared_ptr<AccessibilityProbe>& accessibility) {
+MacAppModel::Dependencies modelDependencies(
+    const std::shared_ptr<AccessibilityProbe>& accessibility) {
     MacAppModel::Dependencies deps;
     deps.clock = std::shared_ptr<const Clock>(&systemClock(), [](const Clock*) {});
-    deps.userDefaults = std::make_shared<JsonFilePreferences>(std::string(preferenceDomains::application));
+    deps.userDefaults =
+        std::make_shared<JsonFilePreferences>(std::string(preferenceDomains::application));
     deps.deviceKeyStore = programDeviceKeyStore();
     deps.bridgeDaemon = std::make_shared<BluetoothBridgeDaemonProcess>();
     deps.notificationCenter = std::make_shared<DBusDistributedNotificationCenter>();
@@ -83,7 +86,8 @@ MacAppModel::Dependencies modelDependencies(const std::shared_ptr<AccessibilityP
 int main(int argc, char** argv) {
     // Watching and covering other programs' windows needs X11; under Wayland the X11 platform
     // (XWayland) at least lets the application start and say so.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
     raiseOpenFileLimit();
     GuardedApplication<QApplication> app(argc, argv);
     installQtLogSink();
@@ -97,13 +101,13 @@ int main(int argc, char** argv) {
 
     SingleInstance instance;
     switch (instance.claim()) {
-    case SingleInstance::Outcome::handedOver:
-        return 0;
-    case SingleInstance::Outcome::noSessionBus:
-        qCWarning(lcShell, "no D-Bus session bus; Pellorim needs one to talk to its daemon.");
-        return 1;
-    case SingleInstance::Outcome::first:
-        break;
+        case SingleInstance::Outcome::handedOver:
+            return 0;
+        case SingleInstance::Outcome::noSessionBus:
+            qCWarning(lcShell, "no D-Bus session bus; Pellorim needs one to talk to its daemon.");
+            return 1;
+        case SingleInstance::Outcome::first:
+            break;
     }
     try {
         installDBusNotificationPoster();
@@ -115,7 +119,8 @@ int main(int argc, char** argv) {
 
     auto index = std::make_shared<desktop::DesktopEntryIndex>();
     auto watcher = windows::ActiveWindowWatcher::connect();
-    if (!watcher) qCWarning(lcShell, "no X11 display; applications cannot be watched or covered.");
+    if (!watcher)
+        qCWarning(lcShell, "no X11 display; applications cannot be watched or covered.");
     auto observer = std::make_unique<windows::ForegroundAppObserver>(std::move(watcher), index);
     auto accessibility = std::make_shared<X11AccessibilityProbe>(observer.get());
     auto icons = std::make_shared<MacApplicationIconProvider>(index);
@@ -131,8 +136,11 @@ int main(int argc, char** argv) {
     QuorvelMacApp::Parts parts;
     parts.observer = std::move(observer);
     parts.icons = services.applicationIcon;
-    parts.makeModel = [accessibility] { return std::make_unique<MacAppModel>(modelDependencies(accessibility)); };
-    parts.scenes.mainWindow = [views](MacAppModel& model, MacSettingsRelaxationProtectionController& protection) {
+    parts.makeModel = [accessibility] {
+        return std::make_unique<MacAppModel>(modelDependencies(accessibility));
+    };
+    parts.scenes.mainWindow = [views](MacAppModel& model,
+                                      MacSettingsRelaxationProtectionController& protection) {
         return views->makeMainWindow(model, protection);
     };
     parts.scenes.menuBar = [views](MacAppModel& model, std::function<void()> openMainWindow) {

@@ -13,8 +13,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "bus/private_bus.hpp"
 #include "bus/keyring_service.hpp"
+#include "bus/private_bus.hpp"
 #include "testkit/x11/private_display.hpp"
 
 namespace quorvel::journeytest {

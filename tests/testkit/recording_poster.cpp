@@ -26,7 +26,9 @@ ScopedRecordingPoster::ScopedRecordingPoster()
     installNotificationPoster(poster_);
 }
 
-ScopedRecordingPoster::~ScopedRecordingPoster() { installNotificationPoster(nullptr); }
+ScopedRecordingPoster::~ScopedRecordingPoster() {
+    installNotificationPoster(nullptr);
+}
 
 class ScopedFailingPoster::Poster final : public NotificationPoster {
 public:
@@ -41,8 +43,12 @@ ScopedFailingPoster::ScopedFailingPoster() : poster_(std::make_shared<Poster>())
     installNotificationPoster(poster_);
 }
 
-ScopedFailingPoster::~ScopedFailingPoster() { installNotificationPoster(nullptr); }
+ScopedFailingPoster::~ScopedFailingPoster() {
+    installNotificationPoster(nullptr);
+}
 
-int ScopedFailingPoster::attempts() const { return poster_->attempts; }
+int ScopedFailingPoster::attempts() const {
+    return poster_->attempts;
+}
 
 }  // namespace quorvel::testkit

@@ -102,7 +102,8 @@ int main(int argc, char** argv) {
     std::vector<xcb_window_t> windows;
     for (int i = first + 2; i + 3 < argc; i += 4) {
         windows.push_back(makeWindow(c, screen, argv + i, wmClass, title, withPid));
-        if (!ids.empty()) ids += ' ';
+        if (!ids.empty())
+            ids += ' ';
         ids += std::to_string(windows.back());
     }
     const xcb_gcontext_t gc = xcb_generate_id(c);
@@ -118,7 +119,8 @@ int main(int argc, char** argv) {
             redraw(c, gc, windows);
         if (fds[0].revents) {
             char buffer[64];
-            if (::read(STDIN_FILENO, buffer, sizeof buffer) <= 0) break;
+            if (::read(STDIN_FILENO, buffer, sizeof buffer) <= 0)
+                break;
         }
         while (auto* event = xcb_poll_for_event(c)) {
             if ((event->response_type & 0x7f) == XCB_KEY_PRESS) {
@@ -127,7 +129,8 @@ int main(int argc, char** argv) {
             }
             std::free(event);
         }
-        if (xcb_connection_has_error(c)) break;
+        if (xcb_connection_has_error(c))
+            break;
     }
     xcb_disconnect(c);
     return 0;

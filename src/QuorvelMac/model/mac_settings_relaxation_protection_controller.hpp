@@ -20,11 +20,13 @@ struct PendingMacSettingsRelaxationChallenge {
     std::string title;              // the views use "ロック対象"
     std::string changeDescription;  // e.g. the target's name + "を外す"
     std::string code;
-    std::function<void()> apply;    // the held-back edit
+    std::function<void()> apply;  // the held-back edit
 
     // A fresh id and a code of the configured length.
-    static PendingMacSettingsRelaxationChallenge make(std::string title, std::string changeDescription,
-                                                      std::int64_t codeLength, std::function<void()> apply);
+    static PendingMacSettingsRelaxationChallenge make(std::string title,
+                                                      std::string changeDescription,
+                                                      std::int64_t codeLength,
+                                                      std::function<void()> apply);
 };
 
 class MacSettingsRelaxationProtectionController final : public QObject {
@@ -32,7 +34,9 @@ class MacSettingsRelaxationProtectionController final : public QObject {
 public:
     explicit MacSettingsRelaxationProtectionController(QObject* parent = nullptr);
 
-    const SettingsRelaxationProtectionConfiguration& configuration() const { return configuration_; }
+    const SettingsRelaxationProtectionConfiguration& configuration() const {
+        return configuration_;
+    }
     bool isEffectiveEnabled() const { return isEffectiveEnabled_; }
     bool isEditingSessionActive() const { return isEditingSessionActive_; }
     const std::optional<PendingMacSettingsRelaxationChallenge>& pendingChallenge() const {

@@ -35,7 +35,8 @@ fs::path ownFolder() {
 
 // posix_spawn reports failures as an error number; file actions run in the child.
 void check(int result, const char* what) {
-    if (result != 0) throw std::system_error(result, std::generic_category(), what);
+    if (result != 0)
+        throw std::system_error(result, std::generic_category(), what);
 }
 
 void reportStatusNotWritten(const std::exception& error) {
@@ -61,12 +62,15 @@ BluetoothBridgeDaemonProcess::~BluetoothBridgeDaemonProcess() {
 }
 
 bool BluetoothBridgeDaemonProcess::isRunning() {
-    if (!pid_) return false;
+    if (!pid_)
+        return false;
     int status = 0;
     const pid_t result = ::waitpid(*pid_, &status, WNOHANG);
-    if (result == 0) return true;
+    if (result == 0)
+        return true;
     pid_.reset();  // reaped now (or not ours any more)
-    if (!stopped_) childEnded(result > 0 ? status : -1);
+    if (!stopped_)
+        childEnded(result > 0 ? status : -1);
     return false;
 }
 
@@ -89,17 +93,20 @@ void BluetoothBridgeDaemonProcess::watchForEnd(pid_t pid) {
     stopWatching();
     const int pidfd = openProcessDescriptor(pid);
     // Without pidfds (a kernel before 5.3) the child is reaped by the next isRunning() or stop().
-    if (pidfd < 0) return;
+    if (pidfd < 0)
+        return;
     endWatch_ = new QSocketNotifier(pidfd, QSocketNotifier::Read);
     QObject::connect(endWatch_, &QObject::destroyed, [pidfd] { ::close(pidfd); });
     // A pidfd becomes readable once its process has ended.
     QObject::connect(endWatch_, &QSocketNotifier::activated, endWatch_, [this] {
-        if (!isRunning()) stopWatching();
+        if (!isRunning())
+            stopWatching();
     });
 }
 
 void BluetoothBridgeDaemonProcess::stopWatching() {
-    if (!endWatch_) return;
+    if (!endWatch_)
+        return;
     endWatch_->setEnabled(false);
     // It may be the notifier whose signal runs now.
     endWatch_->deleteLater();
@@ -107,22 +114,29 @@ void BluetoothBridgeDaemonProcess::stopWatching() {
 }
 
 void BluetoothBridgeDaemonProcess::start() {
-    if (isRunning()) return;
+    if (isRunning())
+        return;
     const fs::path program = programFolder_ / "QuorvelNativeHost";
     // The child's standard input; our end never leaks into any other child.
     int pipeEnds[2];
-    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
+    if (::pipe2(pipeEnds, O_CLOEXEC) != 0)
+        throw std::system_error(errno, std::generic_category(), "pipe");
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     pid_t pid = 0;
     int result = posix_spawn_file_actions_adddup2(&actions, pipeEnds[0], STDIN_FILENO);
-    if (result == 0) result = posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    if (result == 0) result = posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    if (result == 0)
+        result =
+            posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    if (result == 0)
+        result =
+            posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     if (result == 0) {
         const auto arguments = bridgeDaemonArguments(::getpid());
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+        for (const auto& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
         argv.push_back(nullptr);
         result = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     }
@@ -132,14 +146,16 @@ void BluetoothBridgeDaemonProcess::start() {
         ::close(pipeEnds[1]);
         check(result, ("QuorvelNativeHost (" + program.string() + ")").c_str());
     }
-    if (lifetimePipeWriter_ >= 0) ::close(lifetimePipeWriter_);
+    if (lifetimePipeWriter_ >= 0)
+        ::close(lifetimePipeWriter_);
     lifetimePipeWriter_ = pipeEnds[1];
     pid_ = pid;
     watchForEnd(pid);
 }
 
 void BluetoothBridgeDaemonProcess::stop() {
-    if (stopped_) return;
+    if (stopped_)
+        return;
     stopped_ = true;
     try {
         BLELocalConnectionStore::save(BluetoothLinkState::stopped, std::string(stoppedDetail));
@@ -151,7 +167,8 @@ void BluetoothBridgeDaemonProcess::stop() {
         ::close(lifetimePipeWriter_);
         lifetimePipeWriter_ = -1;
     }
-    if (!isRunning()) return;
+    if (!isRunning())
+        return;
     ::kill(*pid_, SIGTERM);
     // The daemon ends within moments of end of input; reap it so no zombie stays behind, but
     // never hold the quitting application for long.

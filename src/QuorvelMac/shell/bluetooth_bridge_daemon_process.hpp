@@ -23,7 +23,8 @@ namespace quorvel {
 class BluetoothBridgeDaemonProcess final : public BridgeDaemonLauncher {
 public:
     // `programFolder`: where QuorvelNativeHost lies; by default the folder of this executable.
-    explicit BluetoothBridgeDaemonProcess(std::optional<std::filesystem::path> programFolder = std::nullopt);
+    explicit BluetoothBridgeDaemonProcess(
+        std::optional<std::filesystem::path> programFolder = std::nullopt);
     ~BluetoothBridgeDaemonProcess() override;
     BluetoothBridgeDaemonProcess(const BluetoothBridgeDaemonProcess&) = delete;
     BluetoothBridgeDaemonProcess& operator=(const BluetoothBridgeDaemonProcess&) = delete;

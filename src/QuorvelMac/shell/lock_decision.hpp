@@ -37,6 +37,7 @@ struct LockDecisionInput {
 
 // The first enabled application target whose identifier equals the snapshot's bundle identifier
 // exactly decides; an allow window for it that ends later than now releases it.
-LockDecision decideLock(const RunningApplicationSnapshot& frontmost, const LockDecisionInput& input);
+LockDecision decideLock(const RunningApplicationSnapshot& frontmost,
+                        const LockDecisionInput& input);
 
 }  // namespace quorvel

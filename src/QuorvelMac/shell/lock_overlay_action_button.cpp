@@ -96,7 +96,8 @@ void LockOverlayActionButton::paintEvent(QPaintEvent*) {
     int x = (width() - symbolWidth() - title) / 2;
     if (symbolShown_) {
         const QPixmap symbol = ui::theme::tintedSymbol(symbol_, kSymbolSide, ink);
-        painter.drawPixmap(QRect(x, (height() - kSymbolSide) / 2, kSymbolSide, kSymbolSide), symbol);
+        painter.drawPixmap(QRect(x, (height() - kSymbolSide) / 2, kSymbolSide, kSymbolSide),
+                           symbol);
         x += symbolWidth();
     }
     painter.setPen(ink);

@@ -17,7 +17,8 @@ struct LockOverlayActionPresentation {
     explicit LockOverlayActionPresentation(const LockOverlayState::Status& status);
     LockOverlayActionPresentation(std::string title, std::string symbol, bool isEnabled)
         : title(std::move(title)), symbol(std::move(symbol)), isEnabled(isEnabled) {}
-    friend bool operator==(const LockOverlayActionPresentation&, const LockOverlayActionPresentation&) = default;
+    friend bool operator==(const LockOverlayActionPresentation&,
+                           const LockOverlayActionPresentation&) = default;
 };
 
 struct LockOverlayStatusPresentation {
@@ -26,9 +27,13 @@ struct LockOverlayStatusPresentation {
     bool isTitleProminent = false;
 
     explicit LockOverlayStatusPresentation(const LockOverlayState::Status& status);
-    LockOverlayStatusPresentation(std::string title, std::optional<std::string> message, bool isTitleProminent)
-        : title(std::move(title)), message(std::move(message)), isTitleProminent(isTitleProminent) {}
-    friend bool operator==(const LockOverlayStatusPresentation&, const LockOverlayStatusPresentation&) = default;
+    LockOverlayStatusPresentation(std::string title, std::optional<std::string> message,
+                                  bool isTitleProminent)
+        : title(std::move(title)),
+          message(std::move(message)),
+          isTitleProminent(isTitleProminent) {}
+    friend bool operator==(const LockOverlayStatusPresentation&,
+                           const LockOverlayStatusPresentation&) = default;
 };
 
 // True while a request is on its way (requesting, confirming delivery, waiting for the iPhone):

@@ -49,14 +49,15 @@ int LockOverlayStatusRow::textWidth(int width) const {
 
 QRect LockOverlayStatusRow::block(int width) const {
     const int text = textWidth(width);
-    const int inner =
-        std::max(leading_->height(), label_->heightForWidth(text));
+    const int inner = std::max(leading_->height(), label_->heightForWidth(text));
     const QSize size(padding_.left() + leading_->width() + gap_ + text + padding_.right(),
                      padding_.top() + inner + padding_.bottom());
     return {QPoint((width - size.width()) / 2, 0), size};
 }
 
-int LockOverlayStatusRow::heightForWidth(int width) const { return block(width).height(); }
+int LockOverlayStatusRow::heightForWidth(int width) const {
+    return block(width).height();
+}
 
 QSize LockOverlayStatusRow::sizeHint() const {
     const int natural = label_->fontMetrics().horizontalAdvance(label_->text()) + 1;

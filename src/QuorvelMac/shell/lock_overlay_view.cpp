@@ -64,7 +64,8 @@ void paintCardShape(QWidget* widget) {
 // widget that has an effect (the status fade, the button's dimming).
 class CardShadow final : public QWidget {
 public:
-    explicit CardShadow(QWidget* parent) : QWidget(parent), effect_(new QGraphicsDropShadowEffect(this)) {
+    explicit CardShadow(QWidget* parent)
+        : QWidget(parent), effect_(new QGraphicsDropShadowEffect(this)) {
         setAttribute(Qt::WA_TransparentForMouseEvents);
         effect_->setBlurRadius(28);
         effect_->setOffset(0, 10);
@@ -139,14 +140,17 @@ LockOverlayStatusRow* symbolRow(const QString& text, const std::string& symbol, 
 
 // Desaturates an image: 1.0 keeps the colours, 0.0 gives grey.
 QPixmap saturated(const QPixmap& pixmap, double saturation) {
-    if (saturation >= 1.0 || pixmap.isNull()) return pixmap;
+    if (saturation >= 1.0 || pixmap.isNull())
+        return pixmap;
     QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
             const QRgb p = line[x];
             const double grey = 0.2126 * qRed(p) + 0.7152 * qGreen(p) + 0.0722 * qBlue(p);
-            auto mix = [&](int c) { return qBound(0, int(grey + (c - grey) * saturation + 0.5), 255); };
+            auto mix = [&](int c) {
+                return qBound(0, int(grey + (c - grey) * saturation + 0.5), 255);
+            };
             line[x] = qRgba(mix(qRed(p)), mix(qGreen(p)), mix(qBlue(p)), qAlpha(p));
         }
     }
@@ -199,7 +203,8 @@ void LockOverlayView::applyStep(const Step& step) {
     icon_->setVisible(step.icon > 0);
     if (step.icon > 0 && icon_->width() != step.icon) {
         icon_->resize(step.icon, step.icon);
-        if (state_) updateIcon(state_->target, state_->status);
+        if (state_)
+            updateIcon(state_->target, state_->status);
     }
     name_->setVisible(step.name);
     scaleFont(name_, step.nameScale);
@@ -220,17 +225,22 @@ int LockOverlayView::elementHeight(const Step& step, QWidget* element, int insid
 int LockOverlayView::cardHeight(const Step& step, int width) const {
     const int inside = width - 2 * step.paddingX;
     QList<int> heights;
-    if (step.icon > 0) heights << step.icon;
-    if (step.name) heights << name_->heightForWidth(inside);
+    if (step.icon > 0)
+        heights << step.icon;
+    if (step.name)
+        heights << name_->heightForWidth(inside);
     int block = 0;
     int shown = 0;
     for (QWidget* element : elements_) {
-        if (element == message_ && !step.message) continue;
-        block += (shown++ > 0 ? std::min(8, step.spacing) : 0) + elementHeight(step, element, inside);
+        if (element == message_ && !step.message)
+            continue;
+        block +=
+            (shown++ > 0 ? std::min(8, step.spacing) : 0) + elementHeight(step, element, inside);
     }
     heights << block << button_->heightForWidth(std::min(kButtonWidth, inside));
     int total = 2 * step.paddingY + step.spacing * (int(heights.size()) - 1);
-    for (const int height : heights) total += height;
+    for (const int height : heights)
+        total += height;
     return total;
 }
 
@@ -248,7 +258,8 @@ void LockOverlayView::placeCard(const Step& step, int width, int height) {
     }
     int top = 0;
     for (QWidget* element : elements_) {
-        if (!element->isVisibleTo(statusBlock_)) continue;
+        if (!element->isVisibleTo(statusBlock_))
+            continue;
         const int elementTop = top > 0 ? top + std::min(8, step.spacing) : 0;
         const int elementHeight = this->elementHeight(step, element, inside);
         element->setGeometry(0, elementTop, inside, elementHeight);
@@ -257,7 +268,8 @@ void LockOverlayView::placeCard(const Step& step, int width, int height) {
     statusBlock_->setGeometry(step.paddingX, y, inside, top);
     y += top + step.spacing;
     const int buttonWidth = std::min(kButtonWidth, inside);
-    button_->setGeometry((width - buttonWidth) / 2, y, buttonWidth, button_->heightForWidth(buttonWidth));
+    button_->setGeometry((width - buttonWidth) / 2, y, buttonWidth,
+                         button_->heightForWidth(buttonWidth));
     card_->setGeometry((this->width() - width) / 2, (this->height() - height) / 2, width, height);
 }
 
@@ -296,8 +308,10 @@ void LockOverlayView::setState(const LockOverlayState& state, std::function<void
         updateButton(state.status);
     }
     fitToSize();
-    if (targetChanged || statusChanged) updateIcon(state.target, state.status);
-    if (!statusChanged) return;
+    if (targetChanged || statusChanged)
+        updateIcon(state.target, state.status);
+    if (!statusChanged)
+        return;
     // A status change fades the new block in, ease-in-out over 0.2 s.
     auto* fade = new QGraphicsOpacityEffect(statusBlock_);
     statusBlock_->setGraphicsEffect(fade);
@@ -309,7 +323,8 @@ void LockOverlayView::setState(const LockOverlayState& state, std::function<void
     animation->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
-void LockOverlayView::updateIcon(const MacLockTarget& target, const LockOverlayState::Status& status) {
+void LockOverlayView::updateIcon(const MacLockTarget& target,
+                                 const LockOverlayState::Status& status) {
     iconSaturation_ = isRequestInFlight(status) ? 0.4 : 1.0;
     // The generic "app" symbol is drawn in the text colour: it is drawn again in a new scheme.
     theme::setPicture(icon_, [this, target, saturation = iconSaturation_] {
@@ -334,51 +349,56 @@ void LockOverlayView::rebuildStatusBlock(const LockOverlayState::Status& status)
         elements_ << message_;
     };
     switch (status.kind) {
-    case Kind::locked: {
-        auto* pill = symbolRow(QStringLiteral("ロック中"), "lock.fill", Ink::secondary,
-                               theme::font(theme::TextStyle::callout, QFont::Medium), statusBlock_);
-        pill->setCapsule(QMargins(12, 6, 12, 6));
-        pill->label()->setObjectName("mac-lock-status-title");
-        elements_ << pill;
-        addMessage(QStringLiteral("解除するには、iPhoneでミッションをクリアしてください。"));
-        break;
+        case Kind::locked: {
+            auto* pill =
+                symbolRow(QStringLiteral("ロック中"), "lock.fill", Ink::secondary,
+                          theme::font(theme::TextStyle::callout, QFont::Medium), statusBlock_);
+            pill->setCapsule(QMargins(12, 6, 12, 6));
+            pill->label()->setObjectName("mac-lock-status-title");
+            elements_ << pill;
+            addMessage(QStringLiteral("解除するには、iPhoneでミッションをクリアしてください。"));
+            break;
+        }
+        case Kind::requesting:
+        case Kind::confirmingIPhoneDelivery:
+        case Kind::waitingForIPhone: {
+            const LockOverlayStatusPresentation presentation(status);
+            auto* spinner = new ui::BusyIndicator(kSymbolSide);
+            spinner->setObjectName("mac-lock-spinner");
+            auto* row = new LockOverlayStatusRow(
+                spinner, QString::fromStdString(presentation.title), 10, statusBlock_);
+            QLabel* title = row->label();
+            title->setObjectName("mac-lock-status-title");
+            title->setProperty("prominent", presentation.isTitleProminent);
+            theme::setForeground(title,
+                                 presentation.isTitleProminent ? Ink::primary : Ink::secondary);
+            setBaseFont(title, theme::font(theme::TextStyle::body));
+            elements_ << row;
+            if (presentation.message)
+                addMessage(QString::fromStdString(*presentation.message));
+            break;
+        }
+        case Kind::approved: {
+            auto* row = symbolRow(QStringLiteral("解除されました"), "checkmark.circle.fill",
+                                  Ink::green, theme::font(theme::TextStyle::body), statusBlock_);
+            row->label()->setObjectName("mac-lock-status-title");
+            elements_ << row;
+            break;
+        }
+        case Kind::failed: {
+            // Long messages take the width there is, up to 420, and wrap there, centred, the symbol
+            // right beside them.
+            auto* row =
+                symbolRow(QString::fromStdString(status.message), "exclamationmark.triangle.fill",
+                          Ink::orange, theme::font(theme::TextStyle::body), statusBlock_);
+            row->label()->setObjectName("mac-lock-status-title");
+            row->setMaximumTextWidth(kFailureWidth);
+            elements_ << row;
+            break;
+        }
     }
-    case Kind::requesting:
-    case Kind::confirmingIPhoneDelivery:
-    case Kind::waitingForIPhone: {
-        const LockOverlayStatusPresentation presentation(status);
-        auto* spinner = new ui::BusyIndicator(kSymbolSide);
-        spinner->setObjectName("mac-lock-spinner");
-        auto* row = new LockOverlayStatusRow(spinner, QString::fromStdString(presentation.title), 10,
-                                             statusBlock_);
-        QLabel* title = row->label();
-        title->setObjectName("mac-lock-status-title");
-        title->setProperty("prominent", presentation.isTitleProminent);
-        theme::setForeground(title, presentation.isTitleProminent ? Ink::primary : Ink::secondary);
-        setBaseFont(title, theme::font(theme::TextStyle::body));
-        elements_ << row;
-        if (presentation.message) addMessage(QString::fromStdString(*presentation.message));
-        break;
-    }
-    case Kind::approved: {
-        auto* row = symbolRow(QStringLiteral("解除されました"), "checkmark.circle.fill", Ink::green,
-                              theme::font(theme::TextStyle::body), statusBlock_);
-        row->label()->setObjectName("mac-lock-status-title");
-        elements_ << row;
-        break;
-    }
-    case Kind::failed: {
-        // Long messages take the width there is, up to 420, and wrap there, centred, the symbol
-        // right beside them.
-        auto* row = symbolRow(QString::fromStdString(status.message), "exclamationmark.triangle.fill",
-                              Ink::orange, theme::font(theme::TextStyle::body), statusBlock_);
-        row->label()->setObjectName("mac-lock-status-title");
-        row->setMaximumTextWidth(kFailureWidth);
-        elements_ << row;
-        break;
-    }
-    }
-    for (QWidget* element : elements_) element->show();
+    for (QWidget* element : elements_)
+        element->show();
 }
 
 }  // namespace quorvel

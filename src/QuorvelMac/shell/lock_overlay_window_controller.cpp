@@ -36,7 +36,8 @@ LockOverlayPanel::LockOverlayPanel(LockOverlayView::IconSource icons)
 }
 
 LockOverlayWindowController::LockOverlayWindowController(windows::ForegroundAppObserver* observer,
-                                                         LockOverlayView::IconSource icons, QObject* parent)
+                                                         LockOverlayView::IconSource icons,
+                                                         QObject* parent)
     : QObject(parent), observer_(observer), icons_(std::move(icons)) {
     tracking_.setInterval(trackingIntervalMs);
     tracking_.setTimerType(Qt::PreciseTimer);
@@ -44,17 +45,23 @@ LockOverlayWindowController::LockOverlayWindowController(windows::ForegroundAppO
     if (observer_ && observer_->watcher()) {
         // Follow at once instead of at the next tick.
         auto follow = [this] {
-            if (processIdentifier_) refreshFrame();
+            if (processIdentifier_)
+                refreshFrame();
         };
-        connect(observer_->watcher(), &windows::ActiveWindowWatcher::activeWindowChanged, this, follow);
-        connect(observer_->watcher(), &windows::ActiveWindowWatcher::activeWindowGeometryChanged, this, follow);
+        connect(observer_->watcher(), &windows::ActiveWindowWatcher::activeWindowChanged, this,
+                follow);
+        connect(observer_->watcher(), &windows::ActiveWindowWatcher::activeWindowGeometryChanged,
+                this, follow);
     }
 }
 
-LockOverlayWindowController::~LockOverlayWindowController() { delete panel_; }
+LockOverlayWindowController::~LockOverlayWindowController() {
+    delete panel_;
+}
 
 void LockOverlayWindowController::ensurePanel() {
-    if (panel_) return;
+    if (panel_)
+        return;
     panel_ = new LockOverlayPanel(icons_);
     // The native window exists before the first show, and a compositing window manager never
     // draws it past its compositor.
@@ -67,12 +74,14 @@ void LockOverlayWindowController::prepare() {
     // pay it now, out of sight, with a stand-in state painted once.
     MacLockTarget standIn;
     standIn.displayName = "Pellorim";
-    panel_->view()->setState(LockOverlayState{standIn, LockOverlayState::Status::locked()}, nullptr);
+    panel_->view()->setState(LockOverlayState{standIn, LockOverlayState::Status::locked()},
+                             nullptr);
     panel_->setGeometry(-20000, -20000, 900, 700);
     panel_->show();
     panel_->repaint();
     panel_->hide();
-    if (auto* c = qtConnection()) xcb_flush(c);
+    if (auto* c = qtConnection())
+        xcb_flush(c);
 }
 
 void LockOverlayWindowController::show(const LockOverlayState& state, pid_t processIdentifier,
@@ -89,18 +98,21 @@ void LockOverlayWindowController::show(const LockOverlayState& state, pid_t proc
     panel_->setWindowOpacity(1.0);
     processIdentifier_ = processIdentifier;
     refreshFrame();
-    if (!tracking_.isActive()) tracking_.start();
+    if (!tracking_.isActive())
+        tracking_.start();
 }
 
 void LockOverlayWindowController::close() {
     tracking_.stop();
     processIdentifier_.reset();
-    if (!panel_) return;
+    if (!panel_)
+        return;
     if (!panel_->isVisible()) {
         orderOut();
         return;
     }
-    if (fade_ && fade_->state() == QAbstractAnimation::Running) return;  // already fading out
+    if (fade_ && fade_->state() == QAbstractAnimation::Running)
+        return;  // already fading out
     auto* animation = new QPropertyAnimation(panel_, "windowOpacity", this);
     animation->setDuration(180);
     animation->setStartValue(panel_->windowOpacity());
@@ -114,17 +126,22 @@ void LockOverlayWindowController::close() {
 }
 
 void LockOverlayWindowController::orderOut() {
-    if (!panel_ || !panel_->isVisible()) return;
+    if (!panel_ || !panel_->isVisible())
+        return;
     panel_->hide();
     placed_.reset();
-    if (auto* c = qtConnection()) xcb_flush(c);
+    if (auto* c = qtConnection())
+        xcb_flush(c);
 }
 
 void LockOverlayWindowController::refreshFrame() {
-    if (!panel_) return;
-    if (!processIdentifier_ || !observer_) return orderOut();
+    if (!panel_)
+        return;
+    if (!processIdentifier_ || !observer_)
+        return orderOut();
     const auto rect = observer_->frame(*processIdentifier_);
-    if (!rect) return orderOut();
+    if (!rect)
+        return orderOut();
     place(*rect);
 }
 
@@ -132,16 +149,18 @@ void LockOverlayWindowController::place(const windows::ScreenRect& nativeRect) {
     const auto pixels = windows::pixelGeometry(nativeRect);
     // Qt keeps logical pixels; the exact device pixels follow natively below.
     const qreal ratio = panel_->screen() ? panel_->screen()->devicePixelRatio() : 1.0;
-    const QRect logical(qRound(pixels.x / ratio), qRound(pixels.y / ratio), qRound(pixels.width / ratio),
-                        qRound(pixels.height / ratio));
+    const QRect logical(qRound(pixels.x / ratio), qRound(pixels.y / ratio),
+                        qRound(pixels.width / ratio), qRound(pixels.height / ratio));
     const auto window = static_cast<xcb_window_t>(panel_->winId());
     if (panel_->isVisible() && placed_ == pixels) {
         // Nothing moved: only stay on top (a window manager may have raised a frame over us).
         windows::raiseAbove(qtConnection(), window);
         return;
     }
-    if (panel_->geometry() != logical) panel_->setGeometry(logical);
-    if (!panel_->isVisible()) panel_->show();
+    if (panel_->geometry() != logical)
+        panel_->setGeometry(logical);
+    if (!panel_->isVisible())
+        panel_->show();
     windows::placeAbove(qtConnection(), window, pixels);
     placed_ = pixels;
 }

@@ -34,8 +34,8 @@ private:
 class LockOverlayWindowController final : public QObject {
     Q_OBJECT
 public:
-    LockOverlayWindowController(windows::ForegroundAppObserver* observer, LockOverlayView::IconSource icons,
-                                QObject* parent = nullptr);
+    LockOverlayWindowController(windows::ForegroundAppObserver* observer,
+                                LockOverlayView::IconSource icons, QObject* parent = nullptr);
     ~LockOverlayWindowController() override;
 
     // Makes the panel and shows it once off-screen, so that the first real show is as quick as
@@ -44,7 +44,8 @@ public:
 
     // Shows `state` and keeps the panel over the focused window of the process while it is in
     // front. Repeated calls swap the content; one panel, one tick.
-    void show(const LockOverlayState& state, pid_t processIdentifier, std::function<void()> onUnlock);
+    void show(const LockOverlayState& state, pid_t processIdentifier,
+              std::function<void()> onUnlock);
     // Stops following and fades the panel out (at once when it is not visible).
     void close();
 

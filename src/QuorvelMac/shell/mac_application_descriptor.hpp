@@ -17,11 +17,12 @@ enum class MacApplicationDescriptorError { notAnApplication, missingBundleIdenti
 // Name[ja], then Name, then the file name without the suffix. Throws
 // Error<MacApplicationDescriptorError> for a file that is not an application entry or yields a
 // blank id, and std::system_error when it cannot be read.
-MacApplicationDescriptor readMacApplicationDescriptor(const std::filesystem::path& file,
-                                                      const std::vector<std::filesystem::path>& folders);
+MacApplicationDescriptor readMacApplicationDescriptor(
+    const std::filesystem::path& file, const std::vector<std::filesystem::path>& folders);
 
 // The descriptors of the files that could be read, in the given order; the others are left out.
-std::vector<MacApplicationDescriptor> readableDescriptors(const std::vector<std::filesystem::path>& files,
-                                                          const std::vector<std::filesystem::path>& folders);
+std::vector<MacApplicationDescriptor> readableDescriptors(
+    const std::vector<std::filesystem::path>& files,
+    const std::vector<std::filesystem::path>& folders);
 
 }  // namespace quorvel

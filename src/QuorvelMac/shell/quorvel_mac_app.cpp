@@ -47,21 +47,24 @@ void QuorvelMacApp::connectModel() {
     MacAppModel* m = model_.get();
     connect(m, &MacAppModel::settingsRelaxationConfigurationChanged, this,
             &QuorvelMacApp::refreshSettingsRelaxationProtection);
-    connect(m, &MacAppModel::overlayChanged, this, [this] { updateOverlayWindow(model_->overlay()); });
-    connect(m, &MacAppModel::authorizationRevisionChanged, this, &QuorvelMacApp::reevaluateFrontmostApplication);
+    connect(m, &MacAppModel::overlayChanged, this,
+            [this] { updateOverlayWindow(model_->overlay()); });
+    connect(m, &MacAppModel::authorizationRevisionChanged, this,
+            &QuorvelMacApp::reevaluateFrontmostApplication);
     connect(m, &MacAppModel::targetsChanged, this, &QuorvelMacApp::reevaluateFrontmostApplication);
     connect(m, &MacAppModel::accessibilityPermissionGrantedChanged, this,
             &QuorvelMacApp::reevaluateFrontmostApplication);
     connect(m, &MacAppModel::setupStatusChanged, this, &QuorvelMacApp::updateTrayIcon);
     connect(m, &MacAppModel::allowWindowsChanged, this, &QuorvelMacApp::updateTrayIcon);
-    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state == Qt::ApplicationActive) {
-            model_->refreshAccessibilityPermission(false);
-            reevaluateFrontmostApplication();
-        } else {
-            relaxation_.setEditingSessionActive(false);
-        }
-    });
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive) {
+                    model_->refreshAccessibilityPermission(false);
+                    reevaluateFrontmostApplication();
+                } else {
+                    relaxation_.setEditingSessionActive(false);
+                }
+            });
     // After a suspend the application in front may have changed unseen.
     QDBusConnection::systemBus().connect(
         QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
@@ -70,7 +73,8 @@ void QuorvelMacApp::connectModel() {
 }
 
 void QuorvelMacApp::startForegroundObservation() {
-    if (model_->isMarketingFixture() || didStartForegroundObservation_) return;
+    if (model_->isMarketingFixture() || didStartForegroundObservation_)
+        return;
     didStartForegroundObservation_ = true;
     QPointer<QuorvelMacApp> self(this);
     observer_->start([self](const std::optional<RunningApplicationSnapshot>& snapshot) {
@@ -78,7 +82,8 @@ void QuorvelMacApp::startForegroundObservation() {
         QMetaObject::invokeMethod(
             self.data(),
             [self, snapshot] {
-                if (self) self->handleForegroundApplication(snapshot);
+                if (self)
+                    self->handleForegroundApplication(snapshot);
             },
             Qt::QueuedConnection);
     });
@@ -89,12 +94,14 @@ void QuorvelMacApp::reevaluateFrontmostApplication() {
     handleForegroundApplication(observer_->currentSnapshot());
 }
 
-void QuorvelMacApp::handleForegroundApplication(const std::optional<RunningApplicationSnapshot>& snapshot) {
+void QuorvelMacApp::handleForegroundApplication(
+    const std::optional<RunningApplicationSnapshot>& snapshot) {
     const auto release = [this] {
         blockedProcessIdentifier_.reset();
         overlay_->close();
     };
-    if (!snapshot) return release();
+    if (!snapshot)
+        return release();
     model_->refreshAccessibilityPermission(false);
     LockDecisionInput input;
     input.accessibilityPermissionGranted = model_->accessibilityPermissionGranted();
@@ -104,21 +111,23 @@ void QuorvelMacApp::handleForegroundApplication(const std::optional<RunningAppli
     input.overlay = model_->overlay();
     const LockDecision decision = decideLock(*snapshot, input);
     switch (decision.kind) {
-    case LockDecision::Kind::release:
-        return release();
-    case LockDecision::Kind::resume:
-        blockedProcessIdentifier_ = decision.processIdentifier;
-        return updateOverlayWindow(model_->overlay());
-    case LockDecision::Kind::lockNew:
-        blockedProcessIdentifier_ = decision.processIdentifier;
-        // The overlay's change handler shows the panel.
-        model_->setOverlay(LockOverlayState{*decision.target, LockOverlayState::Status::locked()});
-        return;
+        case LockDecision::Kind::release:
+            return release();
+        case LockDecision::Kind::resume:
+            blockedProcessIdentifier_ = decision.processIdentifier;
+            return updateOverlayWindow(model_->overlay());
+        case LockDecision::Kind::lockNew:
+            blockedProcessIdentifier_ = decision.processIdentifier;
+            // The overlay's change handler shows the panel.
+            model_->setOverlay(
+                LockOverlayState{*decision.target, LockOverlayState::Status::locked()});
+            return;
     }
 }
 
 void QuorvelMacApp::updateOverlayWindow(std::optional<LockOverlayState> overlay) {
-    if (!overlay || !blockedProcessIdentifier_) return overlay_->close();
+    if (!overlay || !blockedProcessIdentifier_)
+        return overlay_->close();
     QPointer<MacAppModel> model(model_.get());
     // The request shows the panel again with a new callback, which replaces this one; the model
     // takes its own copy of the target before anything changes.
@@ -150,15 +159,18 @@ void QuorvelMacApp::installTrayIcon() {
     }
     // The desktop switching its scheme changes the palette's colours, which the pixels are in.
     ui::theme::followScheme(tray_.get(), QStringLiteral("tray icon"), [this] { updateTrayIcon(); });
-    connect(tray_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger) showMainWindow();
-    });
+    connect(tray_.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger)
+                    showMainWindow();
+            });
     updateTrayIcon();
     tray_->show();
 }
 
 void QuorvelMacApp::updateTrayIcon() {
-    if (!tray_) return;
+    if (!tray_)
+        return;
     // The desktop colours the named symbolic icon for its panel; its pixels, for a tray that
     // takes them instead, are in the panel's text colour. A tray that names no colour may still
     // be of any shade (a dark one under a light scheme), so the glyph carries a halo that stands
@@ -183,14 +195,16 @@ void QuorvelMacApp::showMainWindow() {
         mainWindow_->setMinimumSize(820, 560);
         mainWindow_->installEventFilter(this);
     }
-    if (!mainWindow_) return;
+    if (!mainWindow_)
+        return;
     mainWindow_->show();
     mainWindow_->raise();
     mainWindow_->activateWindow();
 }
 
 bool QuorvelMacApp::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == mainWindow_ && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+    if (watched == mainWindow_ &&
+        (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
         onMainWindowShown(event->type() == QEvent::Show);
     }
     return QObject::eventFilter(watched, event);
@@ -199,16 +213,19 @@ bool QuorvelMacApp::eventFilter(QObject* watched, QEvent* event) {
 void QuorvelMacApp::onMainWindowShown(bool shown) {
     if (shown) {
         refreshSettingsRelaxationProtection();
-        if (!refreshLoop_.isActive()) refreshLoop_.start();
+        if (!refreshLoop_.isActive())
+            refreshLoop_.start();
     } else {
-        // The refresh runs only while the window is shown; a closed window ends the editing session.
+        // The refresh runs only while the window is shown; a closed window ends the editing
+        // session.
         refreshLoop_.stop();
         relaxation_.setEditingSessionActive(false);
     }
 }
 
 void QuorvelMacApp::reevaluateAfterSleep(bool goingToSleep) {
-    if (!goingToSleep) reevaluateFrontmostApplication();
+    if (!goingToSleep)
+        reevaluateFrontmostApplication();
 }
 
 }  // namespace quorvel

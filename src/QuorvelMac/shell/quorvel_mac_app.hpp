@@ -34,7 +34,8 @@ class QuorvelMacApp final : public QObject {
 public:
     // The windows and the tray menu, made by the views; the shell gives them the objects they show.
     struct Scenes {
-        std::function<QWidget*(MacAppModel&, MacSettingsRelaxationProtectionController&)> mainWindow;
+        std::function<QWidget*(MacAppModel&, MacSettingsRelaxationProtectionController&)>
+            mainWindow;
         // The tray icon's menu; `openMainWindow` brings the main window to the front.
         std::function<QMenu*(MacAppModel&, std::function<void()> openMainWindow)> menuBar;
     };

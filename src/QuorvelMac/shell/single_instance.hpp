@@ -19,9 +19,9 @@ class SingleInstance final : public QObject {
     Q_CLASSINFO("D-Bus Interface", "app.quorvel.mac.Application")
 public:
     enum class Outcome {
-        first,          // we own the name: run
-        handedOver,     // another instance runs and was asked to show its window: end
-        noSessionBus,   // nothing to ask: run, but a second start cannot be noticed
+        first,         // we own the name: run
+        handedOver,    // another instance runs and was asked to show its window: end
+        noSessionBus,  // nothing to ask: run, but a second start cannot be noticed
     };
 
     explicit SingleInstance(QObject* parent = nullptr);

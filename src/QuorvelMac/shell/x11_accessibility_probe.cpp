@@ -5,14 +5,17 @@
 namespace quorvel {
 
 const char* X11AccessibilityProbe::explanation() {
-    return "Pellorimがロック対象のアプリのウインドウを見つけて覆うには、X11のデスクトップセッションと、"
-           "アクティブなウインドウを知らせるウインドウマネージャが必要です。Waylandのセッションでは使えません。"
+    return "Pellorimがロック対象のアプリのウインドウを見つけて覆うには、X11のデスクトップセッション"
+           "と、"
+           "アクティブなウインドウを知らせるウインドウマネージャが必要です。Waylandのセッションでは"
+           "使えません。"
            "ログイン画面でX11（Xorg）のセッションを選んでから、Pellorimを開き直してください。";
 }
 
 bool X11AccessibilityProbe::isTrusted(bool prompt) {
     const bool trusted = observer_ && observer_->canObserveWindows();
-    if (!trusted && prompt) openSettings();
+    if (!trusted && prompt)
+        openSettings();
     return trusted;
 }
 

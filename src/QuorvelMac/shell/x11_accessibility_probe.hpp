@@ -12,7 +12,8 @@ namespace quorvel {
 
 class X11AccessibilityProbe final : public AccessibilityProbe {
 public:
-    explicit X11AccessibilityProbe(windows::ForegroundAppObserver* observer) : observer_(observer) {}
+    explicit X11AccessibilityProbe(windows::ForegroundAppObserver* observer)
+        : observer_(observer) {}
     bool isTrusted(bool prompt) override;
     void openSettings() override;
 

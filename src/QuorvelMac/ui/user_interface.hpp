@@ -33,7 +33,8 @@ public:
 
     // A new main window; the tray menu, once made, is also reachable from it (for desktops
     // that show no tray).
-    QWidget* makeMainWindow(MacAppModel& model, MacSettingsRelaxationProtectionController& controller);
+    QWidget* makeMainWindow(MacAppModel& model,
+                            MacSettingsRelaxationProtectionController& controller);
     // The tray icon's context menu; `openMainWindow` brings the main window to the front.
     QMenu* makeTrayMenu(MacAppModel& model, std::function<void()> openMainWindow);
     // Shows, raises and activates the settings window (made on first use, kept when closed).

@@ -18,8 +18,9 @@ ParentWatch::ParentWatch(std::int32_t parentProcessId)
     isParent_ = ::getppid() == parentProcessId;
     if (!isParent_ || descriptor_ >= 0)
         return;
-    qCWarning(lcDaemon, "cannot watch the parent process %d: %s; the daemon ends only with its "
-                        "standard input",
+    qCWarning(lcDaemon,
+              "cannot watch the parent process %d: %s; the daemon ends only with its "
+              "standard input",
               static_cast<int>(parentProcessId), std::strerror(openError));
 }
 

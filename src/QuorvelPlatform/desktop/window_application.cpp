@@ -14,7 +14,8 @@ namespace {
 std::optional<fs::path> resolved(const fs::path& path) {
     std::error_code error;
     auto canonical = fs::canonical(path, error);
-    if (error) return std::nullopt;
+    if (error)
+        return std::nullopt;
     return canonical;
 }
 
@@ -44,7 +45,8 @@ std::vector<std::string> unitNameCandidates(std::string_view unit) {
     if (unit.starts_with("app-") && unit.ends_with(".scope")) {
         body = unit.substr(4, unit.size() - 4 - 6);
         const auto dash = body.rfind('-');
-        if (dash == std::string_view::npos) return {};
+        if (dash == std::string_view::npos)
+            return {};
         body = body.substr(0, dash);
     } else if (unit.starts_with("app-") && unit.ends_with(".service")) {
         body = unit.substr(4, unit.size() - 4 - 8);
@@ -60,9 +62,11 @@ std::vector<std::string> unitNameCandidates(std::string_view unit) {
 }
 
 const DesktopEntry* byNamedEntry(const std::optional<std::string>& name, DesktopEntryIndex& index) {
-    if (!name || name->empty()) return nullptr;
+    if (!name || name->empty())
+        return nullptr;
     std::string id = *name;
-    if (id.ends_with(".desktop")) id.resize(id.size() - 8);
+    if (id.ends_with(".desktop"))
+        id.resize(id.size() - 8);
     return index.find(id);
 }
 
@@ -74,10 +78,12 @@ const DesktopEntry* byWmClass(const WindowIdentity& window, DesktopEntryIndex& i
         }
     }
     for (const auto* name : {&window.wmClassClass, &window.wmClassInstance}) {
-        if (!*name || (*name)->empty()) continue;
+        if (!*name || (*name)->empty())
+            continue;
         const std::string lowered = asciiLowercased(**name);
         for (const auto& [id, entry] : index.entries()) {
-            if (asciiLowercased(id) == lowered) return &entry;
+            if (asciiLowercased(id) == lowered)
+                return &entry;
         }
     }
     return nullptr;
@@ -86,9 +92,11 @@ const DesktopEntry* byWmClass(const WindowIdentity& window, DesktopEntryIndex& i
 const DesktopEntry* byExecutable(const fs::path& executable, DesktopEntryIndex& index) {
     for (const auto& [id, entry] : index.entries()) {
         for (const auto* command : {&entry.tryExec, &entry.exec}) {
-            if (!*command) continue;
+            if (!*command)
+                continue;
             const auto program = programOfCommand(**command);
-            if (program && resolved(*program) == executable) return &entry;
+            if (program && resolved(*program) == executable)
+                return &entry;
         }
     }
     return nullptr;
@@ -98,7 +106,8 @@ const DesktopEntry* byExecutable(const fs::path& executable, DesktopEntryIndex& 
 
 ProcessFacts readProcessFacts(pid_t pid) {
     ProcessFacts facts;
-    if (pid <= 0) return facts;
+    if (pid <= 0)
+        return facts;
     const fs::path folder = fs::path("/proc") / std::to_string(pid);
     std::ifstream cgroup(folder / "cgroup");
     if (cgroup) {
@@ -117,13 +126,16 @@ std::optional<std::string> applicationIdFromCgroup(const std::string& cgroup,
     while (std::getline(lines, line)) {
         // "<hierarchy>:<controllers>:<path>"; the innermost app unit decides.
         const auto colon = line.find(':', line.find(':') + 1);
-        if (colon == std::string::npos) continue;
+        if (colon == std::string::npos)
+            continue;
         const fs::path path(line.substr(colon + 1));
         std::vector<std::string> units;
-        for (const auto& component : path) units.push_back(component.string());
+        for (const auto& component : path)
+            units.push_back(component.string());
         for (auto it = units.rbegin(); it != units.rend(); ++it) {
             for (const auto& candidate : unitNameCandidates(*it)) {
-                if (index.find(candidate)) return candidate;
+                if (index.find(candidate))
+                    return candidate;
             }
         }
     }
@@ -132,13 +144,18 @@ std::optional<std::string> applicationIdFromCgroup(const std::string& cgroup,
 
 const DesktopEntry* applicationOfWindow(const WindowIdentity& window, const ProcessFacts& process,
                                         DesktopEntryIndex& index) {
-    if (const auto* entry = byNamedEntry(window.gtkApplicationId, index)) return entry;
-    if (const auto* entry = byNamedEntry(window.kdeDesktopFile, index)) return entry;
+    if (const auto* entry = byNamedEntry(window.gtkApplicationId, index))
+        return entry;
+    if (const auto* entry = byNamedEntry(window.kdeDesktopFile, index))
+        return entry;
     if (process.cgroup) {
-        if (const auto id = applicationIdFromCgroup(*process.cgroup, index)) return index.find(*id);
+        if (const auto id = applicationIdFromCgroup(*process.cgroup, index))
+            return index.find(*id);
     }
-    if (const auto* entry = byWmClass(window, index)) return entry;
-    if (process.executable) return byExecutable(*process.executable, index);
+    if (const auto* entry = byWmClass(window, index))
+        return entry;
+    if (process.executable)
+        return byExecutable(*process.executable, index);
     return nullptr;
 }
 

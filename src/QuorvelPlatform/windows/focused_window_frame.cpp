@@ -5,7 +5,8 @@
 namespace quorvel::windows {
 
 bool ScreenRect::intersects(const ScreenRect& other) const {
-    if (isEmpty() || other.isEmpty()) return false;
+    if (isEmpty() || other.isEmpty())
+        return false;
     return minX() < other.maxX() && other.minX() < maxX() && minY() < other.maxY() &&
            other.minY() < maxY();
 }
@@ -20,12 +21,15 @@ ScreenRect blockingAccessibilityFrame(const ScreenRect& windowFrame,
             kept.push_back(control);
         }
     }
-    if (kept.empty()) return windowFrame;
+    if (kept.empty())
+        return windowFrame;
 
     double topGap = kept.front().minY() - windowFrame.minY();
-    if (!(topGap >= 0)) topGap = 0;  // negative or NaN
+    if (!(topGap >= 0))
+        topGap = 0;  // negative or NaN
     double controlsBottom = kept.front().maxY();
-    for (const auto& control : kept) controlsBottom = std::max(controlsBottom, control.maxY());
+    for (const auto& control : kept)
+        controlsBottom = std::max(controlsBottom, control.maxY());
 
     const double cutLine = controlsBottom + topGap;
     const double depth = cutLine - windowFrame.minY();
@@ -38,7 +42,9 @@ ScreenRect blockingAccessibilityFrame(const ScreenRect& windowFrame,
     return windowFrame;
 }
 
-bool isCoverableSize(double width, double height) { return width > 1 && height > 1; }
+bool isCoverableSize(double width, double height) {
+    return width > 1 && height > 1;
+}
 
 }  // namespace FocusedWindowFrameResolver
 }  // namespace quorvel::windows

@@ -19,7 +19,9 @@ struct ScreenRect {
     double minY() const { return y; }
     double maxX() const { return x + width; }
     double maxY() const { return y + height; }
-    bool isNull() const { return std::isnan(x) || std::isnan(y) || std::isnan(width) || std::isnan(height); }
+    bool isNull() const {
+        return std::isnan(x) || std::isnan(y) || std::isnan(width) || std::isnan(height);
+    }
     bool isEmpty() const { return isNull() || !(width > 0) || !(height > 0); }
     bool intersects(const ScreenRect& other) const;
 

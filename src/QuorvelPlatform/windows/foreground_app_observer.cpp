@@ -17,7 +17,8 @@ void ForegroundAppObserver::start(
     std::function<void(const std::optional<RunningApplicationSnapshot>&)> onChange) {
     const bool first = !onChange_;
     onChange_ = std::move(onChange);
-    if (!first || !watcher_) return;
+    if (!first || !watcher_)
+        return;
     lastReported_ = currentSnapshot();
     connect(watcher_.get(), &ActiveWindowWatcher::activeWindowChanged, this,
             &ForegroundAppObserver::onActiveWindowChanged);
@@ -37,23 +38,28 @@ RunningApplicationSnapshot ForegroundAppObserver::snapshotOf(const X11WindowInfo
         snapshot.bundleIdentifier = entry->id;
         snapshot.localizedName = entry->displayName();
     } else {
-        snapshot.localizedName = window.identity.wmClassClass ? window.identity.wmClassClass : window.title;
+        snapshot.localizedName =
+            window.identity.wmClassClass ? window.identity.wmClassClass : window.title;
     }
     return snapshot;
 }
 
 std::optional<RunningApplicationSnapshot> ForegroundAppObserver::currentSnapshot() {
-    if (!watcher_) return std::nullopt;
+    if (!watcher_)
+        return std::nullopt;
     const auto window = watcher_->currentActiveWindow();
-    if (!window) return std::nullopt;
+    if (!window)
+        return std::nullopt;
     return snapshotOf(*window);
 }
 
 std::optional<ScreenRect> ForegroundAppObserver::frame(pid_t processIdentifier) {
-    if (!watcher_) return std::nullopt;
+    if (!watcher_)
+        return std::nullopt;
     const auto window = watcher_->currentActiveWindow();
     // A window whose process is unknown (a remote client) stands under process id 0.
-    if (!window || window->pid.value_or(0) != processIdentifier) return std::nullopt;
+    if (!window || window->pid.value_or(0) != processIdentifier)
+        return std::nullopt;
     return panelRect(*window);
 }
 
@@ -63,14 +69,18 @@ bool ForegroundAppObserver::canObserveWindows() {
 
 void ForegroundAppObserver::onActiveWindowChanged(const std::optional<X11WindowInfo>& window) {
     std::optional<RunningApplicationSnapshot> snapshot;
-    if (window) snapshot = snapshotOf(*window);
+    if (window)
+        snapshot = snapshotOf(*window);
     // Applications are told apart by identifier and process, not by name.
     auto key = [](const std::optional<RunningApplicationSnapshot>& s) {
-        return s ? std::optional(std::pair(s->bundleIdentifier, s->processIdentifier)) : std::nullopt;
+        return s ? std::optional(std::pair(s->bundleIdentifier, s->processIdentifier))
+                 : std::nullopt;
     };
-    if (lastReported_ && key(*lastReported_) == key(snapshot)) return;
+    if (lastReported_ && key(*lastReported_) == key(snapshot))
+        return;
     lastReported_ = snapshot;
-    if (onChange_) onChange_(snapshot);
+    if (onChange_)
+        onChange_(snapshot);
 }
 
 }  // namespace quorvel::windows

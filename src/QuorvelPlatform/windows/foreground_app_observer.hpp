@@ -19,7 +19,8 @@ class ForegroundAppObserver : public QObject {
 public:
     // No watcher (no X server): nothing is ever in front and nothing is reported.
     ForegroundAppObserver(std::unique_ptr<ActiveWindowWatcher> watcher,
-                          std::shared_ptr<desktop::DesktopEntryIndex> index, QObject* parent = nullptr);
+                          std::shared_ptr<desktop::DesktopEntryIndex> index,
+                          QObject* parent = nullptr);
     ~ForegroundAppObserver() override;
 
     // Reports each change of the frontmost application; no value: no application is in front.

@@ -14,7 +14,8 @@ struct RunningApplicationSnapshot {
     std::optional<std::string> bundleIdentifier;
     pid_t processIdentifier = 0;
 
-    friend bool operator==(const RunningApplicationSnapshot&, const RunningApplicationSnapshot&) = default;
+    friend bool operator==(const RunningApplicationSnapshot&,
+                           const RunningApplicationSnapshot&) = default;
 };
 
 }  // namespace quorvel

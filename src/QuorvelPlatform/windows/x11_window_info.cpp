@@ -30,45 +30,54 @@ xcb_get_property_cookie_t askProperty(xcb_connection_t* c, xcb_window_t w, xcb_a
 
 std::optional<std::string> textProperty(xcb_connection_t* c, xcb_get_property_cookie_t cookie) {
     auto reply = owned(xcb_get_property_reply(c, cookie, nullptr));
-    if (!reply || reply->format != 8 || reply->value_len == 0) return std::nullopt;
+    if (!reply || reply->format != 8 || reply->value_len == 0)
+        return std::nullopt;
     std::string text(static_cast<const char*>(xcb_get_property_value(reply.get())),
                      xcb_get_property_value_length(reply.get()));
-    while (!text.empty() && text.back() == '\0') text.pop_back();
+    while (!text.empty() && text.back() == '\0')
+        text.pop_back();
     return text;
 }
 
 std::vector<std::uint32_t> cardinalProperty(xcb_connection_t* c, xcb_get_property_cookie_t cookie) {
     auto reply = owned(xcb_get_property_reply(c, cookie, nullptr));
-    if (!reply || reply->format != 32) return {};
+    if (!reply || reply->format != 32)
+        return {};
     const auto* values = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
     return {values, values + xcb_get_property_value_length(reply.get()) / 4};
 }
 
 // WM_CLASS holds two NUL-terminated texts: instance, then class.
-void readWmClass(xcb_connection_t* c, xcb_get_property_cookie_t cookie, desktop::WindowIdentity& id) {
+void readWmClass(xcb_connection_t* c, xcb_get_property_cookie_t cookie,
+                 desktop::WindowIdentity& id) {
     auto reply = owned(xcb_get_property_reply(c, cookie, nullptr));
-    if (!reply || reply->format != 8) return;
+    if (!reply || reply->format != 8)
+        return;
     const std::string value(static_cast<const char*>(xcb_get_property_value(reply.get())),
                             xcb_get_property_value_length(reply.get()));
     const auto nul = value.find('\0');
     id.wmClassInstance = value.substr(0, nul);
     if (nul != std::string::npos) {
         std::string cls = value.substr(nul + 1);
-        while (!cls.empty() && cls.back() == '\0') cls.pop_back();
+        while (!cls.empty() && cls.back() == '\0')
+            cls.pop_back();
         id.wmClassClass = cls;
     }
 }
 
 std::optional<pid_t> serverKnownPid(xcb_connection_t* c, xcb_res_query_client_ids_cookie_t cookie) {
     auto reply = owned(xcb_res_query_client_ids_reply(c, cookie, nullptr));
-    if (!reply) return std::nullopt;
-    for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem; xcb_res_client_id_value_next(&it)) {
+    if (!reply)
+        return std::nullopt;
+    for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem;
+         xcb_res_client_id_value_next(&it)) {
         // The value's header: which client it names and what it says of it (the pid here).
         [[maybe_unused]] const auto& [client, byteLength] = *it.data;
         if ((client.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) &&
             xcb_res_client_id_value_value_length(it.data) == 1) {
             const auto pid = static_cast<pid_t>(*xcb_res_client_id_value_value(it.data));
-            if (pid > 0) return pid;
+            if (pid > 0)
+                return pid;
         }
     }
     return std::nullopt;
@@ -80,8 +89,10 @@ xcb_window_t topLevelOf(xcb_connection_t* c, xcb_window_t root, xcb_window_t win
     auto cookie = firstCookie;
     for (int depth = 0; depth < 16; ++depth) {
         auto tree = owned(xcb_query_tree_reply(c, cookie, nullptr));
-        if (!tree) return window;
-        if (tree->parent == root || tree->parent == XCB_WINDOW_NONE) return window;
+        if (!tree)
+            return window;
+        if (tree->parent == root || tree->parent == XCB_WINDOW_NONE)
+            return window;
         window = tree->parent;
         cookie = xcb_query_tree(c, window);
     }
@@ -116,7 +127,8 @@ X11Atoms X11Atoms::intern(xcb_connection_t* c) {
 
 std::optional<X11WindowInfo> queryWindowInfo(xcb_connection_t* c, xcb_window_t root,
                                              const X11Atoms& atoms, xcb_window_t window) {
-    if (window == XCB_WINDOW_NONE) return std::nullopt;
+    if (window == XCB_WINDOW_NONE)
+        return std::nullopt;
     // Every request goes out before the first reply is read: one round trip in all.
     const auto attributesCookie = xcb_get_window_attributes(c, window);
     const auto geometryCookie = xcb_get_geometry(c, window);
@@ -147,9 +159,11 @@ std::optional<X11WindowInfo> queryWindowInfo(xcb_connection_t* c, xcb_window_t r
     info.identity.kdeDesktopFile = textProperty(c, kdeCookie);
     info.pid = serverKnownPid(c, resCookie);
     info.topLevel = topLevelOf(c, root, window, treeCookie);
-    if (!attributes || !geometry || !translated) return std::nullopt;
+    if (!attributes || !geometry || !translated)
+        return std::nullopt;
 
-    if (!info.pid && !netPid.empty() && netPid[0] > 0) info.pid = static_cast<pid_t>(netPid[0]);
+    if (!info.pid && !netPid.empty() && netPid[0] > 0)
+        info.pid = static_cast<pid_t>(netPid[0]);
     info.identity.pid = info.pid;
     info.viewable = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
     info.overrideRedirect = attributes->override_redirect != 0;
@@ -157,7 +171,8 @@ std::optional<X11WindowInfo> queryWindowInfo(xcb_connection_t* c, xcb_window_t r
     const double border = geometry->border_width;
     info.outerRect = ScreenRect{translated->dst_x - border, translated->dst_y - border,
                                 geometry->width + 2 * border, geometry->height + 2 * border};
-    if (extents.size() == 4) info.extents = FrameExtents{extents[0], extents[1], extents[2], extents[3]};
+    if (extents.size() == 4)
+        info.extents = FrameExtents{extents[0], extents[1], extents[2], extents[3]};
     return info;
 }
 
@@ -166,7 +181,8 @@ xcb_window_t activeWindow(xcb_connection_t* c, xcb_window_t root, const X11Atoms
     return values.empty() ? xcb_window_t{XCB_WINDOW_NONE} : values[0];
 }
 
-bool windowManagerReportsActiveWindow(xcb_connection_t* c, xcb_window_t root, const X11Atoms& atoms) {
+bool windowManagerReportsActiveWindow(xcb_connection_t* c, xcb_window_t root,
+                                      const X11Atoms& atoms) {
     return hasAtom(cardinalProperty(c, askProperty(c, root, atoms.netSupported, 4096)),
                    atoms.netActiveWindow);
 }
@@ -174,17 +190,20 @@ bool windowManagerReportsActiveWindow(xcb_connection_t* c, xcb_window_t root, co
 ScreenRect frameRect(const X11WindowInfo& info) {
     const auto& e = info.extents;
     return ScreenRect{info.outerRect.x - e.left, info.outerRect.y - e.top,
-                      info.outerRect.width + e.left + e.right, info.outerRect.height + e.top + e.bottom};
+                      info.outerRect.width + e.left + e.right,
+                      info.outerRect.height + e.top + e.bottom};
 }
 
 std::optional<ScreenRect> panelRect(const X11WindowInfo& info) {
-    if (!info.viewable || info.hidden) return std::nullopt;
+    if (!info.viewable || info.hidden)
+        return std::nullopt;
     if (!FocusedWindowFrameResolver::isCoverableSize(info.outerRect.width, info.outerRect.height)) {
         return std::nullopt;
     }
     const ScreenRect frame = frameRect(info);
     std::vector<ScreenRect> titleBar;
-    if (info.extents.top > 0) titleBar.push_back(ScreenRect{frame.x, frame.y, frame.width, double(info.extents.top)});
+    if (info.extents.top > 0)
+        titleBar.push_back(ScreenRect{frame.x, frame.y, frame.width, double(info.extents.top)});
     return FocusedWindowFrameResolver::blockingAccessibilityFrame(frame, titleBar);
 }
 

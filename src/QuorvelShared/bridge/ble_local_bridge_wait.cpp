@@ -13,8 +13,8 @@ using std::chrono::nanoseconds;
 // from + seconds, held at the clock's far end instead of overflowing for huge lifetimes.
 BootClock::time_point addSaturating(BootClock::time_point from, std::int64_t seconds) {
     constexpr std::int64_t nanosPerSecond = 1'000'000'000;
-    const std::int64_t room = BootClock::time_point::max().time_since_epoch().count() -
-                              from.time_since_epoch().count();
+    const std::int64_t room =
+        BootClock::time_point::max().time_since_epoch().count() - from.time_since_epoch().count();
     if (seconds >= room / nanosPerSecond) {
         return BootClock::time_point::max();
     }
@@ -23,8 +23,7 @@ BootClock::time_point addSaturating(BootClock::time_point from, std::int64_t sec
 
 }  // namespace
 
-BLELocalBridgeWait::BLELocalBridgeWait(std::int64_t timeoutSeconds,
-                                       BootClock::time_point startedAt)
+BLELocalBridgeWait::BLELocalBridgeWait(std::int64_t timeoutSeconds, BootClock::time_point startedAt)
     : timeoutSeconds_(timeoutSeconds), pickUpDeadline_(startedAt + pickUpWindow) {}
 
 BLELocalBridgeWait::Outcome BLELocalBridgeWait::outcomeOfCompleted(
@@ -46,36 +45,36 @@ BLELocalBridgeWait::Step BLELocalBridgeWait::finish(Outcome outcome) {
 BLELocalBridgeWait::Step BLELocalBridgeWait::poll(BootClock::time_point now,
                                                   const ResponseLoader& loadResponse) {
     switch (phase_) {
-    case Phase::finished:
-        throw std::logic_error("the bridge wait has already ended");
-    case Phase::pickUp: {
-        if (now >= pickUpDeadline_) {
-            return finish(Outcome{Outcome::Kind::notRunning, std::nullopt, {}});
+        case Phase::finished:
+            throw std::logic_error("the bridge wait has already ended");
+        case Phase::pickUp: {
+            if (now >= pickUpDeadline_) {
+                return finish(Outcome{Outcome::Kind::notRunning, std::nullopt, {}});
+            }
+            std::optional<BLELocalBridgeResponse> response = loadResponse();
+            if (!response) {
+                return Step{std::nullopt, pickUpPollInterval, std::nullopt};
+            }
+            if (response->completed) {
+                return finish(outcomeOfCompleted(*response));
+            }
+            // The daemon has seen the request: from now on its lifetime bounds the wait. The
+            // first read of the answer phase follows at once.
+            phase_ = Phase::answer;
+            const std::int64_t lifetime = timeoutSeconds_ > 1 ? timeoutSeconds_ : 1;
+            answerDeadline_ = addSaturating(now, saturatingAdd(lifetime, answerGrace.count()));
+            return Step{std::nullopt, std::chrono::milliseconds(0), std::move(response)};
         }
-        std::optional<BLELocalBridgeResponse> response = loadResponse();
-        if (!response) {
-            return Step{std::nullopt, pickUpPollInterval, std::nullopt};
+        case Phase::answer: {
+            if (now >= answerDeadline_) {
+                return finish(Outcome{Outcome::Kind::timedOut, std::nullopt, {}});
+            }
+            std::optional<BLELocalBridgeResponse> response = loadResponse();
+            if (response && response->completed) {
+                return finish(outcomeOfCompleted(*response));
+            }
+            return Step{std::nullopt, answerPollInterval, std::move(response)};
         }
-        if (response->completed) {
-            return finish(outcomeOfCompleted(*response));
-        }
-        // The daemon has seen the request: from now on its lifetime bounds the wait. The
-        // first read of the answer phase follows at once.
-        phase_ = Phase::answer;
-        const std::int64_t lifetime = timeoutSeconds_ > 1 ? timeoutSeconds_ : 1;
-        answerDeadline_ = addSaturating(now, saturatingAdd(lifetime, answerGrace.count()));
-        return Step{std::nullopt, std::chrono::milliseconds(0), std::move(response)};
-    }
-    case Phase::answer: {
-        if (now >= answerDeadline_) {
-            return finish(Outcome{Outcome::Kind::timedOut, std::nullopt, {}});
-        }
-        std::optional<BLELocalBridgeResponse> response = loadResponse();
-        if (response && response->completed) {
-            return finish(outcomeOfCompleted(*response));
-        }
-        return Step{std::nullopt, answerPollInterval, std::move(response)};
-    }
     }
     throw std::logic_error("unknown bridge wait phase");
 }

@@ -37,11 +37,11 @@ public:
 
     struct Outcome {
         enum class Kind {
-            answered,      // completed with a message: the phone's answer
-            failed,        // completed with an error text (also when a message came along)
-            emptyAnswer,   // completed with neither message nor error
-            notRunning,    // nothing at all in the mailbox within the pick-up window
-            timedOut,      // picked up, but not completed before the answer deadline
+            answered,     // completed with a message: the phone's answer
+            failed,       // completed with an error text (also when a message came along)
+            emptyAnswer,  // completed with neither message nor error
+            notRunning,   // nothing at all in the mailbox within the pick-up window
+            timedOut,     // picked up, but not completed before the answer deadline
         };
         Kind kind;
         std::optional<BLELocalPrototypeWireMessage> message;  // answered only

@@ -8,7 +8,6 @@
 namespace quorvel {
 namespace {
 
-
 std::string readUrl(const Json& value, const std::string& path) {
     std::string text = json::readString(value, path);
     if (!isUrlText(text)) {

@@ -47,7 +47,9 @@ std::optional<Bytes> BLELocalPrototypeChunkAssembler::append(ByteView frame) {
         while (!partials_.empty() && partials_.size() >= limits_.maximumPartialMessages) {
             remove(oldestExcept(nullptr));
         }
-        partial = partials_.emplace(chunk.messageId, Partial{chunk.count, {}, nextStartOrder_++, 0, nowSeconds_})
+        partial = partials_
+                      .emplace(chunk.messageId,
+                               Partial{chunk.count, {}, nextStartOrder_++, 0, nowSeconds_})
                       .first;
     }
 

@@ -38,7 +38,7 @@ std::int64_t roundHalfAwayFromZero(double value) {
     if (std::isnan(value)) {
         return 0;
     }
-    const double rounded = std::round(value);  // halves away from zero
+    const double rounded = std::round(value);        // halves away from zero
     constexpr double limit = 9223372036854775808.0;  // 2^63
     if (rounded >= limit) {
         return maxInt;

@@ -6,11 +6,16 @@ namespace {
 constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 int valueOf(char c) {
-    if (c >= 'A' && c <= 'Z') return c - 'A';
-    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-    if (c >= '0' && c <= '9') return c - '0' + 52;
-    if (c == '+') return 62;
-    if (c == '/') return 63;
+    if (c >= 'A' && c <= 'Z')
+        return c - 'A';
+    if (c >= 'a' && c <= 'z')
+        return c - 'a' + 26;
+    if (c >= '0' && c <= '9')
+        return c - '0' + 52;
+    if (c == '+')
+        return 62;
+    if (c == '/')
+        return 63;
     return -1;
 }
 
@@ -68,8 +73,10 @@ std::optional<Bytes> base64Decode(std::string_view text) {
             n = (n << 6) | static_cast<std::uint32_t>(v);
         }
         out.push_back(static_cast<std::uint8_t>(n >> 16));
-        if (symbols > 2) out.push_back(static_cast<std::uint8_t>(n >> 8));
-        if (symbols > 3) out.push_back(static_cast<std::uint8_t>(n));
+        if (symbols > 2)
+            out.push_back(static_cast<std::uint8_t>(n >> 8));
+        if (symbols > 3)
+            out.push_back(static_cast<std::uint8_t>(n));
     }
     return out;
 }

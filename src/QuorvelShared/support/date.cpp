@@ -38,7 +38,9 @@ Civil civilFromDays(std::int64_t z) {
     return {y + (m <= 2), m, d};
 }
 
-bool isLeapYear(std::int64_t y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool isLeapYear(std::int64_t y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 unsigned daysInMonth(std::int64_t y, unsigned m) {
     static constexpr unsigned days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -97,8 +99,8 @@ std::optional<Date> parseIsoDate(std::string_view text) {
     if (!year || !month || !day || !hour || !minute || !second) {
         return std::nullopt;
     }
-    if (*month < 1 || *month > 12 || *day < 1 || *day > daysInMonth(*year, *month) ||
-        *hour > 23 || *minute > 59 || *second > 59) {
+    if (*month < 1 || *month > 12 || *day < 1 || *day > daysInMonth(*year, *month) || *hour > 23 ||
+        *minute > 59 || *second > 59) {
         return std::nullopt;
     }
     const std::int64_t days = daysFromCivil(*year, *month, *day);

@@ -244,8 +244,8 @@ void createDirectories(const std::filesystem::path& folder, std::filesystem::per
                                                 std::error_code(errno, std::generic_category()));
     }
     if (!std::filesystem::is_directory(folder, error)) {
-        throw std::filesystem::filesystem_error(
-            "create folder", folder, std::make_error_code(std::errc::not_a_directory));
+        throw std::filesystem::filesystem_error("create folder", folder,
+                                                std::make_error_code(std::errc::not_a_directory));
     }
 }
 

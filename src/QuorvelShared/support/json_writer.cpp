@@ -26,14 +26,30 @@ void writeString(const std::string& text, std::string& out) {
             continue;
         }
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '/': out += "\\/"; break;
-            case '\b': out += "\\b"; break;
-            case '\f': out += "\\f"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '/':
+                out += "\\/";
+                break;
+            case '\b':
+                out += "\\b";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (u < 0x20) {
                     out += "\\u00";
@@ -63,17 +79,32 @@ public:
 
     void value(const Json& v, int depth) {
         switch (v.type()) {
-            case Json::value_t::null: out_ += "null"; break;
-            case Json::value_t::boolean: out_ += v.get<bool>() ? "true" : "false"; break;
-            case Json::value_t::number_integer: out_ += std::to_string(v.get<std::int64_t>()); break;
+            case Json::value_t::null:
+                out_ += "null";
+                break;
+            case Json::value_t::boolean:
+                out_ += v.get<bool>() ? "true" : "false";
+                break;
+            case Json::value_t::number_integer:
+                out_ += std::to_string(v.get<std::int64_t>());
+                break;
             case Json::value_t::number_unsigned:
                 out_ += std::to_string(v.get<std::uint64_t>());
                 break;
-            case Json::value_t::number_float: writeDouble(v.get<double>(), out_); break;
-            case Json::value_t::string: writeString(v.get_ref<const std::string&>(), out_); break;
-            case Json::value_t::array: array(v, depth); break;
-            case Json::value_t::object: object(v, depth); break;
-            default: throw EncodeError("a value has no JSON form");
+            case Json::value_t::number_float:
+                writeDouble(v.get<double>(), out_);
+                break;
+            case Json::value_t::string:
+                writeString(v.get_ref<const std::string&>(), out_);
+                break;
+            case Json::value_t::array:
+                array(v, depth);
+                break;
+            case Json::value_t::object:
+                object(v, depth);
+                break;
+            default:
+                throw EncodeError("a value has no JSON form");
         }
     }
 

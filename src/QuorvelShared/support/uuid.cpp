@@ -3,12 +3,17 @@
 namespace quorvel {
 namespace {
 
-constexpr bool isDashPosition(std::size_t i) { return i == 8 || i == 13 || i == 18 || i == 23; }
+constexpr bool isDashPosition(std::size_t i) {
+    return i == 8 || i == 13 || i == 18 || i == 23;
+}
 
 int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
@@ -61,6 +66,8 @@ std::string Uuid::text() const {
     return out;
 }
 
-std::string newUuidText() { return Uuid::random().text(); }
+std::string newUuidText() {
+    return Uuid::random().text();
+}
 
 }  // namespace quorvel

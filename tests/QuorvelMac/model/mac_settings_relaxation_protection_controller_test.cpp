@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace quorvel {
 namespace {
 
@@ -11,7 +10,8 @@ protected:
     void guard() { controller.updateConfiguration({true, 16}); }
     void raise() {
         controller.setPendingChallenge(PendingMacSettingsRelaxationChallenge::make(
-            "ロック対象", "Editorを外す", controller.configuration().codeLength, [this] { ++applied; }));
+            "ロック対象", "Editorを外す", controller.configuration().codeLength,
+            [this] { ++applied; }));
     }
     std::string code() const { return controller.pendingChallenge()->code; }
 
@@ -39,7 +39,8 @@ TEST_F(RelaxationControllerTest, CodesAreComparedExactly) {
     raise();
     const std::string right = code();
     std::string otherCase = right;
-    for (char& c : otherCase) c = std::isupper(static_cast<unsigned char>(c)) ? std::tolower(c) : std::toupper(c);
+    for (char& c : otherCase)
+        c = std::isupper(static_cast<unsigned char>(c)) ? std::tolower(c) : std::toupper(c);
     for (const std::string& wrong : {otherCase, right + " ", " " + right, std::string()}) {
         EXPECT_FALSE(controller.confirm(wrong)) << wrong;
         EXPECT_TRUE(controller.pendingChallenge()) << "a wrong code leaves the challenge pending";
@@ -84,7 +85,8 @@ TEST_F(RelaxationControllerTest, NewChallengeReplacesTheOldOne) {
     raise();
     const auto firstId = controller.pendingChallenge()->id;
     int second = 0;
-    controller.setPendingChallenge(PendingMacSettingsRelaxationChallenge::make("ロック対象", "y", 16, [&] { ++second; }));
+    controller.setPendingChallenge(
+        PendingMacSettingsRelaxationChallenge::make("ロック対象", "y", 16, [&] { ++second; }));
     EXPECT_NE(controller.pendingChallenge()->id, firstId);
     ASSERT_TRUE(controller.confirm(code()));
     EXPECT_EQ(applied, 0) << "the replaced edit is never applied";
@@ -93,9 +95,14 @@ TEST_F(RelaxationControllerTest, NewChallengeReplacesTheOldOne) {
 
 TEST_F(RelaxationControllerTest, EqualValuesDoNotNotify) {
     int configuration = 0, enabled = 0, session = 0;
-    QObject::connect(&controller, &MacSettingsRelaxationProtectionController::configurationChanged, [&] { ++configuration; });
-    QObject::connect(&controller, &MacSettingsRelaxationProtectionController::isEffectiveEnabledChanged, [&] { ++enabled; });
-    QObject::connect(&controller, &MacSettingsRelaxationProtectionController::isEditingSessionActiveChanged, [&] { ++session; });
+    QObject::connect(&controller, &MacSettingsRelaxationProtectionController::configurationChanged,
+                     [&] { ++configuration; });
+    QObject::connect(&controller,
+                     &MacSettingsRelaxationProtectionController::isEffectiveEnabledChanged,
+                     [&] { ++enabled; });
+    QObject::connect(&controller,
+                     &MacSettingsRelaxationProtectionController::isEditingSessionActiveChanged,
+                     [&] { ++session; });
     controller.updateConfiguration({false, 16});
     EXPECT_EQ(configuration, 0);
     EXPECT_EQ(enabled, 0);

@@ -75,7 +75,8 @@ TEST_F(BluetoothBridgeDaemonProcessTest, StartsTheDaemonOnceWithItsOutputDiscard
         EXPECT_EQ(daemon.processIdentifier(), pid) << "a second start launches nothing";
         ASSERT_TRUE(
             runLoopUntil([&] { return exists("args") && exists("input") && exists("stderr"); }));
-        EXPECT_EQ(read("args"), "--ble-bridge-daemon\n--parent-pid\n" + std::to_string(::getpid()) + "\n");
+        EXPECT_EQ(read("args"),
+                  "--ble-bridge-daemon\n--parent-pid\n" + std::to_string(::getpid()) + "\n");
         EXPECT_EQ(read("stdout"), "/dev/null\n");
         EXPECT_EQ(read("stderr"), "/dev/null\n");
         EXPECT_EQ(read("input"), "open\n") << "the pipe stays open while the launcher lives";
@@ -88,7 +89,8 @@ TEST_F(BluetoothBridgeDaemonProcessTest, StartsTheDaemonOnceWithItsOutputDiscard
     ASSERT_TRUE(status);
     EXPECT_EQ(status->status, BluetoothLinkState::stopped);
     EXPECT_EQ(status->detail, "Macアプリが終了しています");
-    EXPECT_EQ(poster_.posted(), std::vector<std::string>{"app.quorvel.bleBridge.connectionChanged"});
+    EXPECT_EQ(poster_.posted(),
+              std::vector<std::string>{"app.quorvel.bleBridge.connectionChanged"});
 }
 
 // A daemon that ends while the application runs is reaped as it ends, not left a zombie until

@@ -143,8 +143,8 @@ TEST(InstallTest, TheInstalledProgramNamesTheInstalledProgramsInTheManifestsAndT
     // name is free whatever other tests run.
     testkit::TempXdgHome home;
     QProcess application;
-    ASSERT_TRUE(testkit::startInHome(application, QString::fromStdString((bin / "QuorvelMac").string()),
-                                     home.root()));
+    ASSERT_TRUE(testkit::startInHome(
+        application, QString::fromStdString((bin / "QuorvelMac").string()), home.root()));
 
     const std::filesystem::path manifests[] = {
         home.configHome() / "google-chrome/NativeMessagingHosts/app.quorvel.native.json",
@@ -170,7 +170,8 @@ TEST(InstallTest, TheInstalledProgramNamesTheInstalledProgramsInTheManifestsAndT
     }));
     const auto menuShown = [&] {
         for (const auto& top : x11.mappedTopLevels()) {
-            if (top.overrideRedirect && top.rect.x >= 0 && top.rect.y >= 0) return true;
+            if (top.overrideRedirect && top.rect.x >= 0 && top.rect.y >= 0)
+                return true;
         }
         return false;
     };

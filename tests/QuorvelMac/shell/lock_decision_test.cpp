@@ -37,7 +37,8 @@ TEST(LockDecisionTest, DecisionTable) {
     const auto site = web("web-x", "org.example.Editor");
     const RunningApplicationSnapshot front{"Editor", "org.example.Editor", 42};
     const LockDecision release{};
-    auto locked = [](const MacLockTarget& t, LockDecision::Kind kind = LockDecision::Kind::lockNew) {
+    auto locked = [](const MacLockTarget& t,
+                     LockDecision::Kind kind = LockDecision::Kind::lockNew) {
         return LockDecision{kind, t, 42};
     };
     const LockOverlayState waiting{editor, LockOverlayState::Status::waitingForIPhone(Date{2000})};
@@ -46,22 +47,55 @@ TEST(LockDecisionTest, DecisionTable) {
     const std::vector<Case> cases = {
         {"matching enabled target locks", front, {true, {editor}, {}, now, {}}, locked(editor)},
         {"permission missing releases", front, {false, {editor}, {}, now, {}}, release},
-        {"no bundle identifier releases", {"X", std::nullopt, 42}, {true, {editor}, {}, now, {}}, release},
-        {"no matching target", {"X", "org.example.Other", 42}, {true, {editor}, {}, now, {}}, release},
-        {"identifier compared case-sensitively", {"X", "org.example.editor", 42}, {true, {editor}, {}, now, {}}, release},
+        {"no bundle identifier releases",
+         {"X", std::nullopt, 42},
+         {true, {editor}, {}, now, {}},
+         release},
+        {"no matching target",
+         {"X", "org.example.Other", 42},
+         {true, {editor}, {}, now, {}},
+         release},
+        {"identifier compared case-sensitively",
+         {"X", "org.example.editor", 42},
+         {true, {editor}, {}, now, {}},
+         release},
         {"disabled target never locks", front, {true, {disabled}, {}, now, {}}, release},
-        {"disabled first, enabled second", front, {true, {disabled, editorAgain}, {}, now, {}}, locked(editorAgain)},
-        {"first of two enabled targets", front, {true, {editor, editorAgain}, {}, now, {}}, locked(editor)},
+        {"disabled first, enabled second",
+         front,
+         {true, {disabled, editorAgain}, {}, now, {}},
+         locked(editorAgain)},
+        {"first of two enabled targets",
+         front,
+         {true, {editor, editorAgain}, {}, now, {}},
+         locked(editor)},
         {"web target with the same identifier", front, {true, {site}, {}, now, {}}, release},
-        {"open allow window releases", front, {true, {editor}, {{editor.id, Date{1001}}}, now, {}}, release},
-        {"allow window ending now locks", front, {true, {editor}, {{editor.id, now}}, now, {}}, locked(editor)},
-        {"ended allow window locks", front, {true, {editor}, {{editor.id, Date{999}}}, now, {}}, locked(editor)},
-        {"allow window of another target", front, {true, {editor}, {{"mac-app:other", Date{5000}}}, now, {}}, locked(editor)},
-        {"same target shown: resumed with its status", front, {true, {editor}, {}, now, waiting},
+        {"open allow window releases",
+         front,
+         {true, {editor}, {{editor.id, Date{1001}}}, now, {}},
+         release},
+        {"allow window ending now locks",
+         front,
+         {true, {editor}, {{editor.id, now}}, now, {}},
+         locked(editor)},
+        {"ended allow window locks",
+         front,
+         {true, {editor}, {{editor.id, Date{999}}}, now, {}},
+         locked(editor)},
+        {"allow window of another target",
+         front,
+         {true, {editor}, {{"mac-app:other", Date{5000}}}, now, {}},
+         locked(editor)},
+        {"same target shown: resumed with its status",
+         front,
+         {true, {editor}, {}, now, waiting},
          locked(editor, LockDecision::Kind::resume)},
-        {"overlay of another target: fresh lock", front, {true, {editor}, {}, now, otherTarget}, locked(editor)},
+        {"overlay of another target: fresh lock",
+         front,
+         {true, {editor}, {}, now, otherTarget},
+         locked(editor)},
     };
-    for (const auto& c : cases) EXPECT_EQ(decideLock(c.front, c.input), c.expected) << c.name;
+    for (const auto& c : cases)
+        EXPECT_EQ(decideLock(c.front, c.input), c.expected) << c.name;
 }
 
 }  // namespace

@@ -16,7 +16,9 @@ namespace {
 
 using Status = LockOverlayState::Status;
 
-MacLockTarget target() { return shelltest::editorTarget(); }
+MacLockTarget target() {
+    return shelltest::editorTarget();
+}
 
 QIcon colourfulIcon(const MacLockTarget&) {
     QPixmap pixmap(84, 84);
@@ -47,18 +49,22 @@ std::optional<QString> statusMessage(const LockOverlayView& view) {
 
 TEST(LockOverlayViewTest, EveryStatusShowsItsBlockAndButton) {
     const std::vector<Expected> table = {
-        {Status::locked(), "ロック中", "解除するには、iPhoneでミッションをクリアしてください。", false, false,
-         "解除申請を送る", true, 1.0},
-        {Status::requesting(), "解除申請をMacから送信しています…", std::nullopt, true, false, "解除申請を送信中…", false, 0.4},
+        {Status::locked(), "ロック中", "解除するには、iPhoneでミッションをクリアしてください。",
+         false, false, "解除申請を送る", true, 1.0},
+        {Status::requesting(), "解除申請をMacから送信しています…", std::nullopt, true, false,
+         "解除申請を送信中…", false, 0.4},
         {Status::confirmingIPhoneDelivery(), "iPhoneへの到達を確認しています…",
-         "まだiPhoneに届いたとは確認できていません。", true, false, "iPhoneへの到達を確認中…", false, 0.4},
+         "まだiPhoneに届いたとは確認できていません。", true, false, "iPhoneへの到達を確認中…",
+         false, 0.4},
         {Status::waitingForIPhone(Date{99}), "iPhoneに解除申請が届きました",
          "iPhoneでミッションを完了してください。承認されると自動で解除されます。", true, true,
          "iPhoneで確認してください", false, 0.4},
-        {Status::approved(Date{99}), "解除されました", std::nullopt, false, false, "解除されました", false, 1.0},
-        {Status::failed("Bluetooth連携が応答しません。iPhoneのアプリを開いてもう一度お試しください。"),
-         "Bluetooth連携が応答しません。iPhoneのアプリを開いてもう一度お試しください。", std::nullopt, false, false,
-         "解除申請をもう一度送る", true, 1.0},
+        {Status::approved(Date{99}), "解除されました", std::nullopt, false, false, "解除されました",
+         false, 1.0},
+        {Status::failed(
+             "Bluetooth連携が応答しません。iPhoneのアプリを開いてもう一度お試しください。"),
+         "Bluetooth連携が応答しません。iPhoneのアプリを開いてもう一度お試しください。",
+         std::nullopt, false, false, "解除申請をもう一度送る", true, 1.0},
     };
     LockOverlayView view(colourfulIcon);
     view.resize(900, 700);
@@ -68,10 +74,14 @@ TEST(LockOverlayViewTest, EveryStatusShowsItsBlockAndButton) {
         EXPECT_EQ(view.nameLabel()->text(), "Editor");
         EXPECT_EQ(statusTitle(view), e.title) << name.toStdString();
         EXPECT_EQ(statusMessage(view), e.message) << name.toStdString();
-        EXPECT_EQ(view.statusBlock()->findChild<ui::BusyIndicator*>("mac-lock-spinner") != nullptr, e.spinner)
+        EXPECT_EQ(view.statusBlock()->findChild<ui::BusyIndicator*>("mac-lock-spinner") != nullptr,
+                  e.spinner)
             << name.toStdString();
         if (e.spinner) {
-            EXPECT_EQ(view.statusBlock()->findChild<QLabel*>("mac-lock-status-title")->property("prominent").toBool(),
+            EXPECT_EQ(view.statusBlock()
+                          ->findChild<QLabel*>("mac-lock-status-title")
+                          ->property("prominent")
+                          .toBool(),
                       e.prominent)
                 << name.toStdString();
         }
@@ -136,7 +146,8 @@ TEST(LockOverlayViewTest, TheStatusBlockIsDrawnInItsPlaceOnceFadedIn) {
     view.setState(LockOverlayState{target(), Status::locked()}, [] {});
     drawn(view);
     // The fade is the block's animation, gone once it has run.
-    ASSERT_TRUE(testkit::runLoopUntil([&] { return !view.statusBlock()->findChild<QPropertyAnimation*>(); }));
+    ASSERT_TRUE(testkit::runLoopUntil(
+        [&] { return !view.statusBlock()->findChild<QPropertyAnimation*>(); }));
     const QImage image = view.grab().toImage();
     const QRect block(view.statusBlock()->mapTo(&view, QPoint(0, 0)), view.statusBlock()->size());
     // Text drawn in the block: its pixels are not all the card's colour.
@@ -144,7 +155,8 @@ TEST(LockOverlayViewTest, TheStatusBlockIsDrawnInItsPlaceOnceFadedIn) {
     int inked = 0;
     for (int y = block.top(); y < block.bottom(); y += 2)
         for (int x = block.left(); x < block.right(); x += 2)
-            if (image.pixelColor(QPoint(x, y) * image.devicePixelRatio()) != card) ++inked;
+            if (image.pixelColor(QPoint(x, y) * image.devicePixelRatio()) != card)
+                ++inked;
     EXPECT_GT(inked, 50);
 }
 
@@ -170,7 +182,8 @@ TEST(LockOverlayViewTest, TheCardTakesTheWidthItIsGivenUpTo480Centred) {
 TEST(LockOverlayViewTest, ALongFailureTakesTheWidthUpTo420AndWrapsInsideTheCard) {
     LockOverlayView view(colourfulIcon);
     std::string message;
-    for (int i = 0; i < 4; ++i) message += "Bluetooth連携が応答しません。iPhoneのアプリを開いてもう一度お試しください。";
+    for (int i = 0; i < 4; ++i)
+        message += "Bluetooth連携が応答しません。iPhoneのアプリを開いてもう一度お試しください。";
     view.setState(LockOverlayState{target(), Status::failed(message)}, [] {});
     auto* label = view.statusBlock()->findChild<QLabel*>("mac-lock-status-title");
     auto* card = view.findChild<QWidget*>("mac-lock-card");

@@ -20,8 +20,10 @@ protected:
         observer = makeObserver();
         controller = std::make_unique<LockOverlayWindowController>(observer.get(), nullptr);
         controller->prepare();
-        editor = std::make_unique<testkit::TestWindow>("editor", "Editor", PixelRect{100, 100, 400, 300});
-        viewer = std::make_unique<testkit::TestWindow>("viewer", "Viewer", PixelRect{600, 100, 300, 300});
+        editor = std::make_unique<testkit::TestWindow>("editor", "Editor",
+                                                       PixelRect{100, 100, 400, 300});
+        viewer = std::make_unique<testkit::TestWindow>("viewer", "Viewer",
+                                                       PixelRect{600, 100, 300, 300});
         x11.setFrameExtents(editor->id(), 1, 1, 20, 5);
         x11.setActive(editor->id());
         ASSERT_TRUE(runLoopUntil([&] {
@@ -31,7 +33,8 @@ protected:
     }
 
     void showLocked(Status status = Status::locked()) {
-        controller->show(LockOverlayState{editorTarget(), status}, editor->pid(), [this] { ++unlocks; });
+        controller->show(LockOverlayState{editorTarget(), status}, editor->pid(),
+                         [this] { ++unlocks; });
     }
 
     // The frame (grown by 1, 1, 20, 5) less its 20-pixel title bar.
@@ -57,7 +60,8 @@ TEST_F(LockOverlayWindowControllerTest, CoversTheLockedWindowBelowItsTitleBarWit
     ASSERT_TRUE(runLoopUntil([&] { return controller->panel()->windowHandle()->isExposed(); }));
     qtRoundTrip();
     EXPECT_EQ(x11.active(), editor->id());
-    auto* focus = xcb_get_input_focus_reply(x11.connection(), xcb_get_input_focus(x11.connection()), nullptr);
+    auto* focus =
+        xcb_get_input_focus_reply(x11.connection(), xcb_get_input_focus(x11.connection()), nullptr);
     ASSERT_TRUE(focus);
     EXPECT_NE(focus->focus, static_cast<xcb_window_t>(controller->panel()->winId()));
     std::free(focus);
@@ -126,7 +130,8 @@ TEST_F(LockOverlayWindowControllerTest, CloseFadesOutAndStopsFollowing) {
     controller->close();
     QPointer<QPropertyAnimation> fade;
     for (auto* animation : controller->findChildren<QPropertyAnimation*>()) {
-        if (animation->state() == QAbstractAnimation::Running) fade = animation;
+        if (animation->state() == QAbstractAnimation::Running)
+            fade = animation;
     }
     ASSERT_TRUE(fade) << "no fade-out under way";
     showLocked();

@@ -33,18 +33,24 @@ TEST_F(MacApplicationPickerTest, DescriptorsReadFromDesktopEntries) {
         MacApplicationDescriptor expected;
     };
     const std::vector<Case> cases = {
-        {"Japanese name first", write("a.desktop", "[Desktop Entry]\nType=Application\nName=Alpha\nName[ja]=アルファ\n"),
+        {"Japanese name first",
+         write("a.desktop", "[Desktop Entry]\nType=Application\nName=Alpha\nName[ja]=アルファ\n"),
          {"a", "アルファ", (applications / "a.desktop").string()}},
-        {"an empty name is taken as it is", write("b.desktop", "[Desktop Entry]\nType=Application\nName[ja]=\nName=Beta\n"),
+        {"an empty name is taken as it is",
+         write("b.desktop", "[Desktop Entry]\nType=Application\nName[ja]=\nName=Beta\n"),
          {"b", "", (applications / "b.desktop").string()}},
-        {"no name: the file name", write("Some Tool.desktop", "[Desktop Entry]\nType=Application\n"),
+        {"no name: the file name",
+         write("Some Tool.desktop", "[Desktop Entry]\nType=Application\n"),
          {"Some Tool", "Some Tool", (applications / "Some Tool.desktop").string()}},
-        {"suffix in capitals", write("C.DESKTOP", "[Desktop Entry]\nType=Application\nName=C\n"),
+        {"suffix in capitals",
+         write("C.DESKTOP", "[Desktop Entry]\nType=Application\nName=C\n"),
          {"C", "C", (applications / "C.DESKTOP").string()}},
-        {"entry in a subfolder", write("vendor/tool.desktop", "[Desktop Entry]\nType=Application\nName=Tool\n"),
+        {"entry in a subfolder",
+         write("vendor/tool.desktop", "[Desktop Entry]\nType=Application\nName=Tool\n"),
          {"vendor-tool", "Tool", (applications / "vendor/tool.desktop").string()}},
     };
-    for (const auto& c : cases) EXPECT_EQ(readMacApplicationDescriptor(c.file, folders()), c.expected) << c.name;
+    for (const auto& c : cases)
+        EXPECT_EQ(readMacApplicationDescriptor(c.file, folders()), c.expected) << c.name;
 }
 
 TEST_F(MacApplicationPickerTest, FilesThatAreNoApplicationsAreRefused) {
@@ -53,17 +59,23 @@ TEST_F(MacApplicationPickerTest, FilesThatAreNoApplicationsAreRefused) {
         return testkit::captureErrorCode<Error<Code>>(
             [&] { return readMacApplicationDescriptor(file, folders()); });
     };
-    EXPECT_EQ(codeOf(write("x.txt", "[Desktop Entry]\nType=Application\nName=X\n")), Code::notAnApplication);
-    EXPECT_EQ(codeOf(write("link.desktop", "[Desktop Entry]\nType=Link\nName=L\nURL=x\n")), Code::notAnApplication);
-    EXPECT_EQ(codeOf(write("nogroup.desktop", "[Other]\nType=Application\n")), Code::notAnApplication);
-    EXPECT_EQ(codeOf(write(" .desktop", "[Desktop Entry]\nType=Application\nName=Blank\n")), Code::missingBundleIdentifier);
-    EXPECT_THROW(readMacApplicationDescriptor(applications / "missing.desktop", folders()), std::system_error);
+    EXPECT_EQ(codeOf(write("x.txt", "[Desktop Entry]\nType=Application\nName=X\n")),
+              Code::notAnApplication);
+    EXPECT_EQ(codeOf(write("link.desktop", "[Desktop Entry]\nType=Link\nName=L\nURL=x\n")),
+              Code::notAnApplication);
+    EXPECT_EQ(codeOf(write("nogroup.desktop", "[Other]\nType=Application\n")),
+              Code::notAnApplication);
+    EXPECT_EQ(codeOf(write(" .desktop", "[Desktop Entry]\nType=Application\nName=Blank\n")),
+              Code::missingBundleIdentifier);
+    EXPECT_THROW(readMacApplicationDescriptor(applications / "missing.desktop", folders()),
+                 std::system_error);
 }
 
 TEST_F(MacApplicationPickerTest, UnreadableChoicesAreLeftOutInOrder) {
     const auto first = write("one.desktop", "[Desktop Entry]\nType=Application\nName=One\n");
     const auto second = write("two.desktop", "[Desktop Entry]\nType=Application\nName=Two\n");
-    const auto descriptors = readableDescriptors({second, applications / "gone.desktop", first}, folders());
+    const auto descriptors =
+        readableDescriptors({second, applications / "gone.desktop", first}, folders());
     ASSERT_EQ(descriptors.size(), 2u);
     EXPECT_EQ(descriptors[0].bundleIdentifier, "two");
     EXPECT_EQ(descriptors[1].bundleIdentifier, "one");
@@ -73,7 +85,8 @@ TEST_F(MacApplicationPickerTest, ChosenEntriesBecomeTargetsThatTheObserverRecogn
     writeEntry("hidden", "[Desktop Entry]\nType=Application\nName=Hidden\nNoDisplay=true\n");
     MacApplicationPickerDialog dialog(*index);
     QStringList names;
-    for (int row = 0; row < dialog.list()->count(); ++row) names << dialog.list()->item(row)->text();
+    for (int row = 0; row < dialog.list()->count(); ++row)
+        names << dialog.list()->item(row)->text();
     EXPECT_EQ(names, (QStringList{"Editor", "Viewer"})) << "shown entries, by name";
     EXPECT_EQ(dialog.windowTitle(), "ロックするアプリを選択");
 
@@ -125,7 +138,8 @@ TEST_F(MacApplicationPickerTest, IconsComeFromTheEntryAndFollowAMovedEntry) {
     const QImage symbol = generic.pixmap(32, 32).toImage();
     int inked = 0;
     for (int y = 0; y < symbol.height(); ++y)
-        for (int x = 0; x < symbol.width(); ++x) inked += symbol.pixelColor(x, y).alpha() > 0;
+        for (int x = 0; x < symbol.width(); ++x)
+            inked += symbol.pixelColor(x, y).alpha() > 0;
     EXPECT_GT(inked, 32);
 }
 

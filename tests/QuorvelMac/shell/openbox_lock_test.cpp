@@ -20,7 +20,8 @@ protected:
 
 TEST_F(OpenboxLockTest, ActivatingALockedWindowShowsThePanelOverItAndSwitchingAwayHidesIt) {
     auto openbox = testkit::WindowManagerSession::openbox(x11);
-    if (!openbox) GTEST_SKIP() << "openbox is not installed";
+    if (!openbox)
+        GTEST_SKIP() << "openbox is not installed";
     accessibility->trusted = true;
     testkit::TestWindow editor("editor", "Editor", PixelRect{100, 100, 400, 300});
     testkit::TestWindow viewer("viewer", "Viewer", PixelRect{600, 100, 300, 300});
@@ -31,16 +32,19 @@ TEST_F(OpenboxLockTest, ActivatingALockedWindowShowsThePanelOverItAndSwitchingAw
     parts.makeModel = [this] { return makeModel(); };
     parts.showScenes = false;
     QuorvelMacApp app(std::move(parts));
-    app.model().addMacApplicationTargets({{"org.example.Editor", "Editor", (applications / "org.example.Editor.desktop").string()}});
+    app.model().addMacApplicationTargets(
+        {{"org.example.Editor", "Editor", (applications / "org.example.Editor.desktop").string()}});
 
     x11.requestActivation(editor.id());
     ASSERT_TRUE(runLoopUntil([&] { return x11.active() == editor.id(); }));
     const auto extents = *x11.frameExtentsRect(editor.id());  // left, right, top, bottom
     // Where openbox put the client, in root coordinates.
     auto* where = xcb_translate_coordinates_reply(
-        x11.connection(), xcb_translate_coordinates(x11.connection(), editor.id(), x11.root(), 0, 0), nullptr);
+        x11.connection(),
+        xcb_translate_coordinates(x11.connection(), editor.id(), x11.root(), 0, 0), nullptr);
     ASSERT_TRUE(where);
-    const PixelRect cover{where->dst_x - extents.x, where->dst_y, 400 + extents.x + extents.y, 300 + extents.height};
+    const PixelRect cover{where->dst_x - extents.x, where->dst_y, 400 + extents.x + extents.y,
+                          300 + extents.height};
     std::free(where);
     EXPECT_TRUE(runLoopUntil([&] { return panelCovers(cover); }))
         << "below the title bar, over the frame";

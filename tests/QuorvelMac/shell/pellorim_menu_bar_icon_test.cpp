@@ -20,18 +20,23 @@ TEST(PellorimMenuBarIconTest, StateTable) {
     const std::vector<Case> cases = {
         {"complete, browser never connected, nothing open", complete, none, State::normal},
         {"complete with an allow window", complete, open, State::allowing},
-        {"permission missing and an allow window: setup wins", {false, true, true, true}, open, State::attention},
+        {"permission missing and an allow window: setup wins",
+         {false, true, true, true},
+         open,
+         State::attention},
         {"not paired", {true, false, true, true}, none, State::attention},
         {"applications not chosen", {true, true, false, true}, none, State::attention},
     };
-    for (const auto& c : cases) EXPECT_EQ(PellorimMenuBarIcon::state(c.setup, c.windows), c.expected) << c.name;
+    for (const auto& c : cases)
+        EXPECT_EQ(PellorimMenuBarIcon::state(c.setup, c.windows), c.expected) << c.name;
 }
 
 // Counts the inked pixels inside the circle, where the three forms differ.
 int inkInside(const QImage& image) {
     int count = 0;
     for (int y = 6; y < 12; ++y) {
-        for (int x = 6; x < 12; ++x) count += qAlpha(image.pixel(x, y)) > 64;
+        for (int x = 6; x < 12; ++x)
+            count += qAlpha(image.pixel(x, y)) > 64;
     }
     return count;
 }

@@ -10,8 +10,8 @@
 #include <QDBusConnectionInterface>
 #include <QProcess>
 
-#include "QuorvelShared/bridge/ble_local_connection_store.hpp"
 #include "QuorvelMac/shell/program_start.hpp"
+#include "QuorvelShared/bridge/ble_local_connection_store.hpp"
 #include "bus/private_bus.hpp"
 #include "testkit/child_process.hpp"
 #include "testkit/temp_xdg.hpp"

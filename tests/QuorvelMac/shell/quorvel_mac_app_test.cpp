@@ -30,8 +30,10 @@ protected:
 
     void SetUp() override {
         accessibility->trusted = true;
-        editor = std::make_unique<testkit::TestWindow>("editor", "Editor", PixelRect{100, 100, 400, 300});
-        viewer = std::make_unique<testkit::TestWindow>("viewer", "Viewer", PixelRect{600, 100, 300, 300});
+        editor = std::make_unique<testkit::TestWindow>("editor", "Editor",
+                                                       PixelRect{100, 100, 400, 300});
+        viewer = std::make_unique<testkit::TestWindow>("viewer", "Viewer",
+                                                       PixelRect{600, 100, 300, 300});
     }
 
     // With scenes, the tray item is made (the windows are not: the test gives none).
@@ -47,13 +49,16 @@ protected:
     // X server has carried out what the decision asked, so that a check that no panel came ends
     // here instead of after a sleep.
     bool decidedOnTheFront() {
-        if (!testkit::catchUpWithWatcher(*app->foregroundObserver().watcher())) return false;
+        if (!testkit::catchUpWithWatcher(*app->foregroundObserver().watcher()))
+            return false;
         qtRoundTrip();
         return true;
     }
 
     void lockEditor() {
-        app->model().addMacApplicationTargets({{"org.example.Editor", "Editor", (applications / "org.example.Editor.desktop").string()}});
+        app->model().addMacApplicationTargets(
+            {{"org.example.Editor", "Editor",
+              (applications / "org.example.Editor.desktop").string()}});
     }
 
     const PixelRect editorCover{100, 100, 400, 300};
@@ -79,7 +84,8 @@ TEST_F(QuorvelMacAppTest, SwitchingAwayHidesThePanelAndKeepsTheRequestsState) {
     lockEditor();
     x11.setActive(editor->id());
     ASSERT_TRUE(runLoopUntil([&] { return panelCovers(editorCover); }));
-    app->model().setOverlay(LockOverlayState{app->model().overlay()->target, Status::waitingForIPhone(Date{1e9})});
+    app->model().setOverlay(
+        LockOverlayState{app->model().overlay()->target, Status::waitingForIPhone(Date{1e9})});
 
     x11.setActive(viewer->id());
     ASSERT_TRUE(runLoopUntil([&] { return noPanel() && !app->blockedProcessIdentifier(); }));
@@ -87,8 +93,10 @@ TEST_F(QuorvelMacAppTest, SwitchingAwayHidesThePanelAndKeepsTheRequestsState) {
 
     x11.setActive(editor->id());
     ASSERT_TRUE(runLoopUntil([&] { return panelCovers(editorCover); }));
-    EXPECT_EQ(app->model().overlay()->status, Status::waitingForIPhone(Date{1e9})) << "resumed, not reset";
-    EXPECT_EQ(app->overlayController().panel()->view()->state()->status, Status::waitingForIPhone(Date{1e9}));
+    EXPECT_EQ(app->model().overlay()->status, Status::waitingForIPhone(Date{1e9}))
+        << "resumed, not reset";
+    EXPECT_EQ(app->overlayController().panel()->view()->state()->status,
+              Status::waitingForIPhone(Date{1e9}));
 }
 
 TEST_F(QuorvelMacAppTest, AlreadyFrontApplicationIsJudgedAtStart) {
@@ -202,7 +210,8 @@ TEST_F(QuorvelMacAppTest, ThePanelsButtonRequestsAnUnlockForTheLockedTarget) {
 
 TEST_F(QuorvelMacAppTest, RelaxationConfigurationFollowsTheModel) {
     startApp();
-    EXPECT_EQ(app->relaxationProtection().configuration(), app->model().settingsRelaxationConfiguration());
+    EXPECT_EQ(app->relaxationProtection().configuration(),
+              app->model().settingsRelaxationConfiguration());
     EXPECT_EQ(app->menuBarIconState(), PellorimMenuBarIcon::State::attention) << "not paired yet";
 }
 
@@ -225,9 +234,8 @@ TEST_F(QuorvelMacAppTest, TrayPixelsAreInThePanelsTextColourAndTheNameStaysSymbo
 
     // A panel that gives no colours: the palette's text colour.
     panel.removeColours();
-    EXPECT_TRUE(testkit::runLoopUntil([&] {
-        return trayInk(*app) == qGuiApp->palette().color(QPalette::WindowText);
-    }));
+    EXPECT_TRUE(testkit::runLoopUntil(
+        [&] { return trayInk(*app) == qGuiApp->palette().color(QPalette::WindowText); }));
     EXPECT_EQ(app->trayIcon()->icon().name(), "app.quorvel.mac-attention-symbolic");
 }
 

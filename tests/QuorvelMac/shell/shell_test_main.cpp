@@ -12,7 +12,8 @@
 int main(int argc, char** argv) {
     const bool listing = quorvel::testkit::isListingTests(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    if (listing) return RUN_ALL_TESTS();
+    if (listing)
+        return RUN_ALL_TESTS();
     quorvel::testkit::PrivateDisplay display;
     // The programs these tests start own the application's session-bus name and post the shared
     // notifications: a session bus of the process's own keeps them apart from every other test.

@@ -12,8 +12,8 @@
 
 #include "QuorvelMac/model/overlay_state.hpp"
 #include "QuorvelPlatform/windows/foreground_app_observer.hpp"
-#include "testkit/temp_xdg.hpp"
 #include "testkit/qt_wait.hpp"
+#include "testkit/temp_xdg.hpp"
 #include "testkit/x11/x11_harness.hpp"
 
 namespace quorvel::shelltest {
@@ -42,10 +42,13 @@ inline MacLockTarget editorTarget() {
 // Desktop entries for two applications in a data home, and looks at the test display.
 class X11Scene {
 public:
-    explicit X11Scene(const std::filesystem::path& dataHome) : applications(dataHome / "applications") {
+    explicit X11Scene(const std::filesystem::path& dataHome)
+        : applications(dataHome / "applications") {
         std::filesystem::create_directories(applications);
-        writeEntry("org.example.Editor", "[Desktop Entry]\nType=Application\nName=Editor\nStartupWMClass=Editor\n");
-        writeEntry("org.example.Viewer", "[Desktop Entry]\nType=Application\nName=Viewer\nStartupWMClass=Viewer\n");
+        writeEntry("org.example.Editor",
+                   "[Desktop Entry]\nType=Application\nName=Editor\nStartupWMClass=Editor\n");
+        writeEntry("org.example.Viewer",
+                   "[Desktop Entry]\nType=Application\nName=Viewer\nStartupWMClass=Viewer\n");
         index = std::make_shared<desktop::DesktopEntryIndex>(std::vector{applications});
     }
 
@@ -64,8 +67,10 @@ public:
     std::vector<testkit::X11Harness::TopLevel> panels() {
         std::vector<testkit::X11Harness::TopLevel> found;
         for (const auto& top : x11.mappedTopLevels()) {
-            const bool onScreen = top.rect.x + top.rect.width > 0 && top.rect.y + top.rect.height > 0;
-            if (top.overrideRedirect && onScreen) found.push_back(top);
+            const bool onScreen =
+                top.rect.x + top.rect.width > 0 && top.rect.y + top.rect.height > 0;
+            if (top.overrideRedirect && onScreen)
+                found.push_back(top);
         }
         return found;
     }
@@ -74,7 +79,8 @@ public:
     bool panelCovers(PixelRect rect) {
         const auto tops = x11.mappedTopLevels();
         const auto shown = panels();
-        return shown.size() == 1 && shown[0].rect == rect && !tops.empty() && tops.back().window == shown[0].window;
+        return shown.size() == 1 && shown[0].rect == rect && !tops.empty() &&
+               tops.back().window == shown[0].window;
     }
 
     bool noPanel() { return panels().empty(); }

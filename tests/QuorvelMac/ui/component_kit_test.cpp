@@ -16,7 +16,9 @@
 namespace quorvel::ui {
 namespace {
 
-QLabel* pillLabel(StatusPill& pill) { return pill.findChild<QLabel*>("pillText"); }
+QLabel* pillLabel(StatusPill& pill) {
+    return pill.findChild<QLabel*>("pillText");
+}
 
 TEST(StatusPill, SymbolFirstThenTextWithPaddings) {
     StatusPill pill("ロック中", Tone::warning, QString("lock.fill"));

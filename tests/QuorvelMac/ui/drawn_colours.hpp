@@ -88,9 +88,10 @@ inline std::vector<std::string> unreadableTexts(const QWidget& window, const QIm
         if (text.inactive || !text.whole) {
             continue;
         }
-        const QRect area(QPoint(std::lround(text.rect.left() * scale), std::lround(text.rect.top() * scale)),
-                         QPoint(std::lround((text.rect.right() + 1) * scale) - 1,
-                                std::lround((text.rect.bottom() + 1) * scale) - 1));
+        const QRect area(
+            QPoint(std::lround(text.rect.left() * scale), std::lround(text.rect.top() * scale)),
+            QPoint(std::lround((text.rect.right() + 1) * scale) - 1,
+                   std::lround((text.rect.bottom() + 1) * scale) - 1));
         const DrawnColours drawn = drawnColours(image, area);
         if (drawn.contrast() < 4.5) {
             unreadable.push_back(text.what + " " + drawn.text.name().toStdString() + " on " +

@@ -34,7 +34,8 @@ std::vector<std::string> pillTexts(const QWidget& root) {
 // The pills once the rows have settled: a tick of the dashboard's own once-a-second timer may
 // rebuild the rows meanwhile (on a busy machine a test step can take longer than a second), and
 // rebuilt rows are shown on the event loop's next turn.
-std::vector<std::string> settledPillTexts(const QWidget& root, const std::vector<std::string>& expected) {
+std::vector<std::string> settledPillTexts(const QWidget& root,
+                                          const std::vector<std::string>& expected) {
     testkit::runLoopUntil([&] { return pillTexts(root) == expected; });
     return pillTexts(root);
 }

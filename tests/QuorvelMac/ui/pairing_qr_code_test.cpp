@@ -25,7 +25,8 @@ QString decode(const QImage& code, const QString& fileName) {
 }
 
 TEST(PairingQRCode, DecodesBackToThePairingURL) {
-    const std::string url = "quorvel://pair?session=8F0A2C4E-6B1D-4E5F-9A7B-3C2D1E0F4A5B&code=482913";
+    const std::string url =
+        "quorvel://pair?session=8F0A2C4E-6B1D-4E5F-9A7B-3C2D1E0F4A5B&code=482913";
     const auto image = makePairingQRCode(url);
     ASSERT_TRUE(image.has_value());
     EXPECT_EQ(decode(*image, "pairing-qr.png").toStdString(), url);

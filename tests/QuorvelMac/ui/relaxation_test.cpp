@@ -27,7 +27,8 @@ protected:
 
     void raise(const std::string& code) {
         PendingMacSettingsRelaxationChallenge challenge =
-            PendingMacSettingsRelaxationChallenge::make("ロック対象", "電卓を外す", 16, [this] { ++applied; });
+            PendingMacSettingsRelaxationChallenge::make("ロック対象", "電卓を外す", 16,
+                                                        [this] { ++applied; });
         challenge.code = code;
         controller.setPendingChallenge(challenge);
     }

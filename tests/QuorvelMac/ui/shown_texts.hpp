@@ -77,7 +77,8 @@ inline std::vector<ShownText> shownTexts(const QWidget& window) {
     const auto add = [&](const QWidget* widget, const QString& text, QRect area, bool inactive) {
         const QRect rect = visibleRect(widget, &window, area);
         if (!rect.isEmpty()) {
-            texts.push_back({named(widget, text), widget, rect, inactive, rect.size() == area.size()});
+            texts.push_back(
+                {named(widget, text), widget, rect, inactive, rect.size() == area.size()});
         }
     };
     for (const QLabel* label : window.findChildren<QLabel*>()) {
@@ -104,8 +105,8 @@ inline std::vector<ShownText> shownTexts(const QWidget& window) {
         option.initFrom(group);
         option.text = group->title();
         option.subControls = QStyle::SC_GroupBoxLabel;
-        const QRect title =
-            group->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, group);
+        const QRect title = group->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                           QStyle::SC_GroupBoxLabel, group);
         add(group, group->title(), title, false);
     }
     if (const auto* menu = qobject_cast<const QMenu*>(&window)) {
@@ -140,7 +141,8 @@ inline std::vector<ShownText> shownBoxes(const QWidget& window) {
         }
         const QRect rect = visibleRect(widget, &window, widget->rect());
         if (!rect.isEmpty()) {
-            boxes.push_back({named(widget, text), widget, rect, false, rect.size() == widget->size()});
+            boxes.push_back(
+                {named(widget, text), widget, rect, false, rect.size() == widget->size()});
         }
     };
     for (const QLabel* label : window.findChildren<QLabel*>()) {

@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QToolButton>
 
-#include "QuorvelMac/ui/kit/status_pill.hpp"
 #include "QuorvelMac/ui/kit/card.hpp"
+#include "QuorvelMac/ui/kit/status_pill.hpp"
 #include "QuorvelMac/ui/targets/application_target_card.hpp"
 #include "QuorvelMac/ui/targets/targets_pane.hpp"
 #include "ui_fixture.hpp"
@@ -14,9 +14,9 @@
 namespace quorvel::ui {
 namespace {
 
+using testing::appTarget;
 using testing::labelTexts;
 using testing::settle;
-using testing::appTarget;
 
 class TargetsTest : public testing::UiTest {
 protected:
@@ -88,7 +88,8 @@ TEST_F(TargetsTest, SyncErrorHasItsPrefix) {
 TEST_F(TargetsTest, AddingGoesThroughThePicker) {
     auto model = modelWith({});
     TargetsPane pane(*model, controller, services);
-    pickerAnswers.push_back({{"org.gnome.Calculator", "電卓", "/usr/share/applications/org.gnome.Calculator.desktop"}});
+    pickerAnswers.push_back(
+        {{"org.gnome.Calculator", "電卓", "/usr/share/applications/org.gnome.Calculator.desktop"}});
     pane.addButton()->click();
     settle();
     ASSERT_EQ(pane.cards().size(), 1u);

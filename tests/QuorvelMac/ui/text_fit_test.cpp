@@ -37,7 +37,6 @@ protected:
             }
         }
     }
-
 };
 
 TEST_F(TextFitTest, PanesOfAFreshAndOfAnInUseMachine) {
@@ -122,7 +121,9 @@ TEST_F(TextFitTest, LockPanelOverSmallAndLargeWindows) {
     const auto inside = [](const LockOverlayView& panel, const QWidget* widget) {
         return panel.rect().contains(QRect(widget->mapTo(&panel, QPoint()), widget->size()));
     };
-    for (const char* name : {"動画編集スタジオ", "とても長い名前のアプリケーション・プロフェッショナル版エディション"}) {
+    for (const char* name :
+         {"動画編集スタジオ",
+          "とても長い名前のアプリケーション・プロフェッショナル版エディション"}) {
         LockOverlayView panel([](const MacLockTarget&) { return QIcon(); });
         panel.show();
         for (const Status& status : statuses) {

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include "QuorvelMac/ui/kit/status_pill.hpp"
 #include "QuorvelMac/ui/menu/tray_menu.hpp"
 #include "QuorvelMac/ui/navigation/sidebar_selection.hpp"
 #include "QuorvelMac/ui/overview/overview_pane.hpp"
@@ -13,7 +14,6 @@
 #include "QuorvelMac/ui/qr/pairing_qr_panel.hpp"
 #include "QuorvelMac/ui/relaxation/relaxation_views.hpp"
 #include "QuorvelMac/ui/settings/settings_window.hpp"
-#include "QuorvelMac/ui/kit/status_pill.hpp"
 #include "QuorvelMac/ui/user_interface.hpp"
 #include "QuorvelMac/ui/window/main_window.hpp"
 #include "ui_fixture.hpp"
@@ -116,7 +116,8 @@ TEST_F(WindowsTest, MenuWhenSetupIsIncomplete) {
     auto model = makeUiModel();
     model->setTargets({appTarget("org.gnome.Calculator", "電卓")});
     int opened = 0, settingsOpened = 0;
-    TrayMenu menu(*model, services, [&] { ++opened; }, [&] { ++settingsOpened; });
+    TrayMenu menu(
+        *model, services, [&] { ++opened; }, [&] { ++settingsOpened; });
     EXPECT_EQ(actionTexts(menu),
               (std::vector<std::string>{"セットアップが完了していません", "-", "解除を申請", "-",
                                         "Pellorimを開く", "設定…", "-", "終了"}));
@@ -130,12 +131,14 @@ TEST_F(WindowsTest, MenuWhenSetupIsIncomplete) {
 
 TEST_F(WindowsTest, MenuSummaryUnlockedLinesAndRequests) {
     auto model = makeUiModel(true);  // 3 applications, "動画" unlocked for 755 s
-    TrayMenu menu(*model, services, [] {}, [] {});
-    EXPECT_EQ(actionTexts(menu),
-              (std::vector<std::string>{"2個のアプリをロック中", "動画 解除中・残り12:35", "-",
-                                        "解除を申請", "-", "Pellorimを開く", "設定…", "-", "終了"}));
-    EXPECT_EQ(actionTexts(*menu.requestMenu()),
-              (std::vector<std::string>{"メールの解除を申請", "動画（解除中）", "チャットの解除を申請"}));
+    TrayMenu menu(
+        *model, services, [] {}, [] {});
+    EXPECT_EQ(actionTexts(menu), (std::vector<std::string>{
+                                     "2個のアプリをロック中", "動画 解除中・残り12:35", "-",
+                                     "解除を申請", "-", "Pellorimを開く", "設定…", "-", "終了"}));
+    EXPECT_EQ(
+        actionTexts(*menu.requestMenu()),
+        (std::vector<std::string>{"メールの解除を申請", "動画（解除中）", "チャットの解除を申請"}));
     EXPECT_FALSE(menu.requestMenu()->actions()[1]->isEnabled());
     menu.requestMenu()->actions()[0]->trigger();
     ASSERT_FALSE(model->recentUnlocks().empty());
@@ -177,7 +180,8 @@ TEST_F(WindowsTest, MenuShowsTheTimeLeftWhenItOpens) {
 TEST_F(WindowsTest, MenuRedrawLetsGoOfTheOldItemsOnTheNextTurn) {
     auto model = makeUiModel(true);
     std::function<void()> onOpen;
-    TrayMenu menu(*model, services, [&] { onOpen(); }, [] {});
+    TrayMenu menu(
+        *model, services, [&] { onOpen(); }, [] {});
     QPointer<QAction> open = menu.actions()[5];
     ASSERT_EQ(open->text(), "Pellorimを開く");
     QPointer<QMenu> oldRequests = menu.requestMenu();
@@ -199,7 +203,8 @@ TEST_F(WindowsTest, MenuListsAtMostEightAndSkipsWebAndDisabled) {
     auto model = makeUiModel(true);
     std::vector<MacLockTarget> targets;
     for (int i = 1; i <= 9; ++i) {
-        targets.push_back(appTarget("org.example.App" + std::to_string(i), "アプリ" + std::to_string(i)));
+        targets.push_back(
+            appTarget("org.example.App" + std::to_string(i), "アプリ" + std::to_string(i)));
     }
     MacLockTarget disabled = appTarget("org.example.Off", "無効アプリ");
     disabled.enabled = false;
@@ -211,7 +216,8 @@ TEST_F(WindowsTest, MenuListsAtMostEightAndSkipsWebAndDisabled) {
     web.identifier = "example.com";
     targets.insert(targets.begin(), web);
     model->setTargets(targets);
-    TrayMenu menu(*model, services, [] {}, [] {});
+    TrayMenu menu(
+        *model, services, [] {}, [] {});
     EXPECT_EQ(menu.actions()[0]->text(), "9個のアプリをロック中");
     const auto items = actionTexts(*menu.requestMenu());
     ASSERT_EQ(items.size(), 8u);
@@ -222,7 +228,8 @@ TEST_F(WindowsTest, MenuListsAtMostEightAndSkipsWebAndDisabled) {
 TEST_F(WindowsTest, MenuWithoutEnabledTargets) {
     auto model = makeUiModel(true);
     model->setTargets({});
-    TrayMenu menu(*model, services, [] {}, [] {});
+    TrayMenu menu(
+        *model, services, [] {}, [] {});
     EXPECT_EQ(actionTexts(menu),
               (std::vector<std::string>{"ロック中のアプリはありません", "-", "-", "Pellorimを開く",
                                         "設定…", "-", "終了"}));
@@ -275,7 +282,9 @@ TEST_F(WindowsTest, SettingsShowsAFailureInRed) {
 TEST_F(WindowsTest, SettingsSwitchStaysOffWhileApprovalIsPending) {
     struct AwaitingApproval final : LoginItem {
         bool registered = false;
-        Status status() override { return registered ? Status::requiresApproval : Status::notRegistered; }
+        Status status() override {
+            return registered ? Status::requiresApproval : Status::notRegistered;
+        }
         void registerItem() override { registered = true; }
         void unregisterItem() override { registered = false; }
     };
@@ -314,8 +323,8 @@ TEST_F(PaneTest, ChromePaneStates) {
     EXPECT_EQ(pane.connectionPill()->text(), "未接続");
     EXPECT_EQ(pane.connectionPill()->tone(), Tone::warning);
     EXPECT_EQ(pane.summaryLabel()->text(), "Chrome拡張とMacアプリは未接続");
-    pane.render({true, "Chrome拡張とMacアプリは接続済み", "Chromeから解除申請を受け取れる状態です。", true,
-                 std::string("書き込めません")});
+    pane.render({true, "Chrome拡張とMacアプリは接続済み",
+                 "Chromeから解除申請を受け取れる状態です。", true, std::string("書き込めません")});
     EXPECT_EQ(pane.connectionPill()->text(), "接続済み");
     EXPECT_EQ(pane.nativeHostPill()->text(), "準備済み");
     // Installed and an earlier error: both shown.
@@ -333,7 +342,8 @@ TEST_F(PaneTest, PairingPaneStates) {
     EXPECT_FALSE(pane.refreshButton()->isEnabled());
     EXPECT_EQ(pane.heading()->text(), "iPhoneで読み取る");
     EXPECT_EQ(pane.shownRows(),
-              (std::vector<PairingInfoRow>{{"iPhone", "未登録"}, {"登録状態", "未ペアリング"},
+              (std::vector<PairingInfoRow>{{"iPhone", "未登録"},
+                                           {"登録状態", "未ペアリング"},
                                            {"Bluetooth接続", "iPhone接続状態を確認できません"}}));
 
     PairingState pending;
@@ -362,7 +372,8 @@ TEST_F(PaneTest, PairingPaneStates) {
     EXPECT_FALSE(pane.refreshButton()->isEnabled());
     EXPECT_EQ(pane.heading()->text(), "iPhoneとのペアリング");
     EXPECT_EQ(pane.instructions()->text(),
-              "表示していたQRコードの期限が切れました。新しいコードを作ると再ペアリングできます。現在のペアリングはそのまま利用できます。");
+              "表示していたQRコードの期限が切れました。新しいコードを作ると再ペアリングできます。現"
+              "在のペアリングはそのまま利用できます。");
     EXPECT_EQ(pane.shownRows()[3], (PairingInfoRow{"再設定", "再ペアリング期限切れ"}));
 
     PairingState approved;

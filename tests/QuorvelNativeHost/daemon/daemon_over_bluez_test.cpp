@@ -7,8 +7,8 @@
 #include "QuorvelShared/bridge/ble_local_connection_store.hpp"
 #include "QuorvelShared/messages/ble_local_identity.hpp"
 #include "bluez/fake_bluez.hpp"
-#include "bus/private_bus.hpp"
 #include "bluez/simulated_phone.hpp"
+#include "bus/private_bus.hpp"
 #include "daemon_process_support.hpp"
 #include "testkit/qt_wait.hpp"
 #include "testkit/temp_xdg.hpp"
@@ -21,7 +21,8 @@ using Kind = BLELocalPrototypeMessageKind;
 
 TEST(DaemonOverBlueZ, APhoneSubscribesGetsTheStateRefreshAndAnswersAnUnlockRequest) {
     testkit::TempXdgHome home;
-    testing::PrivateBus systemBus(testing::PrivateBus::Kind::system);  // the daemon finds it through its environment
+    testing::PrivateBus systemBus(
+        testing::PrivateBus::Kind::system);  // the daemon finds it through its environment
     testing::FakeBlueZ bluez(QString::fromStdString(systemBus.address()));
     int input[2];
     ASSERT_EQ(::pipe2(input, O_CLOEXEC), 0);

@@ -50,8 +50,7 @@ inline bool denyProcessDescriptors() {
 // With `softOpenFileLimit` the daemon starts with that soft limit of open files (the hard limit
 // stays), as a desktop session may start it. With `stderrFd` its standard error goes there.
 inline pid_t startDaemon(const std::vector<std::string>& arguments, int stdinFd,
-                         std::optional<rlim_t> softOpenFileLimit = std::nullopt,
-                         int stderrFd = -1,
+                         std::optional<rlim_t> softOpenFileLimit = std::nullopt, int stderrFd = -1,
                          ProcessDescriptors descriptors = ProcessDescriptors::available) {
     std::vector<char*> argv{const_cast<char*>(QUORVEL_NATIVE_HOST)};
     for (const auto& argument : arguments)

@@ -137,9 +137,9 @@ TEST_F(ProcessorTest, APairingOfferAdvertisesTheDefaultIdentityUntilItExpires) {
     }
     const std::string paired = BLELocalAdvertisementIdentity::serviceUUID("mac-1");
     ASSERT_TRUE(runLoopUntil([&] { return fake.publishedServiceUUIDs.size() >= 3; }));
-    EXPECT_EQ(fake.publishedServiceUUIDs,
-              (std::vector<std::string>{paired, std::string(BLELocalPrototypeUUIDs::service),
-                                        paired}));
+    EXPECT_EQ(
+        fake.publishedServiceUUIDs,
+        (std::vector<std::string>{paired, std::string(BLELocalPrototypeUUIDs::service), paired}));
     EXPECT_EQ(peripheral->serviceUUID(), paired);
     EXPECT_FALSE(peripheral->latestPairingOffer());
 }

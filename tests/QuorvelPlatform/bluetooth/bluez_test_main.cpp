@@ -26,8 +26,9 @@ int main(int argc, char** argv) {
         PrivateBus::Options{.serviceFolders = {keyring->serviceFolder()}, .endsWithProcess = true});
     // Qt keeps its connection to the system bus until the process ends: the bus ends with the
     // process too, so that connection never sees its bus vanish under it.
-    auto bus = std::make_unique<PrivateBus>(PrivateBus::Kind::system,
-                                            PrivateBus::Options{.serviceFolders = {}, .endsWithProcess = true});
+    auto bus = std::make_unique<PrivateBus>(
+        PrivateBus::Kind::system,
+        PrivateBus::Options{.serviceFolders = {}, .endsWithProcess = true});
     quorvel::testing::privateSystemBusAddress = bus->address();
     int status = 0;
     {

@@ -14,7 +14,8 @@ namespace fs = std::filesystem;
 
 class DesktopEntryIndexTest : public ::testing::Test {
 protected:
-    void write(const fs::path& folder, const std::string& relative, const std::string& name, const std::string& extra = "") {
+    void write(const fs::path& folder, const std::string& relative, const std::string& name,
+               const std::string& extra = "") {
         const auto file = folder / relative;
         fs::create_directories(file.parent_path());
         std::ofstream(file) << "[Desktop Entry]\nType=Application\nName=" << name << "\n" << extra;

@@ -12,7 +12,8 @@ namespace {
 
 TEST(DesktopEntryTest, ParsesTheMainGroup) {
     const auto entry = parseDesktopEntry(
-        "# comment\n[Desktop Entry]\nType=Application\nName=Text Editor\nName[ja]=テキストエディタ\n"
+        "# comment\n[Desktop Entry]\nType=Application\nName=Text "
+        "Editor\nName[ja]=テキストエディタ\n"
         "Icon=accessories-text-editor\nExec=gedit %U\nTryExec=gedit\nStartupWMClass=Gedit\n"
         "Comment=Line one\\nline two\n[Desktop Action new]\nName=New window\nExec=gedit --new\n",
         "org.gnome.gedit", "/x/org.gnome.gedit.desktop");
@@ -35,11 +36,13 @@ TEST(DesktopEntryTest, RefusedEntries) {
         {"no name", "[Desktop Entry]\nType=Application\nExec=x\n"},
         {"hidden: deleted", "[Desktop Entry]\nType=Application\nName=X\nHidden=true\n"},
     };
-    for (const auto& [why, text] : refused) EXPECT_FALSE(parseDesktopEntry(text, "x", "/x.desktop")) << why;
+    for (const auto& [why, text] : refused)
+        EXPECT_FALSE(parseDesktopEntry(text, "x", "/x.desktop")) << why;
 }
 
 TEST(DesktopEntryTest, EscapesAndNoDisplay) {
-    const auto entry = parseDesktopEntry("[Desktop Entry]\nType=Application\nName=A\\sB\\\\C\nNoDisplay=true\n", "x", "/x");
+    const auto entry = parseDesktopEntry(
+        "[Desktop Entry]\nType=Application\nName=A\\sB\\\\C\nNoDisplay=true\n", "x", "/x");
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->name, "A B\\C");
     EXPECT_TRUE(entry->noDisplay);
@@ -74,8 +77,10 @@ TEST(DesktopEntryTest, KeysAsTheDesktopReadsThem) {
 }
 
 TEST(DesktopEntryTest, ProgramOfACommandLine) {
-    EXPECT_EQ(programOfCommand("/opt/tool/bin/tool --flag %f"), std::filesystem::path("/opt/tool/bin/tool"));
-    EXPECT_EQ(programOfCommand("\"/opt/my tool/run\" %U"), std::filesystem::path("/opt/my tool/run"));
+    EXPECT_EQ(programOfCommand("/opt/tool/bin/tool --flag %f"),
+              std::filesystem::path("/opt/tool/bin/tool"));
+    EXPECT_EQ(programOfCommand("\"/opt/my tool/run\" %U"),
+              std::filesystem::path("/opt/my tool/run"));
     EXPECT_EQ(programOfCommand("   "), std::nullopt);
     const auto sh = programOfCommand("sh -c true");
     ASSERT_TRUE(sh);

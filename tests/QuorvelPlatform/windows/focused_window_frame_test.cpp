@@ -22,22 +22,33 @@ struct CutCase {
 TEST(FocusedWindowFrameTest, TitleBarCutTable) {
     const ScreenRect window{100, 50, 800, 600};
     const std::vector<CutCase> cases = {
-        {"worked example: three buttons", window,
-         {{108, 56, 14, 16}, {128, 56, 14, 16}, {148, 56, 14, 16}}, {100, 78, 800, 572}},
+        {"worked example: three buttons",
+         window,
+         {{108, 56, 14, 16}, {128, 56, 14, 16}, {148, 56, 14, 16}},
+         {100, 78, 800, 572}},
         {"no controls: whole window", window, {}, window},
         {"controls outside the window", window, {{0, 0, 10, 10}}, window},
         {"empty controls", window, {{108, 56, 0, 16}, {128, 56, 14, 0}}, window},
-        {"null control passed over", window, {{nan, 56, 14, 16}, {108, 56, 14, 16}}, {100, 78, 800, 572}},
-        {"lowest bottom plus gap of the first kept", window,
-         {{108, 60, 14, 10}, {128, 56, 14, 30}}, {100, 96, 800, 554}},
+        {"null control passed over",
+         window,
+         {{nan, 56, 14, 16}, {108, 56, 14, 16}},
+         {100, 78, 800, 572}},
+        {"lowest bottom plus gap of the first kept",
+         window,
+         {{108, 60, 14, 10}, {128, 56, 14, 30}},
+         {100, 96, 800, 554}},
         {"deeper than 96", window, {{108, 56, 14, 90}}, window},
         {"deeper than a third", {0, 0, 400, 60}, {{5, 5, 10, 20}}, {0, 0, 400, 60}},
         {"exactly 96 deep is cut", window, {{108, 50, 14, 96}}, {100, 146, 800, 504}},
         {"control above the top edge: gap 0", window, {{108, 40, 14, 30}}, {100, 70, 800, 580}},
-        {"cut within one unit of the bottom", {0, 0, 400, 1.5}, {{0, 0, 10, 0.5}}, {0, 0, 400, 1.5}},
+        {"cut within one unit of the bottom",
+         {0, 0, 400, 1.5},
+         {{0, 0, 10, 0.5}},
+         {0, 0, 400, 1.5}},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(FocusedWindowFrameResolver::blockingAccessibilityFrame(c.window, c.controls), c.expected)
+        EXPECT_EQ(FocusedWindowFrameResolver::blockingAccessibilityFrame(c.window, c.controls),
+                  c.expected)
             << c.name;
     }
 }
@@ -79,7 +90,8 @@ TEST(FocusedWindowFrameTest, PanelRectCases) {
     EXPECT_EQ(panelRect(mappedWindow({0, 0, 1, 200}, {})), std::nullopt);
 
     // A title bar deeper than a third of a short window is implausible: all of it is covered.
-    EXPECT_EQ(panelRect(mappedWindow({0, 40, 300, 30}, {0, 0, 40, 0})), (ScreenRect{0, 0, 300, 70}));
+    EXPECT_EQ(panelRect(mappedWindow({0, 40, 300, 30}, {0, 0, 40, 0})),
+              (ScreenRect{0, 0, 300, 70}));
 }
 
 }  // namespace

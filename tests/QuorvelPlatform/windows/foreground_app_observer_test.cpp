@@ -23,8 +23,9 @@ protected:
     void SetUp() override {
         applications_ = xdg_.dataHome() / "applications";
         std::filesystem::create_directories(applications_);
-        writeEntry("alpha", "[Desktop Entry]\nType=Application\nName=Alpha\nName[ja]=アルファ\n"
-                            "Exec=alpha-tool\nStartupWMClass=AlphaWin\n");
+        writeEntry("alpha",
+                   "[Desktop Entry]\nType=Application\nName=Alpha\nName[ja]=アルファ\n"
+                   "Exec=alpha-tool\nStartupWMClass=AlphaWin\n");
         writeEntry("org.example.Beta", "[Desktop Entry]\nType=Application\nName=Beta\nExec=beta\n");
         index_ = std::make_shared<desktop::DesktopEntryIndex>(std::vector{applications_});
         auto watcher = ActiveWindowWatcher::connect();
@@ -112,7 +113,8 @@ TEST_F(ForegroundAppObserverTest, StaleOrOverrideRedirectWindowsAreNoChange) {
     const xcb_window_t popup = xcb_generate_id(x11_.connection());
     const std::uint32_t values[] = {1};
     xcb_create_window(x11_.connection(), XCB_COPY_FROM_PARENT, popup, x11_.root(), 0, 0, 50, 50, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT, values);
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT,
+                      values);
     xcb_map_window(x11_.connection(), popup);
     activate(popup);
     // Back to alpha, which was never left.

@@ -29,7 +29,9 @@ BLELocalPrototypeWireMessage receipt() {
     return message;
 }
 
-BLELocalBridgeResponse pickedUp() { return {"req_1", false, std::nullopt, std::nullopt}; }
+BLELocalBridgeResponse pickedUp() {
+    return {"req_1", false, std::nullopt, std::nullopt};
+}
 BLELocalBridgeResponse completedWith(std::optional<BLELocalPrototypeWireMessage> message,
                                      std::optional<std::string> error) {
     return {"req_1", true, std::move(message), std::move(error)};
@@ -85,11 +87,14 @@ TEST(BLELocalBridgeWait, CompletedResponsesEndEitherPhaseWithTheirOutcome) {
     };
     const std::vector<Case> cases = {
         {"message", completedWith(approval(), std::nullopt), {Kind::answered, approval(), {}}},
-        {"error", completedWith(std::nullopt, "iphone_delivery_unconfirmed"),
+        {"error",
+         completedWith(std::nullopt, "iphone_delivery_unconfirmed"),
          {Kind::failed, std::nullopt, "iphone_delivery_unconfirmed"}},
-        {"error wins over message", completedWith(approval(), "bluetooth_unavailable"),
+        {"error wins over message",
+         completedWith(approval(), "bluetooth_unavailable"),
          {Kind::failed, std::nullopt, "bluetooth_unavailable"}},
-        {"empty error text is still an error", completedWith(approval(), ""),
+        {"empty error text is still an error",
+         completedWith(approval(), ""),
          {Kind::failed, std::nullopt, ""}},
         {"neither", completedWith(std::nullopt, std::nullopt), {Kind::emptyAnswer, {}, {}}},
     };
@@ -103,8 +108,10 @@ TEST(BLELocalBridgeWait, CompletedResponsesEndEitherPhaseWithTheirOutcome) {
 
         // Picked up after 1 s, completed 20 minutes later.
         const Drive later = drive(3600, [&](auto t) -> Response {
-            if (t < 1s) return std::nullopt;
-            if (t < 1201s) return pickedUp();
+            if (t < 1s)
+                return std::nullopt;
+            if (t < 1201s)
+                return pickedUp();
             return c.completed;
         });
         EXPECT_EQ(later.outcome, c.expected);
@@ -122,7 +129,8 @@ TEST(BLELocalBridgeWait, AnswerWindowIsTheLifetimeAtLeastOneSecondPlusFiveFromTh
         SCOPED_TRACE(c.timeoutSeconds);
         // Picked up at 3 s: still within the pick-up window.
         const Drive d = drive(c.timeoutSeconds, [](auto t) -> Response {
-            if (t < 3s) return std::nullopt;
+            if (t < 3s)
+                return std::nullopt;
             return pickedUp();
         });
         ASSERT_TRUE(d.outcome);
@@ -134,7 +142,8 @@ TEST(BLELocalBridgeWait, AnswerWindowIsTheLifetimeAtLeastOneSecondPlusFiveFromTh
 
 TEST(BLELocalBridgeWait, AResponseThatVanishesKeepsTheRequesterWaitingUntilTheDeadline) {
     const Drive d = drive(1, [](auto t) -> Response {
-        if (t < 500ms) return pickedUp();
+        if (t < 500ms)
+            return pickedUp();
         return std::nullopt;
     });
     ASSERT_TRUE(d.outcome);
@@ -144,8 +153,10 @@ TEST(BLELocalBridgeWait, AResponseThatVanishesKeepsTheRequesterWaitingUntilTheDe
 
 TEST(BLELocalBridgeWait, InProgressResponsesAreHandedToTheCaller) {
     const Drive d = drive(3600, [](auto t) -> Response {
-        if (t < 1s) return pickedUp();
-        if (t < 2s) return BLELocalBridgeResponse{"req_1", false, receipt(), std::nullopt};
+        if (t < 1s)
+            return pickedUp();
+        if (t < 2s)
+            return BLELocalBridgeResponse{"req_1", false, receipt(), std::nullopt};
         return completedWith(approval(), std::nullopt);
     });
     ASSERT_FALSE(d.progress.empty());
@@ -173,8 +184,8 @@ TEST(BLELocalBridgeWait, HugeLifetimesNeverOverflowTheDeadline) {
     BLELocalBridgeWait wait(max, start);
     ASSERT_FALSE(wait.poll(start, [] { return Response{pickedUp()}; }).outcome);
     // Far in the future, yet not past the deadline.
-    const auto step = wait.poll(start + std::chrono::hours(24 * 365 * 100),
-                                [] { return Response{pickedUp()}; });
+    const auto step =
+        wait.poll(start + std::chrono::hours(24 * 365 * 100), [] { return Response{pickedUp()}; });
     EXPECT_FALSE(step.outcome);
 }
 

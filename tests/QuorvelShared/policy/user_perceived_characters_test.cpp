@@ -34,7 +34,7 @@ TEST(UserPerceivedCharacters, Clusters) {
         {"a\u0610", 1},       // Arabic sign, a mark outside the common blocks
         {"a\u200Db", 2},      // a joiner joins only pictographs
         {"\U0001F468\u200D\U0001F469\u200D\U0001F467", 1},  // family of three
-        {"\u1100\u1161\u11A8", 1},                        // Hangul jamo
+        {"\u1100\u1161\u11A8", 1},                          // Hangul jamo
         {"e\u0301\u0301\u0301", 1},
         {"\U0001F1EF\U0001F1F5\U0001F1EB\U0001F1F7\U0001F1EF", 3},  // two flags, a lone indicator
     };

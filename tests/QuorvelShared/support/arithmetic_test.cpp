@@ -25,8 +25,9 @@ TEST(Arithmetic, SaturatesInsteadOfOverflowing) {
 
 TEST(Arithmetic, RoundsHalvesAwayFromZero) {
     const std::pair<double, std::int64_t> cases[] = {
-        {1.5, 2},   {0.5, 1},        {0.49999, 0},   {-0.5, -1}, {-1.5, -2},
-        {2.4, 2},   {1e300, maxInt}, {-1e300, minInt}, {std::numeric_limits<double>::quiet_NaN(), 0},
+        {1.5, 2},         {0.5, 1},         {0.49999, 0},
+        {-0.5, -1},       {-1.5, -2},       {2.4, 2},
+        {1e300, maxInt},  {-1e300, minInt}, {std::numeric_limits<double>::quiet_NaN(), 0},
         {9.3e18, maxInt},
     };
     for (const auto& [value, expected] : cases) {

@@ -7,8 +7,8 @@ namespace {
 
 TEST(Base64, EncodesWithPadding) {
     const std::pair<std::string, std::string> cases[] = {
-        {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="},
-        {"\xfb\xff", "+/8="},
+        {"", ""},        {"f", "Zg=="},        {"fo", "Zm8="},
+        {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}, {"\xfb\xff", "+/8="},
     };
     for (const auto& [plain, encoded] : cases) {
         EXPECT_EQ(base64Encode(bytesOf(plain)), encoded);
@@ -18,17 +18,17 @@ TEST(Base64, EncodesWithPadding) {
 
 TEST(Base64, DecodingIsStrict) {
     for (const char* bad : {
-             "Zg",         // missing padding
-             "Zg=",        // short padding
-             "Zm9v\n",     // line break
-             "Zm 9v",      // space
-             " Zm9v",      // leading space
-             "Zm9v====",   // padding only group
-             "Z===",       // too much padding
-             "Zg==Zm9v",   // padding inside
-             "Zm-v",       // url alphabet
-             "Zm_v",       // url alphabet
-             "Zm9*",       // foreign character
+             "Zg",        // missing padding
+             "Zg=",       // short padding
+             "Zm9v\n",    // line break
+             "Zm 9v",     // space
+             " Zm9v",     // leading space
+             "Zm9v====",  // padding only group
+             "Z===",      // too much padding
+             "Zg==Zm9v",  // padding inside
+             "Zm-v",      // url alphabet
+             "Zm_v",      // url alphabet
+             "Zm9*",      // foreign character
          }) {
         EXPECT_FALSE(base64Decode(bad)) << bad;
     }

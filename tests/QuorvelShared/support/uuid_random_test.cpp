@@ -27,9 +27,10 @@ TEST(Uuid, ParsesEitherCaseAndRefusesOtherForms) {
     EXPECT_EQ(parsed->text(), "7BE11000-7B85-4C21-9A2B-5D52E7A091F1");
     EXPECT_EQ(parsed->bytes[0], 0x7B);
     EXPECT_EQ(parsed->bytes[15], 0xF1);
-    for (const char* bad : {"7BE110007B854C219A2B5D52E7A091F1", "7BE11000-7B85-4C21-9A2B-5D52E7A091F",
-                            "7BE11000-7B85-4C21-9A2B_5D52E7A091F1", "GBE11000-7B85-4C21-9A2B-5D52E7A091F1",
-                            "{7BE11000-7B85-4C21-9A2B-5D52E7A091F1}", ""}) {
+    for (const char* bad :
+         {"7BE110007B854C219A2B5D52E7A091F1", "7BE11000-7B85-4C21-9A2B-5D52E7A091F",
+          "7BE11000-7B85-4C21-9A2B_5D52E7A091F1", "GBE11000-7B85-4C21-9A2B-5D52E7A091F1",
+          "{7BE11000-7B85-4C21-9A2B-5D52E7A091F1}", ""}) {
         EXPECT_FALSE(Uuid::parse(bad)) << bad;
     }
 }

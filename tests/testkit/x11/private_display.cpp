@@ -16,9 +16,11 @@ namespace quorvel::testkit {
 PrivateDisplay::PrivateDisplay(const std::string& screenSize) {
     const std::string screen = screenSize + "x24";
     int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
     pid_ = ::fork();
-    if (pid_ < 0) throw std::runtime_error("fork failed");
+    if (pid_ < 0)
+        throw std::runtime_error("fork failed");
     if (pid_ == 0) {
         // The server must not outlive a test that crashed, nor hold any of its pipes open.
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
@@ -37,7 +39,8 @@ PrivateDisplay::PrivateDisplay(const std::string& screenSize) {
     // Generous: a loaded machine may be slow to start it.
     while (::poll(&wait, 1, 60000) > 0) {
         char c;
-        if (::read(fds[0], &c, 1) != 1 || c == '\n') break;
+        if (::read(fds[0], &c, 1) != 1 || c == '\n')
+            break;
         number += c;
     }
     ::close(fds[0]);
@@ -59,7 +62,8 @@ PrivateDisplay::~PrivateDisplay() {
 
 bool isListingTests(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--gtest_list_tests") == 0) return true;
+        if (std::strcmp(argv[i], "--gtest_list_tests") == 0)
+            return true;
     }
     return false;
 }

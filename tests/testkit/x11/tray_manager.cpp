@@ -25,7 +25,8 @@ TrayManagerStandIn::TrayManagerStandIn(const std::vector<std::uint32_t>& colours
     colours_ = windows::internAtom(c_, "_NET_SYSTEM_TRAY_COLORS");
     if (!colours.empty())
         setColours(colours);
-    const xcb_atom_t selection = windows::internAtom(c_, "_NET_SYSTEM_TRAY_S" + std::to_string(screenNumber));
+    const xcb_atom_t selection =
+        windows::internAtom(c_, "_NET_SYSTEM_TRAY_S" + std::to_string(screenNumber));
     xcb_set_selection_owner(c_, window_, selection, XCB_CURRENT_TIME);
 
     xcb_client_message_event_t message{};

@@ -57,7 +57,8 @@ long TestWindow::framesDrawn() {
 
 void TestWindow::readReports() {
     while (process_.canReadLine() || process_.waitForReadyRead(0)) {
-        if (!process_.canReadLine()) break;
+        if (!process_.canReadLine())
+            break;
         const QByteArray line = process_.readLine().trimmed();
         if (line == "key")
             ++keys_;
@@ -68,11 +69,14 @@ void TestWindow::readReports() {
 
 X11Harness::X11Harness() {
     c_ = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(c_)) throw std::runtime_error("no X display");
+    if (xcb_connection_has_error(c_))
+        throw std::runtime_error("no X display");
     root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
 }
 
-X11Harness::~X11Harness() { xcb_disconnect(c_); }
+X11Harness::~X11Harness() {
+    xcb_disconnect(c_);
+}
 
 // A flush only sends the requests; the server may still serve another client's query first.
 // A round trip returns once everything sent before it has been carried out.
@@ -125,15 +129,15 @@ void X11Harness::setFrameExtents(xcb_window_t window, std::uint32_t left, std::u
 
 void X11Harness::setHidden(xcb_window_t window, bool hidden) {
     const xcb_atom_t state = atom("_NET_WM_STATE_HIDDEN");
-    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM,
-                        32, hidden ? 1 : 0, &state);
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
+                        hidden ? 1 : 0, &state);
     sync();
 }
 
 void X11Harness::setSupportsActiveWindow() {
     const xcb_atom_t supported = atom("_NET_ACTIVE_WINDOW");
-    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, root_, atom("_NET_SUPPORTED"), XCB_ATOM_ATOM,
-                        32, 1, &supported);
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, root_, atom("_NET_SUPPORTED"), XCB_ATOM_ATOM, 32,
+                        1, &supported);
     sync();
 }
 
@@ -148,8 +152,10 @@ void X11Harness::moveResize(xcb_window_t window, PixelRect rect) {
 }
 
 void X11Harness::map(xcb_window_t window, bool mapped) {
-    if (mapped) xcb_map_window(c_, window);
-    else xcb_unmap_window(c_, window);
+    if (mapped)
+        xcb_map_window(c_, window);
+    else
+        xcb_unmap_window(c_, window);
     sync();
 }
 
@@ -167,13 +173,16 @@ void X11Harness::destroy(xcb_window_t window) {
 std::vector<X11Harness::TopLevel> X11Harness::mappedTopLevels() {
     std::vector<TopLevel> result;
     auto* tree = xcb_query_tree_reply(c_, xcb_query_tree(c_, root_), nullptr);
-    if (!tree) return result;
+    if (!tree)
+        return result;
     const xcb_window_t* children = xcb_query_tree_children(tree);
     for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
-        auto* attributes = xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, children[i]), nullptr);
+        auto* attributes = xcb_get_window_attributes_reply(
+            c_, xcb_get_window_attributes(c_, children[i]), nullptr);
         auto* geometry = xcb_get_geometry_reply(c_, xcb_get_geometry(c_, children[i]), nullptr);
         if (attributes && geometry && attributes->map_state == XCB_MAP_STATE_VIEWABLE) {
-            result.push_back({children[i], {geometry->x, geometry->y, geometry->width, geometry->height},
+            result.push_back({children[i],
+                              {geometry->x, geometry->y, geometry->width, geometry->height},
                               attributes->override_redirect != 0});
         }
         std::free(attributes);
@@ -185,7 +194,8 @@ std::vector<X11Harness::TopLevel> X11Harness::mappedTopLevels() {
 
 std::optional<X11Harness::TopLevel> X11Harness::windowTitled(const std::string& title) {
     for (const TopLevel& top : mappedTopLevels()) {
-        if (this->title(top.window) == title) return top;
+        if (this->title(top.window) == title)
+            return top;
     }
     return std::nullopt;
 }
@@ -232,7 +242,8 @@ xcb_window_t X11Harness::focus() {
 }
 
 std::optional<PixelRect> X11Harness::frameExtentsRect(xcb_window_t window) {
-    auto cookie = xcb_get_property(c_, 0, window, atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 0, 4);
+    auto cookie =
+        xcb_get_property(c_, 0, window, atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 0, 4);
     auto* reply = xcb_get_property_reply(c_, cookie, nullptr);
     std::optional<PixelRect> extents;
     if (reply && xcb_get_property_value_length(reply) == 16) {
@@ -326,18 +337,21 @@ std::unique_ptr<WindowManagerSession> WindowManagerSession::start(X11Harness& x1
     std::unique_ptr<WindowManagerSession> session(new WindowManagerSession);
     session->process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     session->process_.start(program, arguments);
-    if (!session->process_.waitForStarted(60000)) return nullptr;
+    if (!session->process_.waitForStarted(60000))
+        return nullptr;
     const xcb_atom_t check = x11.atom("_NET_SUPPORTING_WM_CHECK");
     // Ready once it redirects the root's map requests; its check window comes a moment earlier,
     // and a window mapped in between is never managed.
     const bool ready = runLoopUntil([&] {
-        auto cookie = xcb_get_property(x11.connection(), 0, x11.root(), check, XCB_ATOM_WINDOW, 0, 1);
+        auto cookie =
+            xcb_get_property(x11.connection(), 0, x11.root(), check, XCB_ATOM_WINDOW, 0, 1);
         auto* reply = xcb_get_property_reply(x11.connection(), cookie, nullptr);
         const bool present = reply && xcb_get_property_value_length(reply) == 4;
         std::free(reply);
         auto* root = xcb_get_window_attributes_reply(
             x11.connection(), xcb_get_window_attributes(x11.connection(), x11.root()), nullptr);
-        const bool redirected = root && (root->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT);
+        const bool redirected =
+            root && (root->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT);
         std::free(root);
         return present && redirected;
     });

@@ -81,7 +81,11 @@ public:
     void destroy(xcb_window_t window);
     // The top-level windows that are mapped, bottom to top, with their root rectangles and
     // whether they are override-redirect.
-    struct TopLevel { xcb_window_t window; PixelRect rect; bool overrideRedirect; };
+    struct TopLevel {
+        xcb_window_t window;
+        PixelRect rect;
+        bool overrideRedirect;
+    };
     std::vector<TopLevel> mappedTopLevels();
     // The mapped top-level window whose _NET_WM_NAME is `title` (no window manager: the
     // program's own window).

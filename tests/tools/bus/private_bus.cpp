@@ -34,8 +34,7 @@ constexpr const char* configurationTemplate =
 )";
 
 std::filesystem::path makeFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "quorvel-bus.XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "quorvel-bus.XXXXXX").string();
     if (!::mkdtemp(pattern.data())) {
         throw std::system_error(errno, std::generic_category(), "mkdtemp");
     }

@@ -14,11 +14,14 @@ const std::array<SidebarRow, 4>& sidebarRows() {
 
 bool sidebarShowsWarning(SidebarItem item, const AttentionFacts& facts) {
     switch (item) {
-    case SidebarItem::overview: return false;
-    case SidebarItem::targets: return !facts.accessibilityPermissionGranted;
-    case SidebarItem::chrome: return facts.nativeHostInstallFailed;
-    case SidebarItem::pairing:
-        return !(facts.iPhonePaired && facts.bluetooth.isConnected());
+        case SidebarItem::overview:
+            return false;
+        case SidebarItem::targets:
+            return !facts.accessibilityPermissionGranted;
+        case SidebarItem::chrome:
+            return facts.nativeHostInstallFailed;
+        case SidebarItem::pairing:
+            return !(facts.iPhonePaired && facts.bluetooth.isConnected());
     }
     return false;
 }
@@ -26,11 +29,12 @@ bool sidebarShowsWarning(SidebarItem item, const AttentionFacts& facts) {
 std::vector<ConnectionIssue> connectionIssues(const AttentionFacts& facts) {
     std::vector<ConnectionIssue> issues;
     if (!facts.accessibilityPermissionGranted) {
-        issues.push_back({"アクセシビリティ権限が許可されていません", "ロック対象へ",
-                          SidebarItem::targets});
+        issues.push_back(
+            {"アクセシビリティ権限が許可されていません", "ロック対象へ", SidebarItem::targets});
     }
     if (!facts.iPhonePaired) {
-        issues.push_back({"iPhoneとペアリングされていません", "ペアリングへ", SidebarItem::pairing});
+        issues.push_back(
+            {"iPhoneとペアリングされていません", "ペアリングへ", SidebarItem::pairing});
     }
     if (!facts.bluetooth.isConnected()) {
         const std::string title =

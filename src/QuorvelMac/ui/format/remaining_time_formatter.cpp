@@ -29,10 +29,9 @@ std::string RemainingTimeFormatter::text(Date until, Date at) {
         std::snprintf(buffer, sizeof buffer, "%lld:%02lld", static_cast<long long>(total / 60),
                       static_cast<long long>(total % 60));
     } else {
-        std::snprintf(buffer, sizeof buffer, "%lld:%02lld:%02lld",
-                      static_cast<long long>(total / 3600),
-                      static_cast<long long>(total % 3600 / 60),
-                      static_cast<long long>(total % 60));
+        std::snprintf(
+            buffer, sizeof buffer, "%lld:%02lld:%02lld", static_cast<long long>(total / 3600),
+            static_cast<long long>(total % 3600 / 60), static_cast<long long>(total % 60));
     }
     return buffer;
 }

@@ -13,7 +13,8 @@ Card::Card(std::optional<QString> caption, QWidget* parent)
     content_->setSpacing(0);
     body()->addLayout(content_);
     if (caption) {
-        caption_ = theme::makeLabel(*caption, theme::TextStyle::caption, theme::Ink::tertiary, this);
+        caption_ =
+            theme::makeLabel(*caption, theme::TextStyle::caption, theme::Ink::tertiary, this);
         caption_->setObjectName("caption");
         body()->addWidget(caption_);
     }

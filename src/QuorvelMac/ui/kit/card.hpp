@@ -15,7 +15,6 @@ namespace quorvel::ui {
 class Card : public Panel {
     Q_OBJECT
 
-
 public:
     explicit Card(std::optional<QString> caption = std::nullopt, QWidget* parent = nullptr);
 

@@ -12,7 +12,6 @@ namespace quorvel::ui {
 class IconChip : public QWidget {
     Q_OBJECT
 
-
 public:
     IconChip(const QString& systemImage, theme::Ink ink, double size, QWidget* parent = nullptr);
 

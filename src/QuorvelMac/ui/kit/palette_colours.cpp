@@ -50,7 +50,8 @@ double worstContrast(const QColor& ink, const std::vector<QColor>& backgrounds, 
     for (const QColor& background : backgrounds) {
         worst = std::min(worst, contrast(ink, background));
         if (ownFill) {
-            worst = std::min(worst, contrast(ink, over(withOpacity(ink, pillFillOpacity), background)));
+            worst =
+                std::min(worst, contrast(ink, over(withOpacity(ink, pillFillOpacity), background)));
         }
     }
     return worst;
@@ -118,7 +119,9 @@ struct Scheme {
     bool dark = false;
 };
 
-QColor& at(Scheme& scheme, Ink ink) { return scheme.inks[static_cast<std::size_t>(ink)]; }
+QColor& at(Scheme& scheme, Ink ink) {
+    return scheme.inks[static_cast<std::size_t>(ink)];
+}
 
 Scheme derive(const QPalette& palette) {
     const QColor window = palette.color(QPalette::Window);
@@ -144,8 +147,7 @@ Scheme derive(const QPalette& palette) {
     const std::vector<QColor> tinted{
         over(withOpacity(at(scheme, Ink::orange), bannerOpacity), window),
         over(withOpacity(text, quaternaryOpacity * capsuleOpacity), base)};
-    at(scheme, Ink::secondary) =
-        fadedText(text, window, surfaces, secondaryContrast, tinted, true);
+    at(scheme, Ink::secondary) = fadedText(text, window, surfaces, secondaryContrast, tinted, true);
     at(scheme, Ink::tertiary) = fadedText(text, window, surfaces, tertiaryContrast, {}, false);
 
     at(scheme, Ink::onAccent) = palette.color(QPalette::HighlightedText);
@@ -170,7 +172,9 @@ const Scheme& current() {
 
 }  // namespace
 
-QColor colour(Ink ink) { return current().inks[static_cast<std::size_t>(ink)]; }
+QColor colour(Ink ink) {
+    return current().inks[static_cast<std::size_t>(ink)];
+}
 
 Ink inkOf(Tone tone) {
     switch (tone) {
@@ -186,7 +190,9 @@ Ink inkOf(Tone tone) {
     return Ink::secondary;
 }
 
-bool isDarkScheme() { return current().dark; }
+bool isDarkScheme() {
+    return current().dark;
+}
 
 double contrast(const QColor& a, const QColor& b) {
     const double la = luminance(a);

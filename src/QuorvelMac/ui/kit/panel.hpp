@@ -15,7 +15,6 @@ namespace quorvel::ui {
 class Panel : public QWidget {
     Q_OBJECT
 
-
 public:
     enum class Look { raised, tinted };
 

@@ -24,8 +24,7 @@ public:
     void follow(QObject* owner, const QString& what, std::function<void()> redraw) {
         auto [entry, added] = redraws_.try_emplace(owner);
         if (added) {
-            connect(owner, &QObject::destroyed, this,
-                    [this, owner] { redraws_.erase(owner); });
+            connect(owner, &QObject::destroyed, this, [this, owner] { redraws_.erase(owner); });
         }
         entry->second[what] = std::move(redraw);
     }

@@ -8,7 +8,8 @@
 namespace quorvel::ui {
 
 StatTile::StatTile(const QString& value, const QString& label, theme::Ink ink, QWidget* parent)
-    : Panel(Look::raised, theme::Ink::separator, 16, 4, parent), value_(new QLabel(this)),
+    : Panel(Look::raised, theme::Ink::separator, 16, 4, parent),
+      value_(new QLabel(this)),
       label_(theme::makeLabel(label, theme::TextStyle::caption, theme::Ink::secondary, this)) {
     value_->setTextFormat(Qt::PlainText);
     value_->setFont(theme::systemFont(28, QFont::Bold));
@@ -25,7 +26,11 @@ void StatTile::set(const QString& value, theme::Ink ink) {
     theme::setForeground(value_, ink);
 }
 
-QString StatTile::value() const { return value_->text(); }
-QString StatTile::label() const { return label_->text(); }
+QString StatTile::value() const {
+    return value_->text();
+}
+QString StatTile::label() const {
+    return label_->text();
+}
 
 }  // namespace quorvel::ui

@@ -13,7 +13,6 @@ namespace quorvel::ui {
 class StatTile : public Panel {
     Q_OBJECT
 
-
 public:
     StatTile(const QString& value, const QString& label, theme::Ink ink, QWidget* parent = nullptr);
 

@@ -9,7 +9,9 @@
 
 namespace quorvel::ui {
 
-QColor StatusPill::colour(Tone tone) { return theme::colour(theme::inkOf(tone)); }
+QColor StatusPill::colour(Tone tone) {
+    return theme::colour(theme::inkOf(tone));
+}
 
 StatusPill::StatusPill(const QString& text, Tone tone, std::optional<QString> systemImage,
                        QWidget* parent)

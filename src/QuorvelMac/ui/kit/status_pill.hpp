@@ -16,7 +16,6 @@ namespace quorvel::ui {
 class StatusPill : public QWidget {
     Q_OBJECT
 
-
 public:
     using Tone = ui::Tone;
 

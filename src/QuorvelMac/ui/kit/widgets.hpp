@@ -14,7 +14,9 @@ class QWidget;
 
 namespace quorvel::ui {
 
-inline QString qs(const std::string& text) { return QString::fromStdString(text); }
+inline QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 // A text made from data (a target's name) as the title of a button or a menu item: there a "&"
 // marks the next letter as the shortcut and is not drawn, so it is doubled to stay as it is.

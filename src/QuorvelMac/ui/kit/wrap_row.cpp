@@ -29,7 +29,9 @@ void WrapRow::addTrailing(QWidget* widget) {
     invalidate();
 }
 
-void WrapRow::addItem(QLayoutItem* item) { items_.append(item); }
+void WrapRow::addItem(QLayoutItem* item) {
+    items_.append(item);
+}
 
 QLayoutItem* WrapRow::takeAt(int index) {
     if (index < 0 || index >= items_.size()) {
@@ -41,7 +43,9 @@ QLayoutItem* WrapRow::takeAt(int index) {
     return items_.takeAt(index);
 }
 
-int WrapRow::heightForWidth(int width) const { return arrange(QRect(0, 0, width, 0), false); }
+int WrapRow::heightForWidth(int width) const {
+    return arrange(QRect(0, 0, width, 0), false);
+}
 
 QSize WrapRow::sizeHint() const {
     int width = 0;
@@ -106,8 +110,8 @@ int WrapRow::arrange(const QRect& rect, bool place) const {
         }
     }
     if (!trailing.isEmpty()) {
-        const bool fitsBeside = !lines.isEmpty() &&
-                                lines.last().width + spacing() + trailingWidth <= rect.width();
+        const bool fitsBeside =
+            !lines.isEmpty() && lines.last().width + spacing() + trailingWidth <= rect.width();
         if (fitsBeside) {
             Line& line = lines.last();
             line.trailingAtEnd = true;

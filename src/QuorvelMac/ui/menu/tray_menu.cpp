@@ -13,8 +13,11 @@ namespace quorvel::ui {
 TrayMenu::TrayMenu(MacAppModel& model, const ViewServices& services,
                    std::function<void()> openMainWindow, std::function<void()> openSettings,
                    QWidget* parent)
-    : QMenu(parent), model_(model), services_(services),
-      openMainWindow_(std::move(openMainWindow)), openSettings_(std::move(openSettings)) {
+    : QMenu(parent),
+      model_(model),
+      services_(services),
+      openMainWindow_(std::move(openMainWindow)),
+      openSettings_(std::move(openSettings)) {
     // The status lines are disabled items that only inform: they are drawn in the secondary
     // text colour, readable, while the disabled items of the request submenu (a window of its
     // own, which this palette does not reach) keep the desktop's dimmed look.
@@ -65,8 +68,9 @@ void TrayMenu::addStatusSection(Date at) {
     // The browser step plays no part in "complete".
     if (!(status.accessibilityPermissionGranted && status.iPhonePaired &&
           status.appSelectionStepFinished)) {
-        connect(addAction(theme::symbol("exclamationmark.circle"), "セットアップが完了していません"),
-                &QAction::triggered, this, [this] { openMainWindow_(); });
+        connect(
+            addAction(theme::symbol("exclamationmark.circle"), "セットアップが完了していません"),
+            &QAction::triggered, this, [this] { openMainWindow_(); });
         return;
     }
     const auto enabled = enabledApplicationTargets(model_.targets());

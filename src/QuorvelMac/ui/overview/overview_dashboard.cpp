@@ -111,8 +111,10 @@ void OverviewDashboard::redrawTimeline(Date at) {
 void OverviewDashboard::redrawCounts(std::size_t enabled, std::size_t unlocked) {
     const std::size_t locked = enabled - unlocked;
     tiles_[0]->set(QString::number(enabled), theme::Ink::primary);
-    tiles_[1]->set(QString::number(locked), locked >= 1 ? theme::Ink::primary : theme::Ink::secondary);
-    tiles_[2]->set(QString::number(unlocked), unlocked >= 1 ? theme::Ink::green : theme::Ink::secondary);
+    tiles_[1]->set(QString::number(locked),
+                   locked >= 1 ? theme::Ink::primary : theme::Ink::secondary);
+    tiles_[2]->set(QString::number(unlocked),
+                   unlocked >= 1 ? theme::Ink::green : theme::Ink::secondary);
 }
 
 void OverviewDashboard::redrawUnlocked(const std::vector<std::pair<MacLockTarget, Date>>& unlocked,
@@ -122,8 +124,7 @@ void OverviewDashboard::redrawUnlocked(const std::vector<std::pair<MacLockTarget
     for (const auto& [target, end] : unlocked) {
         auto* row = new QHBoxLayout;
         row->setSpacing(12);
-        const QIcon icon =
-            services_.applicationIcon ? services_.applicationIcon(target) : QIcon();
+        const QIcon icon = services_.applicationIcon ? services_.applicationIcon(target) : QIcon();
         row->addWidget(iconLabel(icon, 28, unlockedCard_), 0, Qt::AlignVCenter);
         auto* name = theme::makeLabel(qs(target.displayName), theme::TextStyle::body,
                                       theme::Ink::primary, unlockedCard_);
@@ -147,10 +148,11 @@ void OverviewDashboard::redrawConnection() {
     for (const ConnectionIssue& issue : issues) {
         auto* row = new QHBoxLayout;
         row->addWidget(makeSymbolLabel(qs(issue.message), "exclamationmark.triangle.fill",
-                                   theme::Ink::orange, card),
+                                       theme::Ink::orange, card),
                        1);
         if (issue.destination) {
-            auto* button = makeButton(qs(issue.actionTitle.value_or("開く")), ButtonStyle::bordered, card);
+            auto* button =
+                makeButton(qs(issue.actionTitle.value_or("開く")), ButtonStyle::bordered, card);
             const SidebarItem destination = *issue.destination;
             connect(button, &QPushButton::clicked, this,
                     [this, destination] { selection_.set(destination); });

@@ -10,7 +10,9 @@ namespace quorvel::ui {
 
 OverviewPane::OverviewPane(MacAppModel& model, SidebarSelection& selection,
                            const ViewServices& services, QWidget* parent)
-    : QWidget(parent), model_(model), faces_(new QStackedLayout(this)),
+    : QWidget(parent),
+      model_(model),
+      faces_(new QStackedLayout(this)),
       checklist_(new SetupChecklistView(model, selection, services, this)),
       dashboard_(new OverviewDashboard(model, selection, services, this)) {
     faces_->addWidget(checklist_);
@@ -19,7 +21,9 @@ OverviewPane::OverviewPane(MacAppModel& model, SidebarSelection& selection,
     chooseFace();
 }
 
-bool OverviewPane::showsDashboard() const { return faces_->currentWidget() == dashboard_; }
+bool OverviewPane::showsDashboard() const {
+    return faces_->currentWidget() == dashboard_;
+}
 
 void OverviewPane::chooseFace() {
     // The browser step is optional: it never keeps the dashboard away.

@@ -61,7 +61,8 @@ SetupStepRow::SetupStepRow(std::optional<int> number, const QString& title, cons
                               isDone ? theme::Ink::secondary : theme::Ink::primary, this);
     title_->setObjectName("stepTitle");
     stack->addWidget(title_);
-    auto* detailLabel = theme::makeLabel(detail, theme::TextStyle::callout, theme::Ink::secondary, this);
+    auto* detailLabel =
+        theme::makeLabel(detail, theme::TextStyle::callout, theme::Ink::secondary, this);
     detailLabel->setObjectName("stepDetail");
     stack->addWidget(detailLabel);
     if (!isDone) {
@@ -132,47 +133,53 @@ SetupStepRow* SetupChecklistView::makeRow(int index) {
     const MacSetupStatus status = model_.setupStatus();
     auto* parent = steps_->parentWidget();
     switch (index) {
-    case 0: {
-        auto* ask = makeButton("許可を求める", ButtonStyle::prominent);
-        auto* open = makeButton("システム設定を開く", ButtonStyle::bordered);
-        connect(ask, &QPushButton::clicked, this,
-                [this] { model_.refreshAccessibilityPermission(true); });
-        connect(open, &QPushButton::clicked, this, [this] { model_.openAccessibilitySettings(); });
-        return new SetupStepRow(1, "アクセシビリティ権限を許可",
-                                "ロック対象アプリのウィンドウを覆うために必要です。ほかの操作の監視や記録には使いません。",
-                                status.accessibilityPermissionGranted, {ask, open}, parent);
-    }
-    case 1: {
-        auto* go = makeButton("ペアリングへ", ButtonStyle::prominent);
-        connect(go, &QPushButton::clicked, this, [this] { selection_.set(SidebarItem::pairing); });
-        return new SetupStepRow(2, "iPhoneとペアリング",
-                                "ロック解除の承認はiPhoneのPellorimアプリで行います。QRコードを読み取ってつなぎます。",
-                                status.iPhonePaired, {go}, parent);
-    }
-    case 2: {
-        auto* choose = makeButton("アプリを選ぶ…", ButtonStyle::prominent);
-        auto* later = makeButton("あとで選ぶ", ButtonStyle::bordered);
-        connect(choose, &QPushButton::clicked, this, [this] {
-            const auto chosen = services_.chooseApplications
-                                    ? services_.chooseApplications()
-                                    : std::vector<MacApplicationDescriptor>{};
-            model_.addMacApplicationTargets(chosen);
-        });
-        connect(later, &QPushButton::clicked, this, [this] {
-            model_.finishAppSelectionStep();
-            model_.setApplicationSelectionMessage(std::nullopt);
-        });
-        return new SetupStepRow(3, "ロックするアプリを追加",
-                                "アプリケーションフォルダから、使いすぎを防ぎたいアプリを選びます。",
-                                status.appSelectionStepFinished, {choose, later}, parent);
-    }
-    default: {
-        auto* chrome = makeButton("Chromeの設定へ", ButtonStyle::bordered);
-        connect(chrome, &QPushButton::clicked, this, [this] { selection_.set(SidebarItem::chrome); });
-        return new SetupStepRow(std::nullopt, "Chromeでも使う（任意）",
-                                "Chrome拡張を入れると、Webサイトも同じ仕組みでロックできます。",
-                                status.chromeConnected, {chrome}, optional_->parentWidget());
-    }
+        case 0: {
+            auto* ask = makeButton("許可を求める", ButtonStyle::prominent);
+            auto* open = makeButton("システム設定を開く", ButtonStyle::bordered);
+            connect(ask, &QPushButton::clicked, this,
+                    [this] { model_.refreshAccessibilityPermission(true); });
+            connect(open, &QPushButton::clicked, this,
+                    [this] { model_.openAccessibilitySettings(); });
+            return new SetupStepRow(1, "アクセシビリティ権限を許可",
+                                    "ロック対象アプリのウィンドウを覆うために必要です。ほかの操作の"
+                                    "監視や記録には使いません。",
+                                    status.accessibilityPermissionGranted, {ask, open}, parent);
+        }
+        case 1: {
+            auto* go = makeButton("ペアリングへ", ButtonStyle::prominent);
+            connect(go, &QPushButton::clicked, this,
+                    [this] { selection_.set(SidebarItem::pairing); });
+            return new SetupStepRow(2, "iPhoneとペアリング",
+                                    "ロック解除の承認はiPhoneのPellorimアプリで行います。QRコードを"
+                                    "読み取ってつなぎます。",
+                                    status.iPhonePaired, {go}, parent);
+        }
+        case 2: {
+            auto* choose = makeButton("アプリを選ぶ…", ButtonStyle::prominent);
+            auto* later = makeButton("あとで選ぶ", ButtonStyle::bordered);
+            connect(choose, &QPushButton::clicked, this, [this] {
+                const auto chosen = services_.chooseApplications
+                                        ? services_.chooseApplications()
+                                        : std::vector<MacApplicationDescriptor>{};
+                model_.addMacApplicationTargets(chosen);
+            });
+            connect(later, &QPushButton::clicked, this, [this] {
+                model_.finishAppSelectionStep();
+                model_.setApplicationSelectionMessage(std::nullopt);
+            });
+            return new SetupStepRow(
+                3, "ロックするアプリを追加",
+                "アプリケーションフォルダから、使いすぎを防ぎたいアプリを選びます。",
+                status.appSelectionStepFinished, {choose, later}, parent);
+        }
+        default: {
+            auto* chrome = makeButton("Chromeの設定へ", ButtonStyle::bordered);
+            connect(chrome, &QPushButton::clicked, this,
+                    [this] { selection_.set(SidebarItem::chrome); });
+            return new SetupStepRow(std::nullopt, "Chromeでも使う（任意）",
+                                    "Chrome拡張を入れると、Webサイトも同じ仕組みでロックできます。",
+                                    status.chromeConnected, {chrome}, optional_->parentWidget());
+        }
     }
 }
 

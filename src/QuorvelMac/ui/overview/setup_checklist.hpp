@@ -26,7 +26,6 @@ class SidebarSelection;
 class SetupStepRow : public QWidget {
     Q_OBJECT
 
-
 public:
     SetupStepRow(std::optional<int> number, const QString& title, const QString& detail,
                  bool isDone, const std::vector<QPushButton*>& actions, QWidget* parent = nullptr);

@@ -28,7 +28,8 @@ ChromePaneState chromePaneState(const MacAppModel& model) {
 }
 
 ChromePane::ChromePane(MacAppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
-    auto* pane = PaneLayout::fill(this, "Chrome", QString("Chrome拡張と連携すると、Webサイトも同じ仕組みでロックできます。"));
+    auto* pane = PaneLayout::fill(
+        this, "Chrome", QString("Chrome拡張と連携すると、Webサイトも同じ仕組みでロックできます。"));
 
     auto* statusCard = new Card(std::nullopt, pane);
     auto* row = new QHBoxLayout;
@@ -45,16 +46,20 @@ ChromePane::ChromePane(MacAppModel& model, QWidget* parent) : QWidget(parent), m
     connectionPill_ = new StatusPill(chromeConnectionPill(false), statusCard);
     row->addWidget(connectionPill_, 0, Qt::AlignVCenter);
     statusCard->content()->addLayout(row);
-    auto* recheck = makeButton("接続状態を再確認", "arrow.clockwise", ButtonStyle::bordered, statusCard);
+    auto* recheck =
+        makeButton("接続状態を再確認", "arrow.clockwise", ButtonStyle::bordered, statusCard);
     statusCard->content()->addSpacing(12);
     statusCard->content()->addWidget(recheck, 0, Qt::AlignLeft);
     connect(recheck, &QPushButton::clicked, this, [this] { model_.refreshChromeProfiles(); });
     pane->content()->addWidget(statusCard);
 
     pane->content()->addWidget(new CardSectionHeading("設定状況", pane));
-    auto* setupCard = new Card(QString("連携の準備はアプリが自動で行います。開発用の接続名や過去の切断履歴は、解除の可否を示さないため表示しません。"), pane);
+    auto* setupCard = new Card(QString("連携の準備はアプリが自動で行います。開発用の接続名や過去の"
+                                       "切断履歴は、解除の可否を示さないため表示しません。"),
+                               pane);
     auto* setupRow = new QHBoxLayout;
-    auto* feature = theme::makeLabel("Chromeとの連携機能", theme::TextStyle::callout, theme::Ink::primary, setupCard);
+    auto* feature = theme::makeLabel("Chromeとの連携機能", theme::TextStyle::callout,
+                                     theme::Ink::primary, setupCard);
     setupRow->addWidget(feature, 1);
     nativeHostPill_ = new StatusPill(ui::nativeHostPill(false), setupCard);
     setupRow->addWidget(nativeHostPill_, 0, Qt::AlignVCenter);

@@ -131,8 +131,8 @@ void PairingQRPanel::render(const PairingState& pairing) {
             if (pairing.code) {
                 auto* codeStack = new QVBoxLayout;
                 codeStack->setSpacing(5);
-                auto* caption =
-                    theme::makeLabel("コード", theme::TextStyle::caption, theme::Ink::secondary, this);
+                auto* caption = theme::makeLabel("コード", theme::TextStyle::caption,
+                                                 theme::Ink::secondary, this);
                 caption->setAlignment(Qt::AlignHCenter);
                 auto* code = new QLabel(qs(*pairing.code), this);
                 code->setObjectName("pairingCode");

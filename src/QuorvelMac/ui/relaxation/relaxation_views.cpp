@@ -27,8 +27,8 @@ SettingsRelaxationSessionBanner::SettingsRelaxationSessionBanner(
     row->addWidget(symbol, 0, Qt::AlignVCenter);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
-    auto* title = theme::makeLabel("ロックをゆるくする変更ができます", theme::TextStyle::subheadline,
-                                   theme::Ink::primary, this);
+    auto* title = theme::makeLabel("ロックをゆるくする変更ができます",
+                                   theme::TextStyle::subheadline, theme::Ink::primary, this);
     title->setFont(theme::font(theme::TextStyle::subheadline, QFont::DemiBold));
     texts->addWidget(title);
     texts->addWidget(theme::makeLabel(
@@ -91,8 +91,8 @@ SettingsRelaxationChallengeSheet::SettingsRelaxationChallengeSheet(
     code_->setTextFormat(Qt::PlainText);
     code_->setTextInteractionFlags(Qt::NoTextInteraction);
     code_->setContextMenuPolicy(Qt::PreventContextMenu);
-    code_->setFont(theme::monospacedFont(theme::font(theme::TextStyle::title3).pointSizeF(),
-                                         QFont::DemiBold));
+    code_->setFont(
+        theme::monospacedFont(theme::font(theme::TextStyle::title3).pointSizeF(), QFont::DemiBold));
     code_->setAlignment(Qt::AlignCenter);
     code_->setMinimumWidth(480 - 48);
     code_->setAccessibleName(qs(expected));

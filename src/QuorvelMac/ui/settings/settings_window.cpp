@@ -23,7 +23,8 @@ const std::vector<WebLink>& quorvelWebLinks() {
         {"プロダクト詳細", "app.badge", QUrl(QString(webSite) + "/products/quorvel/")},
         {"使い方", "book", QUrl(QString(webSite) + "/products/quorvel/guide/")},
         {"サポート", "questionmark.circle", QUrl(QString(webSite) + "/products/quorvel/support/")},
-        {"プライバシーポリシー", "hand.raised", QUrl(QString(webSite) + "/products/quorvel/privacy/")},
+        {"プライバシーポリシー", "hand.raised",
+         QUrl(QString(webSite) + "/products/quorvel/privacy/")},
         {"利用規約", "doc.text", QUrl(QString(webSite) + "/products/quorvel/terms/")},
     };
     return links;
@@ -48,7 +49,8 @@ SettingsWindow::SettingsWindow(MacAppModel& model, const ViewServices& services,
     auto* information = new QGroupBox("情報", this);
     auto* links = new QVBoxLayout(information);
     for (const WebLink& link : quorvelWebLinks()) {
-        QPushButton* button = makeButton(link.title, link.systemImage, ButtonStyle::plain, information);
+        QPushButton* button =
+            makeButton(link.title, link.systemImage, ButtonStyle::plain, information);
         button->setProperty("url", link.url);
         const QUrl url = link.url;
         connect(button, &QPushButton::clicked, this, [&services, url] {

@@ -52,8 +52,12 @@ ApplicationTargetCard::ApplicationTargetCard(MacAppModel& model,
                                              const ViewServices& services, std::string targetId,
                                              std::function<void(const MacLockTarget&)> onRemove,
                                              QWidget* parent)
-    : Card(std::nullopt, parent), model_(model), controller_(controller), services_(services),
-      targetId_(std::move(targetId)), onRemove_(std::move(onRemove)) {
+    : Card(std::nullopt, parent),
+      model_(model),
+      controller_(controller),
+      services_(services),
+      targetId_(std::move(targetId)),
+      onRemove_(std::move(onRemove)) {
     auto* row = new QHBoxLayout;
     row->setSpacing(14);
     icon_ = new QLabel(this);

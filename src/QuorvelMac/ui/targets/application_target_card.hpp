@@ -31,7 +31,6 @@ class VisibleTicker;
 class ApplicationTargetCard : public Card {
     Q_OBJECT
 
-
 public:
     ApplicationTargetCard(MacAppModel& model, MacSettingsRelaxationProtectionController& controller,
                           const ViewServices& services, std::string targetId,

@@ -24,7 +24,8 @@ namespace quorvel::ui {
 
 namespace {
 
-std::vector<MacLockTarget> ofKind(const std::vector<MacLockTarget>& targets, MacLockTarget::Kind kind) {
+std::vector<MacLockTarget> ofKind(const std::vector<MacLockTarget>& targets,
+                                  MacLockTarget::Kind kind) {
     std::vector<MacLockTarget> result;
     for (const MacLockTarget& target : targets) {
         if (target.kind == kind) {
@@ -47,9 +48,9 @@ QWidget* emptyStateView(QWidget* parent) {
                                    theme::Ink::primary, view);
     title->setFont(theme::font(theme::TextStyle::title3, QFont::DemiBold));
     title->setAlignment(Qt::AlignHCenter);
-    auto* description = theme::makeLabel(
-        "「アプリを追加…」から、使いすぎを防ぎたいアプリを選んでください。",
-        theme::TextStyle::callout, theme::Ink::secondary, view);
+    auto* description =
+        theme::makeLabel("「アプリを追加…」から、使いすぎを防ぎたいアプリを選んでください。",
+                         theme::TextStyle::callout, theme::Ink::secondary, view);
     description->setAlignment(Qt::AlignHCenter);
     stack->addWidget(symbol);
     stack->addWidget(title);
@@ -62,9 +63,10 @@ QWidget* emptyStateView(QWidget* parent) {
 TargetsPane::TargetsPane(MacAppModel& model, MacSettingsRelaxationProtectionController& controller,
                          const ViewServices& services, QWidget* parent)
     : QWidget(parent), model_(model), controller_(controller), services_(services) {
-    auto* pane = PaneLayout::fill(
-        this, "ロック対象",
-        QString("対象アプリそのものは隠さず、前面にある対象アプリのウィンドウだけをロック画面で覆います。ほかのアプリには切り替えられます。"));
+    auto* pane =
+        PaneLayout::fill(this, "ロック対象",
+                         QString("対象アプリそのものは隠さず、前面にある対象アプリのウィンドウだけ"
+                                 "をロック画面で覆います。ほかのアプリには切り替えられます。"));
     QVBoxLayout* content = pane->content();
 
     warning_ = new TintedCard(theme::Ink::orange, pane);
@@ -72,19 +74,22 @@ TargetsPane::TargetsPane(MacAppModel& model, MacSettingsRelaxationProtectionCont
     auto* warningSymbol = new QLabel(warning_);
     theme::setSymbol(warningSymbol, "exclamationmark.triangle.fill", 18, theme::Ink::orange);
     warningTitle->addWidget(warningSymbol, 0, Qt::AlignTop);
-    warningTitle->addWidget(theme::makeLabel("ウィンドウを覆うにはアクセシビリティ権限が必要です",
-                                             theme::TextStyle::headline, theme::Ink::orange, warning_),
-                            1);
+    warningTitle->addWidget(
+        theme::makeLabel("ウィンドウを覆うにはアクセシビリティ権限が必要です",
+                         theme::TextStyle::headline, theme::Ink::orange, warning_),
+        1);
     warning_->content()->addLayout(warningTitle);
     auto* warningButtons = new QHBoxLayout;
     warningButtons->setSpacing(10);
-    auto* ask = makeButton("アクセシビリティを設定", "hand.raised", ButtonStyle::prominent, warning_);
+    auto* ask =
+        makeButton("アクセシビリティを設定", "hand.raised", ButtonStyle::prominent, warning_);
     auto* open = makeButton("システム設定を開く", ButtonStyle::plain, warning_);
     warningButtons->addWidget(ask);
     warningButtons->addWidget(open);
     warningButtons->addStretch(1);
     warning_->content()->addLayout(warningButtons);
-    connect(ask, &QPushButton::clicked, this, [this] { model_.refreshAccessibilityPermission(true); });
+    connect(ask, &QPushButton::clicked, this,
+            [this] { model_.refreshAccessibilityPermission(true); });
     connect(open, &QPushButton::clicked, this, [this] { model_.openAccessibilitySettings(); });
     content->addWidget(warning_);
 
@@ -114,9 +119,9 @@ TargetsPane::TargetsPane(MacAppModel& model, MacSettingsRelaxationProtectionCont
     web->setContentsMargins(0, 0, 0, 0);
     web->setSpacing(14);
     web->addWidget(new CardSectionHeading("Webサイト", webSection_));
-    auto* webCard = new Card(
-        QString("Webサイトのロック対象はiPhoneのPellorimアプリで管理されています。追加・変更はiPhoneから行ってください。"),
-        webSection_);
+    auto* webCard = new Card(QString("Webサイトのロック対象はiPhoneのPellorimアプリで管理されていま"
+                                     "す。追加・変更はiPhoneから行ってください。"),
+                             webSection_);
     webCard->content()->setSpacing(12);
     webRows_ = webCard->content();
     web->addWidget(webCard);
@@ -137,10 +142,11 @@ TargetsPane::TargetsPane(MacAppModel& model, MacSettingsRelaxationProtectionCont
         }
         redraw();
     });
-    for (auto signal : {&MacAppModel::accessibilityPermissionGrantedChanged,
-                        &MacAppModel::applicationSelectionMessageChanged,
-                        &MacAppModel::webTargetsManagedByIOSChanged,
-                        &MacAppModel::targetStoreErrorChanged, &MacAppModel::targetSyncErrorChanged}) {
+    for (auto signal :
+         {&MacAppModel::accessibilityPermissionGrantedChanged,
+          &MacAppModel::applicationSelectionMessageChanged,
+          &MacAppModel::webTargetsManagedByIOSChanged, &MacAppModel::targetStoreErrorChanged,
+          &MacAppModel::targetSyncErrorChanged}) {
         connect(&model_, signal, this, [this] { redraw(); });
     }
     redraw();
@@ -180,7 +186,8 @@ void TargetsPane::redrawApplications() {
             [this](const MacLockTarget& shown) { askRemoval(shown); }, parent));
     }
     note_ = theme::makeLabel(
-        "アプリ名とアイコンはこのMacの中だけに保存されます。解除時間とミッションはiPhone側の「Macアプリ共通設定」を使います。",
+        "アプリ名とアイコンはこのMacの中だけに保存されます。解除時間とミッションはiPhone側の「Macア"
+        "プリ共通設定」を使います。",
         theme::TextStyle::caption, theme::Ink::tertiary, parent);
     note_->setObjectName("note");
     applications_->addWidget(note_);
@@ -231,8 +238,9 @@ void TargetsPane::askRemoval(const MacLockTarget& target) {
     if (dialog_) {
         dialog_->deleteLater();
     }
-    dialog_ = new QMessageBox(QMessageBox::Warning, "このアプリをロック対象から外しますか？",
-                              "このアプリをロック対象から外しますか？", QMessageBox::NoButton, this);
+    dialog_ =
+        new QMessageBox(QMessageBox::Warning, "このアプリをロック対象から外しますか？",
+                        "このアプリをロック対象から外しますか？", QMessageBox::NoButton, this);
     QPushButton* remove =
         dialog_->addButton(actionText(target.displayName + "を外す"), QMessageBox::DestructiveRole);
     remove->setObjectName("remove");

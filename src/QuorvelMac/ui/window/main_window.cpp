@@ -31,7 +31,9 @@ namespace quorvel::ui {
 
 namespace {
 
-constexpr int paneIndex(SidebarItem item) { return static_cast<int>(item); }
+constexpr int paneIndex(SidebarItem item) {
+    return static_cast<int>(item);
+}
 
 // One sidebar row: symbol and title (in the highlighted text colour on the selected row), and
 // the orange mark when the area needs the user.
@@ -62,7 +64,9 @@ QWidget* sidebarLabel(const SidebarRow& row, bool showsWarning, bool selected, Q
 
 MainWindow::MainWindow(MacAppModel& model, MacSettingsRelaxationProtectionController& controller,
                        const ViewServices& services, QWidget* parent)
-    : QWidget(parent), model_(model), controller_(controller),
+    : QWidget(parent),
+      model_(model),
+      controller_(controller),
       selection_(new SidebarSelection(this)) {
     resize(980, 700);
     auto* outer = new QHBoxLayout(this);
@@ -147,8 +151,12 @@ void MainWindow::setActionsMenu(QMenu* menu) {
     actions_->setVisible(menu != nullptr);
 }
 
-QWidget* MainWindow::pane(SidebarItem item) const { return panes_->widget(paneIndex(item)); }
-QWidget* MainWindow::shownPane() const { return panes_->currentWidget(); }
+QWidget* MainWindow::pane(SidebarItem item) const {
+    return panes_->widget(paneIndex(item));
+}
+QWidget* MainWindow::shownPane() const {
+    return panes_->currentWidget();
+}
 
 bool MainWindow::sidebarShowsWarning(SidebarItem item) const {
     QWidget* label = sidebar_->itemWidget(sidebar_->item(paneIndex(item)));

@@ -25,7 +25,9 @@ QString accessibleName(QObject* object) {
 // A button's title as it is read: without the "&" that marks a shortcut.
 QString readTitle(const QAbstractButton* button) {
     QString title = button->text();
-    return title.replace(QLatin1String("&&"), QLatin1String("\x01")).remove('&').replace('\x01', '&');
+    return title.replace(QLatin1String("&&"), QLatin1String("\x01"))
+        .remove('&')
+        .replace('\x01', '&');
 }
 
 class AccessibleNamesTest : public testing::UiTest {};
@@ -42,8 +44,8 @@ TEST_F(AccessibleNamesTest, EveryRowButtonAndLabelOfTheMainWindowIsNamedByItsTex
     for (int row = 0; row < 4; ++row) {
         EXPECT_EQ(list->child(row)->text(QAccessible::Name), titles[row]) << row;
     }
-    for (const SidebarItem item : {SidebarItem::overview, SidebarItem::targets, SidebarItem::chrome,
-                                   SidebarItem::pairing}) {
+    for (const SidebarItem item :
+         {SidebarItem::overview, SidebarItem::targets, SidebarItem::chrome, SidebarItem::pairing}) {
         window.selection().set(item);
         testing::settle();
         for (QLabel* label : window.findChildren<QLabel*>()) {
@@ -53,7 +55,8 @@ TEST_F(AccessibleNamesTest, EveryRowButtonAndLabelOfTheMainWindowIsNamedByItsTex
         }
         for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
             if (button->isVisible() && !button->text().isEmpty()) {
-                EXPECT_EQ(accessibleName(button), readTitle(button)) << button->text().toStdString();
+                EXPECT_EQ(accessibleName(button), readTitle(button))
+                    << button->text().toStdString();
             }
         }
     }

@@ -19,7 +19,8 @@ namespace {
 using Status = LockOverlayState::Status;
 using ::testing::IsEmpty;
 
-const std::string twoLineName = "とても長い名前のアプリケーション・プロフェッショナル版エディション";
+const std::string twoLineName =
+    "とても長い名前のアプリケーション・プロフェッショナル版エディション";
 
 QIcon anyIcon(const MacLockTarget&) {
     QPixmap pixmap(84, 84);
@@ -45,20 +46,22 @@ TEST(LockPanelLookTest, TheDesignsSizesAreTheLargestStep) {
     EXPECT_GT(panel.step(), 0);
     EXPECT_FALSE(panel.iconLabel()->isVisible());
     // Fewer lines: the message gives way, the status stays.
-    EXPECT_EQ(panel.statusBlock()->findChild<QLabel*>("mac-lock-status-message")->isVisible(), false);
+    EXPECT_EQ(panel.statusBlock()->findChild<QLabel*>("mac-lock-status-message")->isVisible(),
+              false);
     EXPECT_TRUE(statusTitle(panel)->isVisible());
 }
 
 TEST(LockPanelLookTest, TheFailureSymbolStandsBesideItsTextAsOneCentredRow) {
     const std::string failures[] = {
         "iPhoneからの承認がタイムアウトしました",
-        "iPhoneに解除申請が届いたことを確認できませんでした。iPhoneのPellorimを開いて、もう一度送って"
+        "iPhoneに解除申請が届いたことを確認できませんでした。iPhoneのPellorimを開いて、もう一度送っ"
+        "て"
         "ください",
     };
     for (const std::string& failure : failures) {
         LockOverlayView panel(anyIcon);
-        panel.setState({testing::appTarget("com.example.app", twoLineName), Status::failed(failure)},
-                       [] {});
+        panel.setState(
+            {testing::appTarget("com.example.app", twoLineName), Status::failed(failure)}, [] {});
         panel.resize(1280, 800);
         panel.show();
         testing::settle();
@@ -66,8 +69,10 @@ TEST(LockPanelLookTest, TheFailureSymbolStandsBesideItsTextAsOneCentredRow) {
         auto* row = qobject_cast<LockOverlayStatusRow*>(text->parentWidget());
         ASSERT_NE(row, nullptr);
         const QWidget* symbol = nullptr;
-        for (const QWidget* child : row->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-            if (child != text) symbol = child;
+        for (const QWidget* child :
+             row->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            if (child != text)
+                symbol = child;
         ASSERT_NE(symbol, nullptr);
         // The text's lines fill its label (no wide empty margin between symbol and text).
         const int lineWidth = text->fontMetrics().horizontalAdvance(text->text());
@@ -83,9 +88,9 @@ TEST(LockPanelLookTest, TheFailureSymbolStandsBesideItsTextAsOneCentredRow) {
 
 TEST(LockPanelLookTest, TheInFlightRowTakesTheCardsWidthBeforeItWraps) {
     LockOverlayView panel(anyIcon);
-    panel.setState({testing::appTarget("com.example.app", "メール"),
-                    Status::confirmingIPhoneDelivery()},
-                   [] {});
+    panel.setState(
+        {testing::appTarget("com.example.app", "メール"), Status::confirmingIPhoneDelivery()},
+        [] {});
     panel.resize(1280, 800);
     panel.show();
     testing::settle();

@@ -24,8 +24,8 @@
 namespace quorvel::ui {
 namespace {
 
-using ::testing::IsEmpty;
 using testing::drawnColours;
+using ::testing::IsEmpty;
 using testing::SchemeScope;
 
 // The drawn colours of a widget's rectangle in a picture of `window`.
@@ -57,17 +57,20 @@ TEST_F(SchemeChangeTest, APaneOnScreenIsRedrawnInTheNewColours) {
         window.sidebar()->itemWidget(window.sidebar()->item(0))->findChild<QLabel*>(),
         pane->findChild<QLabel*>("note"),
     };
-    for (const QWidget* widget : watched) ASSERT_NE(widget, nullptr);
+    for (const QWidget* widget : watched)
+        ASSERT_NE(widget, nullptr);
 
     const QImage light = picture(window);
     std::vector<testing::DrawnColours> before;
-    for (const QWidget* widget : watched) before.push_back(seen(light, window, widget));
+    for (const QWidget* widget : watched)
+        before.push_back(seen(light, window, widget));
     {
         SchemeScope dark(testing::darkPalette());
         const QImage after = picture(window);
         for (std::size_t i = 0; i < std::size(watched); ++i) {
             const testing::DrawnColours now = seen(after, window, watched[i]);
-            const std::string name = watched[i]->objectName().toStdString() + " " + std::to_string(i);
+            const std::string name =
+                watched[i]->objectName().toStdString() + " " + std::to_string(i);
             EXPECT_NE(now.background, before[i].background) << name;
             // Light ink on a dark ground now, where it was dark ink on a light one.
             EXPECT_LT(before[i].text.lightness(), before[i].background.lightness()) << name;
@@ -88,9 +91,9 @@ TEST_F(SchemeChangeTest, APaneOnScreenIsRedrawnInTheNewColours) {
 TEST_F(SchemeChangeTest, TheLockPanelOnScreenIsRedrawnInTheNewColours) {
     LockOverlayView panel(
         [](const MacLockTarget&) { return MacApplicationIconProvider::genericApplicationIcon(); });
-    panel.setState({testing::appTarget("com.example.mail", "メール"),
-                    LockOverlayState::Status::locked()},
-                   [] {});
+    panel.setState(
+        {testing::appTarget("com.example.mail", "メール"), LockOverlayState::Status::locked()},
+        [] {});
     panel.resize(800, 600);
     panel.show();
     ASSERT_TRUE(testkit::runLoopUntil(
@@ -99,11 +102,13 @@ TEST_F(SchemeChangeTest, TheLockPanelOnScreenIsRedrawnInTheNewColours) {
     const QWidget* pill = panel.statusBlock()->findChild<QLabel*>("mac-lock-status-title");
     const QWidget* message = panel.statusBlock()->findChild<QLabel*>("mac-lock-status-message");
     const QWidget* watched[] = {pill, message, panel.iconLabel()};
-    for (const QWidget* widget : watched) ASSERT_NE(widget, nullptr);
+    for (const QWidget* widget : watched)
+        ASSERT_NE(widget, nullptr);
 
     const QImage light = picture(panel);
     std::vector<testing::DrawnColours> before;
-    for (const QWidget* widget : watched) before.push_back(seen(light, panel, widget));
+    for (const QWidget* widget : watched)
+        before.push_back(seen(light, panel, widget));
     const QColor lightCard = light.pixelColor(card->geometry().center().x(), card->y() + 8);
     SchemeScope dark(testing::darkPalette());
     const QImage after = picture(panel);
@@ -123,12 +128,14 @@ TEST_F(SchemeChangeTest, TrayStatusLinesReadWhileADisabledRequestItemLooksDisabl
     auto model = makeUiModel(true);  // "動画" unlocked: a status line and a disabled request
     for (const testing::Scheme& scheme : testing::schemes()) {
         SchemeScope scope(scheme.palette);
-        TrayMenu menu(*model, services, [] {}, [] {});
+        TrayMenu menu(
+            *model, services, [] {}, [] {});
         menu.popup(QPoint(0, 0));
         const QImage image = picture(menu);
         int statusLines = 0;
         for (QAction* action : menu.actions()) {
-            if (action->isSeparator() || action->isEnabled()) continue;
+            if (action->isSeparator() || action->isEnabled())
+                continue;
             ++statusLines;
             const auto drawn = drawnColours(image, menu.actionGeometry(action));
             EXPECT_GE(drawn.contrast(), 4.5) << scheme.name << " " << action->text().toStdString();
@@ -141,7 +148,8 @@ TEST_F(SchemeChangeTest, TrayStatusLinesReadWhileADisabledRequestItemLooksDisabl
         const QImage submenu = picture(*requests);
         QAction* disabled = nullptr;
         QAction* enabled = nullptr;
-        for (QAction* action : requests->actions()) (action->isEnabled() ? enabled : disabled) = action;
+        for (QAction* action : requests->actions())
+            (action->isEnabled() ? enabled : disabled) = action;
         ASSERT_NE(disabled, nullptr);
         ASSERT_NE(enabled, nullptr);
         const auto dimmed = drawnColours(submenu, requests->actionGeometry(disabled));

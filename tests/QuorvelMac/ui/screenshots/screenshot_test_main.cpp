@@ -12,7 +12,8 @@
 int main(int argc, char** argv) {
     const bool listing = quorvel::testkit::isListingTests(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    if (listing) return RUN_ALL_TESTS();
+    if (listing)
+        return RUN_ALL_TESTS();
     quorvel::testkit::PrivateDisplay display("2560x1600");
     ::setenv("QT_QPA_PLATFORM", "xcb", 1);
     QApplication app(argc, argv);

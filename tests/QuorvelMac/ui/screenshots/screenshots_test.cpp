@@ -58,9 +58,9 @@ QImage screenshot(QWidget& window, const QString& fileName) {
     }
     window.repaint();
     QApplication::processEvents();
-    const QImage image =
-        QGuiApplication::primaryScreen()->grabWindow(window.winId()).toImage();
-    EXPECT_TRUE(image.save(testing::artefactPath(fileName + scaleSuffix() + ".png"))) << fileName.toStdString();
+    const QImage image = QGuiApplication::primaryScreen()->grabWindow(window.winId()).toImage();
+    EXPECT_TRUE(image.save(testing::artefactPath(fileName + scaleSuffix() + ".png")))
+        << fileName.toStdString();
     return image;
 }
 
@@ -79,7 +79,7 @@ class ScreenshotTest : public testing::UiTest {
 protected:
     // The main window's default size and the smallest the shell allows.
     static constexpr std::pair<QSize, const char*> windowSizes[] = {{{980, 700}, "default"},
-                                                                     {{820, 560}, "smallest"}};
+                                                                    {{820, 560}, "smallest"}};
     static constexpr std::pair<SidebarItem, const char*> panes[] = {
         {SidebarItem::overview, "overview"},
         {SidebarItem::targets, "targets"},
@@ -99,8 +99,8 @@ protected:
             window.resize(size);
             for (const auto& [item, paneName] : panes) {
                 window.selection().set(item);
-                expectSeenWhole(window, QStringLiteral("main-%1-%2-%3").arg(model, paneName, sizeName),
-                                scheme);
+                expectSeenWhole(
+                    window, QStringLiteral("main-%1-%2-%3").arg(model, paneName, sizeName), scheme);
             }
         }
     }
@@ -127,7 +127,8 @@ TEST_F(ScreenshotTest, EveryPaneOfAMachineInUse) {
         }());
         MainWindow window(*model, controller, services);
         // The menu button at the foot of the sidebar, as the program has it.
-        TrayMenu actions(*model, services, [] {}, [] {});
+        TrayMenu actions(
+            *model, services, [] {}, [] {});
         window.setActionsMenu(&actions);
         expectEveryPaneSeenWhole(window, "in-use", scheme);
     }
@@ -177,8 +178,8 @@ TEST_F(ScreenshotTest, ChallengeSheetAndSessionBanner) {
         window.resize(980, 700);
         window.selection().set(SidebarItem::targets);
         screenshot(window, "main-before-challenge-" + QString::fromStdString(scheme.name));
-        controller.setPendingChallenge(PendingMacSettingsRelaxationChallenge::make(
-            "ロック対象", "メールを外す", 16, [] {}));
+        controller.setPendingChallenge(
+            PendingMacSettingsRelaxationChallenge::make("ロック対象", "メールを外す", 16, [] {}));
         ASSERT_NE(window.sheet(), nullptr);
         expectSeenWhole(*window.sheet(), "challenge-sheet", scheme);
         controller.confirm(controller.pendingChallenge()->code);
@@ -191,7 +192,8 @@ TEST_F(ScreenshotTest, SettingsWindowAndTrayMenu) {
     for (const Scheme& scheme : testing::schemes()) {
         SchemeScope scope(scheme.palette);
         auto model = makeUiModel(true);
-        TrayMenu menu(*model, services, [] {}, [] {});
+        TrayMenu menu(
+            *model, services, [] {}, [] {});
         menu.popup(QPoint(100, 100));
         expectSeenWhole(menu, "tray-menu", scheme);
         menu.close();
@@ -209,10 +211,12 @@ TEST_F(ScreenshotTest, ApplicationPicker) {
     const std::filesystem::path folder = home.root() / "applications";
     std::filesystem::create_directories(folder);
     const std::pair<const char*, const char*> entries[] = {
-        {"editor.desktop", "Name=Text Editor\nName[ja]=テキストエディタ\nIcon=accessories-text-editor\n"},
+        {"editor.desktop",
+         "Name=Text Editor\nName[ja]=テキストエディタ\nIcon=accessories-text-editor\n"},
         {"viewer.desktop", "Name=Viewer\nName[ja]=画像ビューアー\n"},
         {"long.desktop",
-         "Name=Long\nName[ja]=とても長い名前のアプリケーション・プロフェッショナル版\nIcon=/nowhere/icon.png\n"},
+         "Name=Long\nName[ja]=とても長い名前のアプリケーション・プロフェッショナル版\nIcon=/"
+         "nowhere/icon.png\n"},
         {"mail.desktop", "Name=Mail\nName[ja]=メール\nIcon=mail-send\n"},
     };
     for (const auto& [file, fields] : entries) {
@@ -229,7 +233,8 @@ TEST_F(ScreenshotTest, ApplicationPicker) {
 TEST_F(ScreenshotTest, LockPanelFaces) {
     using Status = LockOverlayState::Status;
     const std::string longFailure =
-        "iPhoneに解除申請が届いたことを確認できませんでした。iPhoneのPellorimを開いて、もう一度送って"
+        "iPhoneに解除申請が届いたことを確認できませんでした。iPhoneのPellorimを開いて、もう一度送っ"
+        "て"
         "ください";
     // The window covered, in the screen's own pixels, and the target's name there.
     struct Window {
@@ -240,7 +245,9 @@ TEST_F(ScreenshotTest, LockPanelFaces) {
     };
     const Window windows[] = {
         {{320, 240}, "small", "小さいウィンドウ", longFailure},
-        {{1280, 800}, "large", "とても長い名前のアプリケーション・プロフェッショナル版エディション",
+        {{1280, 800},
+         "large",
+         "とても長い名前のアプリケーション・プロフェッショナル版エディション",
          longFailure},
     };
     for (const Scheme& scheme : testing::schemes()) {
@@ -265,8 +272,8 @@ TEST_F(ScreenshotTest, LockPanelFaces) {
                 // run.
                 ASSERT_TRUE(testkit::runLoopUntil(
                     [&] { return !panel.statusBlock()->findChild<QPropertyAnimation*>(); }));
-                expectSeenWhole(panel, QStringLiteral("lock-panel-%1-%2").arg(faceName, covered.name),
-                                scheme);
+                expectSeenWhole(
+                    panel, QStringLiteral("lock-panel-%1-%2").arg(faceName, covered.name), scheme);
             }
         }
     }

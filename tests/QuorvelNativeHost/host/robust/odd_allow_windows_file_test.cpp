@@ -25,7 +25,8 @@ TEST(HostWithAnOddAllowWindowsFile, AnswersEveryMessageAndEndsAtEndOfInput) {
         HostProcess host;
         ASSERT_TRUE(host.send(targetsSyncMessage()));
         EXPECT_EQ(as<Out::TargetsState>(host.readMessage()).version, 0);
-        ASSERT_TRUE(host.send(ExtensionToMacMessage{ExtensionToMacMessage::ProfileConnected{"p1"}}));
+        ASSERT_TRUE(
+            host.send(ExtensionToMacMessage{ExtensionToMacMessage::ProfileConnected{"p1"}}));
         as<Out::PolicyUpdated>(host.readMessage());
         ASSERT_TRUE(host.send(ExtensionToMacMessage{
             ExtensionToMacMessage::TargetBlocked{"p1", "t1", "Site", "https://t1.example/"}}));

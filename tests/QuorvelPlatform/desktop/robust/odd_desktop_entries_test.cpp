@@ -21,7 +21,8 @@ TEST(OddDesktopEntries, AreNoEntriesAndTheOthersAreFound) {
         testkit::TempXdgHome home;
         const fs::path folder = home.root() / "applications";
         fs::create_directories(folder);
-        std::ofstream(folder / "editor.desktop") << "[Desktop Entry]\nType=Application\nName=Editor\n";
+        std::ofstream(folder / "editor.desktop")
+            << "[Desktop Entry]\nType=Application\nName=Editor\n";
         const fs::path oddEntry = folder / "odd.desktop";
         odd.make(oddEntry);
         const testkit::PathState before = testkit::pathState(oddEntry);

@@ -66,7 +66,10 @@ const std::vector<StoreOperation>& storeOperations() {
         {"revoke of an allow window", AllowWindowStateStore::filePath,
          [] { AllowWindowStateStore::revoke("t1", AllowWindowStateStore::filePath()); }},
         {"acceptance of a linked-unlock revision", LinkedUnlockRevisionStateStore::filePath,
-         [] { LinkedUnlockRevisionStateStore::accept("app", 3, LinkedUnlockRevisionStateStore::filePath()); }},
+         [] {
+             LinkedUnlockRevisionStateStore::accept("app", 3,
+                                                    LinkedUnlockRevisionStateStore::filePath());
+         }},
         {"save of an approval receipt", BLELocalAcceptedApprovalReceiptStore::filePath,
          [] {
              BLELocalAcceptedApprovalReceiptStore::save(
@@ -82,11 +85,9 @@ const std::vector<StoreOperation>& storeOperations() {
              (void)RemoteOpenEventStore(RemoteOpenEventStore::defaultFilePath())
                  .snapshotForUnlock(systemClock().now());
          }},
-        {"load of the synced web targets",
-         [] { return SyncedTargetStateStore::filePath(); },
+        {"load of the synced web targets", [] { return SyncedTargetStateStore::filePath(); },
          [] { SyncedTargetStateStore::load(); }},
-        {"save of newer synced web targets",
-         [] { return SyncedTargetStateStore::filePath(); },
+        {"save of newer synced web targets", [] { return SyncedTargetStateStore::filePath(); },
          [] { SyncedTargetStateStore::saveIfNewer({}, SyncedTargetStateStore::filePath()); }},
         {"pending requests of the mailbox", BLELocalBridgeStore::stateURL,
          [] { BLELocalBridgeStore::loadPendingRequests(); }},
@@ -102,8 +103,7 @@ const std::vector<StoreOperation>& storeOperations() {
          [] { ChromeProfileConnectionStore::load(); }},
         {"record of a browser profile", ChromeProfileConnectionStore::filePath,
          [] {
-             ChromeProfileConnectionStore::recordConnected("p1", std::nullopt,
-                                                           systemClock().now());
+             ChromeProfileConnectionStore::recordConnected("p1", std::nullopt, systemClock().now());
          }},
         {"load of the link configuration", MacLinkConfigurationStore::filePath,
          [] { MacLinkConfigurationStore::load(); }},
@@ -149,18 +149,17 @@ TEST_F(OddStateFiles, LoadsThatNeverFailGiveNothing) {
         testkit::TempXdgHome caseHome;
         const fs::path preferences = defaults().fileLocation();
         fs::create_directories(preferences.parent_path());
-        const fs::path files[] = {AllowWindowStateStore::filePath(),
-                                  LinkedUnlockRevisionStateStore::filePath(),
-                                  SyncedTargetStateStore::filePath(), MacTargetPolicyStore::filePath(),
-                                  preferences};
+        const fs::path files[] = {
+            AllowWindowStateStore::filePath(), LinkedUnlockRevisionStateStore::filePath(),
+            SyncedTargetStateStore::filePath(), MacTargetPolicyStore::filePath(), preferences};
         std::vector<testkit::PathState> before;
         for (const fs::path& file : files) {
             odd.make(file);
             before.push_back(testkit::pathState(file));
         }
         EXPECT_TRUE(AllowWindowStateStore::load(now).empty());
-        EXPECT_TRUE(
-            LinkedUnlockRevisionStateStore::load(LinkedUnlockRevisionStateStore::filePath()).empty());
+        EXPECT_TRUE(LinkedUnlockRevisionStateStore::load(LinkedUnlockRevisionStateStore::filePath())
+                        .empty());
         EXPECT_EQ(SyncedTargetStateStore::policy("t1"), std::nullopt);
         EXPECT_EQ(MacTargetPolicyStore::policy("t1", DefaultLockPolicy::defaultFree()),
                   DefaultLockPolicy::defaultFree());

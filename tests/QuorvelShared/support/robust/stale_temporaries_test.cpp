@@ -72,12 +72,12 @@ TEST_F(StaleTemporaries, AnInterruptedWriteLeavesOneThatALaterWriteRemovesOnceOl
 
 TEST_F(StaleTemporaries, OnlyTheWrittenFilesOwnPatternIsCleared) {
     const std::vector<std::string> others = {
-        ".state.json.lock",      // its lock file
-        ".state.json.ABCDEFG",   // seven characters
-        ".state.json.ABC-EF",    // not a character mkstemp chooses
-        ".other.json.ABCDEF",    // another file's temporary
-        "state.json.ABCDEF",     // not hidden
-        ".state.jsonXABCDEF",    // no dot before the six characters
+        ".state.json.lock",     // its lock file
+        ".state.json.ABCDEFG",  // seven characters
+        ".state.json.ABC-EF",   // not a character mkstemp chooses
+        ".other.json.ABCDEF",   // another file's temporary
+        "state.json.ABCDEF",    // not hidden
+        ".state.jsonXABCDEF",   // no dot before the six characters
     };
     for (const std::string& name : others) {
         testkit::writeFile(folder / name, "keep");
