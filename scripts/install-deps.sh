@@ -27,6 +27,8 @@ build=(
     libicu-dev
 )
 test=(
+    # the check of the sources' form
+    clang-format-14
     # GoogleTest, a private session bus, an X display, the openssl command
     libgtest-dev libgmock-dev dbus-bin xvfb xauth openssl
     # a local HTTPS server for the backend client

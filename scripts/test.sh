@@ -6,6 +6,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 
 "$here/install-deps.sh" runtime build test
+# The sources keep their form: a file clang-format would change fails the command before the build.
+"$here/check-format.sh"
 
 build="$root/build/asan"
 # Warnings are errors here, so that the build stays free of them.
