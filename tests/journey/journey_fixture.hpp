@@ -74,8 +74,8 @@ protected:
                 scene.x11.map(editorWindow->id(), true);
                 scene.x11.map(viewerWindow->id(), true);
             }
-            return scene.x11.frameExtentsRect(editorWindow->id()) &&
-                   scene.x11.frameExtentsRect(viewerWindow->id());
+            return scene.x11.managedAndShown(editorWindow->id()) &&
+                   scene.x11.managedAndShown(viewerWindow->id());
         }));
     }
 

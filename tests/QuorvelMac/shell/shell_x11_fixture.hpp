@@ -85,9 +85,9 @@ public:
 
     bool noPanel() { return panels().empty(); }
 
-    // Waits until a window manager manages every one of the windows (has given them frame
-    // extents). A fresh openbox can take a while to manage new windows, and can miss one mapped
-    // while it starts: asking for the map again is harmless.
+    // Waits until a window manager manages and shows every one of the windows. A fresh openbox can
+    // take a while to manage new windows, and can miss one mapped while it starts: asking for the
+    // map again is harmless.
     bool managed(const std::vector<xcb_window_t>& windows) {
         int polls = 0;
         return runLoopUntil([&] {
@@ -96,7 +96,7 @@ public:
             for (const xcb_window_t window : windows) {
                 if (remap)
                     x11.map(window, true);
-                all = all && x11.frameExtentsRect(window).has_value();
+                all = all && x11.managedAndShown(window);
             }
             return all;
         });

@@ -254,6 +254,19 @@ std::optional<PixelRect> X11Harness::frameExtentsRect(xcb_window_t window) {
     return extents;
 }
 
+bool X11Harness::managedAndShown(xcb_window_t window) {
+    if (!frameExtentsRect(window))
+        return false;
+    auto* tree = xcb_query_tree_reply(c_, xcb_query_tree(c_, window), nullptr);
+    const bool framed = tree && tree->parent != root_;
+    std::free(tree);
+    auto* attributes =
+        xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, window), nullptr);
+    const bool viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(attributes);
+    return framed && viewable;
+}
+
 void X11Harness::requestFullscreen(xcb_window_t window, bool fullscreen) {
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;

@@ -100,6 +100,10 @@ public:
     // The window that has the keyboard focus.
     xcb_window_t focus();
     std::optional<PixelRect> frameExtentsRect(xcb_window_t window);
+    // Whether a window manager has taken the window in: given it frame extents, put it in a frame
+    // of its own and shown it. Only then has its frame found the place it keeps; the extents
+    // alone can come before the window manager has placed the frame.
+    bool managedAndShown(xcb_window_t window);
     // As the window itself: asks the window manager to make it fullscreen or to end that.
     void requestFullscreen(xcb_window_t window, bool fullscreen);
     // The window's root rectangle (the client's own, without a frame).
