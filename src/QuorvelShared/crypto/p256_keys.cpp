@@ -83,8 +83,9 @@ P256PublicKey P256PublicKey::fromRawRepresentation(ByteView raw) {
 }
 
 Bytes P256PublicKey::x963Representation() const {
-    Bytes point{0x04};
-    point.insert(point.end(), raw_.begin(), raw_.end());
+    Bytes point(1 + raw_.size());
+    point[0] = 0x04;  // uncompressed
+    std::copy(raw_.begin(), raw_.end(), point.begin() + 1);
     return point;
 }
 

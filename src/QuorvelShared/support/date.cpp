@@ -76,7 +76,8 @@ std::string formatIsoDate(Date date) {
         days -= 1;
     }
     const Civil civil = civilFromDays(days);
-    char text[32];
+    // Room for any 64-bit year, so the compiler can see that nothing is cut.
+    char text[64];
     std::snprintf(text, sizeof text, "%04lld-%02u-%02uT%02lld:%02lld:%02lldZ",
                   static_cast<long long>(civil.year), civil.month, civil.day,
                   static_cast<long long>(rest / 3600), static_cast<long long>(rest % 3600 / 60),

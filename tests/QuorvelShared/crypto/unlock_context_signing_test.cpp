@@ -118,8 +118,7 @@ TEST(UnlockContextSigning, UnreadableInputsFailInOrder) {
     const std::string publicKey = base64Encode(rawKey);
     const TargetSyncReceiptSigningPayload payload{"mac-1", "ios-1", "sync_1", 3};
     const std::string signature = crypto::signTargetSyncReceipt(payload, key);
-    Bytes keyWithFormatByte{0x04};
-    keyWithFormatByte.insert(keyWithFormatByte.end(), rawKey.begin(), rawKey.end());
+    const Bytes keyWithFormatByte = key.publicKey().x963Representation();  // 0x04, then raw
     const Bytes der = *base64Decode(signature);
     Bytes derWithTrailingByte = der;
     derWithTrailingByte.push_back(0);
